@@ -1,0 +1,110 @@
+#include "db/running_days.h"
+
+#include <climits>
+#include <cstdint>
+#include <ctime>
+
+#include "db/wide_space.h"
+
+namespace zelvan {
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date with month 1-12 (any year, any day: days
+// beyond the month simply count on).
+long long daysFromCivil(long long y, long long m, long long d) {
+    y -= m <= 2 ? 1 : 0;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468 + d - 1;
+}
+
+// The day number of a DateKey as a broken-down-time conversion normalises it: the month first
+// (month 0 is December of the year before, 13 January of the next), then the day.
+long long dayNumber(DateKey key) {
+    long long year = key / 10000;
+    long long month0 = (key % 10000) / 100 - 1;
+    long long day = key % 100;
+    long long carry = month0 >= 0 ? month0 / 12 : -((11 - month0) / 12);
+    return daysFromCivil(year + carry, month0 - carry * 12 + 1, 1) + day - 1;
+}
+
+// One decimal integer as a formatted scan reads it: white space, a sign, digits. Saturates.
+bool scanInt(const std::u16string& text, std::size_t& pos, long long& value) {
+    while (pos < text.size() && isWideSpace(text[pos])) ++pos;
+    std::size_t p = pos;
+    bool negative = false;
+    if (p < text.size() && (text[p] == u'+' || text[p] == u'-')) negative = text[p++] == u'-';
+    if (p >= text.size() || text[p] < u'0' || text[p] > u'9') return false;
+    long long v = 0;
+    for (; p < text.size() && text[p] >= u'0' && text[p] <= u'9'; ++p) {
+        if (v < INT_MAX) v = v * 10 + (text[p] - u'0');
+    }
+    if (v > INT_MAX) v = INT_MAX;
+    value = negative ? -v : v;
+    pos = p;
+    return true;
+}
+
+}  // namespace
+
+int daysBetween(DateKey a, DateKey b) {
+    return static_cast<int>(dayNumber(b) - dayNumber(a));
+}
+
+DateKey todayUtc() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    return makeDateKey(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
+}
+
+RunningRule parseRunningRule(const std::u16string& line) {
+    RunningRule rule;
+    std::size_t pos = 0;
+    long long value = 0;
+    if (scanInt(line, pos, value)) {
+        rule.period = value;
+        if (scanInt(line, pos, value)) rule.mask = value;
+    }
+    if (rule.period == 0) rule.period = 1;
+    return rule;
+}
+
+int dayOffset(const std::vector<StopRecord>& stops, int fromStation) {
+    if (fromStation == -1) return 0;
+    int offset = 0;
+    int previousHour = -1;
+    bool reached = false;
+    for (const StopRecord& stop : stops) {
+        if (previousHour > stop.arrivalHour && !reached) ++offset;
+        if (stop.station == fromStation) reached = true;
+        previousHour = stop.arrivalHour;
+    }
+    return offset;
+}
+
+RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,
+                        DateKey queryDate, int fromStation) {
+    RunStatus status = RunStatus::Running;
+    if (queryDate < train.validFrom) {
+        status = RunStatus::NotYetValid;
+    } else if (queryDate > train.validUntil) {
+        status = RunStatus::Expired;
+    }
+    RunningRule rule;
+    if (train.ruleNumber >= 0 && static_cast<std::size_t>(train.ruleNumber) < rules.size()) {
+        rule = parseRunningRule(rules[static_cast<std::size_t>(train.ruleNumber)]);
+    }
+    if (rule.period == 1) return status;
+    long long d = static_cast<long long>(daysBetween(train.validFrom, queryDate)) +
+                  dayOffset(train.stops, fromStation);
+    long long r = d % rule.period;  // truncates toward zero: negative for negative d
+    // The mask has 32 bits; a day beyond them (or before the period) has no bit.
+    std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;
+    if ((static_cast<std::uint32_t>(rule.mask) & bit) == 0) status = RunStatus::NotScheduled;
+    return status;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,40 @@
+// Calendar days between DateKeys and the running status of a decoded train on the day of travel.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/records.h"
+
+namespace zelvan {
+
+// Whole days from `a` to `b` (negative when b is earlier), counted on the proleptic Gregorian
+// calendar with no time zone. Out-of-range months and days roll over: month 13 is January of
+// the next year, day 0 the last day of the previous month.
+int daysBetween(DateKey a, DateKey b);
+
+// The date key of a calendar date.
+inline DateKey makeDateKey(int year, int month, int day) {
+    return year * 10000 + month * 100 + day;
+}
+// Today's date on the system clock (UTC).
+DateKey todayUtc();
+
+// A line of t.rule: period P in days and the mask M of running days within the period.
+struct RunningRule {
+    long long period = 1;
+    long long mask = 1;
+};
+// Reads up to two decimal integers from a rule line; absent values keep their defaults and a
+// period of 0 becomes 1.
+RunningRule parseRunningRule(const std::u16string& line);
+
+// Midnight roll-overs of the run up to and including the stop at `fromStation` (all of them
+// when the train does not call there; 0 when fromStation is -1).
+int dayOffset(const std::vector<StopRecord>& stops, int fromStation);
+
+// The status of `train` (stops, dates and rule number already decoded) for `queryDate`.
+RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,
+                        DateKey queryDate, int fromStation);
+
+}  // namespace zelvan

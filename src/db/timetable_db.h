@@ -1,0 +1,153 @@
+// The one in-memory timetable: the data files of one folder, the indexes built from them, and
+// the query context that decoding reads. Every query is an operation of this object.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "db/byte_span.h"
+#include "db/records.h"
+
+namespace zelvan {
+
+struct ResultRow;
+
+class TimetableDb {
+  public:
+    // The single database of the process, created on first use and destroyed at exit.
+    static TimetableDb& instance();
+
+    // An empty database whose folder is the folder of the program file.
+    TimetableDb();
+    virtual ~TimetableDb();
+    TimetableDb(const TimetableDb&) = delete;
+    TimetableDb& operator=(const TimetableDb&) = delete;
+
+    // --- Loading (db/timetable_db.cpp) ---
+
+    // Reads every data file of `dataFolder` (none: the program's folder). True when all the
+    // required files were read; on false whatever was read before the failure stays loaded.
+    bool load(std::optional<std::u16string> dataFolder = std::nullopt);
+    // Releases the record files and empties the indexes; leaves folder, ads and query context.
+    void clear();
+    // Reads a whole file as raw bytes. False (and an empty span) when it cannot be opened or
+    // read completely.
+    static bool readWholeFile(const std::u16string& path, ByteSpan& span);
+    // The folder that holds the program file, without a trailing separator ("" if unknown).
+    static std::u16string programFolder();
+    // `folder` + separator + `fileName`.
+    std::u16string pathOf(std::u16string_view fileName) const;
+
+    // --- Train records (db/train_records.cpp) ---
+
+    // Fills `record` for the train with index `trainIndex` and sets its running status for
+    // `queryDate` counted from `fromStation`. Not found: empty name, no stops.
+    void decodeTrain(int trainIndex, TrainRecord& record) const;
+    // The train number of a train index (by rank in `trainIndex`; past the end: the last).
+    std::u16string trainNameByIndex(int trainIndex) const;
+
+    // --- Station records (db/station_records.cpp) ---
+
+    // Replaces `trains` with the train indices stored for the named station (empty if none).
+    void trainsAtStation(const std::u16string& stationName, std::vector<int>& trains) const;
+    // The name of a station index; out of range (negative too) gives the last station's name.
+    std::u16string stationNameByIndex(int stationIndex) const;
+
+    // --- Auxiliary tables (db/aux_tables.cpp) ---
+
+    bool loadStationCodes(const std::u16string& path);
+    bool loadAds(const std::u16string& path);
+    // Sets `version` to the first line of ver.txt, line break included; unchanged if missing.
+    void readDatabaseVersion(std::u16string& version) const;
+
+    // --- Station-name resolution (db/station_names.cpp) ---
+
+    // Exact lookup with the alias 宁波 -> 宁波东; -1 when no station has the name.
+    int stationIndexByName(const std::u16string& name) const;
+    // The train's stop for a place name, trying the station suffixes in their fixed order.
+    std::optional<StopRecord> findStopForPlace(const std::u16string& place,
+                                               const TrainRecord& train) const;
+    // Replaces `names` with the stations whose code matches `typed`, busiest first.
+    void suggestStations(const std::u16string& typed, std::vector<std::u16string>& names) const;
+
+    // --- Result rows (fare/result_row.cpp, library zelvan_fare) ---
+
+    // Builds the row for `train` from `departure` to `arrival`; false when there is none.
+    bool buildResultRow(const TrainRecord& train, const StopRecord* departure,
+                        const StopRecord* arrival, ResultRow& row) const;
+
+    // --- Queries (query/, library zelvan_query) ---
+
+    // Train index of the first name at key-order position `start` or later that contains
+    // `text` (whole-number mode: `text` ends a number, before "/" or at the end); -1 if none.
+    int findTrainByNumber(const std::u16string& text, int start, bool wholeNumber) const;
+    // Appends a whole-run row for every train whose number contains `text`.
+    void queryTrainNumber(const std::u16string& text, std::vector<ResultRow>& rows);
+    // Appends a row per through train; true when `rows` is non-empty afterwards.
+    bool queryStationToStation(const std::u16string& from, const std::u16string& to,
+                               std::vector<ResultRow>& rows);
+    // Appends a row per train calling at the station, from there to its terminus.
+    void queryStation(const std::u16string& stationName, std::vector<ResultRow>& rows);
+    // Appends up to 15 transfer stations between `from` and `to`, best first.
+    void queryTransferStations(const std::u16string& from, const std::u16string& to,
+                               std::vector<std::u16string>& stations);
+    // station index -> least distance (km) to or from the named station along one train.
+    void collectReachableStations(const std::u16string& stationName, std::map<int, int>& reach,
+                                  bool forward);
+    // Replaces `rows` with the trains from `from` to `via`, then from `via` to `to`; returns the
+    // number of first-leg rows (transferLegCount).
+    int queryTransferTrains(const std::u16string& from, const std::u16string& via,
+                            const std::u16string& to, std::vector<ResultRow>& rows);
+
+    // --- Members, in their documented order ---
+
+    std::u16string folder;                     // data folder, no trailing separator
+    std::vector<std::u16string> stationNames;  // station index -> name (s.i order)
+    std::map<std::u16string, int> trainIndex;  // train number -> train index (t.i position)
+    std::map<std::u16string, std::u16string> stationsByCode;  // code -> names joined by "|"
+    std::vector<ByteSpan> trainFiles;                         // T0.dat ... T19.dat by file number
+    std::vector<ByteSpan> stationFiles;                       // S0.dat ... S9.dat by file number
+    std::vector<std::u16string> runningRules;                 // rule number -> line of t.rule
+    std::vector<std::u16string> adTitles;                     // recommended downloads: titles
+    std::vector<std::u16string> adLinks;  // ... and their links, parallel to adTitles
+    DateKey queryDate = 0;                // day of travel for the next decode
+    int fromStation = -1;                 // departure station index, -1 for none
+
+    // Lookups through indexes built at load time when true (the default); the plain linear
+    // scans when false. Both give the same answers; tests compare them.
+    bool useIndexes = true;
+
+    // Offset of the record of `index` in `file` as a scan from the file's start finds it, or
+    // -1. `trains` selects the train files, else the station files.
+    int findRecord(bool trains, int index) const;
+    // Rebuilds the load-time indexes from the loaded files and names.
+    void buildIndexes();
+
+  private:
+    // True when the indexes were built from the files and names held now (tests may fill the
+    // public members by hand; then the plain scans answer).
+    bool recordIndexCurrent(bool trains) const;
+    bool nameIndexCurrent() const;
+    // Key-order position and train index of the first match at `start` or later; {-1, -1}.
+    std::pair<int, int> findTrainPosition(const std::u16string& text, int start,
+                                          bool wholeNumber) const;
+
+    std::vector<const std::uint8_t*> indexedFiles_;  // train files then station files indexed
+    std::size_t indexedStations_ = 0;
+    std::size_t indexedTrains_ = 0;
+    std::vector<std::int32_t> trainRecordAt_;       // train index -> record offset, -1 none
+    std::vector<std::int32_t> stationRecordAt_;     // station index -> record offset, -1 none
+    std::vector<std::u16string> trainNamesByRank_;  // key-order rank -> train number
+    std::vector<int> trainIndexByRank_;             // key-order rank -> train index
+    std::unordered_map<std::u16string, int> stationByName_;  // name -> first station index
+};
+
+// Number of train files (T0-T19) and station files (S0-S9).
+inline constexpr int kTrainFileCount = 20;
+inline constexpr int kStationFileCount = 10;
+
+}  // namespace zelvan
