@@ -1,0 +1,208 @@
+#include "update/update_checker.h"
+
+#include <cstdio>
+
+#include "db/text.h"
+#include "db/timetable_db.h"
+#include "update/database_install.h"
+
+namespace fs = std::filesystem;
+
+namespace zelvan {
+namespace {
+
+// Formatted questions hold at most 1023 units, like the message buffers they were sized for.
+constexpr std::size_t kMessageUnits = 1023;
+
+std::u16string cut(std::u16string text) {
+    if (text.size() > kMessageUnits) text.resize(kMessageUnits);
+    return text;
+}
+
+char16_t foldCase(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+// The whole file as text, with CR LF read as LF (the version file is read in text mode).
+bool readText(const fs::path& path, std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    text.clear();
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    std::fclose(file);
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        lines.push_back(text[i]);
+    }
+    text.swap(lines);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::u16string> splitVersionFile(std::string_view text) {
+    std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    std::vector<std::u16string> fields;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t bar = text.find('|', pos);
+        if (bar == std::string_view::npos) bar = text.size();
+        if (bar > pos) fields.push_back(ansiToWide(text.substr(pos, bar - pos)));
+        pos = bar + 1;
+    }
+    return fields;
+}
+
+int compareNoCase(std::u16string_view a, std::u16string_view b) {
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        char16_t x = foldCase(a[i]);
+        char16_t y = foldCase(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+UpdateChecker::UpdateChecker(TimetableDb& db, std::string serverBase)
+    : db_(db), serverBase_(std::move(serverBase)) {
+    versionFileLimits.maxBytes = 64 << 10;
+    packageLimits.maxBytes = static_cast<std::int64_t>(unpackLimits.maxTotalBytes);
+}
+
+fs::path UpdateChecker::dataFolder() const {
+    return fs::path(toUtf8(db_.folder));
+}
+
+fs::path UpdateChecker::workFolder() const {
+    return dataFolder() / ".update";
+}
+
+void UpdateChecker::reportError(const std::u16string& text) {
+    if (notifier_) notifier_->showError(text);
+}
+
+void UpdateChecker::reportProgress(std::int64_t) {}
+
+void UpdateChecker::downloadFinished() {
+    if (stage_ == 0) {
+        versionFileArrived();
+    } else {
+        packageArrived();
+    }
+}
+
+UpdateOutcome UpdateChecker::startCheck() {
+    stage_ = 0;
+    outcome_ = UpdateOutcome::Failed;
+    fields_.clear();
+    // A data folder we cannot name, or a crashed install that cannot be resolved, leaves
+    // nothing safe to write into.
+    if (db_.folder.empty()) {
+        reportError(std::u16string(kTextCannotWrite));
+        return outcome_;
+    }
+    fs::path work = workFolder();
+    std::error_code ec;
+    bool interrupted = fs::exists(work / "backup", ec);
+    if (!recoverInterruptedInstall(dataFolder(), work / "backup")) {
+        reportError(std::u16string(kTextCannotWrite));
+        return outcome_;
+    }
+    if (interrupted) db_.load(db_.folder);  // the files under it were just made whole again
+    fs::create_directories(work, ec);
+    if (ec) {
+        reportError(std::u16string(kTextCannotWrite));
+        return outcome_;
+    }
+    downloadToFile(*this, serverBase_ + std::string(kVersionFilePath), work / "update.ver",
+                   versionFileLimits);
+    return outcome_;
+}
+
+void UpdateChecker::versionFileArrived() {
+    fs::path file = workFolder() / "update.ver";
+    std::string text;
+    outcome_ = UpdateOutcome::NoAnswer;
+    if (!readText(file, text)) return;
+    std::error_code ec;
+    fs::remove(file, ec);
+
+    fields_ = splitVersionFile(text);
+    if (fields_.size() < 6) return;
+
+    if (compareNoCase(fields_[0], kProgramVersion) != 0 ||
+        compareNoCase(fields_[1], kProgramBuild) != 0) {
+        // Older or newer alike: the server's program is the one to have.
+        outcome_ = UpdateOutcome::NewProgram;
+        std::u16string question = u"发现新版本程序:" + fields_[0] + u"." + fields_[1] + u"\r\n" +
+                                  fields_[2] + u"\n数据库版本:" + fields_[3] + u"\n现在就去下载吗?";
+        if (notifier_ && notifier_->ask(true, true, cut(std::move(question)))) {
+            notifier_->openHomepage();
+        }
+        return;
+    }
+
+    std::u16string installed;
+    db_.readDatabaseVersion(installed);
+    if (compareNoCase(fields_[3], installed) <= 0) {
+        outcome_ = UpdateOutcome::NoUpdate;
+        if (notifier_) notifier_->ask(false, false, std::u16string(kTextNoUpdate));
+        return;
+    }
+    std::u16string question = u"发现新数据库版本:" + fields_[3] + u"\n现在就去下载吗?";
+    if (!notifier_ || !notifier_->ask(false, true, cut(std::move(question)))) {
+        outcome_ = UpdateOutcome::Declined;
+        return;
+    }
+    stage_ = 1;
+    outcome_ = UpdateOutcome::Failed;  // stays unless the package arrives and installs
+    downloadToFile(*this, toUtf8(fields_[4]), workFolder() / "wm.db", packageLimits);
+}
+
+void UpdateChecker::packageArrived() {
+    if (installPackage()) {
+        outcome_ = UpdateOutcome::Updated;
+        if (notifier_) notifier_->ask(false, false, std::u16string(kTextUpdated));
+    } else {
+        outcome_ = UpdateOutcome::Failed;
+        reportError(std::u16string(kTextUpdateFailed));
+    }
+}
+
+// Unpacks into a staging folder, checks that it is a whole timetable that loads, and only then
+// moves it into the data folder. Any failure before the moves leaves the live files and the
+// loaded database untouched.
+bool UpdateChecker::installPackage() {
+    fs::path work = workFolder();
+    fs::path staging = work / "staging";
+    fs::path backup = work / "backup";
+    std::error_code ec;
+    fs::remove_all(staging, ec);
+    if (ec) return false;
+
+    ExtractSummary unpacked = extractPackage(fromUtf8((work / "wm.db").string()),
+                                             fromUtf8(staging.string()), unpackLimits);
+    bool ok = unpacked.code == kPackageOk && verifyTimetableFolder(staging) &&
+              installTimetableFiles(staging, dataFolder(), backup);
+    if (ok) {
+        if (db_.load(db_.folder)) {
+            finishInstall(backup);
+        } else {
+            // Cannot happen for a set that loaded from staging, unless the disk changed under
+            // us: put the old set back and load that again.
+            rollBackInstall(dataFolder(), backup);
+            db_.load(db_.folder);
+            ok = false;
+        }
+    }
+    fs::remove_all(staging, ec);
+    return ok;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,96 @@
+// The update check: fetch the server's version file, compare it with the program's version and
+// build and the installed database version, ask the user, and for a newer database download,
+// check and install the package and reload the timetable.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "update/download.h"
+#include "update/package_reader.h"
+#include "update/version.h"
+
+namespace zelvan {
+
+class TimetableDb;
+
+// Questions and notices of the update check.
+inline constexpr std::u16string_view kTextNoUpdate = u"没有发现更新";
+inline constexpr std::u16string_view kTextUpdated = u"更新完毕";
+inline constexpr std::u16string_view kTextUpdateFailed = u"更新失败，原有数据未改变";
+
+// Where the update check talks to the user; the application and the command line implement it.
+class UpdateNotifier {
+  public:
+    virtual ~UpdateNotifier() = default;
+    // With either flag set a Yes/No question (caption "发现更新"): true for Yes. With both clear
+    // a notice (caption "没有更新", OK only) that returns false.
+    virtual bool ask(bool programFlag, bool questionFlag, const std::u16string& text) = 0;
+    // A failed download or update (caption "信息", OK only).
+    virtual void showError(const std::u16string& text) = 0;
+    // The user wants the new program: open the product's mobile homepage.
+    virtual void openHomepage() = 0;
+};
+
+// How a check ended.
+enum class UpdateOutcome : int {
+    NoUpdate = 0,    // "没有发现更新"
+    NewProgram = 1,  // a new program was announced (and the homepage opened on Yes)
+    Declined = 2,    // the user said No to the new database
+    Updated = 3,     // the new database is installed and loaded
+    Failed = 4,      // a download or the update failed; the old timetable is untouched
+    NoAnswer = 5,    // the version file was unusable (fewer than six fields): nothing shown
+};
+
+class UpdateChecker : public DownloadListener {
+  public:
+    // Checks against the server at `serverBase` (no trailing "/") and updates `db`'s folder.
+    explicit UpdateChecker(TimetableDb& db,
+                           std::string serverBase = std::string(kDefaultUpdateServer));
+
+    void setNotifier(UpdateNotifier* notifier) { notifier_ = notifier; }
+    void setServer(std::string serverBase) { serverBase_ = std::move(serverBase); }
+    const std::string& server() const { return serverBase_; }
+    // Bounds of the two downloads and of the unpacking (the defaults suit the field).
+    DownloadLimits versionFileLimits;
+    DownloadLimits packageLimits;
+    UnpackLimits unpackLimits;
+
+    // Runs the whole check; every question, notice and error goes to the notifier.
+    UpdateOutcome startCheck();
+
+    // The fields of the last version file read, and the stage (0 version file, 1 package).
+    const std::vector<std::u16string>& fields() const { return fields_; }
+    int stage() const { return stage_; }
+    // Where the downloads, the staging folder and the backup live: a hidden folder inside the
+    // data folder, so that every move into place is a rename within one file system.
+    std::filesystem::path workFolder() const;
+
+    // DownloadListener
+    void reportError(const std::u16string& text) override;
+    void reportProgress(std::int64_t bytes) override;
+    void downloadFinished() override;
+
+  private:
+    void versionFileArrived();
+    void packageArrived();
+    bool installPackage();
+    std::filesystem::path dataFolder() const;
+
+    TimetableDb& db_;
+    std::string serverBase_;
+    UpdateNotifier* notifier_ = nullptr;
+    std::vector<std::u16string> fields_;
+    int stage_ = 0;
+    UpdateOutcome outcome_ = UpdateOutcome::Failed;
+};
+
+// Splits version-file text at "|" the way the C library's strtok does (runs of separators give
+// no empty fields; the text ends at a NUL) and converts each field from GBK.
+std::vector<std::u16string> splitVersionFile(std::string_view text);
+// Compares code unit by code unit with ASCII letters folded to lower case: <0, 0 or >0.
+int compareNoCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace zelvan
