@@ -1,0 +1,138 @@
+// Rebuilding the source form of a loaded database: trains in index order with their decoded
+// stops, stations with the list their record holds ("*" when it is the derived one), the code
+// map, the rules, the ads and the version bytes.
+#include <algorithm>
+#include <unordered_map>
+
+#include "compiler/compiler_p.h"
+#include "db/text.h"
+#include "db/timetable_db.h"
+
+namespace zelvan {
+namespace {
+
+using namespace compiler;
+
+bool fileExists(const TimetableDb& db, std::u16string_view name) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::path(toUtf8(db.pathOf(name))), ec);
+}
+
+// The train indices of station s's record as trainsAtStation reads them, by index rather than
+// by name (names need not be unique); none when the station has no record.
+std::optional<std::vector<int>> recordTrains(const TimetableDb& db, int s) {
+    const int offset = db.findRecord(false, s);
+    if (offset < 0) return std::nullopt;
+    const ByteSpan& span = db.stationFiles[static_cast<std::size_t>((s + 1) % kStationFileCount)];
+    const std::uint8_t* b = span.data.get();
+    std::vector<int> trains;
+    for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
+        trains.push_back(b[pos] * 128 + b[pos + 1]);
+    }
+    return trains;
+}
+
+void dumpTrainsAndStations(const TimetableDb& db, TimetableSource& source) {
+    const std::vector<std::u16string>& names = db.stationNames;
+    std::unordered_map<std::u16string, int> nameCount;
+    for (const std::u16string& name : names) ++nameCount[name];
+    auto stationRef = [&](int s) {
+        bool unique = s >= 0 && static_cast<std::size_t>(s) < names.size() &&
+                      nameCount[names[static_cast<std::size_t>(s)]] == 1;
+        return unique ? names[static_cast<std::size_t>(s)] : u"#" + fromUtf8(std::to_string(s));
+    };
+
+    std::vector<std::pair<int, const std::u16string*>> trains;
+    for (const auto& [name, index] : db.trainIndex) trains.emplace_back(index, &name);
+    std::sort(trains.begin(), trains.end());
+
+    std::vector<std::vector<int>> derived(names.size());
+    int stopLine = 2;
+    for (const auto& [index, name] : trains) {
+        TrainRecord record;
+        db.decodeTrain(index, record);
+        SourceTrain train;
+        train.name = *name;
+        train.kindCode = record.kindCode;
+        train.fareFactor = record.fareFactor;
+        train.validFrom = record.validFrom;
+        train.validUntil = record.validUntil;
+        train.ruleNumber = record.ruleNumber;
+        train.line = static_cast<int>(source.trains.size()) + 2;
+        for (const StopRecord& stop : record.stops) {
+            train.stops.push_back({stationRef(stop.station), stop.arrivalHour, stop.arrivalMinute,
+                                   stop.dwellMinutes, stop.distanceKm, stopLine++});
+            if (stop.station >= 0 && static_cast<std::size_t>(stop.station) < names.size()) {
+                std::vector<int>& list = derived[static_cast<std::size_t>(stop.station)];
+                if (list.empty() || list.back() != index) list.push_back(index);
+            }
+        }
+        source.trains.push_back(std::move(train));
+    }
+
+    for (std::size_t s = 0; s < names.size(); ++s) {
+        SourceStation station;
+        station.name = names[s];
+        station.line = static_cast<int>(s) + 2;
+        std::optional<std::vector<int>> stored = recordTrains(db, static_cast<int>(s));
+        if (!stored) {
+            station.listKind = StationListKind::NoRecord;
+        } else if (*stored == derived[s]) {
+            station.listKind = StationListKind::Derived;
+        } else {
+            station.listKind = StationListKind::Explicit;
+            for (int t : *stored) station.trains.push_back(db.trainNameByIndex(t));
+        }
+        source.stations.push_back(std::move(station));
+    }
+}
+
+void dumpTables(const TimetableDb& db, TimetableSource& source) {
+    int line = 2;
+    for (const auto& [code, joined] : db.stationsByCode) {
+        std::size_t start = 0;
+        while (start <= joined.size()) {
+            std::size_t end = std::min(joined.find(u'|', start), joined.size());
+            if (end > start)
+                source.codes.push_back({code, joined.substr(start, end - start), line++});
+            start = end + 1;
+        }
+    }
+    source.hasCodes = !source.codes.empty() || fileExists(db, u"name.txt");
+
+    for (const std::u16string& rule : db.runningRules) {
+        std::u16string text = rule;
+        while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
+        source.rules.push_back(std::move(text));
+    }
+    source.hasRules = !source.rules.empty() || fileExists(db, u"t.rule");
+
+    line = 2;
+    for (std::size_t i = 0; i < db.adTitles.size() && i < db.adLinks.size(); ++i) {
+        source.ads.push_back({db.adTitles[i], db.adLinks[i], line++});
+    }
+    source.hasAds = !source.ads.empty() || fileExists(db, u"ads.txt");
+
+    ByteSpan version;
+    if (TimetableDb::readWholeFile(db.pathOf(u"ver.txt"), version)) {
+        source.hasVersion = true;
+        source.version.assign(reinterpret_cast<const char*>(version.data.get()),
+                              static_cast<std::size_t>(version.length));
+    }
+}
+
+}  // namespace
+
+TimetableSource dumpTimetable(const TimetableDb& db) {
+    TimetableSource source;
+    dumpTrainsAndStations(db, source);
+    dumpTables(db, source);
+    return source;
+}
+
+bool dumpTimetableTo(const TimetableDb& db, const std::filesystem::path& sourceFolder,
+                     std::string& error) {
+    return writeTimetableSource(dumpTimetable(db), sourceFolder, error);
+}
+
+}  // namespace zelvan
