@@ -1,0 +1,41 @@
+// One row of a result table: a train over one stretch of its run, already as display texts.
+#pragma once
+
+#include <string>
+
+#include "db/records.h"
+
+namespace zelvan {
+
+struct ResultRow {
+    int status = 0;  // RunStatus of the train on the query date
+    std::u16string trainName;
+    std::u16string originStation;
+    std::u16string terminusStation;
+    std::u16string kindText;
+    std::u16string departureStation;
+    std::u16string departureTime;  // "%02d:%02d"
+    std::u16string arrivalStation;
+    std::u16string arrivalTime;     // "%02d:%02d"
+    std::u16string distanceText;    // km between the two stops
+    std::u16string travelTimeText;  // "%02d:%02d", hours may exceed 23
+    std::u16string hardSeatFare;
+    std::u16string softSeatFare;
+    std::u16string hardSleeperFare;
+    std::u16string softSleeperFare;
+
+    bool operator==(const ResultRow&) const = default;
+};
+
+// Train type text (e.g. 新空调特快) from the low 8 bits of the number's first unit and the kind
+// code.
+std::u16string kindText(char16_t firstChar, int kindCode);
+// Travel time "hh:mm" summed over the legs from `departure` to `arrival`, less the departure dwell.
+std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
+                          const StopRecord& arrival);
+// A stop's departure time "hh:mm": arrival plus dwell, hours wrapping 23 -> 0.
+std::u16string departureTimeText(const StopRecord& stop);
+// "%02d:%02d" of two numbers.
+std::u16string clockText(int hours, int minutes);
+
+}  // namespace zelvan

@@ -1,0 +1,186 @@
+// The result tables without any GUI type: headings, cell texts, status markers and row colours.
+#include "fare/result_table.h"
+
+#include <cstdio>
+
+#include "db/timetable_db.h"
+
+namespace zelvan {
+namespace {
+
+bool startsHere(const ResultRow& row) {
+    return row.originStation == row.departureStation;
+}
+
+}  // namespace
+
+TableKind tableKindOf(ResultMode mode) {
+    switch (mode) {
+        case ResultMode::TrainStops:
+            return TableKind::Stops;
+        case ResultMode::StationTrains:
+            return TableKind::Station;
+        case ResultMode::Transfer:
+            return TableKind::TransferStations;
+        case ResultMode::Direct:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            break;
+    }
+    return TableKind::Train;
+}
+
+const std::vector<std::u16string>& tableHeadings(TableKind kind) {
+    // The padding spaces are part of the headings: they widen the columns.
+    static const std::vector<std::u16string> kTrain{
+        u" 车次名称 ", u"  开点  ", u"  到点  ",     u"  历时  ",   u" 里程 ",     u"  车次类型  ",
+        u"  硬座  ",   u"  软座  ", u"    硬卧    ", u"   软卧   ", u"  始发站  ", u"  终点站  ",
+    };
+    // Columns 1 and 2 show the departure from the queried station, then the arrival at the
+    // terminus, so they are labelled in that order.
+    static const std::vector<std::u16string> kStation{
+        u" 车次名称 ",   u"  开点  ",   u"  到点  ",   u" 里程 ",
+        u"  车次类型  ", u"  始发站  ", u"  终点站  ",
+    };
+    static const std::vector<std::u16string> kStops{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "};
+    static const std::vector<std::u16string> kTransfer{u"     车站名称     "};
+    static const std::vector<std::u16string> kNone;
+    switch (kind) {
+        case TableKind::Train:
+            return kTrain;
+        case TableKind::Station:
+            return kStation;
+        case TableKind::Stops:
+            return kStops;
+        case TableKind::TransferStations:
+            return kTransfer;
+    }
+    return kNone;
+}
+
+std::u16string statusMarker(int status) {
+    switch (static_cast<RunStatus>(status)) {
+        case RunStatus::Expired:
+            return u" +";
+        case RunStatus::NotScheduled:
+            return u" *";
+        case RunStatus::NotYetValid:
+            return u" -";
+        case RunStatus::Running:
+            break;
+    }
+    return {};
+}
+
+std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {
+    if (kind == TableKind::Train) {
+        switch (column) {
+            case 0:
+                return row.trainName + statusMarker(row.status);
+            case 1:
+                return row.departureTime;
+            case 2:
+                return row.arrivalTime;
+            case 3:
+                return row.travelTimeText;
+            case 4:
+                return row.distanceText;
+            case 5:
+                return row.kindText;
+            case 6:
+                return row.hardSeatFare;
+            case 7:
+                return row.softSeatFare;
+            case 8:
+                return row.hardSleeperFare;
+            case 9:
+                return row.softSleeperFare;
+            case 10:
+                return row.originStation;
+            case 11:
+                return row.terminusStation;
+            default:
+                return {};
+        }
+    }
+    if (kind == TableKind::Station) {
+        switch (column) {
+            case 0:
+                return row.trainName + statusMarker(row.status);
+            case 1:
+                return row.departureTime;  // leaving the queried station
+            case 2:
+                return row.arrivalTime;  // arriving at the terminus
+            case 3:
+                return row.distanceText;
+            case 4:
+                return row.kindText;
+            case 5:
+                return row.originStation;
+            case 6:
+                return row.terminusStation;
+            default:
+                return {};
+        }
+    }
+    return {};
+}
+
+std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool first, bool last,
+                        int column) {
+    // A train with a single stop is both first and last: "-- --" in both time columns.
+    switch (column) {
+        case 0:
+            return db.stationNameByIndex(stop.station);
+        case 1:
+            return first ? u"-- --" : clockText(stop.arrivalHour, stop.arrivalMinute);
+        case 2:
+            return last ? u"-- --" : departureTimeText(stop);
+        case 3: {
+            char buffer[16];
+            std::snprintf(buffer, sizeof buffer, "%d", stop.distanceKm);
+            std::u16string text;
+            for (const char* c = buffer; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+            return text;
+        }
+        default:
+            return {};
+    }
+}
+
+std::u16string trainNumberFromCell(const std::u16string& cell) {
+    // Every status marker begins with a space, and train numbers hold none.
+    return cell.substr(0, cell.find(u' '));
+}
+
+RowColours rowColours(ResultMode mode, const std::vector<ResultRow>& rows, int index,
+                      int transferLegCount) {
+    RowColours colours;  // blue on white
+    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return colours;
+    const ResultRow& row = rows[static_cast<std::size_t>(index)];
+    switch (mode) {
+        case ResultMode::Direct:
+            if (startsHere(row)) colours = {kLightText, kRedBack};
+            break;
+        case ResultMode::StationTrains:
+            // Not running on the day outranks starting here: grey even for a train that starts
+            // at the station.
+            if (startsHere(row)) colours.text = kLightText;
+            if (row.status != static_cast<int>(RunStatus::Running)) {
+                colours.back = kGreyBack;
+            } else if (startsHere(row)) {
+                colours.back = kRedBack;
+            }
+            break;
+        case ResultMode::TransferTrains:
+            if (index >= transferLegCount) colours.back = kSilverBack;
+            break;
+        case ResultMode::TrainStops:
+        case ResultMode::Transfer:
+        case ResultMode::TrainChoice:
+            break;
+    }
+    return colours;
+}
+
+}  // namespace zelvan

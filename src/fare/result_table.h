@@ -1,0 +1,72 @@
+// The result tables: which table each result mode shows, the column headings, the cell texts,
+// the status markers and the row colours. Free of any GUI type, so the application and the
+// command line lay results out alike.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/records.h"
+#include "fare/result_row.h"
+
+namespace zelvan {
+
+class TimetableDb;
+
+// What a results view shows; the values are stored in the view stack and must not change.
+enum class ResultMode : int {
+    Direct = 0,          // through trains between two stations
+    TrainStops = 1,      // the stops of one train
+    StationTrains = 2,   // the trains calling at one station
+    Transfer = 3,        // candidate transfer stations
+    TrainChoice = 4,     // several trains matched a number
+    TransferTrains = 5,  // first leg, then second leg
+};
+
+enum class TableKind : int {
+    Train = 0,             // 12 columns of ResultRow
+    Station = 1,           // 7 columns of ResultRow
+    Stops = 2,             // 4 columns of StopRecord
+    TransferStations = 3,  // 1 column of station names
+};
+
+TableKind tableKindOf(ResultMode mode);
+
+// Column headings with their padding spaces (the spaces widen the columns).
+const std::vector<std::u16string>& tableHeadings(TableKind kind);
+
+// " +", " *", " -" or "" for a RunStatus value; every marker starts with a space.
+std::u16string statusMarker(int status);
+
+// Cell text of a train-table or station-table column for a row.
+std::u16string rowCell(TableKind kind, const ResultRow& row, int column);
+// Cell text of a stop-table column; `last` marks the train's last stop.
+std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool first, bool last,
+                        int column);
+// The train number in a first cell: the text before its first space.
+std::u16string trainNumberFromCell(const std::u16string& cell);
+
+struct Rgb {
+    int r = 0;
+    int g = 0;
+    int b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+inline constexpr Rgb kBlueText{0, 0, 255};
+inline constexpr Rgb kLightText{233, 221, 229};
+inline constexpr Rgb kRedBack{202, 0, 0};
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kGreyBack{128, 128, 128};
+inline constexpr Rgb kSilverBack{192, 192, 192};
+
+struct RowColours {
+    Rgb text = kBlueText;
+    Rgb back = kWhite;
+    bool operator==(const RowColours&) const = default;
+};
+// Colours of row `index` of `rows` in `mode` (`rows` is the list the mode shows; a train's stops
+// and transfer stations pass an empty list). An index outside the list: blue on white.
+RowColours rowColours(ResultMode mode, const std::vector<ResultRow>& rows, int index,
+                      int transferLegCount);
+
+}  // namespace zelvan
