@@ -1,0 +1,64 @@
+// The train-number query: trains whose number contains the typed text, in key order of numbers.
+#include <algorithm>
+
+#include "db/timetable_db.h"
+#include "fare/result_row.h"
+
+namespace zelvan {
+namespace {
+
+// In whole-number mode a number ends before "/" or at the end of the name, so both the text and
+// the name get a "/" appended: K12 then matches K12 and K11/K12 but not K123.
+bool matches(const std::u16string& name, const std::u16string& needle, bool wholeNumber) {
+    if (!wholeNumber) return name.find(needle) != std::u16string::npos;
+    return (name + u'/').find(needle) != std::u16string::npos;
+}
+
+}  // namespace
+
+std::pair<int, int> TimetableDb::findTrainPosition(const std::u16string& text, int start,
+                                                   bool wholeNumber) const {
+    const std::u16string needle = wholeNumber ? text + u'/' : text;
+    int position = 0;
+    if (useIndexes && nameIndexCurrent()) {
+        for (position = std::max(start, 0); position < static_cast<int>(trainNamesByRank_.size());
+             ++position) {
+            if (matches(trainNamesByRank_[position], needle, wholeNumber)) {
+                return {position, trainIndexByRank_[position]};
+            }
+        }
+        return {-1, -1};
+    }
+    for (const auto& [name, index] : trainIndex) {
+        if (position >= start && matches(name, needle, wholeNumber)) return {position, index};
+        ++position;
+    }
+    return {-1, -1};
+}
+
+int TimetableDb::findTrainByNumber(const std::u16string& text, int start, bool wholeNumber) const {
+    return findTrainPosition(text, start, wholeNumber).second;
+}
+
+void TimetableDb::queryTrainNumber(const std::u16string& text, std::vector<ResultRow>& rows) {
+    auto [position, hit] = findTrainPosition(text, 0, false);
+    TrainRecord train;
+    while (hit >= 0) {
+        fromStation = -1;
+        decodeTrain(hit, train);
+        if (!train.stops.empty()) {
+            const StopRecord& first = train.stops.front();
+            const StopRecord& last = train.stops.back();
+            ResultRow row;
+            if (last.distanceKm >= first.distanceKm && buildResultRow(train, &first, &last, row)) {
+                rows.push_back(std::move(row));
+            }
+        }
+        // The search resumes after the hit's train index, which is its position when t.i is
+        // in order. A t.i out of order could send it back to the same hit for ever, so it
+        // never resumes before the position just matched.
+        std::tie(position, hit) = findTrainPosition(text, std::max(hit, position) + 1, false);
+    }
+}
+
+}  // namespace zelvan
