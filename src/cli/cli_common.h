@@ -1,0 +1,44 @@
+// What the commands of zelvan-cli share: the global options, loading the database, output.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "db/timetable_db.h"
+
+namespace zelvan::cli {
+
+// Exit codes of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // the database cannot be loaded, or the command failed
+inline constexpr int kExitUsage = 2;
+
+struct Globals {
+    std::string dataDir;    // --data; empty: the folder that holds the program
+    std::string date;       // --date YYYY-MM-DD; empty: today
+    bool json = false;      // --json: one JSON document on stdout, nothing else
+    DateKey queryDate = 0;  // parsed --date; 0: leave the database's (today)
+    int exitCode = kExitOk;
+};
+
+// The data folder the options name (UTF-16, no trailing separator).
+std::u16string dataFolder(const Globals& globals);
+// Loads `db` from the data folder and sets its query date from --date. On failure prints
+// "cannot load the timetable in FOLDER: FILE is missing" (or similar) to stderr and returns
+// false with globals.exitCode = 1.
+bool openDatabase(Globals& globals, TimetableDb& db);
+// Parses YYYY-MM-DD into a DateKey; false when malformed.
+bool parseDate(const std::string& text, DateKey& date);
+
+// Writes one JSON document followed by a line feed to stdout.
+void printJson(const nlohmann::json& document);
+// Text for output: UTF-16 to UTF-8.
+std::string out(const std::u16string& text);
+
+// Registration of each group of subcommands (one file each).
+void addQueryCommands(CLI::App& app, Globals& globals);
+void addToolCommands(CLI::App& app, Globals& globals);
+void addUpdateCommands(CLI::App& app, Globals& globals);
+
+}  // namespace zelvan::cli

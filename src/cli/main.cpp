@@ -1,0 +1,43 @@
+// zelvan-cli: every query of the timetable from the command line, as text tables or JSON.
+#include <iostream>
+
+#include "cli/cli_common.h"
+
+int main(int argc, char** argv) {
+    using namespace zelvan::cli;
+    Globals globals;
+    CLI::App app{"Zelvan时刻表 command line: offline railway timetable queries", "zelvan-cli"};
+    app.fallthrough();  // the global options may also follow the command
+    app.require_subcommand(1);
+    app.add_option("--data", globals.dataDir,
+                   "Data folder (default: the folder that holds this program)");
+    app.add_option("--date", globals.date, "Day of travel, YYYY-MM-DD (default: today)")
+        ->check(CLI::Validator(
+            [&globals](std::string& text) {
+                return parseDate(text, globals.queryDate)
+                           ? std::string()
+                           : "expects a date YYYY-MM-DD, got '" + text + "'";
+            },
+            "YYYY-MM-DD"));
+    app.add_flag("--json", globals.json, "Print exactly one JSON document");
+
+    addQueryCommands(app, globals);
+    addToolCommands(app, globals);
+#ifdef ZELVAN_HAVE_UPDATE_COMMANDS
+    addUpdateCommands(app, globals);
+#endif
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "zelvan-cli: " << e.what() << "\nRun 'zelvan-cli --help' for usage.\n";
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "zelvan-cli: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    return globals.exitCode;
+}

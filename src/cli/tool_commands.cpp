@@ -1,0 +1,87 @@
+// Commands that need no query: fares, info, build, dump.
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "compiler/timetable_source.h"
+#include "db/text.h"
+#include "fare/fares.h"
+
+namespace zelvan::cli {
+
+void addToolCommands(CLI::App& app, Globals& globals) {
+    static int kindCode = 0, fareFactor = 0, distance = 0;
+    static std::string trainName, source, output;
+
+    CLI::App* fares = app.add_subcommand("fares", "The four fares of a kind code over a distance");
+    fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
+        ->required()
+        ->check(CLI::Range(0, 127));
+    fares->add_option("FAREFACTOR", fareFactor, "Fare factor in tenths as stored, 0-127")
+        ->required()
+        ->check(CLI::Range(0, 127));
+    fares->add_option("DISTANCE", distance, "Distance in km, 0-16383")
+        ->required()
+        ->check(CLI::Range(0, 16383));
+    fares->add_option("TRAIN", trainName, "Train number (read by the high-speed tariff)");
+    fares->callback([&globals] {
+        FareTexts f = computeFares(kindCode, fareFactor * 0.1, distance, fromUtf8(trainName));
+        if (globals.json) {
+            printJson({{"hardSeat", out(f.hardSeat)},
+                       {"softSeat", out(f.softSeat)},
+                       {"hardSleeper", out(f.hardSleeper)},
+                       {"softSleeper", out(f.softSleeper)}});
+            return;
+        }
+        std::cout << "硬座  " << out(f.hardSeat) << "\n软座  " << out(f.softSeat) << "\n硬卧  "
+                  << out(f.hardSleeper) << "\n软卧  " << out(f.softSleeper) << "\n";
+    });
+
+    app.add_subcommand("info", "Database version and size; whether it loads")->callback([&globals] {
+        TimetableDb db;
+        const bool loaded = db.load(dataFolder(globals));
+        std::u16string version;
+        db.readDatabaseVersion(version);
+        if (globals.json) {
+            printJson({{"loaded", loaded},
+                       {"databaseVersion", out(version)},
+                       {"stations", db.stationNames.size()},
+                       {"trains", db.trainIndex.size()}});
+            return;
+        }
+        std::u16string shown = version;
+        while (!shown.empty() && (shown.back() == u'\n' || shown.back() == u'\r')) shown.pop_back();
+        std::cout << "数据目录    " << out(db.folder) << "\n数据库版本  " << out(shown)
+                  << "\n车站        " << db.stationNames.size() << "\n车次        "
+                  << db.trainIndex.size() << "\n加载        " << (loaded ? "成功" : "失败") << "\n";
+    });
+
+    CLI::App* build = app.add_subcommand("build", "Compile a timetable source folder");
+    build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
+        ->required();
+    build->add_option("OUT", output, "Data folder to write")->required();
+    build->callback([&globals] {
+        std::string error;
+        if (!compileTimetable(source, output, error)) {
+            std::cerr << "zelvan-cli build: " << error << "\n";
+            globals.exitCode = kExitFailed;
+        } else if (globals.json) {
+            printJson({{"built", true}});
+        }
+    });
+
+    CLI::App* dump = app.add_subcommand("dump", "Write the database of --data as source files");
+    dump->add_option("OUT", output, "Source folder to write")->required();
+    dump->callback([&globals] {
+        TimetableDb db;
+        if (!openDatabase(globals, db)) return;
+        std::string error;
+        if (!dumpTimetableTo(db, output, error)) {
+            std::cerr << "zelvan-cli dump: " << error << "\n";
+            globals.exitCode = kExitFailed;
+        } else if (globals.json) {
+            printJson({{"dumped", true}});
+        }
+    });
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,200 @@
+// Golden tests of zelvan-cli: each command runs on a small timetable compiled by the tool
+// itself; exit code, stderr and stdout are checked. On a mismatch the actual output is written
+// beside the reference file (NAME.out.actual) and the difference is shown, so updating a golden
+// file is one copy.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "test_files.h"
+
+extern char** environ;
+
+namespace zelvan::test {
+namespace {
+
+const std::filesystem::path kCli = ZELVAN_CLI_PATH;
+const std::filesystem::path kSources = ZELVAN_CLI_TEST_DIR;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with `args`, stdout and stderr into files of `dir`.
+Outcome run(const TempDir& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> all = {kCli.string()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string outPath = (dir / "stdout").string();
+    const std::string errPath = (dir / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = 0;
+    Outcome result;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = readBytes(dir / "stdout");
+    result.err = readBytes(dir / "stderr");
+    return result;
+}
+
+class CliGolden : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        data_ = new TempDir;
+        Outcome built = run(*data_, {"build", (kSources / "timetable").string(), data_->path()});
+        ASSERT_EQ(built.exitCode, 0) << built.err;
+    }
+    static void TearDownTestSuite() {
+        delete data_;
+        data_ = nullptr;
+    }
+
+    // Runs `args` on the test timetable (date 2026-12-08) and compares with golden/NAME.out.
+    void expectGolden(const std::string& name, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--data", data_->path().string(), "--date", "2026-12-08"});
+        TempDir scratch;
+        Outcome r = run(scratch, args);
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.err, "") << name;
+        const std::filesystem::path golden = kSources / "golden" / (name + ".out");
+        const std::string expected = readBytes(golden);
+        if (r.out != expected) {
+            const std::filesystem::path actual = golden.string() + ".actual";
+            writeBytes(actual, r.out);
+            std::string diff = "diff -u '" + golden.string() + "' '" + actual.string() + "'";
+            std::system(diff.c_str());
+            ADD_FAILURE() << name << ": stdout differs from " << golden << "; actual in " << actual;
+        }
+    }
+
+    // Runs `args` and expects `code` with a message on stderr and nothing on stdout.
+    Outcome expectFailure(int code, std::vector<std::string> args) {
+        TempDir scratch;
+        Outcome r = run(scratch, args);
+        EXPECT_EQ(r.exitCode, code);
+        EXPECT_NE(r.err, "");
+        EXPECT_EQ(r.out, "");
+        return r;
+    }
+
+    static TempDir* data_;
+};
+
+TempDir* CliGolden::data_ = nullptr;
+
+TEST_F(CliGolden, RouteTables) {
+    expectGolden("route", {"route", "北京", "上海"});
+    expectGolden("route_json", {"--json", "route", "北京", "上海"});
+    expectGolden("route_options_after", {"route", "北京", "上海", "--json"});
+    expectGolden("route_empty", {"route", "火星", "上海"});
+    expectGolden("route_empty_json", {"route", "火星", "上海", "--json"});
+}
+
+TEST_F(CliGolden, TransferStationsAndLegs) {
+    expectGolden("transfer", {"transfer", "天津", "杭州东"});
+    expectGolden("transfer_json", {"--json", "transfer", "天津", "杭州东"});
+    expectGolden("transfer_via", {"transfer", "天津", "杭州东", "--via", "上海虹桥"});
+    expectGolden("transfer_via_json",
+                 {"--json", "transfer", "天津", "杭州东", "--via", "上海虹桥"});
+}
+
+TEST_F(CliGolden, TrainsStopsAndStations) {
+    expectGolden("train", {"train", "t1"});
+    expectGolden("train_json", {"--json", "train", "1"});
+    expectGolden("stops", {"stops", "T110"});
+    expectGolden("stops_json", {"--json", "stops", "K2"});
+    expectGolden("stops_missing_json", {"--json", "stops", "K"});
+    expectGolden("station", {"station", "南京"});
+    expectGolden("station_json", {"--json", "station", "济南"});
+}
+
+TEST_F(CliGolden, SuggestFaresInfo) {
+    expectGolden("suggest_json", {"--json", "suggest", "sh"});
+    expectGolden("fares", {"fares", "33", "0", "1000"});
+    expectGolden("fares_json", {"--json", "fares", "6", "0", "1069", "G1001"});
+    expectGolden("info_json", {"--json", "info"});
+}
+
+TEST_F(CliGolden, BadUsageAndMissingData) {
+    expectFailure(2, {"route", "北京"});
+    expectFailure(2, {"nonsense"});
+    expectFailure(2, {});
+    expectFailure(2, {"--date", "2026-02-30", "info"});
+    expectFailure(2, {"fares", "128", "0", "10"});
+    TempDir empty;
+    Outcome r = expectFailure(1, {"--data", empty.path().string(), "route", "北京", "上海"});
+    EXPECT_NE(r.err.find(empty.path().string()), std::string::npos);
+    EXPECT_NE(r.err.find("s.i"), std::string::npos);
+
+    // info and fares run without a database.
+    Outcome info = run(empty, {"--data", empty.path().string(), "--json", "info"});
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_NE(info.out.find("\"loaded\":false"), std::string::npos);
+}
+
+TEST_F(CliGolden, DamagedDataIsRefusedNotCrashedOn) {
+    TempDir broken;
+    for (const auto& entry : std::filesystem::directory_iterator(data_->path())) {
+        std::filesystem::copy(entry.path(), broken / entry.path().filename().string());
+    }
+    writeBytes(broken / "T1.dat", std::string(100, '\x05'));
+    writeBytes(broken / "S5.dat", std::string(33, '\x7f'));
+    writeBytes(broken / "s.i", "\x00\x00\xff\xff\x41");
+    TempDir scratch;
+    for (std::vector<std::string> args : {std::vector<std::string>{"route", "北京", "上海"},
+                                          {"station", "南京"},
+                                          {"train", ""},
+                                          {"stops", "G1"},
+                                          {"transfer", "天津", "杭州东"},
+                                          {"suggest", "BJ"}}) {
+        args.insert(args.begin(), {"--json", "--data", broken.path().string()});
+        Outcome r = run(scratch, args);
+        EXPECT_EQ(r.exitCode, 0) << args[3];
+        EXPECT_EQ(r.out.front(), '{');
+    }
+    writeBytes(broken / "t.i", "");
+    std::filesystem::remove(broken / "T7.dat");
+    Outcome r = expectFailure(1, {"--data", broken.path().string(), "route", "北京", "上海"});
+    EXPECT_NE(r.err.find("T7.dat"), std::string::npos);
+}
+
+TEST_F(CliGolden, BuildRefusesBadSourceAndDumpRoundTrips) {
+    TempDir source;
+    writeBytes(source / "stations.tsv", "name\ttrains\nA\t*\n");
+    writeBytes(source / "trains.tsv",
+               "train\tkind\tfactor\tvalid_from\tvalid_until\trule\nK1\t0x30\t0\t1\t2\t0\n");
+    writeBytes(source / "stops.tsv", "train\tstation\tarrival\tdwell\tkm\nK1\tA\t24:00\t0\t0\n");
+    Outcome r = expectFailure(1, {"build", source.path().string(), (source / "out").string()});
+    EXPECT_NE(r.err.find("stops.tsv:2"), std::string::npos) << r.err;
+
+    TempDir dumped;
+    Outcome d = run(dumped, {"--data", data_->path().string(), "dump", (dumped / "src").string()});
+    ASSERT_EQ(d.exitCode, 0) << d.err;
+    for (const char* file :
+         {"stations.tsv", "trains.tsv", "stops.tsv", "codes.tsv", "rules.txt", "version.txt"}) {
+        EXPECT_EQ(readBytes(dumped / "src" / file), readBytes(kSources / "timetable" / file))
+            << file;
+    }
+}
+
+}  // namespace
+}  // namespace zelvan::test
