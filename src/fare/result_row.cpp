@@ -151,7 +151,9 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
     row.originStation = stationNameByIndex(first.station);
     row.departureStation = stationNameByIndex(departure->station);
     row.departureTime = departureTimeText(*departure);
-    row.distanceText = widen(std::to_string(distance).c_str());
+    char km[24];
+    std::snprintf(km, sizeof km, "%lld", static_cast<long long>(distance));
+    row.distanceText = widen(km);
     row.travelTimeText = travelTime(train, *departure, *arrival);
     row.terminusStation = stationNameByIndex(last.station);
     row.arrivalStation = stationNameByIndex(arrival->station);

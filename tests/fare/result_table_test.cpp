@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "db/timetable_db.h"
+#include "fare/result_table.h"
+
+namespace zelvan {
+namespace {
+
+TEST(ResultTable, ModesChooseTheirTables) {
+    EXPECT_EQ(tableKindOf(ResultMode::Direct), TableKind::Train);
+    EXPECT_EQ(tableKindOf(ResultMode::TrainChoice), TableKind::Train);
+    EXPECT_EQ(tableKindOf(ResultMode::TransferTrains), TableKind::Train);
+    EXPECT_EQ(tableKindOf(ResultMode::StationTrains), TableKind::Station);
+    EXPECT_EQ(tableKindOf(ResultMode::TrainStops), TableKind::Stops);
+    EXPECT_EQ(tableKindOf(ResultMode::Transfer), TableKind::TransferStations);
+}
+
+TEST(ResultTable, HeadingsKeepTheirPaddingSpaces) {
+    const std::vector<std::u16string> train{
+        u" 车次名称 ", u"  开点  ", u"  到点  ",     u"  历时  ",   u" 里程 ",     u"  车次类型  ",
+        u"  硬座  ",   u"  软座  ", u"    硬卧    ", u"   软卧   ", u"  始发站  ", u"  终点站  ",
+    };
+    // The station table shows the departure here before the arrival at the terminus.
+    const std::vector<std::u16string> station{
+        u" 车次名称 ",   u"  开点  ",   u"  到点  ",   u" 里程 ",
+        u"  车次类型  ", u"  始发站  ", u"  终点站  ",
+    };
+    EXPECT_EQ(tableHeadings(TableKind::Train), train);
+    EXPECT_EQ(tableHeadings(TableKind::Station), station);
+    EXPECT_EQ(tableHeadings(TableKind::Stops),
+              (std::vector<std::u16string>{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "}));
+    EXPECT_EQ(tableHeadings(TableKind::TransferStations),
+              std::vector<std::u16string>{u"     车站名称     "});
+}
+
+// Every field a different text, so that a cell taken from the wrong field shows.
+ResultRow sampleRow() {
+    return {0,        u"G101", u"北京南", u"上海虹桥", u"高铁", u"北京南", u"07:00", u"南京南",
+            u"11:20", u"1023", u"04:20",  u"445",      u"750",  u"-",      u"--"};
+}
+
+TEST(ResultTable, CellsOfTheTrainAndStationTables) {
+    const ResultRow row = sampleRow();
+    const std::vector<std::u16string> train{u"G101", u"07:00", u"11:20",  u"04:20",
+                                            u"1023", u"高铁",  u"445",    u"750",
+                                            u"-",    u"--",    u"北京南", u"上海虹桥"};
+    const std::vector<std::u16string> station{u"G101", u"07:00",  u"11:20",   u"1023",
+                                              u"高铁", u"北京南", u"上海虹桥"};
+    std::vector<std::u16string> cells;
+    for (int c = -1; c <= 12; ++c) cells.push_back(rowCell(TableKind::Train, row, c));
+    EXPECT_EQ(cells.front() + cells.back(), u"");
+    EXPECT_EQ(std::vector(cells.begin() + 1, cells.end() - 1), train);
+    cells.clear();
+    for (int c = 0; c <= 7; ++c) cells.push_back(rowCell(TableKind::Station, row, c));
+    EXPECT_EQ(cells.back(), u"");
+    EXPECT_EQ(std::vector(cells.begin(), cells.end() - 1), station);
+    EXPECT_EQ(rowCell(TableKind::Stops, row, 0), u"");
+}
+
+TEST(ResultTable, StatusMarkersAndTheNumberBehindThem) {
+    ResultRow row = sampleRow();
+    const std::pair<int, const char16_t*> cases[] = {
+        {0, u"G101"}, {1, u"G101 +"}, {2, u"G101 *"}, {-1, u"G101 -"}, {7, u"G101"}};
+    for (auto [status, cell] : cases) {
+        row.status = status;
+        EXPECT_EQ(rowCell(TableKind::Train, row, 0), cell);
+        EXPECT_EQ(rowCell(TableKind::Station, row, 0), cell);
+        EXPECT_EQ(trainNumberFromCell(cell), u"G101");
+    }
+    EXPECT_EQ(trainNumberFromCell(u""), u"");
+    EXPECT_EQ(trainNumberFromCell(u"K1/K4 *"), u"K1/K4");
+}
+
+TEST(ResultTable, StopCells) {
+    TimetableDb db;
+    db.stationNames = {u"北京", u"天津", u"济南"};
+    StopRecord stop;
+    stop.station = 1;
+    stop.arrivalHour = 23;
+    stop.arrivalMinute = 50;
+    stop.dwellMinutes = 15;
+    stop.distanceKm = 137;
+    EXPECT_EQ(stopCell(db, stop, false, false, 0), u"天津");
+    EXPECT_EQ(stopCell(db, stop, false, false, 1), u"23:50");
+    EXPECT_EQ(stopCell(db, stop, false, false, 2), u"00:05");
+    EXPECT_EQ(stopCell(db, stop, false, false, 3), u"137");
+    EXPECT_EQ(stopCell(db, stop, false, false, 4), u"");
+    // First stop: no arrival; last stop: no departure; a single stop: neither.
+    EXPECT_EQ(stopCell(db, stop, true, false, 1), u"-- --");
+    EXPECT_EQ(stopCell(db, stop, true, false, 2), u"00:05");
+    EXPECT_EQ(stopCell(db, stop, false, true, 1), u"23:50");
+    EXPECT_EQ(stopCell(db, stop, false, true, 2), u"-- --");
+    EXPECT_EQ(stopCell(db, stop, true, true, 1), u"-- --");
+    EXPECT_EQ(stopCell(db, stop, true, true, 2), u"-- --");
+    stop.station = 40;
+    EXPECT_EQ(stopCell(db, stop, false, false, 0), u"济南");
+}
+
+class RowColouring : public testing::Test {
+  protected:
+    // Row 0 starts at its departure station; row 1 passes through.
+    RowColouring() : rows(2, sampleRow()) { rows[1].originStation = u"天津"; }
+
+    RowColours at(ResultMode mode, int index, int legCount = 0) {
+        return rowColours(mode, rows, index, legCount);
+    }
+
+    std::vector<ResultRow> rows;
+    const RowColours plain{kBlueText, kWhite};
+    const RowColours startsHere{kLightText, kRedBack};
+};
+
+TEST_F(RowColouring, DirectMarksTrainsThatStartHereWhateverTheirStatus) {
+    EXPECT_EQ(at(ResultMode::Direct, 0), startsHere);
+    EXPECT_EQ(at(ResultMode::Direct, 1), plain);
+    rows[0].status = 1;
+    EXPECT_EQ(at(ResultMode::Direct, 0), startsHere);
+}
+
+TEST_F(RowColouring, StationTrainsGreyWhenNotRunningEvenIfStartingHere) {
+    EXPECT_EQ(at(ResultMode::StationTrains, 0), startsHere);
+    EXPECT_EQ(at(ResultMode::StationTrains, 1), plain);
+    for (int status : {-1, 1, 2}) {
+        rows[0].status = status;
+        rows[1].status = status;
+        EXPECT_EQ(at(ResultMode::StationTrains, 0), (RowColours{kLightText, kGreyBack}));
+        EXPECT_EQ(at(ResultMode::StationTrains, 1), (RowColours{kBlueText, kGreyBack}));
+    }
+}
+
+TEST_F(RowColouring, TransferTrainsSilverFromTheSecondLeg) {
+    rows.resize(5, rows[1]);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(at(ResultMode::TransferTrains, i, 3),
+                  (RowColours{kBlueText, i < 3 ? kWhite : kSilverBack}))
+            << i;
+        // With an empty first leg every row belongs to the second.
+        EXPECT_EQ(at(ResultMode::TransferTrains, i, 0), (RowColours{kBlueText, kSilverBack}));
+    }
+}
+
+TEST_F(RowColouring, OtherModesAndRowsOutsideTheListArePlain) {
+    rows[0].status = 2;
+    for (ResultMode mode : {ResultMode::TrainStops, ResultMode::Transfer, ResultMode::TrainChoice})
+        EXPECT_EQ(at(mode, 0), plain);
+    for (ResultMode mode :
+         {ResultMode::Direct, ResultMode::StationTrains, ResultMode::TransferTrains}) {
+        EXPECT_EQ(at(mode, -1), plain);
+        EXPECT_EQ(at(mode, 2), plain);
+    }
+    EXPECT_EQ(rowColours(ResultMode::StationTrains, {}, 0, 0), plain);
+}
+
+}  // namespace
+}  // namespace zelvan
