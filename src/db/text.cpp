@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -20,10 +21,11 @@ class Converter {
 
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    // Converts `in` to `out` (bytes). An undecodable input unit is replaced by `replacement`
-    // (already in the target encoding) when it is given; otherwise the conversion fails.
-    bool convert(std::string_view in, std::string& out, std::string_view replacement,
-                 std::size_t unitSize) {
+    // Converts `in` to `out` (bytes). An undecodable piece of input (as long as `skip` says,
+    // given the rest of the input) is replaced by `replacement` (already in the target
+    // encoding) when that is given; otherwise the conversion fails.
+    template <typename Skip>
+    bool convert(std::string_view in, std::string& out, std::string_view replacement, Skip skip) {
         out.clear();
         if (!ok()) return false;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -40,9 +42,9 @@ class Converter {
             // EILSEQ or EINVAL (incomplete sequence at the end): replace one unit and go on.
             if (replacement.empty()) return false;
             out.append(replacement);
-            std::size_t skip = unitSize < srcLeft ? unitSize : srcLeft;
-            src += skip;
-            srcLeft -= skip;
+            std::size_t n = std::min(std::max<std::size_t>(skip(src, srcLeft), 1), srcLeft);
+            src += n;
+            srcLeft -= n;
             iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         }
         char* dst = buffer;
@@ -57,6 +59,43 @@ class Converter {
 };
 
 constexpr std::string_view kUtf16Replacement{"\xFD\xFF", 2};  // U+FFFD, little-endian
+
+// An ill-formed UTF-8 sequence is replaced as a whole "maximal subpart": its lead byte and the
+// continuation bytes that were still valid for that lead (E4 BA followed by "A" is one U+FFFD).
+std::size_t utf8MaximalSubpart(const char* text, std::size_t length) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = b(0);
+    std::size_t need = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 1;
+    }
+    std::size_t n = 1;
+    while (n <= need && n < length && b(n) >= low && b(n) <= high) {
+        low = 0x80;
+        high = 0xBF;
+        ++n;
+    }
+    return n;
+}
+
+std::size_t oneByte(const char*, std::size_t) {
+    return 1;
+}
+std::size_t twoBytes(const char*, std::size_t) {
+    return 2;
+}
 
 std::u16string fromUtf16Le(const std::string& bytes) {
     std::u16string wide;
@@ -93,7 +132,10 @@ std::u16string convertToWide(const char* from, std::string_view text) {
     thread_local Converter gbk("UTF-16LE", "GBK");
     Converter& converter = std::strcmp(from, "UTF-8") == 0 ? utf8 : gbk;
     std::string bytes;
-    if (!converter.convert(text, bytes, kUtf16Replacement, 1)) return {};
+    bool ok = converter.ok() && &converter == &utf8
+                  ? converter.convert(text, bytes, kUtf16Replacement, utf8MaximalSubpart)
+                  : converter.convert(text, bytes, kUtf16Replacement, oneByte);
+    if (!ok) return {};
     return fromUtf16Le(bytes);
 }
 
@@ -115,13 +157,13 @@ std::string toUtf8(std::u16string_view wide) {
     thread_local Converter converter("UTF-8", "UTF-16LE");
     std::string out;
     // An unpaired surrogate (two bytes of input) becomes U+FFFD.
-    if (!converter.convert(toUtf16Le(wide), out, "\xEF\xBF\xBD", 2)) return {};
+    if (!converter.convert(toUtf16Le(wide), out, "\xEF\xBF\xBD", twoBytes)) return {};
     return out;
 }
 
 bool toAnsi(std::u16string_view wide, std::string& ansi) {
     thread_local Converter converter("GBK", "UTF-16LE");
-    return converter.convert(toUtf16Le(wide), ansi, {}, 2);
+    return converter.convert(toUtf16Le(wide), ansi, {}, twoBytes);
 }
 
 std::u16string upperAscii(std::u16string_view text) {
