@@ -1,0 +1,24 @@
+// The program's built-in configuration: web addresses beyond the product's own homepages, the
+// owner notice of the About box and the built-in list of recommended downloads.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace zelvan::res {
+
+// The partner's mobile site named in the About box.
+inline constexpr std::u16string_view kPartnerSiteAddress = u"http://m.example.com";
+// The one-line owner notice under the About text (label 203).
+inline constexpr std::u16string_view kOwnerNotice = u"© Zelvan 保留所有权利";
+
+struct Recommendation {
+    std::u16string_view title;
+    std::u16string_view link;
+};
+
+// The seven built-in recommendations, shown when the database brings no usable list; the
+// seventh is the product's own software download site.
+const std::vector<Recommendation>& builtInRecommendations();
+
+}  // namespace zelvan::res

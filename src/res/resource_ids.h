@@ -1,0 +1,74 @@
+// The numbers of the program's resources: strings, menu bars, dialogs, commands and controls.
+// The numbers are the program's vocabulary: soft keys, menu items and windows exchange commands
+// by these values, so they stay fixed.
+#pragma once
+
+namespace zelvan::res {
+
+// String table (see strings.cpp).
+inline constexpr int kStrTitle = 1;
+inline constexpr int kStrClassName = 2;
+inline constexpr int kStrHomepage = 3;
+inline constexpr int kStrOk = 103;
+inline constexpr int kStrMenu = 104;
+inline constexpr int kStrBack = 108;
+inline constexpr int kStrExit = 109;
+inline constexpr int kStrView = 110;
+inline constexpr int kStrSendMessage = 111;
+inline constexpr int kStrResultsMenu = 112;
+inline constexpr int kStrStationToStation = 113;
+inline constexpr int kStrTrainNumber = 114;
+inline constexpr int kStrStation = 115;
+inline constexpr int kStrDownloads = 116;
+
+// Icon group: the window icon and the About box's picture.
+inline constexpr int kIconMain = 101;
+// Accelerator table of the main window (Ctrl+Q -> kCmdLeftKey).
+inline constexpr int kAccelMain = 2;
+
+// Menu-bar descriptions, one per window (see menu_bars.cpp).
+inline constexpr int kMenuBarMain = 102;
+inline constexpr int kMenuBarStationToStation = 129;
+inline constexpr int kMenuBarResults = 130;
+inline constexpr int kMenuBarTrainNumber = 134;
+inline constexpr int kMenuBarStation = 136;
+inline constexpr int kMenuBarDownloads = 139;
+
+// Dialog templates.
+inline constexpr int kDialogStationToStation = 102;
+inline constexpr int kDialogAbout = 105;
+inline constexpr int kDialogResults = 132;
+inline constexpr int kDialogTrainNumber = 133;
+inline constexpr int kDialogStation = 135;
+inline constexpr int kDialogDownloads = 138;
+
+// Commands.
+inline constexpr int kCmdOk = 1;
+inline constexpr int kCmdCancel = 2;
+inline constexpr int kCmdAbort = 3;
+inline constexpr int kCmdLeftKey = 40000;  // "退出" in the main window, "确定"/"查看" elsewhere
+inline constexpr int kCmdBack = 32781;     // "返回" of the query and download dialogs
+inline constexpr int kCmdMenuOk = 32774;  // main popup "确定"
+inline constexpr int kCmdSendMessage = 32785;
+inline constexpr int kCmdResultsBack = 32786;  // results popup "返回"
+inline constexpr int kCmdUpdate = 32789;
+inline constexpr int kCmdAbout = 32790;
+
+// Dialog results of a closed window (beside the command numbers that close a dialog).
+inline constexpr int kResultClosed = 16;
+
+// Control ids.
+inline constexpr int kIdMainList = 1000;
+inline constexpr int kIdFromStation = 1000;
+inline constexpr int kIdToStation = 1001;
+inline constexpr int kIdResultsList = 1003;
+inline constexpr int kIdTrainNumber = 1004;
+inline constexpr int kIdStationName = 1005;
+inline constexpr int kIdDownloadsList = 1006;
+inline constexpr int kIdAboutText = 1007;
+inline constexpr int kIdTravelDate = 1008;
+inline constexpr int kIdStationDate = 1009;
+inline constexpr int kIdAboutIcon = 201;
+inline constexpr int kIdAboutNotice = 203;
+
+}  // namespace zelvan::res

@@ -1,0 +1,36 @@
+// Fixed texts of the dialog templates and of the message boxes.
+#pragma once
+
+#include <string_view>
+
+namespace zelvan::res {
+
+// Message boxes: captions and texts.
+inline constexpr std::u16string_view kCaptionWarning = u"警告";
+inline constexpr std::u16string_view kCaptionError = u"错误";
+inline constexpr std::u16string_view kCaptionSorry = u"不好意思";
+inline constexpr std::u16string_view kCaptionInfo = u"信息";
+inline constexpr std::u16string_view kCaptionUpdateFound = u"发现更新";
+inline constexpr std::u16string_view kCaptionNoUpdate = u"没有更新";
+inline constexpr std::u16string_view kTextNothingFound = u"没有查到相关结果";
+inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录！";
+inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
+
+// Dialog 102, the station-to-station query.
+inline constexpr std::u16string_view kLabelFromStation = u"出发站:";
+inline constexpr std::u16string_view kLabelToStation = u"目的站:";
+inline constexpr std::u16string_view kLabelTravelDate = u"乘车时间:";
+// Dialog 133, the train-number query.
+inline constexpr std::u16string_view kLabelTrainNumber = u"输入车次：";
+// Dialog 135, the station query.
+inline constexpr std::u16string_view kLabelStationName = u"输入车站名称：";
+inline constexpr std::u16string_view kLabelStationDate = u"乘坐日期：";
+
+// Dialog 132, the results; its template title is replaced when it opens.
+inline constexpr std::u16string_view kCaptionResultsTemplate = u"显示结果";
+// Dialog 105, About.
+inline constexpr std::u16string_view kCaptionAbout = u"About qoratb";
+// Dialog 138, the recommended downloads.
+inline constexpr std::u16string_view kCaptionDownloads = u"欢迎下载手机软件";
+
+}  // namespace zelvan::res

@@ -1,0 +1,52 @@
+// The user interface's process-wide state: what the last query found and what the views share.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fare/result_row.h"
+#include "fare/result_table.h"
+
+class QListWidget;
+
+namespace zelvan {
+
+class SoftKeyBar;
+class UpdateNotifier;
+
+// The outcome of the last query, handed from a query dialog to the results views and updated by
+// the nested views. Each query overwrites only the fields of its own mode.
+struct ResultContext {
+    ResultMode mode = ResultMode::Direct;
+    std::vector<ResultRow> rows;         // direct trains, candidate trains, or both transfer legs
+    std::vector<ResultRow> trainRows;    // rows of the train-number query
+    std::vector<ResultRow> stationRows;  // rows of the station query
+    std::vector<std::u16string> transferStations;  // candidate transfer stations, best first
+    std::u16string fromName;                       // station-to-station names as typed
+    std::u16string toName;
+    std::u16string trainNumber;   // the train whose stops TrainStops shows
+    std::u16string stationName;   // the station of the station query
+    std::u16string transferName;  // the transfer station picked in Transfer mode
+    int transferLegCount = 0;     // first-leg rows at the front of `rows`
+    // The mode the next results view restores when it closes: the mode of the view beneath it.
+    // Each view copies it when it opens, so every level restores its own opener's mode.
+    ResultMode returnMode = ResultMode::Direct;
+};
+
+// One per process; the main window owns the widgets named here.
+struct AppContext {
+    QListWidget* mainList = nullptr;  // control 1000; null when the list could not be filled
+    SoftKeyBar* menuBar = nullptr;    // the main window's soft keys
+    std::unique_ptr<UpdateNotifier> updateNotifier;  // bound to the main window while it lives
+    ResultContext results;
+    std::vector<std::u16string> recommendedTitles;  // the downloads dialog's titles ...
+    std::vector<std::u16string> recommendedLinks;   // ... and their links, entry for entry
+
+    AppContext();
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+};
+
+}  // namespace zelvan

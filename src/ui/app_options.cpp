@@ -1,0 +1,65 @@
+#include "ui/app_options.h"
+
+#include <QCommandLineParser>
+#include <QUrl>
+
+#include "ui/qt_text.h"
+#include "update/version.h"
+
+namespace zelvan {
+
+bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString& message) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Zelvan时刻表: offline railway timetable"));
+    QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help."));
+    QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    QCommandLineOption data(QStringLiteral("data"),
+                            QStringLiteral("Read the timetable from DIR instead of the folder "
+                                           "that holds the program."),
+                            QStringLiteral("DIR"));
+    QCommandLineOption server(QStringLiteral("server"),
+                              QStringLiteral("Base address of the update server (default %1).")
+                                  .arg(QString::fromLatin1(kDefaultUpdateServer)),
+                              QStringLiteral("URL"));
+    QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Walk through every view, save each as a PNG "
+                                                  "file in DIR and exit."),
+                                   QStringLiteral("DIR"));
+    parser.addOptions({help, version, data, server, screenshots});
+    if (!parser.parse(arguments)) {
+        message = parser.errorText() + u'\n' + parser.helpText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        message =
+            QStringLiteral("unexpected argument: %1\n").arg(parser.positionalArguments().first()) +
+            parser.helpText();
+        return false;
+    }
+    if (parser.isSet(help)) {
+        message = parser.helpText();
+        return true;
+    }
+    if (parser.isSet(version)) {
+        message = QStringLiteral("zelvan %1-%2\n")
+                      .arg(toQString(kProgramVersion), toQString(kProgramBuild));
+        return true;
+    }
+    if (parser.isSet(data)) options.dataFolder = toU16(parser.value(data));
+    options.updateServer = std::string(kDefaultUpdateServer);
+    if (parser.isSet(server)) {
+        QString base = parser.value(server);
+        while (base.endsWith(u'/')) base.chop(1);
+        QUrl url(base, QUrl::StrictMode);
+        if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https")) {
+            message = QStringLiteral("--server needs an http:// or https:// address\n");
+            return false;
+        }
+        options.updateServer = base.toStdString();
+    }
+    options.screenshotFolder = parser.value(screenshots);
+    return true;
+}
+
+}  // namespace zelvan

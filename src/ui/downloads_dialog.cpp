@@ -1,0 +1,85 @@
+#include "ui/downloads_dialog.h"
+
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "db/timetable_db.h"
+#include "res/configuration.h"
+#include "res/resource_ids.h"
+#include "res/texts.h"
+#include "ui/action_key.h"
+#include "ui/app_context.h"
+#include "ui/links.h"
+#include "ui/qt_text.h"
+
+namespace zelvan {
+
+void chooseRecommendations(const TimetableDb& db, AppContext& context) {
+    context.recommendedTitles.clear();
+    context.recommendedLinks.clear();
+    // A single entry is taken for a leftover, not a list: the built-in list is shown instead.
+    if (db.adTitles.size() >= 2 && db.adTitles.size() == db.adLinks.size()) {
+        context.recommendedTitles = db.adTitles;
+        context.recommendedLinks = db.adLinks;
+        return;
+    }
+    for (const res::Recommendation& entry : res::builtInRecommendations()) {
+        context.recommendedTitles.emplace_back(entry.title);
+        context.recommendedLinks.emplace_back(entry.link);
+    }
+}
+
+DownloadsDialog::DownloadsDialog(AppContext& context, const TimetableDb& db, QWidget* owner)
+    : SoftKeyDialog(res::kMenuBarDownloads, owner), context_(context) {
+    setObjectName(QStringLiteral("downloadsDialog"));
+    setWindowTitle(toQString(res::kCaptionDownloads));
+    list_ = new QListWidget(this);
+    list_->setProperty("controlId", res::kIdDownloadsList);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    QFont font = list_->font();
+    font.setPixelSize(12);
+    list_->setFont(font);
+    body()->setContentsMargins(8, 8, 8, 8);
+    body()->addWidget(list_);
+
+    chooseRecommendations(db, context_);
+    for (const std::u16string& title : context_.recommendedTitles) {
+        list_->addItem(toQString(title));
+    }
+    connect(list_, &QListWidget::clicked, this,
+            [this](const QModelIndex& index) { openEntry(index.row()); });
+    onActionKey(list_, [this](int row) { openEntry(row); });
+    list_->setFocus();
+}
+
+void DownloadsDialog::openSelected() {
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    if (!selected.isEmpty()) openEntry(list_->row(selected.first()));
+}
+
+void DownloadsDialog::openEntry(int index) {
+    if (index < 0 || index >= static_cast<int>(context_.recommendedLinks.size())) return;
+    openLink(toQString(context_.recommendedLinks[index]));
+}
+
+bool DownloadsDialog::command(int id) {
+    switch (id) {
+        case res::kCmdOk:
+        case res::kCmdLeftKey:
+            openSelected();
+            return false;
+        case res::kCmdCancel:
+        case res::kCmdAbort:
+        case res::kCmdBack:
+            finish(id);
+            return true;
+        default:
+            return false;
+    }
+}
+
+int DownloadsDialog::escapeCommand() const {
+    return res::kCmdBack;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,62 @@
+// The main window: the five entries of the program in one list, with "退出" and the menu of
+// "关于", "确定" and "更新" on its soft keys. Creating it loads the timetable.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "ui/app_options.h"
+
+class QListWidget;
+
+namespace zelvan {
+
+class SoftKeyBar;
+class TimetableDb;
+struct AppContext;
+
+// The entries of the main list; an entry's position is its meaning.
+enum class MainEntry : int {
+    StationToStation = 0,
+    TrainNumber = 1,
+    Station = 2,
+    Downloads = 3,
+    Homepage = 4,
+};
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Loads `db` from `options.dataFolder` (none: the program's folder); a failed load is not
+    // reported, the queries then find nothing.
+    MainWindow(AppContext& context, TimetableDb& db, const AppOptions& options,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    QListWidget* mainList() const { return list_; }
+    SoftKeyBar* softKeys() const { return softKeys_; }
+
+    // Opens the selected entry; with none selected, says so.
+    void openSelectedEntry();
+    // Opens entry `index` of the main list (outside 0-4: nothing).
+    void openEntry(int index);
+    // Runs command `id` of the main window; true when it acted.
+    bool command(int id);
+    // Brings the program to the front: this window, or the dialog open over it.
+    void bringForward();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void createMainList();
+
+    AppContext& context_;
+    TimetableDb& db_;
+    std::string updateServer_;
+    QListWidget* list_ = nullptr;
+    SoftKeyBar* softKeys_ = nullptr;
+};
+
+}  // namespace zelvan

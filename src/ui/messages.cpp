@@ -1,0 +1,78 @@
+#include "ui/messages.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+namespace zelvan {
+namespace {
+
+QMessageBox::Icon iconOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+class QtMessageBoxes final : public MessageBoxes {
+  public:
+    void notify(QWidget* owner, const QString& caption, const QString& text,
+                MessageIcon icon) override {
+        newNoticeBox(owner, caption, text, icon)->exec();
+    }
+
+    bool askYesNo(QWidget* owner, const QString& caption, const QString& text) override {
+        return newQuestionBox(owner, caption, text)->exec() == QMessageBox::Yes;
+    }
+};
+
+QtMessageBoxes& qtMessageBoxes() {
+    static QtMessageBoxes boxes;
+    return boxes;
+}
+
+MessageBoxes* installed = nullptr;
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> newNoticeBox(QWidget* owner, const QString& caption,
+                                          const QString& text, MessageIcon icon) {
+    auto box = std::make_unique<QMessageBox>(iconOf(icon), caption, text, QMessageBox::Ok, owner);
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    return box;
+}
+
+std::unique_ptr<QMessageBox> newQuestionBox(QWidget* owner, const QString& caption,
+                                            const QString& text) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
+                                             QMessageBox::Yes | QMessageBox::No, owner);
+    // The buttons speak the program's language whatever Qt translations are installed.
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box->setDefaultButton(QMessageBox::Yes);
+    return box;
+}
+
+MessageBoxes& messageBoxes() {
+    return installed ? *installed : qtMessageBoxes();
+}
+
+MessageBoxes* setMessageBoxes(MessageBoxes* boxes) {
+    MessageBoxes* previous = installed;
+    installed = boxes;
+    return previous;
+}
+
+void showNotice(QWidget* owner, const QString& caption, const QString& text, MessageIcon icon) {
+    messageBoxes().notify(owner, caption, text, icon);
+}
+
+bool askYesNo(QWidget* owner, const QString& caption, const QString& text) {
+    return messageBoxes().askYesNo(owner, caption, text);
+}
+
+}  // namespace zelvan

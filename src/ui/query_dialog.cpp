@@ -1,0 +1,68 @@
+#include "ui/query_dialog.h"
+
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "res/resource_ids.h"
+
+namespace zelvan {
+
+QueryDialog::QueryDialog(int menuBarId, const QString& caption, ResultContext& results,
+                         TimetableDb& db, QWidget* owner)
+    : SoftKeyDialog(menuBarId, owner), results_(results), db_(db) {
+    setWindowTitle(caption);
+    body()->setContentsMargins(16, 16, 16, 16);
+    body()->setSpacing(6);
+    body()->addStretch(1);
+}
+
+bool QueryDialog::command(int id) {
+    switch (id) {
+        case res::kCmdLeftKey:
+            return runQuery();
+        case res::kCmdBack:
+            finish(id);
+            return true;
+        default:
+            return false;
+    }
+}
+
+int QueryDialog::escapeCommand() const {
+    return res::kCmdBack;
+}
+
+void QueryDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        command(res::kCmdLeftKey);
+        return;
+    }
+    SoftKeyDialog::keyPressEvent(event);
+}
+
+void QueryDialog::addField(const QString& label, QWidget* field) {
+    // The fields stand in one column at the top; the stretch after them stays last.
+    int at = body()->count() - 1;
+    auto* caption = new QLabel(label, this);
+    caption->setBuddy(field);
+    body()->insertWidget(at, caption);
+    body()->insertWidget(at + 1, field);
+    body()->insertSpacing(at + 2, 10);
+}
+
+QDateEdit* QueryDialog::newDatePicker(int controlId) {
+    auto* picker = new QDateEdit(QDate::currentDate(), this);
+    picker->setProperty("controlId", controlId);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    return picker;
+}
+
+int dateKeyOf(const QDate& date) {
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+}  // namespace zelvan

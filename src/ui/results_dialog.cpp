@@ -1,0 +1,120 @@
+#include "ui/results_dialog.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "db/timetable_db.h"
+#include "res/resource_ids.h"
+#include "ui/action_key.h"
+#include "ui/app_context.h"
+#include "ui/modal.h"
+#include "ui/qt_text.h"
+#include "ui/results_table.h"
+#include "ui/text_message.h"
+
+namespace zelvan {
+
+ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
+    : SoftKeyDialog(res::kMenuBarResults, owner),
+      results_(results),
+      db_(db),
+      mode_(results.mode),
+      returnMode_(results.returnMode) {
+    setObjectName(QStringLiteral("resultsDialog"));
+    table_ = new QTableWidget(this);
+    table_->setObjectName(QStringLiteral("resultsTable"));
+    table_->setProperty("controlId", res::kIdResultsList);
+    body()->addWidget(table_);
+    fillResultTable(*table_, mode_, results_, db_);
+    setWindowTitle(resultCaption(mode_, results_));
+    connect(table_, &QTableWidget::cellClicked, this, [this](int row, int) { openRow(row); });
+    onActionKey(table_, [this](int row) { openRow(row); });
+    table_->setFocus();
+}
+
+bool ResultsDialog::command(int id) {
+    switch (id) {
+        case res::kCmdOk:
+        case res::kCmdLeftKey:
+            openRow(selectedRow());
+            return false;
+        case res::kCmdCancel:
+        case res::kCmdAbort:
+        case res::kCmdResultsBack:
+            finish(id);
+            return true;
+        case res::kCmdSendMessage:
+            sendAsMessage();
+            return false;
+        default:
+            return false;
+    }
+}
+
+int ResultsDialog::escapeCommand() const {
+    return res::kCmdResultsBack;
+}
+
+void ResultsDialog::finish(int result) {
+    // The view beneath draws and answers choices in its own mode again.
+    results_.mode = returnMode_;
+    done(result);
+}
+
+QString ResultsDialog::firstCell(int index) const {
+    const QTableWidgetItem* item = table_->item(index, 0);
+    return item ? item->text().left(kControlTextLimit) : QString();
+}
+
+int ResultsDialog::selectedRow() const {
+    const QList<QTableWidgetItem*> selected = table_->selectedItems();
+    return selected.isEmpty() ? -1 : selected.first()->row();
+}
+
+void ResultsDialog::openRow(int index) {
+    if (index < 0 || index >= table_->rowCount()) return;
+    std::u16string text = toU16(firstCell(index));
+    switch (mode_) {
+        case ResultMode::Direct:
+        case ResultMode::StationTrains:
+        case ResultMode::TrainChoice:
+            // The status marker starts with a space; the number is what stands before it.
+            results_.trainNumber = trainNumberFromCell(text);
+            if (!results_.trainNumber.empty()) openNested(ResultMode::TrainStops);
+            break;
+        case ResultMode::TrainStops:
+            // A station without trains leaves the list of stops on screen.
+            results_.stationName = text;
+            results_.stationRows.clear();
+            db_.queryStation(text, results_.stationRows);
+            if (!results_.stationRows.empty()) openNested(ResultMode::StationTrains);
+            break;
+        case ResultMode::Transfer:
+            results_.transferName = text;
+            results_.rows.clear();
+            results_.transferLegCount =
+                db_.queryTransferTrains(results_.fromName, text, results_.toName, results_.rows);
+            openNested(ResultMode::TransferTrains);
+            break;
+        case ResultMode::TransferTrains:
+            break;
+    }
+}
+
+void ResultsDialog::openNested(ResultMode mode) {
+    results_.mode = mode;
+    showResults(this, results_, db_, mode_);
+}
+
+void ResultsDialog::sendAsMessage() {
+    zelvan::sendAsMessage(*table_, windowTitle());
+}
+
+int showResults(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {
+    results.returnMode = returnMode;
+    ResultsDialog dialog(results, db, owner);
+    return runModal(dialog);
+}
+
+}  // namespace zelvan

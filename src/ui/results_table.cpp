@@ -1,0 +1,146 @@
+#include "ui/results_table.h"
+
+#include <QAbstractItemView>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include "db/timetable_db.h"
+#include "ui/app_context.h"
+#include "ui/qt_text.h"
+
+namespace zelvan {
+namespace {
+
+// Extra width of every column beyond its heading text.
+constexpr int kColumnPadding = 26;
+
+QColor colourOf(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+void setUpTable(QTableWidget& table) {
+    table.clear();
+    table.setRowCount(0);
+    table.setColumnCount(0);
+    table.setShowGrid(true);
+    table.setSelectionBehavior(QAbstractItemView::SelectRows);
+    table.setSelectionMode(QAbstractItemView::SingleSelection);
+    table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table.setSortingEnabled(false);
+    table.setWordWrap(false);
+    table.verticalHeader()->hide();
+    // Rows as high as a line of text, as in a report list.
+    table.verticalHeader()->setDefaultSectionSize(QFontMetrics(table.font()).height() + 8);
+    table.horizontalHeader()->setSectionsClickable(false);
+    table.horizontalHeader()->setHighlightSections(false);
+    table.horizontalHeader()->setFont(table.font());
+}
+
+void addColumns(QTableWidget& table, const std::vector<std::u16string>& headings) {
+    QFontMetrics metrics(table.font());
+    table.setColumnCount(static_cast<int>(headings.size()));
+    for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
+        QString heading = toQString(headings[c]);
+        auto* item = new QTableWidgetItem(heading);
+        item->setTextAlignment(Qt::AlignCenter);
+        table.setHorizontalHeaderItem(c, item);
+        table.setColumnWidth(c, metrics.horizontalAdvance(heading) + kColumnPadding);
+    }
+}
+
+// One row of cells; `index` is the row's position in its list, kept as the first item's data.
+void addRow(QTableWidget& table, int index, const std::vector<QString>& cells, RowColours colours) {
+    int row = table.rowCount();
+    table.insertRow(row);
+    for (int c = 0; c < static_cast<int>(cells.size()) && c < table.columnCount(); ++c) {
+        auto* item = new QTableWidgetItem(cells[c]);
+        item->setTextAlignment(Qt::AlignCenter);
+        item->setForeground(colourOf(colours.text));
+        item->setBackground(colourOf(colours.back));
+        if (c == 0) item->setData(Qt::UserRole, index);
+        table.setItem(row, c, item);
+    }
+}
+
+void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
+              const std::vector<ResultRow>& rows, int transferLegCount) {
+    const int columns = table.columnCount();
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        std::vector<QString> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(toQString(rowCell(kind, rows[i], c)));
+        addRow(table, i, cells, rowColours(mode, rows, i, transferLegCount));
+    }
+}
+
+void fillStops(QTableWidget& table, const std::u16string& trainNumber, const TimetableDb& db) {
+    int train = db.findTrainByNumber(trainNumber, 0, true);
+    if (train < 0) return;
+    TrainRecord record;
+    db.decodeTrain(train, record);
+    const int count = static_cast<int>(record.stops.size());
+    for (int i = 0; i < count; ++i) {
+        std::vector<QString> cells;
+        for (int c = 0; c < table.columnCount(); ++c) {
+            cells.push_back(toQString(stopCell(db, record.stops[i], i == 0, i == count - 1, c)));
+        }
+        addRow(table, i, cells, RowColours{});
+    }
+}
+
+void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations) {
+    for (int i = 0; i < static_cast<int>(stations.size()); ++i) {
+        addRow(table, i, {toQString(stations[i])}, RowColours{});
+    }
+}
+
+}  // namespace
+
+void fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
+                     const TimetableDb& db) {
+    setUpTable(table);
+    TableKind kind = tableKindOf(mode);
+    addColumns(table, tableHeadings(kind));
+    switch (mode) {
+        case ResultMode::Direct:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            fillRows(table, mode, kind, results.rows, results.transferLegCount);
+            break;
+        case ResultMode::StationTrains:
+            fillRows(table, mode, kind, results.stationRows, results.transferLegCount);
+            break;
+        case ResultMode::TrainStops:
+            fillStops(table, results.trainNumber, db);
+            break;
+        case ResultMode::Transfer:
+            fillTransferStations(table, results.transferStations);
+            break;
+    }
+}
+
+QString resultCaption(ResultMode mode, const ResultContext& results) {
+    // One pass of arg() for all values: a typed name holding "%1" must stay as typed.
+    auto count = [](const std::vector<ResultRow>& rows) { return QString::number(rows.size()); };
+    switch (mode) {
+        case ResultMode::Direct:
+            return QStringLiteral("%1 至 %2 ,结果 %3")
+                .arg(toQString(results.fromName), toQString(results.toName), count(results.rows));
+        case ResultMode::TrainStops:
+            return toQString(results.trainNumber) + u' ';
+        case ResultMode::StationTrains:
+            return QStringLiteral("%1 ,结果%2")
+                .arg(toQString(results.stationName), count(results.stationRows));
+        case ResultMode::Transfer:
+            return QStringLiteral("请选择中转站点");
+        case ResultMode::TrainChoice:
+            return QStringLiteral("请选择车次");
+        case ResultMode::TransferTrains:
+            return QStringLiteral("%1 至 %2 至 %3 ,结果%4")
+                .arg(toQString(results.fromName), toQString(results.transferName),
+                     toQString(results.toName), count(results.rows));
+    }
+    return QStringLiteral("结果");
+}
+
+}  // namespace zelvan

@@ -1,0 +1,253 @@
+#include "ui/screenshot_tour.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTableWidget>
+
+#include "res/resource_ids.h"
+#include "ui/dialog_script.h"
+#include "ui/icon.h"
+#include "ui/main_window.h"
+#include "ui/messages.h"
+#include "ui/results_dialog.h"
+#include "ui/soft_key_bar.h"
+#include "ui/station_combo.h"
+#include "ui/station_dialog.h"
+#include "ui/station_to_station_dialog.h"
+#include "ui/train_number_dialog.h"
+
+namespace zelvan {
+namespace {
+
+void settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// Height of the caption strip drawn over each window: the offscreen platform draws no frames,
+// and the captions are part of what the views show.
+constexpr int kCaptionHeight = 24;
+
+// `window` under a caption strip with its title.
+QPixmap withCaption(QWidget* window, const QPixmap& content) {
+    QPixmap shot(content.width(), content.height() + kCaptionHeight);
+    shot.fill(Qt::white);
+    QPainter painter(&shot);
+    painter.fillRect(0, 0, shot.width(), kCaptionHeight, QColor(31, 95, 191));
+    painter.setPen(Qt::white);
+    QFont font = window->font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(8, 0, shot.width() - 16, kCaptionHeight),
+                     Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
+    painter.drawPixmap(0, kCaptionHeight, content);
+    return shot;
+}
+
+// The window of `widget` with every popup and message box that stands over it, as one picture.
+QPixmap grabWithOverlays(QWidget* widget) {
+    QWidget* frame = widget->window();
+    QPixmap shot = frame->grab();
+    QPainter painter(&shot);
+    const QPoint origin = frame->mapToGlobal(QPoint(0, 0));
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top == frame || !top->isVisible()) continue;
+        const QPoint at = top->mapToGlobal(QPoint(0, 0)) - origin;
+        if (top->windowType() == Qt::Popup) {
+            painter.drawPixmap(at, top->grab());
+        } else if (qobject_cast<QMessageBox*>(top)) {
+            painter.drawPixmap(at - QPoint(0, kCaptionHeight), withCaption(top, top->grab()));
+        }
+    }
+    painter.end();
+    return withCaption(frame, shot);
+}
+
+class Tour {
+  public:
+    explicit Tour(QString folder) : folder_(std::move(folder)) {}
+
+    void save(const QString& name, QWidget* widget) {
+        settle();
+        saveImage(name, grabWithOverlays(widget));
+    }
+    void saveImage(const QString& name, const QPixmap& image) {
+        QString file = QDir(folder_).filePath(
+            QStringLiteral("%1-%2.png").arg(++index_, 2, 10, QLatin1Char('0')).arg(name));
+        if (image.save(file)) ++written_;
+    }
+    int written() const { return written_; }
+
+  private:
+    QString folder_;
+    int index_ = 0;
+    int written_ = 0;
+};
+
+// Message boxes that are shown, photographed over their owner and answered Yes.
+class PhotographedMessages final : public MessageBoxes {
+  public:
+    PhotographedMessages(Tour& tour, QWidget* fallbackOwner)
+        : tour_(tour), fallbackOwner_(fallbackOwner) {}
+    void nextName(QString name) { name_ = std::move(name); }
+
+    void notify(QWidget* owner, const QString& caption, const QString& text,
+                MessageIcon icon) override {
+        photograph(*newNoticeBox(owner ? owner : fallbackOwner_, caption, text, icon));
+    }
+    bool askYesNo(QWidget* owner, const QString& caption, const QString& text) override {
+        photograph(*newQuestionBox(owner ? owner : fallbackOwner_, caption, text));
+        return true;
+    }
+
+  private:
+    void photograph(QMessageBox& box) {
+        box.show();
+        settle();
+        tour_.save(name_.isEmpty() ? QStringLiteral("message") : name_, box.parentWidget());
+        box.close();
+        name_.clear();
+    }
+
+    Tour& tour_;
+    QWidget* fallbackOwner_;
+    QString name_;
+};
+
+void typeStation(StationCombo* combo, const QString& typed) {
+    combo->setEditText(typed);
+    combo->suggestFor(typed);
+}
+
+void chooseStation(StationCombo* combo, const QString& name) {
+    combo->suggestions()->popup()->hide();
+    combo->setEditText(name);
+}
+
+void selectRow(ResultsDialog& view, int row) {
+    view.table()->selectRow(row);
+    view.table()->setFocus();
+}
+
+// Direct trains, a train's stops, a station's trains; then a transfer.
+void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessages& messages) {
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<StationToStationDialog*>(&d);
+        if (!found) return;
+        auto& dialog = *found;
+        typeStation(dialog.fromStation(), QStringLiteral("bj"));
+        tour.save(QStringLiteral("station-to-station-suggestions"), &dialog);
+        chooseStation(dialog.fromStation(), QStringLiteral("北京"));
+        dialog.toStation()->setEditText(QStringLiteral("上海"));
+        tour.save(QStringLiteral("station-to-station"), &dialog);
+        dialog.runQuery();
+        dialog.fromStation()->setEditText(QStringLiteral("青岛"));
+        dialog.toStation()->setEditText(QStringLiteral("宁波东"));
+        messages.nextName(QStringLiteral("transfer-question"));
+        dialog.runQuery();
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        auto& view = *found;
+        tour.save(QStringLiteral("direct-trains"), &view);
+        view.softKeys()->pressRight();
+        tour.save(QStringLiteral("results-menu"), &view);
+        view.softKeys()->popupMenu()->hide();
+        selectRow(view, 0);
+        view.command(res::kCmdLeftKey);
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        auto& view = *found;
+        tour.save(QStringLiteral("train-stops"), &view);
+        view.openRow(view.table()->rowCount() > 1 ? 1 : 0);
+    });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("stop-station-trains"), &d); });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        auto& view = *found;
+        tour.save(QStringLiteral("transfer-stations"), &view);
+        view.openRow(0);
+    });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("transfer-trains"), &d); });
+}
+
+void trainNumberViews(Tour& tour, DialogScript& script, PhotographedMessages& messages) {
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<TrainNumberDialog*>(&d);
+        if (!found) return;
+        auto& dialog = *found;
+        dialog.trainNumber()->setText(QStringLiteral("g10"));
+        tour.save(QStringLiteral("train-number"), &dialog);
+        dialog.runQuery();
+        dialog.trainNumber()->setText(QStringLiteral("XYZ"));
+        messages.nextName(QStringLiteral("nothing-found"));
+        dialog.runQuery();
+    });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("train-choice"), &d); });
+}
+
+void stationViews(Tour& tour, DialogScript& script) {
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<StationDialog*>(&d);
+        if (!found) return;
+        auto& dialog = *found;
+        dialog.stationName()->setEditText(QStringLiteral("北京南"));
+        tour.save(QStringLiteral("station"), &dialog);
+        dialog.runQuery();
+    });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("station-trains"), &d); });
+}
+
+}  // namespace
+
+int runScreenshotTour(MainWindow& window, const QString& folder) {
+    if (!QDir().mkpath(folder)) return -1;
+    Tour tour(folder);
+    PhotographedMessages messages(tour, &window);
+    MessageBoxes* previousMessages = setMessageBoxes(&messages);
+    {
+        DialogScript script;
+        window.show();
+        settle();
+        tour.save(QStringLiteral("main"), &window);
+        window.softKeys()->pressRight();
+        tour.save(QStringLiteral("main-menu"), &window);
+        window.softKeys()->popupMenu()->hide();
+
+        window.mainList()->clearSelection();
+        messages.nextName(QStringLiteral("select-record"));
+        window.openSelectedEntry();
+
+        // Each group starts afresh: a query that finds nothing in another timetable leaves
+        // steps of its group unused.
+        stationToStationViews(tour, script, messages);
+        window.openEntry(static_cast<int>(MainEntry::StationToStation));
+        script.clear();
+        trainNumberViews(tour, script, messages);
+        window.openEntry(static_cast<int>(MainEntry::TrainNumber));
+        script.clear();
+        stationViews(tour, script);
+        window.openEntry(static_cast<int>(MainEntry::Station));
+        script.clear();
+
+        script.then([&](QDialog& d) { tour.save(QStringLiteral("downloads"), &d); });
+        window.openEntry(static_cast<int>(MainEntry::Downloads));
+        script.then([&](QDialog& d) { tour.save(QStringLiteral("about"), &d); });
+        window.command(res::kCmdAbout);
+        tour.saveImage(QStringLiteral("icon"), appIcon().pixmap(128, 128));
+    }
+    setMessageBoxes(previousMessages);
+    return tour.written();
+}
+
+}  // namespace zelvan

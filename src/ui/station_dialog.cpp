@@ -1,0 +1,42 @@
+#include "ui/station_dialog.h"
+
+#include <QDateEdit>
+
+#include "db/timetable_db.h"
+#include "res/resource_ids.h"
+#include "res/texts.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+#include "ui/qt_text.h"
+#include "ui/results_dialog.h"
+#include "ui/station_combo.h"
+
+namespace zelvan {
+
+StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
+    : QueryDialog(res::kMenuBarStation, resourceText(res::kStrStation), results, db, owner) {
+    setObjectName(QStringLiteral("stationDialog"));
+    station_ = new StationCombo(db, this);
+    station_->setProperty("controlId", res::kIdStationName);
+    date_ = newDatePicker(res::kIdStationDate);
+    addField(toQString(res::kLabelStationName), station_);
+    addField(toQString(res::kLabelStationDate), date_);
+    station_->setFocus();
+}
+
+bool StationDialog::runQuery() {
+    const std::u16string name = controlText(station_->currentText());
+    db_.queryDate = dateKeyOf(date_->date());
+    results_.stationRows.clear();
+    db_.queryStation(name, results_.stationRows);
+    if (results_.stationRows.empty()) {
+        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextNothingFound));
+        return false;
+    }
+    results_.mode = ResultMode::StationTrains;
+    results_.stationName = name;
+    showResults(this, results_, db_, ResultMode::StationTrains);
+    return true;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,56 @@
+#include "ui/station_to_station_dialog.h"
+
+#include <QDateEdit>
+
+#include "db/timetable_db.h"
+#include "res/resource_ids.h"
+#include "res/texts.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+#include "ui/qt_text.h"
+#include "ui/results_dialog.h"
+#include "ui/station_combo.h"
+
+namespace zelvan {
+
+StationToStationDialog::StationToStationDialog(ResultContext& results, TimetableDb& db,
+                                               QWidget* owner)
+    : QueryDialog(res::kMenuBarStationToStation, resourceText(res::kStrStationToStation), results,
+                  db, owner) {
+    setObjectName(QStringLiteral("stationToStationDialog"));
+    from_ = new StationCombo(db, this);
+    from_->setProperty("controlId", res::kIdFromStation);
+    to_ = new StationCombo(db, this);
+    to_->setProperty("controlId", res::kIdToStation);
+    date_ = newDatePicker(res::kIdTravelDate);
+    addField(toQString(res::kLabelFromStation), from_);
+    addField(toQString(res::kLabelToStation), to_);
+    addField(toQString(res::kLabelTravelDate), date_);
+    from_->setFocus();
+}
+
+bool StationToStationDialog::runQuery() {
+    const std::u16string from = controlText(from_->currentText());
+    const std::u16string to = controlText(to_->currentText());
+    db_.queryDate = dateKeyOf(date_->date());
+    results_.fromName = from;
+    results_.toName = to;
+    results_.rows.clear();
+    db_.queryStationToStation(from, to, results_.rows);
+    if (!results_.rows.empty()) {
+        results_.mode = ResultMode::Direct;
+        showResults(this, results_, db_, ResultMode::Direct);
+        return true;
+    }
+    if (!askYesNo(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer))) {
+        return true;
+    }
+    // The candidates are shown for picking even when there are none.
+    results_.transferStations.clear();
+    db_.queryTransferStations(from, to, results_.transferStations);
+    results_.mode = ResultMode::Transfer;
+    showResults(this, results_, db_, ResultMode::Transfer);
+    return true;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,29 @@
+// "站站查询": the trains from one station to another on a day; with none, the offer to search
+// for a station to change trains.
+#pragma once
+
+#include "ui/query_dialog.h"
+
+namespace zelvan {
+
+class StationCombo;
+
+class StationToStationDialog : public QueryDialog {
+    Q_OBJECT
+
+  public:
+    StationToStationDialog(ResultContext& results, TimetableDb& db, QWidget* owner);
+
+    StationCombo* fromStation() const { return from_; }
+    StationCombo* toStation() const { return to_; }
+    QDateEdit* travelDate() const { return date_; }
+
+    bool runQuery() override;
+
+  private:
+    StationCombo* from_ = nullptr;
+    StationCombo* to_ = nullptr;
+    QDateEdit* date_ = nullptr;
+};
+
+}  // namespace zelvan

@@ -1,0 +1,19 @@
+// Sending a results table as a text message: the body holds the headings and every row, the
+// subject is the view's caption; both go to the desktop's handler of "sms:" links.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+class QTableWidget;
+
+namespace zelvan {
+
+// Headings, then every row; each cell followed by a tab, each line ended by a line feed.
+QString messageBody(const QTableWidget& table);
+// "sms:?body=...&subject=..." with both values percent-encoded.
+QUrl messageUrl(const QString& body, const QString& subject);
+// Hands body and subject to the text-message handler; nothing is reported when none is there.
+void sendAsMessage(const QTableWidget& table, const QString& subject);
+
+}  // namespace zelvan

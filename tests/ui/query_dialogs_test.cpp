@@ -1,0 +1,242 @@
+// The three query dialogs driven through their fields and soft keys.
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+#include "db/timetable_db.h"
+#include "res/resource_ids.h"
+#include "ui/main_window.h"
+#include "ui/results_dialog.h"
+#include "ui/soft_key_bar.h"
+#include "ui/station_combo.h"
+#include "ui/station_dialog.h"
+#include "ui/station_to_station_dialog.h"
+#include "ui/train_number_dialog.h"
+#include "ui_fixture.h"
+
+namespace zelvan::test {
+namespace {
+
+const QDate kTravelDay(2026, 6, 1);
+
+class QueryDialogs : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        openWindow(timetableSource());
+    }
+
+    // Opens the station-to-station dialog and runs `step` in it.
+    void stationToStation(std::function<void(StationToStationDialog&)> step) {
+        script_->then([step](QDialog& d) {
+            auto* dialog = qobject_cast<StationToStationDialog*>(&d);
+            ASSERT_NE(dialog, nullptr);
+            dialog->travelDate()->setDate(kTravelDay);
+            step(*dialog);
+        });
+        window_->openEntry(static_cast<int>(MainEntry::StationToStation));
+    }
+
+    void trainNumber(std::function<void(TrainNumberDialog&)> step) {
+        script_->then([step](QDialog& d) {
+            auto* dialog = qobject_cast<TrainNumberDialog*>(&d);
+            ASSERT_NE(dialog, nullptr);
+            step(*dialog);
+        });
+        window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
+    }
+
+    // Expects a results view next and records its caption, mode and first column.
+    void expectView(QStringList& seen) {
+        script_->then([&seen](QDialog& d) {
+            auto* view = qobject_cast<ResultsDialog*>(&d);
+            ASSERT_NE(view, nullptr);
+            seen << view->windowTitle() + u':' + firstColumn(*view->table()).join(u',');
+        });
+    }
+};
+
+QStringList comboItems(const QComboBox& combo) {
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i) items << combo.itemText(i);
+    return items;
+}
+
+TEST_F(QueryDialogs, StationToStationShowsTheThroughTrains) {
+    QStringList seen;
+    stationToStation([&](StationToStationDialog& dialog) {
+        expectView(seen);
+        // Chinese text arrives through an input method; the field gets it as a whole.
+        dialog.fromStation()->lineEdit()->insert(QStringLiteral("北京"));
+        dialog.toStation()->lineEdit()->insert(QStringLiteral("上海"));
+        QTest::keyClick(&dialog, Qt::Key_F1);  // "确定"
+        EXPECT_TRUE(dialog.isVisible());       // the dialog waits for the next query
+        expectView(seen);
+        QTest::keyClick(dialog.toStation()->lineEdit(), Qt::Key_Return);
+    });
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_TRUE(seen[0].startsWith(QStringLiteral("北京 至 上海 ,结果 5:")))
+        << seen[0].toStdString();
+    for (const char* train : {"G1", "G5", "T9 +", "G101 -", "Z11 *"}) {
+        EXPECT_TRUE(seen[0].contains(QString::fromUtf8(train))) << train;
+    }
+    EXPECT_EQ(db().queryDate, 20260601);
+    EXPECT_EQ(context_.results.mode, ResultMode::Direct);
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(QueryDialogs, TransferQuestionNoKeepsTheDialogYesShowsCandidates) {
+    QStringList seen;
+    stationToStation([&](StationToStationDialog& dialog) {
+        dialog.fromStation()->setEditText(QStringLiteral("青岛"));
+        dialog.toStation()->setEditText(QStringLiteral("宁波东"));
+        EXPECT_TRUE(dialog.runQuery());  // answered No: nothing opens
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("不好意思"));
+        EXPECT_EQ(messages_.shown[0].text, QStringLiteral("无直达车次，是否通过中转站查询"));
+        EXPECT_TRUE(messages_.shown[0].question);
+
+        messages_.answers = {true};
+        expectView(seen);
+        dialog.runQuery();
+        // Yes with no candidate at all still opens the (empty) list.
+        dialog.toStation()->setEditText(QStringLiteral("空站"));
+        messages_.answers = {true};
+        expectView(seen);
+        dialog.runQuery();
+    });
+    EXPECT_EQ(seen, (QStringList{"请选择中转站点:南京", "请选择中转站点:"}));
+    EXPECT_EQ(context_.results.fromName, u"青岛");
+}
+
+TEST_F(QueryDialogs, SuggestionsFollowTheTypedCodeAndKeepTheText) {
+    stationToStation([&](StationToStationDialog& dialog) {
+        StationCombo& from = *dialog.fromStation();
+        from.setFocus();
+        QTest::keyClicks(from.lineEdit(), QStringLiteral("bj"));
+        // Upper-cased for the lookup, shown as typed; busiest first (北京 has more trains).
+        EXPECT_EQ(from.currentText(), QStringLiteral("bj"));
+        EXPECT_EQ(comboItems(from), (QStringList{"北京", "北京南"}));
+        EXPECT_TRUE(from.suggestions()->popup()->isVisible());
+
+        // Typing goes on into the field while the list is open; "BJN" narrows the list.
+        QTest::keyClicks(from.suggestions()->popup(), QStringLiteral("n"));
+        EXPECT_EQ(from.currentText(), QStringLiteral("bjn"));
+        EXPECT_EQ(comboItems(from), (QStringList{"北京南"}));
+
+        // No code "BJNX": the list stays as it was.
+        QTest::keyClicks(from.lineEdit(), QStringLiteral("x"));
+        EXPECT_EQ(from.currentText(), QStringLiteral("bjnx"));
+        EXPECT_EQ(comboItems(from), (QStringList{"北京南"}));
+
+        // Backspace deletes one character in the focused field, as the Back key does.
+        from.suggestions()->popup()->hide();
+        QTest::keyClick(from.lineEdit(), Qt::Key_Backspace);
+        EXPECT_EQ(from.currentText(), QStringLiteral("bjn"));
+
+        // Choosing a suggestion puts the name into the field.
+        from.suggestions()->activated(QStringLiteral("北京南"));
+        EXPECT_EQ(from.currentText(), QStringLiteral("北京南"));
+
+        // The second field and the station dialog's field take part too.
+        QTest::keyClicks(dialog.toStation()->lineEdit(), QStringLiteral("qd"));
+        EXPECT_EQ(comboItems(*dialog.toStation()), (QStringList{"青岛"}));
+    });
+    script_->then([](QDialog& d) {
+        auto* dialog = qobject_cast<StationDialog*>(&d);
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClicks(dialog->stationName()->lineEdit(), QStringLiteral("jn"));
+        EXPECT_EQ(comboItems(*dialog->stationName()), (QStringList{"济南"}));
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+}
+
+TEST_F(QueryDialogs, EnterRunsTheQueryEscapeIsTheBackKey) {
+    int result = 0;
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<TrainNumberDialog&>(d);
+        QTest::keyClicks(dialog.trainNumber(), QStringLiteral("G1"));
+        script_->then([](QDialog& view) { EXPECT_EQ(view.windowTitle(), u"请选择车次"); });
+        QTest::keyClick(dialog.trainNumber(), Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        QTest::keyClick(dialog.trainNumber(), Qt::Key_Escape);
+        result = d.result();
+        EXPECT_FALSE(d.isVisible());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
+    EXPECT_EQ(result, res::kCmdBack);
+
+    trainNumber([&](TrainNumberDialog& dialog) {
+        dialog.softKeys()->pressRight();  // "返回"
+        result = dialog.result();
+    });
+    EXPECT_EQ(result, res::kCmdBack);
+}
+
+TEST_F(QueryDialogs, TrainNumberOpensStopsForOneMatchAndChoiceForSeveral) {
+    QStringList seen;
+    trainNumber([&](TrainNumberDialog& dialog) {
+        expectView(seen);  // k6: one train, its stops at once
+        expectView(seen);  // g1: G1 and G101 to choose from
+        QTest::keyClicks(dialog.trainNumber(), QStringLiteral("k6"));
+        EXPECT_TRUE(dialog.runQuery());
+        EXPECT_EQ(dialog.trainNumber()->text(), QStringLiteral("k6"));
+        dialog.trainNumber()->setText(QStringLiteral("g1"));
+        EXPECT_TRUE(dialog.runQuery());
+        dialog.trainNumber()->setText(QStringLiteral("X"));
+        EXPECT_FALSE(dialog.runQuery());
+    });
+    EXPECT_EQ(seen, (QStringList{"K6 :青岛,济南,南京", "请选择车次:G1,G101 -"}));
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(messages_.shown[0].text, QStringLiteral("没有查到相关结果"));
+    EXPECT_FALSE(messages_.shown[0].question);
+}
+
+TEST_F(QueryDialogs, StationQueryUsesItsDateAndTheTrainQueryKeepsIt) {
+    QStringList seen;
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        dialog.travelDate()->setDate(QDate(2001, 12, 31));  // T9's last day
+        dialog.stationName()->setEditText(QStringLiteral("空站"));
+        EXPECT_FALSE(dialog.runQuery());  // no train calls there
+        EXPECT_EQ(messages_.shown.size(), 1u);
+        dialog.stationName()->setEditText(QStringLiteral("北京"));
+        expectView(seen);
+        EXPECT_TRUE(dialog.runQuery());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].startsWith(QStringLiteral("北京 ,结果"))) << seen[0].toStdString();
+    EXPECT_TRUE(seen[0].section(u':', 1).split(u',').contains(QStringLiteral("T9")))
+        << seen[0].toStdString();  // T9 runs on its last day
+    EXPECT_EQ(db().queryDate, 20011231);
+
+    // The train-number query reports the status for that same day.
+    trainNumber([&](TrainNumberDialog& dialog) {
+        expectView(seen);
+        dialog.trainNumber()->setText(QStringLiteral("T"));
+        dialog.runQuery();
+    });
+    EXPECT_EQ(seen.value(1), QStringLiteral("T9 :北京,上海"));
+    ASSERT_EQ(context_.results.trainRows.size(), 1u);
+    EXPECT_EQ(context_.results.trainRows[0].status, 0);
+}
+
+TEST_F(QueryDialogs, DatePickersStartTodayWithACalendar) {
+    stationToStation(
+        [](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.travelDate()->calendarPopup()); });
+    script_->then([](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        EXPECT_EQ(dialog.travelDate()->date(), QDate::currentDate());
+        EXPECT_TRUE(dialog.travelDate()->calendarPopup());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+}
+
+}  // namespace
+}  // namespace zelvan::test

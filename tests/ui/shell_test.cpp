@@ -1,0 +1,208 @@
+// The main window, its soft keys and menu, the resources behind them and the single instance.
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "compiler/timetable_source.h"
+#include "db/timetable_db.h"
+#include "res/menu_bars.h"
+#include "res/resource_ids.h"
+#include "ui/about_dialog.h"
+#include "ui/downloads_dialog.h"
+#include "ui/main_window.h"
+#include "ui/single_instance.h"
+#include "ui/soft_key_bar.h"
+#include "ui/station_dialog.h"
+#include "ui/station_to_station_dialog.h"
+#include "ui/train_number_dialog.h"
+#include "ui_fixture.h"
+
+namespace zelvan::test {
+namespace {
+
+class Shell : public UiTest {};
+
+QStringList texts(const QListWidget& list) {
+    QStringList entries;
+    for (int i = 0; i < list.count(); ++i) entries << list.item(i)->text();
+    return entries;
+}
+
+QStringList menuTexts(const QMenu& menu) {
+    QStringList items;
+    for (QAction* action : menu.actions()) {
+        items << QStringLiteral("%1 %2").arg(action->text()).arg(action->data().toInt());
+    }
+    return items;
+}
+
+TEST_F(Shell, MainWindowShowsTheFiveEntriesAndItsSoftKeys) {
+    openWindow(timetableSource());
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Zelvan时刻表"));
+    EXPECT_FALSE(window_->windowIcon().isNull());
+    QListWidget& list = *window_->mainList();
+    EXPECT_EQ(texts(list),
+              (QStringList{"站站查询", "车次查询", "车站查询", "推荐下载", "访问主页"}));
+    EXPECT_EQ(list.font().pixelSize(), 24);
+    EXPECT_EQ(context_.mainList, &list);
+    EXPECT_TRUE(context_.updateNotifier);
+
+    SoftKeyBar& keys = *window_->softKeys();
+    EXPECT_EQ(keys.leftKey()->text(), QStringLiteral("退出"));
+    EXPECT_EQ(keys.rightKey()->text(), QStringLiteral("菜单"));
+    ASSERT_NE(keys.popupMenu(), nullptr);
+    EXPECT_EQ(menuTexts(*keys.popupMenu()),
+              (QStringList{"关于 32790", "确定 32774", "更新 32789"}));
+    // The bar sits under the list, across the whole window.
+    EXPECT_GE(keys.geometry().top(), list.geometry().bottom());
+}
+
+TEST_F(Shell, EveryWindowHasTheSoftKeysOfItsMenuBar) {
+    struct Expected {
+        int id;
+        const char* left;
+        const char* right;
+    };
+    for (Expected e : {Expected{res::kMenuBarStationToStation, "确定", "返回"},
+                       Expected{res::kMenuBarTrainNumber, "确定", "返回"},
+                       Expected{res::kMenuBarStation, "确定", "返回"},
+                       Expected{res::kMenuBarDownloads, "确定", "返回"},
+                       Expected{res::kMenuBarResults, "查看", "菜单"}}) {
+        SoftKeyBar bar(e.id, nullptr);
+        EXPECT_EQ(bar.leftKey()->text(), QString::fromUtf8(e.left)) << e.id;
+        EXPECT_EQ(bar.rightKey()->text(), QString::fromUtf8(e.right)) << e.id;
+        QSignalSpy commands(&bar, &SoftKeyBar::commandTriggered);
+        bar.pressLeft();
+        bar.pressRight();
+        ASSERT_GE(commands.count(), 1);
+        EXPECT_EQ(commands.at(0).at(0).toInt(), res::kCmdLeftKey);
+        if (e.id == res::kMenuBarResults) {
+            EXPECT_EQ(commands.count(), 1);  // the right key only opens the popup
+            EXPECT_EQ(menuTexts(*bar.popupMenu()), (QStringList{"返回 32786", "短消息 32785"}));
+        } else {
+            ASSERT_EQ(commands.count(), 2);
+            EXPECT_EQ(commands.at(1).at(0).toInt(), res::kCmdBack);
+            EXPECT_EQ(bar.popupMenu(), nullptr);
+        }
+    }
+    EXPECT_EQ(res::menuBarDescription(1), nullptr);
+    SoftKeyBar none(1, nullptr);
+    EXPECT_EQ(none.leftKey(), nullptr);
+    none.pressLeft();  // no keys: nothing happens
+    none.pressRight();
+}
+
+TEST_F(Shell, FunctionKeysActAsTheSoftKeys) {
+    openWindow(timetableSource());
+    QApplication::setActiveWindow(window_.get());
+    SoftKeyBar& keys = *window_->softKeys();
+    QTest::keyClick(window_->mainList(), Qt::Key_F2);
+    EXPECT_TRUE(keys.popupMenu()->isVisible());
+    keys.popupMenu()->hide();
+
+    QTest::keyClick(window_->mainList(), Qt::Key_F1);  // "退出"
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(Shell, CtrlQEndsTheProgram) {
+    openWindow(timetableSource());
+    QApplication::setActiveWindow(window_.get());
+    QTest::keyClick(window_->mainList(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(Shell, OpeningAnEntryWithoutSelectionAsksForOne) {
+    openWindow(timetableSource());
+    QListWidget& list = *window_->mainList();
+    list.clearSelection();
+    window_->command(res::kCmdMenuOk);
+    // A tap beside the entries (the list's free space under the fifth entry).
+    QRect last = list.visualItemRect(list.item(4));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, last.bottomLeft() + QPoint(5, 40));
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    for (const ShownMessage& shown : messages_.shown) {
+        EXPECT_EQ(shown.caption, QStringLiteral("错误"));
+        EXPECT_EQ(shown.text, QStringLiteral("请选择一条记录！"));
+    }
+}
+
+TEST_F(Shell, TapMenuItemAndActionKeyOpenTheEntries) {
+    openWindow(timetableSource());
+    QListWidget& list = *window_->mainList();
+    QStringList opened;
+    for (int i = 0; i < 4; ++i) {
+        script_->then([&](QDialog& d) {
+            opened << d.objectName() + u' ' + d.windowTitle();
+            EXPECT_TRUE(d.isModal());
+            EXPECT_EQ(d.geometry(), window_->geometry());  // covers the main window
+        });
+    }
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(list.item(i)).center());
+    }
+    EXPECT_EQ(opened, (QStringList{"stationToStationDialog 站站查询", "trainNumberDialog 车次查询",
+                                   "stationDialog 车站查询", "downloadsDialog 欢迎下载手机软件"}));
+
+    // The action key and the popup's "确定" open the selected entry too.
+    script_->then([&](QDialog& d) { opened << d.objectName(); });
+    script_->then([&](QDialog& d) { opened << d.objectName(); });
+    list.setCurrentRow(1);
+    QTest::keyClick(&list, Qt::Key_Return);
+    window_->softKeys()->popupMenu()->actions().at(1)->trigger();
+    EXPECT_EQ(opened.mid(4), (QStringList{"trainNumberDialog", "trainNumberDialog"}));
+
+    // The fifth entry opens the mobile homepage, no dialog.
+    list.setCurrentRow(4);
+    window_->openSelectedEntry();
+    ASSERT_EQ(links().size(), 1u);
+    EXPECT_EQ(links()[0].toString(), QStringLiteral("http://m.zelvan.cn/mp"));
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(Shell, RealModalLoopOpensAndClosesTheAboutBox) {
+    openWindow(timetableSource());
+    script_.reset();  // the dialog's own event loop this time
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        seen = modal->windowTitle();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    window_->softKeys()->popupMenu()->actions().at(0)->trigger();  // "关于"
+    EXPECT_EQ(seen, QStringLiteral("About qoratb"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    script_ = std::make_unique<DialogScript>();
+}
+
+TEST_F(Shell, UpdateAgainstAnUnreachableServerReportsAndSurvives) {
+    AppOptions options;
+    std::string error;
+    ASSERT_TRUE(compileSourceText(timetableSource(), data_.path(), error)) << error;
+    options.dataFolder = data_.wide();
+    options.updateServer = "http://127.0.0.1:9";  // discard port: nothing listens
+    window_ = std::make_unique<MainWindow>(context_, TimetableDb::instance(), options);
+    window_->command(res::kCmdUpdate);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("信息"));
+    EXPECT_FALSE(messages_.shown[0].question);
+}
+
+TEST(SingleInstance, LaterStartAsksTheFirstToComeForward) {
+    const QString key = QStringLiteral("zelvan-ui-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(key);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy forward(&first, &SingleInstance::activationRequested);
+    SingleInstance second(key);
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(forward.wait(2000) || forward.count() > 0);
+}
+
+}  // namespace
+}  // namespace zelvan::test

@@ -1,0 +1,107 @@
+// What the UI tests share: a small compiled timetable, the main window over it, message boxes
+// that record and answer, links that are recorded instead of opened, and helpers to read tables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+#include "ui/app_context.h"
+#include "ui/dialog_script.h"
+#include "ui/messages.h"
+
+class QTableWidget;
+
+namespace zelvan {
+class MainWindow;
+class TimetableDb;
+}  // namespace zelvan
+
+namespace zelvan::test {
+
+// Receives every http, https and sms link the program opens.
+class LinkRecorder : public QObject {
+    Q_OBJECT
+
+  public:
+    static void install(LinkRecorder* recorder);
+    static LinkRecorder& current();
+    std::vector<QUrl> urls;
+
+  public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+// One message box as the program asked for it.
+struct ShownMessage {
+    QString caption;
+    QString text;
+    bool question = false;
+};
+
+// Records every message box and answers questions from a queue (No when it is empty).
+class RecordingMessages : public MessageBoxes {
+  public:
+    RecordingMessages() { previous_ = setMessageBoxes(this); }
+    ~RecordingMessages() override { setMessageBoxes(previous_); }
+
+    void notify(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
+        shown.push_back({caption, text, false});
+    }
+    bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
+        shown.push_back({caption, text, true});
+        if (answers.empty()) return false;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<ShownMessage> shown;
+    std::deque<bool> answers;
+
+  private:
+    MessageBoxes* previous_ = nullptr;
+};
+
+// The test timetable's source files; `ads` and `version` replace ads.tsv and version.txt
+// (absent when empty).
+std::map<std::string, std::string> timetableSource(const std::string& ads = "",
+                                                   const std::string& version = "2026.06.01\n");
+
+// A compiled timetable, the main window over it and the recording doubles.
+class UiTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Compiles `files` into the data folder, runs `adjust` on the compiled folder (to plant
+    // files the compiler refuses to write) and opens the main window on it.
+    void openWindow(const std::map<std::string, std::string>& files,
+                    const std::function<void()>& adjust = {});
+
+    TimetableDb& db();
+    std::vector<QUrl>& links() { return LinkRecorder::current().urls; }
+
+    TempDir data_;
+    AppContext context_;
+    RecordingMessages messages_;
+    std::unique_ptr<DialogScript> script_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+// Texts of a table: one line per row, cells joined by "|".
+QStringList tableLines(const QTableWidget& table);
+// The train names in the first column, markers included.
+QStringList firstColumn(const QTableWidget& table);
+// The row whose first cell is `text`; -1 if none.
+int rowOf(const QTableWidget& table, const QString& text);
+
+}  // namespace zelvan::test
