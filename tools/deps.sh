@@ -7,7 +7,7 @@ packages=(
     libminizip-dev zlib1g-dev libcurl4-openssl-dev
     nlohmann-json3-dev libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-    python3 xvfb xauth fonts-wqy-microhei clang-format
+    python3 xvfb xauth fonts-wqy-microhei clang-format time
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -87,15 +87,20 @@ int dayOffset(const std::vector<StopRecord>& stops, int fromStation) {
 
 RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,
                         DateKey queryDate, int fromStation) {
+    RunningRule rule;
+    if (train.ruleNumber >= 0 && static_cast<std::size_t>(train.ruleNumber) < rules.size()) {
+        rule = parseRunningRule(rules[static_cast<std::size_t>(train.ruleNumber)]);
+    }
+    return runningStatus(train, rule, queryDate, fromStation);
+}
+
+RunStatus runningStatus(const TrainRecord& train, const RunningRule& rule, DateKey queryDate,
+                        int fromStation) {
     RunStatus status = RunStatus::Running;
     if (queryDate < train.validFrom) {
         status = RunStatus::NotYetValid;
     } else if (queryDate > train.validUntil) {
         status = RunStatus::Expired;
-    }
-    RunningRule rule;
-    if (train.ruleNumber >= 0 && static_cast<std::size_t>(train.ruleNumber) < rules.size()) {
-        rule = parseRunningRule(rules[static_cast<std::size_t>(train.ruleNumber)]);
     }
     if (rule.period == 1) return status;
     long long d = static_cast<long long>(daysBetween(train.validFrom, queryDate)) +

@@ -36,5 +36,8 @@ int dayOffset(const std::vector<StopRecord>& stops, int fromStation);
 // The status of `train` (stops, dates and rule number already decoded) for `queryDate`.
 RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,
                         DateKey queryDate, int fromStation);
+// The same with the train's rule already read (daily when it has no line).
+RunStatus runningStatus(const TrainRecord& train, const RunningRule& rule, DateKey queryDate,
+                        int fromStation);
 
 }  // namespace zelvan

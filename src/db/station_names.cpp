@@ -37,8 +37,35 @@ int TimetableDb::stationIndexByName(const std::u16string& name) const {
     return -1;
 }
 
+TimetableDb::PlaceStations TimetableDb::placeStations(const std::u16string& place) const {
+    PlaceStations found;
+    std::u16string candidate;
+    for (std::u16string_view suffix : kSuffixes) {
+        if (place.size() + suffix.size() > kCandidateUnits) continue;
+        candidate.assign(place);
+        candidate.append(suffix);
+        const int s = stationIndexByName(candidate);
+        if (s >= 0) found.stations[static_cast<std::size_t>(found.count++)] = s;
+    }
+    return found;
+}
+
+const StopRecord* TimetableDb::stopForPlace(const PlaceStations& place, const TrainRecord& train) {
+    for (int i = 0; i < place.count; ++i) {
+        const int s = place.stations[static_cast<std::size_t>(i)];
+        for (const StopRecord& stop : train.stops) {
+            if (stop.station == s) return &stop;
+        }
+    }
+    return nullptr;
+}
+
 std::optional<StopRecord> TimetableDb::findStopForPlace(const std::u16string& place,
                                                         const TrainRecord& train) const {
+    if (useIndexes) {
+        const StopRecord* stop = stopForPlace(placeStations(place), train);
+        return stop ? std::optional<StopRecord>(*stop) : std::nullopt;
+    }
     for (std::u16string_view suffix : kSuffixes) {
         if (place.size() + suffix.size() > kCandidateUnits) continue;
         int s = stationIndexByName(place + std::u16string(suffix));
@@ -71,10 +98,17 @@ void TimetableDb::suggestStations(const std::u16string& typed,
     // a tie the name ranked later comes first.
     std::map<int, std::u16string, std::greater<int>> ranking;
     std::vector<int> trains;
+    const bool cached = useIndexes && stationListsCurrent();
     for (const std::u16string& name : names) {
-        trainsAtStation(name, trains);
-        if (trains.empty()) continue;
-        int key = static_cast<int>(trains.size());
+        std::size_t count = 0;
+        if (cached) {
+            count = stationList(stationIndexByName(name)).size();
+        } else {
+            trainsAtStation(name, trains);
+            count = trains.size();
+        }
+        if (count == 0) continue;
+        int key = static_cast<int>(count);
         while (ranking.count(key) != 0) ++key;
         ranking.emplace(key, name);
     }

@@ -9,6 +9,11 @@ void TimetableDb::trainsAtStation(const std::u16string& stationName,
     trains.clear();
     int s = stationIndexByName(stationName);
     if (s < 0) return;
+    if (useIndexes && stationListsCurrent()) {
+        const std::span<const std::uint16_t> cached = stationList(s);
+        trains.assign(cached.begin(), cached.end());
+        return;
+    }
     int offset = findRecord(false, s);
     if (offset < 0) return;
     const ByteSpan& span = stationFiles[static_cast<std::size_t>((s + 1) % kStationFileCount)];

@@ -143,7 +143,11 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
             if (c == '\0') break;
             name.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
         }
-        trainIndex[name] = counter++;
+        // t.i stands in key order, so each name belongs at the end and the hint saves the
+        // search; a name out of order is placed by the usual one. A name twice keeps the
+        // later number.
+        auto it = trainIndex.try_emplace(trainIndex.end(), std::move(name), counter);
+        it->second = counter++;
     });
     names.release();
 

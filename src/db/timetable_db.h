@@ -2,15 +2,18 @@
 // the query context that decoding reads. Every query is an operation of this object.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "db/byte_span.h"
 #include "db/records.h"
+#include "db/running_days.h"
 
 namespace zelvan {
 
@@ -124,6 +127,16 @@ class TimetableDb {
     // Offset of the record of `index` in `file` as a scan from the file's start finds it, or
     // -1. `trains` selects the train files, else the station files.
     int findRecord(bool trains, int index) const;
+
+    // The stations a place name stands for, in the order of the suffix table: what
+    // findStopForPlace tries, resolved once for a whole query.
+    struct PlaceStations {
+        std::array<int, 8> stations{};
+        int count = 0;
+    };
+    PlaceStations placeStations(const std::u16string& place) const;
+    // The train's stop that findStopForPlace gives for the place; null when none.
+    static const StopRecord* stopForPlace(const PlaceStations& place, const TrainRecord& train);
     // Rebuilds the load-time indexes from the loaded files and names.
     void buildIndexes();
 
@@ -135,6 +148,21 @@ class TimetableDb {
     // Key-order position and train index of the first match at `start` or later; {-1, -1}.
     std::pair<int, int> findTrainPosition(const std::u16string& text, int start,
                                           bool wholeNumber) const;
+    // The stored train number of a train index (as trainNameByIndex), null when there is none.
+    const std::u16string* trainNameAt(int trainIndex) const;
+    // The stops of a train's record as decodeTrain takes them, 7 bytes each from `first`;
+    // returns their number (0 when the train is not found).
+    int rawStops(int trainIndex, const std::uint8_t*& first) const;
+    // The station train lists cached at load, when current: the entries of a station's record
+    // as trainsAtStation reads them (empty for none).
+    bool stationListsCurrent() const;
+    std::span<const std::uint16_t> stationList(int stationIndex) const;
+    // Parallel to stationList: the distance of the listed train's first stop at the station,
+    // kNoStop when it has none there. Current when the lists and the train files are.
+    static constexpr std::uint16_t kNoStop = 0xFFFF;
+    void buildStationListKm();
+    bool stationListKmCurrent() const;
+    std::span<const std::uint16_t> stationListKm(int stationIndex) const;
 
     std::vector<const std::uint8_t*> indexedFiles_;  // train files then station files indexed
     std::size_t indexedStations_ = 0;
@@ -144,6 +172,11 @@ class TimetableDb {
     std::vector<std::u16string> trainNamesByRank_;  // key-order rank -> train number
     std::vector<int> trainIndexByRank_;             // key-order rank -> train index
     std::unordered_map<std::u16string, int> stationByName_;  // name -> first station index
+    std::vector<std::uint32_t> stationListStart_;  // station index -> first entry; one past the end
+    std::vector<std::uint16_t> stationLists_;      // station record entries, back to back
+    std::vector<std::uint16_t> stationListKm_;     // entry -> km of its train's stop there
+    // Rule lines as read at load with their rules; a line changed since is read again.
+    std::vector<std::pair<std::u16string, RunningRule>> parsedRules_;
 };
 
 // Number of train files (T0-T19) and station files (S0-S9).

@@ -20,14 +20,43 @@ std::u16string widen(const char* text) {
     return out;
 }
 
-std::u16string intText(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%d", value);
-    return widen(buffer);
+// Appends the decimal digits of `value`. Rows are built by the thousand per query, so the
+// usual texts are formatted by hand; each format below falls back to snprintf wherever its
+// own output could differ from it.
+void appendDigits(std::u16string& out, unsigned long long value) {
+    char16_t digits[20];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0) out.push_back(digits[--n]);
 }
 
-// "%g": six significant digits, no trailing zeros (87.0 -> "87", 3.5 -> "3.5").
+std::u16string intText(int value) {
+    std::u16string out;
+    if (value < 0) {
+        out.push_back(u'-');
+        appendDigits(out, 0ull - static_cast<unsigned long long>(static_cast<long long>(value)));
+    } else {
+        appendDigits(out, static_cast<unsigned long long>(value));
+    }
+    return out;
+}
+
+// "%g": six significant digits, no trailing zeros (87.0 -> "87", 3.5 -> "3.5"). Fares are whole
+// yuan or halves: below 100000 (at most six digits) these print as digits and ".5".
 std::u16string seatText(double value) {
+    if (value >= 0 && value < 100000 && !std::signbit(value)) {
+        const double whole = std::floor(value);
+        const double fraction = value - whole;
+        if (fraction == 0 || fraction == 0.5) {
+            std::u16string out;
+            appendDigits(out, static_cast<unsigned long long>(whole));
+            if (fraction != 0) out += u".5";
+            return out;
+        }
+    }
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);
     return widen(buffer);
@@ -36,14 +65,20 @@ std::u16string seatText(double value) {
 // Berth prices are whole numbers or halves; a half is shown rounded away from zero, which
 // "%.0f" alone would not do (it rounds halves to even: 40.5 -> "40").
 std::u16string berthText(std::initializer_list<double> values) {
-    std::string text;
+    std::u16string text;
     for (double value : values) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.0f", std::round(value));
-        if (!text.empty()) text += '/';
-        text += buffer;
+        if (!text.empty()) text += u'/';
+        const double rounded = std::round(value);
+        // "%.0f" of a whole number below 2^53 is exactly its digits.
+        if (rounded >= 0 && rounded < 1e15 && !std::signbit(rounded)) {
+            appendDigits(text, static_cast<unsigned long long>(rounded));
+        } else {
+            char buffer[32];
+            std::snprintf(buffer, sizeof buffer, "%.0f", rounded);
+            text += widen(buffer);
+        }
     }
-    return widen(text.c_str());
+    return text;
 }
 
 // The integer part of a non-negative value that the clamped distance keeps far below INT_MAX.

@@ -32,6 +32,49 @@ int advanceHours(int hour, std::int64_t count) {
     return static_cast<int>((h + count) % 24);
 }
 
+// Rows are built by the thousand per query, so their texts are written straight into the row's
+// strings, formatted by hand; each falls back to snprintf where its own output could differ.
+
+// "%lld" of a value.
+void setNumber(std::u16string& out, std::int64_t value) {
+    char16_t digits[24];
+    int n = 0;
+    std::uint64_t v =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0) digits[n++] = u'-';
+    out.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) out[static_cast<std::size_t>(i)] = digits[n - 1 - i];
+}
+
+// "%02d:%02d" of two numbers: two digits each for 0-99.
+void setClock(std::u16string& out, int hours, int minutes) {
+    if (hours >= 0 && hours <= 99 && minutes >= 0 && minutes <= 99) {
+        out.resize(5);
+        out[0] = static_cast<char16_t>(u'0' + hours / 10);
+        out[1] = static_cast<char16_t>(u'0' + hours % 10);
+        out[2] = u':';
+        out[3] = static_cast<char16_t>(u'0' + minutes / 10);
+        out[4] = static_cast<char16_t>(u'0' + minutes % 10);
+        return;
+    }
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d", hours, minutes);
+    out = widen(buffer);
+}
+
+// The name of a station index as stationNameByIndex gives it, without a copy on the way.
+const std::u16string& stationName(const TimetableDb& db, int stationIndex) {
+    static const std::u16string none;
+    const std::vector<std::u16string>& names = db.stationNames;
+    if (names.empty()) return none;
+    const std::size_t i = static_cast<std::size_t>(static_cast<unsigned>(stationIndex));
+    return i < names.size() - 1 ? names[i] : names.back();
+}
+
 bool validSequence(const TrainRecord& train, const StopRecord& stop) {
     return stop.sequence >= 0 && static_cast<std::size_t>(stop.sequence) < train.stops.size();
 }
@@ -39,12 +82,15 @@ bool validSequence(const TrainRecord& train, const StopRecord& stop) {
 }  // namespace
 
 std::u16string clockText(int hours, int minutes) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d", hours, minutes);
-    return widen(buffer);
+    std::u16string text;
+    setClock(text, hours, minutes);
+    return text;
 }
 
-std::u16string departureTimeText(const StopRecord& stop) {
+namespace {
+
+// A stop's departure: arrival plus dwell, hours wrapping 23 -> 0.
+void setDepartureTime(std::u16string& out, const StopRecord& stop) {
     std::int64_t m = std::int64_t{stop.arrivalMinute} + stop.dwellMinutes;
     int h = stop.arrivalHour;
     if (m >= 60) {
@@ -52,7 +98,15 @@ std::u16string departureTimeText(const StopRecord& stop) {
         m -= 60 * n;
         h = advanceHours(h, n);
     }
-    return clockText(h, static_cast<int>(m));
+    setClock(out, h, static_cast<int>(m));
+}
+
+}  // namespace
+
+std::u16string departureTimeText(const StopRecord& stop) {
+    std::u16string text;
+    setDepartureTime(text, stop);
+    return text;
 }
 
 std::u16string kindText(char16_t firstChar, int kindCode) {
@@ -91,8 +145,10 @@ std::u16string kindText(char16_t firstChar, int kindCode) {
     }
 }
 
-std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
-                          const StopRecord& arrival) {
+namespace {
+
+void setTravelTime(std::u16string& out, const TrainRecord& train, const StopRecord& departure,
+                   const StopRecord& arrival) {
     // Legs are summed from arrival to arrival; only legs whose both stops exist are counted, so
     // a stop whose sequence lies outside the run cannot lead the walk out of the stop list.
     const std::int64_t count = static_cast<std::int64_t>(train.stops.size());
@@ -129,8 +185,17 @@ std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
             h = std::max<std::int64_t>(h - borrowed, 0);
         }
     }
-    return clockText(static_cast<int>(std::clamp<std::int64_t>(h, INT32_MIN, INT32_MAX)),
-                     static_cast<int>(std::clamp<std::int64_t>(m, INT32_MIN, INT32_MAX)));
+    setClock(out, static_cast<int>(std::clamp<std::int64_t>(h, INT32_MIN, INT32_MAX)),
+             static_cast<int>(std::clamp<std::int64_t>(m, INT32_MIN, INT32_MAX)));
+}
+
+}  // namespace
+
+std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
+                          const StopRecord& arrival) {
+    std::u16string text;
+    setTravelTime(text, train, departure, arrival);
+    return text;
 }
 
 bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* departure,
@@ -148,16 +213,14 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
     const std::int64_t distance = std::int64_t{arrival->distanceKm} - departure->distanceKm;
     row.status = static_cast<int>(train.status);
     row.trainName = train.name;
-    row.originStation = stationNameByIndex(first.station);
-    row.departureStation = stationNameByIndex(departure->station);
-    row.departureTime = departureTimeText(*departure);
-    char km[24];
-    std::snprintf(km, sizeof km, "%lld", static_cast<long long>(distance));
-    row.distanceText = widen(km);
-    row.travelTimeText = travelTime(train, *departure, *arrival);
-    row.terminusStation = stationNameByIndex(last.station);
-    row.arrivalStation = stationNameByIndex(arrival->station);
-    row.arrivalTime = clockText(arrival->arrivalHour, arrival->arrivalMinute);
+    row.originStation = stationName(*this, first.station);
+    row.departureStation = stationName(*this, departure->station);
+    setDepartureTime(row.departureTime, *departure);
+    setNumber(row.distanceText, distance);
+    setTravelTime(row.travelTimeText, train, *departure, *arrival);
+    row.terminusStation = stationName(*this, last.station);
+    row.arrivalStation = stationName(*this, arrival->station);
+    setClock(row.arrivalTime, arrival->arrivalHour, arrival->arrivalMinute);
     row.kindText = kindText(train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
     FareTexts fares = computeFares(
         train.kindCode, train.fareFactor * 0.1,

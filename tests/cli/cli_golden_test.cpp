@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -194,6 +195,71 @@ TEST_F(CliGolden, BuildRefusesBadSourceAndDumpRoundTrips) {
         EXPECT_EQ(readBytes(dumped / "src" / file), readBytes(kSources / "timetable" / file))
             << file;
     }
+}
+
+TEST_F(CliGolden, EveryListedFareThroughTheTool) {
+    struct Case {
+        std::vector<std::string> args;  // kind code, fare factor, distance[, train]
+        const char* json;
+    };
+    const Case cases[] = {
+        {{"33", "0", "1000"},
+         R"("hardSeat":"87","hardSleeper":"153/158/163","softSeat":"137","softSleeper":"236/246")"},
+        {{"1", "0", "1000"},
+         R"("hardSeat":"130","hardSleeper":"224/232/239","softSeat":"206","softSleeper":"350/365")"},
+        {{"49", "0", "1000"},
+         R"("hardSeat":"74","hardSleeper":"140/145/150","softSeat":"124","softSleeper":"223/233")"},
+        {{"1", "5", "1463"},
+         R"("hardSeat":"179","hardSleeper":"306/317/327","softSeat":"283","softSleeper":"478/499")"},
+        {{"50", "0", "50"},
+         R"("hardSeat":"3.5","hardSleeper":"38/41/43","softSeat":"5.5","softSleeper":"55/59")"},
+        {{"34", "0", "1"},
+         R"("hardSeat":"1.5","hardSleeper":"36/39/41","softSeat":"2.5","softSleeper":"52/56")"},
+        {{"18", "0", "300"},
+         R"("hardSeat":"28","hardSleeper":"74/79/82","softSeat":"51","softSleeper":"120/126")"},
+        {{"18", "3", "300"},
+         R"("hardSeat":"24","hardSleeper":"70/75/78","softSeat":"44","softSleeper":"113/119")"},
+        {{"6", "0", "1069", "G1001"},
+         R"("hardSeat":"465","hardSleeper":"-","softSeat":"740","softSleeper":"-")"},
+        {{"6", "0", "1069", "G101"},
+         R"("hardSeat":"465","hardSleeper":"-","softSeat":"780","softSleeper":"-")"},
+        {{"6", "0", "300", "G7001"},
+         R"("hardSeat":"140","hardSleeper":"-","softSeat":"220","softSleeper":"-")"},
+        {{"3", "0", "300"},
+         R"("hardSeat":"-","hardSleeper":"-","softSeat":"95","softSleeper":"150")"},
+        {{"4", "0", "300"},
+         R"("hardSeat":"138","hardSleeper":"-","softSeat":"165","softSleeper":"-")"},
+        {{"5", "0", "300"},
+         R"("hardSeat":"93","hardSleeper":"135","softSeat":"111","softSleeper":"151")"},
+    };
+    TempDir scratch;
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--json", "fares"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome r = run(scratch, args);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, "{" + std::string(c.json) + "}\n") << c.args[0] << " " << c.args[2];
+    }
+}
+
+// The sample timetable that every build puts beside the tool answers real questions with no
+// options at all.
+TEST(SampleTimetable, AnswersFromTheDefaultFolder) {
+    TempDir scratch;
+    Outcome route = run(scratch, {"--json", "route", "北京", "上海"});
+    ASSERT_EQ(route.exitCode, 0) << route.err;
+    EXPECT_GE(std::count(route.out.begin(), route.out.end(), '{'), 6);  // several trains
+    EXPECT_NE(route.out.find("\"hardSleeperFare\""), std::string::npos);
+    Outcome transfer = run(scratch, {"--json", "transfer", "青岛", "宁波东"});
+    EXPECT_EQ(transfer.exitCode, 0);
+    EXPECT_NE(transfer.out, "{\"stations\":[]}\n");
+    Outcome stops = run(scratch, {"stops", "G1"});
+    EXPECT_NE(stops.out.find("-- --"), std::string::npos);
+    Outcome station = run(scratch, {"station", "上海虹桥"});
+    EXPECT_EQ(station.exitCode, 0);
+    EXPECT_EQ(station.err, "");
+    Outcome info = run(scratch, {"--json", "info"});
+    EXPECT_NE(info.out.find("\"loaded\":true"), std::string::npos);
 }
 
 }  // namespace

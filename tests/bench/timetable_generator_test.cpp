@@ -1,0 +1,120 @@
+// The generated timetables have the size and shape of the national network, keep every limit
+// of the data files, come out the same for the same seed, and load.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "db/text.h"
+#include "db/timetable_db.h"
+#include "fare/result_row.h"
+#include "test_files.h"
+#include "timetable_generator.h"
+
+namespace zelvan::bench {
+namespace {
+
+std::string fingerprint(const TimetableSource& source) {
+    std::string text;
+    for (const SourceStation& s : source.stations) text += toUtf8(s.name) + ",";
+    for (const SourceTrain& t : source.trains) {
+        text +=
+            toUtf8(t.name) + ":" + std::to_string(t.kindCode) + ":" + std::to_string(t.ruleNumber);
+        for (const SourceStop& s : t.stops) {
+            text += toUtf8(s.station) + std::to_string(s.arrivalHour * 60 + s.arrivalMinute) + "+" +
+                    std::to_string(s.dwellMinutes) + "@" + std::to_string(s.distanceKm);
+        }
+    }
+    return text;
+}
+
+TEST(TimetableGenerator, NationalScaleHasTheNetworksSizeAndKeepsEveryLimit) {
+    const TimetableSource source = generateTimetable({7, 1.0});
+    const TimetableStats stats = timetableStats(source);
+    EXPECT_EQ(stats.stations, 3300);
+    EXPECT_EQ(stats.trains, 13000);
+    EXPECT_GT(stats.stops, 190000);
+    EXPECT_LT(stats.stops, 210000);
+    EXPECT_GE(stats.stationsWith600Trains, 4);
+
+    std::set<std::u16string> stations;
+    int suffixed = 0;
+    for (const SourceStation& s : source.stations) {
+        EXPECT_TRUE(stations.insert(s.name).second) << toUtf8(s.name);
+        if (std::u16string(u"东西南北").find(s.name.back()) != std::u16string::npos) ++suffixed;
+    }
+    EXPECT_GT(suffixed, 30);
+    ASSERT_EQ(source.codes.size(), source.stations.size());
+    for (const SourceCode& c : source.codes) {
+        EXPECT_TRUE(stations.count(c.name));
+        EXPECT_TRUE(std::all_of(c.code.begin(), c.code.end(),
+                                [](char16_t u) { return u >= u'A' && u <= u'Z'; }));
+    }
+
+    std::set<std::u16string> numbers;
+    std::set<char16_t> kinds;
+    for (const SourceTrain& t : source.trains) {
+        EXPECT_TRUE(numbers.insert(t.name).second) << toUtf8(t.name);
+        kinds.insert(t.name[0] >= u'0' && t.name[0] <= u'9' ? u'0' : t.name[0]);
+        EXPECT_TRUE(t.kindCode >= 0 && t.kindCode <= 127 && t.fareFactor >= 0 &&
+                    t.fareFactor <= 127);
+        EXPECT_TRUE(t.ruleNumber >= 0 && t.ruleNumber < static_cast<int>(source.rules.size()));
+        EXPECT_LE(t.validFrom, t.validUntil);
+        ASSERT_GE(t.stops.size(), 2u) << toUtf8(t.name);
+        EXPECT_EQ(t.stops.front().distanceKm, 0);
+        for (std::size_t i = 0; i < t.stops.size(); ++i) {
+            const SourceStop& s = t.stops[i];
+            EXPECT_TRUE(stations.count(s.station));
+            EXPECT_TRUE(s.arrivalHour >= 0 && s.arrivalHour < 24 && s.arrivalMinute >= 0 &&
+                        s.arrivalMinute < 60);
+            EXPECT_TRUE(s.dwellMinutes >= 0 && s.dwellMinutes <= 127);
+            EXPECT_LE(s.distanceKm, 16383);
+            // Trains run along lines: the distance from the origin only grows.
+            if (i > 0) {
+                EXPECT_GT(s.distanceKm, t.stops[i - 1].distanceKm) << toUtf8(t.name);
+            }
+        }
+    }
+    EXPECT_EQ(kinds, (std::set<char16_t>{u'0', u'C', u'D', u'G', u'K', u'T', u'Z'}));
+    EXPECT_TRUE(numbers.count(u"G101"));
+}
+
+TEST(TimetableGenerator, SameSeedGivesTheSameTimetable) {
+    const std::string first = fingerprint(generateTimetable({3, 0.05}));
+    EXPECT_EQ(first, fingerprint(generateTimetable({3, 0.05})));
+    EXPECT_NE(first, fingerprint(generateTimetable({4, 0.05})));
+}
+
+TEST(TimetableGenerator, SmallTimetableCompilesLoadsAndAnswers) {
+    const GeneratorOptions options{11, 0.05};
+    const TimetableSource source = generateTimetable(options);
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeGeneratedTimetable(options, dir.path(), error)) << error;
+    TimetableDb db;
+    ASSERT_TRUE(db.load(dir.wide()));
+    db.queryDate = 20260615;
+    EXPECT_EQ(db.stationNames.size(), source.stations.size());
+    EXPECT_EQ(db.trainIndex.size(), source.trains.size());
+
+    const int g101 = db.findTrainByNumber(u"G101", 0, true);
+    ASSERT_GE(g101, 0);
+    TrainRecord train;
+    db.decodeTrain(g101, train);
+    auto it = std::find_if(source.trains.begin(), source.trains.end(),
+                           [](const SourceTrain& t) { return t.name == u"G101"; });
+    ASSERT_NE(it, source.trains.end());
+    EXPECT_EQ(train.stops.size(), it->stops.size());
+
+    const TimetableStats stats = timetableStats(source, 1);
+    std::vector<ResultRow> rows;
+    db.queryStation(stats.busiest[0].first, rows);
+    EXPECT_EQ(static_cast<int>(rows.size()), stats.busiest[0].second);
+
+    std::vector<std::u16string> names;
+    db.suggestStations(source.codes[0].code, names);
+    EXPECT_FALSE(names.empty());
+}
+
+}  // namespace
+}  // namespace zelvan::bench
