@@ -17,7 +17,7 @@ namespace zelvan {
 namespace {
 
 // "Version made by": host 3 (Unix), so that readers take the mode from the high 16 bits of the
-// external attributes; zip specification 2.0.
+// external attributes; zip format version 2.0.
 constexpr uLong kMadeByUnix = (3 << 8) | 20;
 
 bool readFile(const fs::path& path, std::string& data) {
