@@ -110,12 +110,12 @@ std::string microseconds(double ns) {
 
 void printSummary(const SummaryReporter& reporter) {
     std::printf("\nSummary (medians, µs; speed-up = SQLite time / Zelvan time, aim 20x)\n");
-    std::printf("%-20s %10s %10s %10s %9s %9s %5s  %s\n", "question", "zelvan", "plain", "sqlite",
+    std::printf("%-26s %10s %10s %10s %9s %9s %5s  %s\n", "question", "zelvan", "plain", "sqlite",
                 "speed-up", "target", "met", "asked");
     for (const Question& q : questions()) {
         const double fast = reporter.median("zelvan/" + q.key);
         const double plain = q.hasPlain ? reporter.median("plain/" + q.key) : -1;
-        const double peer = q.hasSqlite ? reporter.median("sqlite/" + q.key) : -1;
+        const double peer = q.sqliteKey.empty() ? -1 : reporter.median("sqlite/" + q.sqliteKey);
         std::string speedUp = "-";
         if (fast > 0 && peer > 0) {
             char text[32];
@@ -124,7 +124,7 @@ void printSummary(const SummaryReporter& reporter) {
         }
         std::string met = "-";
         if (fast >= 0 && q.targetUs > 0) met = fast / 1000 < q.targetUs ? "yes" : "NO";
-        std::printf("%-20s %10s %10s %10s %9s %9s %5s  %s\n", q.key.c_str(),
+        std::printf("%-26s %10s %10s %10s %9s %9s %5s  %s\n", q.key.c_str(),
                     microseconds(fast).c_str(), microseconds(plain).c_str(),
                     microseconds(peer).c_str(), speedUp.c_str(),
                     q.targetUs > 0 ? microseconds(q.targetUs * 1000).c_str() : "-", met.c_str(),

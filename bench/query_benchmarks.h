@@ -15,7 +15,7 @@ struct Question {
     std::string label;    // what is asked, with the stations or text picked for this data
     double targetUs = 0;  // the figure to reach in the normal mode, 0: none
     bool hasPlain = false;
-    bool hasSqlite = false;
+    std::string sqliteKey;  // "sqlite/<key>" answering the same question, "" for none
 };
 
 // Registers every benchmark; `peer` may be null (then no SQLite benchmarks).

@@ -31,14 +31,19 @@ int fileNumberOf(int index, int fileCount) {
 
 }  // namespace
 
+bool TimetableDb::fileIndexed(bool trains, int file) const {
+    // Only the record's own file matters: its offsets hold while that file is the one indexed.
+    const std::vector<ByteSpan>& files = trains ? trainFiles : stationFiles;
+    const std::size_t indexed = static_cast<std::size_t>(file + (trains ? 0 : kTrainFileCount));
+    return useIndexes && indexed < indexedFiles_.size() &&
+           indexedFiles_[indexed] == files[static_cast<std::size_t>(file)].data.get();
+}
+
 int TimetableDb::findRecord(bool trains, int index) const {
     const std::vector<ByteSpan>& files = trains ? trainFiles : stationFiles;
     int f = fileNumberOf(index, trains ? kTrainFileCount : kStationFileCount);
     if (f < 0 || f >= static_cast<int>(files.size())) return -1;
-    // Only the record's own file matters: its offsets hold while that file is the one indexed.
-    const std::size_t indexed = static_cast<std::size_t>(f + (trains ? 0 : kTrainFileCount));
-    if (useIndexes && indexed < indexedFiles_.size() &&
-        indexedFiles_[indexed] == files[static_cast<std::size_t>(f)].data.get()) {
+    if (fileIndexed(trains, f)) {
         const std::vector<std::int32_t>& at = trains ? trainRecordAt_ : stationRecordAt_;
         return index >= 0 && index < static_cast<int>(at.size()) ? at[index] : -1;
     }
@@ -89,6 +94,13 @@ void TimetableDb::buildIndexes() {
     };
     indexFiles(trainFiles, kTrainFileCount, trainRecordAt_);
     indexFiles(stationFiles, kStationFileCount, stationRecordAt_);
+    trainStopCount_.assign(trainRecordAt_.size(), 0);
+    for (std::size_t t = 0; t < trainRecordAt_.size(); ++t) {
+        if (trainRecordAt_[t] < 0) continue;
+        const ByteSpan& span = trainFiles[(t + 1) % kTrainFileCount];
+        const int count = trainStopCount(span, trainRecordAt_[t]);
+        trainStopCount_[t] = static_cast<std::uint16_t>(std::min(count, int{kUncounted}));
+    }
 
     indexedFiles_.clear();
     for (int i = 0; i < kTrainFileCount; ++i) {

@@ -41,4 +41,21 @@ struct TrainRecord {
     std::vector<StopRecord> stops;
 };
 
+// One train over one stretch of its run, as numbers: what a result row is built from. The
+// departure is the stop the row starts at (a query at one station starts its rows at the
+// train's first stop); times and distance are the values the row shows.
+struct TrainStretch {
+    int trainIndex = 0;
+    int departureStop = 0;  // position of the departure stop in the train's stops
+    int arrivalStop = 0;    // position of the arrival stop
+    RunStatus status = RunStatus::Running;
+    int departureHour = 0;  // departure: arrival plus dwell, hours wrapping 23 -> 0
+    int departureMinute = 0;
+    int arrivalHour = 0;
+    int arrivalMinute = 0;
+    int distanceKm = 0;  // from the departure stop to the arrival stop
+
+    bool operator==(const TrainStretch&) const = default;
+};
+
 }  // namespace zelvan

@@ -96,20 +96,8 @@ RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16stri
 
 RunStatus runningStatus(const TrainRecord& train, const RunningRule& rule, DateKey queryDate,
                         int fromStation) {
-    RunStatus status = RunStatus::Running;
-    if (queryDate < train.validFrom) {
-        status = RunStatus::NotYetValid;
-    } else if (queryDate > train.validUntil) {
-        status = RunStatus::Expired;
-    }
-    if (rule.period == 1) return status;
-    long long d = static_cast<long long>(daysBetween(train.validFrom, queryDate)) +
-                  dayOffset(train.stops, fromStation);
-    long long r = d % rule.period;  // truncates toward zero: negative for negative d
-    // The mask has 32 bits; a day beyond them (or before the period) has no bit.
-    std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;
-    if ((static_cast<std::uint32_t>(rule.mask) & bit) == 0) status = RunStatus::NotScheduled;
-    return status;
+    return runningStatus(train.validFrom, train.validUntil, rule, queryDate,
+                         [&] { return dayOffset(train.stops, fromStation); });
 }
 
 }  // namespace zelvan

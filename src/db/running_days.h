@@ -1,6 +1,7 @@
 // Calendar days between DateKeys and the running status of a decoded train on the day of travel.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,27 @@ RunningRule parseRunningRule(const std::u16string& line);
 // Midnight roll-overs of the run up to and including the stop at `fromStation` (all of them
 // when the train does not call there; 0 when fromStation is -1).
 int dayOffset(const std::vector<StopRecord>& stops, int fromStation);
+
+// The status of a train valid from `validFrom` to `validUntil` under `rule` for `queryDate`;
+// `dayOffset()` gives its day offset (as the function above) and is called only when the rule
+// has a period.
+template <class DayOffset>
+RunStatus runningStatus(DateKey validFrom, DateKey validUntil, const RunningRule& rule,
+                        DateKey queryDate, DayOffset dayOffset) {
+    RunStatus status = RunStatus::Running;
+    if (queryDate < validFrom) {
+        status = RunStatus::NotYetValid;
+    } else if (queryDate > validUntil) {
+        status = RunStatus::Expired;
+    }
+    if (rule.period == 1) return status;
+    const long long d = static_cast<long long>(daysBetween(validFrom, queryDate)) + dayOffset();
+    const long long r = d % rule.period;  // truncates toward zero: negative for negative d
+    // The mask has 32 bits; a day beyond them (or before the period) has no bit.
+    const std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;
+    if ((static_cast<std::uint32_t>(rule.mask) & bit) == 0) status = RunStatus::NotScheduled;
+    return status;
+}
 
 // The status of `train` (stops, dates and rule number already decoded) for `queryDate`.
 RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,

@@ -82,6 +82,9 @@ class TimetableDb {
     // Builds the row for `train` from `departure` to `arrival`; false when there is none.
     bool buildResultRow(const TrainRecord& train, const StopRecord* departure,
                         const StopRecord* arrival, ResultRow& row) const;
+    // The same row for a stretch a query found (same queryDate and fromStation), read from the
+    // record without decoding it; false when the stretch does not fit the record.
+    bool buildResultRow(const TrainStretch& stretch, ResultRow& row) const;
 
     // --- Queries (query/, library zelvan_query) ---
 
@@ -95,6 +98,11 @@ class TimetableDb {
                                std::vector<ResultRow>& rows);
     // Appends a row per train calling at the station, from there to its terminus.
     void queryStation(const std::u16string& stationName, std::vector<ResultRow>& rows);
+    // The same two queries answered as numbers: a stretch for every row the query would append,
+    // in the same order, each ready to become that row (buildResultRow below).
+    bool findStationToStation(const std::u16string& from, const std::u16string& to,
+                              std::vector<TrainStretch>& stretches);
+    void findStationTrains(const std::u16string& stationName, std::vector<TrainStretch>& stretches);
     // Appends up to 15 transfer stations between `from` and `to`, best first.
     void queryTransferStations(const std::u16string& from, const std::u16string& to,
                                std::vector<std::u16string>& stations);
@@ -127,6 +135,8 @@ class TimetableDb {
     // Offset of the record of `index` in `file` as a scan from the file's start finds it, or
     // -1. `trains` selects the train files, else the station files.
     int findRecord(bool trains, int index) const;
+    // True when the record offsets of file number `file` were built from the file held now.
+    bool fileIndexed(bool trains, int file) const;
 
     // The stations a place name stands for, in the order of the suffix table: what
     // findStopForPlace tries, resolved once for a whole query.
@@ -150,9 +160,32 @@ class TimetableDb {
                                           bool wholeNumber) const;
     // The stored train number of a train index (as trainNameByIndex), null when there is none.
     const std::u16string* trainNameAt(int trainIndex) const;
-    // The stops of a train's record as decodeTrain takes them, 7 bytes each from `first`;
-    // returns their number (0 when the train is not found).
-    int rawStops(int trainIndex, const std::uint8_t*& first) const;
+    // A train's record as decodeTrain reads it, undecoded: the 13 header bytes and the stops,
+    // 7 bytes each. No stops (count 0) when the train is not found; then the header may be
+    // cut short.
+    struct RawTrain {
+        const std::uint8_t* header = nullptr;
+        const std::uint8_t* stops = nullptr;
+        int count = 0;
+    };
+    RawTrain rawTrain(int trainIndex) const;
+    // The running rule of a t.rule line (daily when there is no such line).
+    RunningRule runningRuleOf(int ruleNumber) const;
+    // The running status decodeTrain gives the train of a raw record with stops.
+    RunStatus runningStatusOf(const RawTrain& train) const;
+    // The stretch of a raw train from stop `departure` to stop `arrival` (positions, -1 for
+    // none) as the row builder takes them, with the status decodeTrain would give; false when
+    // the builder gives no row.
+    bool rawStretch(int trainIndex, const RawTrain& train, int departure, int arrival,
+                    TrainStretch& stretch) const;
+    // The indexed searches (station lists current): emit(stretch, raw train, count) for every
+    // stretch in query order, `count` times the same one.
+    template <class Emit>
+    void eachThroughTrain(const std::u16string& from, const std::u16string& to, Emit emit);
+    template <class Emit>
+    void eachStationTrain(const std::u16string& stationName, Emit emit);
+    // The row of a stretch of a raw train.
+    bool buildResultRow(const TrainStretch& stretch, const RawTrain& train, ResultRow& row) const;
     // The station train lists cached at load, when current: the entries of a station's record
     // as trainsAtStation reads them (empty for none).
     bool stationListsCurrent() const;
@@ -167,8 +200,10 @@ class TimetableDb {
     std::vector<const std::uint8_t*> indexedFiles_;  // train files then station files indexed
     std::size_t indexedStations_ = 0;
     std::size_t indexedTrains_ = 0;
-    std::vector<std::int32_t> trainRecordAt_;       // train index -> record offset, -1 none
-    std::vector<std::int32_t> stationRecordAt_;     // station index -> record offset, -1 none
+    std::vector<std::int32_t> trainRecordAt_;    // train index -> record offset, -1 none
+    std::vector<std::int32_t> stationRecordAt_;  // station index -> record offset, -1 none
+    static constexpr std::uint16_t kUncounted = 0xFFFF;
+    std::vector<std::uint16_t> trainStopCount_;     // train index -> stops, kUncounted: too many
     std::vector<std::u16string> trainNamesByRank_;  // key-order rank -> train number
     std::vector<int> trainIndexByRank_;             // key-order rank -> train index
     std::unordered_map<std::u16string, int> stationByName_;  // name -> first station index
@@ -182,5 +217,8 @@ class TimetableDb {
 // Number of train files (T0-T19) and station files (S0-S9).
 inline constexpr int kTrainFileCount = 20;
 inline constexpr int kStationFileCount = 10;
+
+// The number of stops of the train record at `offset` of a train file.
+int trainStopCount(const ByteSpan& span, std::int32_t offset);
 
 }  // namespace zelvan

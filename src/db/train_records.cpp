@@ -11,28 +11,64 @@
 #include "db/timetable_db.h"
 
 namespace zelvan {
-namespace {
-
-// Stops are taken while the byte at the position is not 0x80 and all seven bytes lie within
-// the data: how many of them there are from `pos`.
-int stopCount(const std::uint8_t* b, std::int32_t length, std::int32_t pos) {
+int trainStopCount(const ByteSpan& span, std::int32_t offset) {
+    // Stops are taken from byte 13 on while the byte at the position is not 0x80 and all seven
+    // bytes lie within the data.
+    const std::uint8_t* b = span.data.get();
     int count = 0;
-    for (; pos < length && b[pos] != 0x80 && length - pos >= 7; pos += 7) ++count;
+    for (std::int32_t pos = offset + 13;
+         pos < span.length && b[pos] != 0x80 && span.length - pos >= 7; pos += 7) {
+        ++count;
+    }
     return count;
 }
 
-}  // namespace
-
-int TimetableDb::rawStops(int trainIndexValue, const std::uint8_t*& first) const {
-    first = nullptr;
+TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
+    RawTrain raw;
     const int offset = findRecord(true, trainIndexValue);
-    if (offset < 0) return 0;
-    const ByteSpan& span =
-        trainFiles[static_cast<std::size_t>((trainIndexValue + 1) % kTrainFileCount)];
-    const std::int32_t pos = offset + 13;
-    const int count = pos < span.length ? stopCount(span.data.get(), span.length, pos) : 0;
-    if (count > 0) first = span.data.get() + pos;
-    return count;
+    if (offset < 0) return raw;
+    const int f = (trainIndexValue + 1) % kTrainFileCount;
+    const ByteSpan& span = trainFiles[static_cast<std::size_t>(f)];
+    raw.header = span.data.get() + offset;
+    // Counted at load for the files indexed then.
+    const std::uint16_t counted = fileIndexed(true, f)
+                                      ? trainStopCount_[static_cast<std::size_t>(trainIndexValue)]
+                                      : kUncounted;
+    raw.count = counted != kUncounted ? counted : trainStopCount(span, offset);
+    if (raw.count > 0) raw.stops = span.data.get() + offset + 13;
+    return raw;
+}
+
+RunningRule TimetableDb::runningRuleOf(int ruleNumber) const {
+    // A rule line is read once at load; a line changed since then is read again.
+    const std::size_t r = static_cast<std::size_t>(ruleNumber);
+    if (r >= runningRules.size()) return {};
+    if (useIndexes && r < parsedRules_.size() && parsedRules_[r].first == runningRules[r]) {
+        return parsedRules_[r].second;
+    }
+    return parseRunningRule(runningRules[r]);
+}
+
+RunStatus TimetableDb::runningStatusOf(const RawTrain& train) const {
+    // With stops the whole header lies within the file.
+    const std::uint8_t* h = train.header;
+    auto date = [&](int i) {
+        return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
+    };
+    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, [&] {
+        // dayOffset over the raw stops: hour in byte 2, station in bytes 0-1.
+        if (fromStation == -1) return 0;
+        int offset = 0;
+        int previousHour = -1;
+        bool reached = false;
+        for (const std::uint8_t* stop = train.stops; stop != train.stops + 7 * train.count;
+             stop += 7) {
+            if (previousHour > stop[2] && !reached) ++offset;
+            if (stop[0] * 128 + stop[1] == fromStation) reached = true;
+            previousHour = stop[2];
+        }
+        return offset;
+    });
 }
 
 void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
@@ -63,7 +99,7 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.ruleNumber = at(offset + 12);
 
     std::int32_t pos = offset + 13;
-    const int count = pos < length ? stopCount(b, length, pos) : 0;
+    const int count = trainStopCount(span, offset);
     record.stops.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i, pos += 7) {
         StopRecord& stop = record.stops[static_cast<std::size_t>(i)];
@@ -74,18 +110,7 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
         stop.distanceKm = b[pos + 5] * 128 + b[pos + 6];
         stop.sequence = i;
     }
-
-    // A rule line is read once at load; a line changed since then is read again.
-    RunningRule rule;
-    const std::size_t r = static_cast<std::size_t>(record.ruleNumber);
-    if (r < runningRules.size()) {
-        if (useIndexes && r < parsedRules_.size() && parsedRules_[r].first == runningRules[r]) {
-            rule = parsedRules_[r].second;
-        } else {
-            rule = parseRunningRule(runningRules[r]);
-        }
-    }
-    record.status = runningStatus(record, rule, queryDate, fromStation);
+    record.status = runningStatus(record, runningRuleOf(record.ruleNumber), queryDate, fromStation);
 }
 
 const std::u16string* TimetableDb::trainNameAt(int trainIndexValue) const {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "db/timetable_db.h"
 #include "fare/fares.h"
@@ -75,10 +76,6 @@ const std::u16string& stationName(const TimetableDb& db, int stationIndex) {
     return i < names.size() - 1 ? names[i] : names.back();
 }
 
-bool validSequence(const TrainRecord& train, const StopRecord& stop) {
-    return stop.sequence >= 0 && static_cast<std::size_t>(stop.sequence) < train.stops.size();
-}
-
 }  // namespace
 
 std::u16string clockText(int hours, int minutes) {
@@ -89,19 +86,23 @@ std::u16string clockText(int hours, int minutes) {
 
 namespace {
 
-// A stop's departure: arrival plus dwell, hours wrapping 23 -> 0.
 void setDepartureTime(std::u16string& out, const StopRecord& stop) {
-    std::int64_t m = std::int64_t{stop.arrivalMinute} + stop.dwellMinutes;
-    int h = stop.arrivalHour;
+    const auto [h, m] = departureClock(stop.arrivalHour, stop.arrivalMinute, stop.dwellMinutes);
+    setClock(out, h, m);
+}
+
+}  // namespace
+
+std::pair<int, int> departureClock(int arrivalHour, int arrivalMinute, int dwellMinutes) {
+    std::int64_t m = std::int64_t{arrivalMinute} + dwellMinutes;
+    int h = arrivalHour;
     if (m >= 60) {
         const std::int64_t n = m / 60;
         m -= 60 * n;
         h = advanceHours(h, n);
     }
-    setClock(out, h, static_cast<int>(m));
+    return {h, static_cast<int>(m)};
 }
-
-}  // namespace
 
 std::u16string departureTimeText(const StopRecord& stop) {
     std::u16string text;
@@ -147,22 +148,62 @@ std::u16string kindText(char16_t firstChar, int kindCode) {
 
 namespace {
 
-void setTravelTime(std::u16string& out, const TrainRecord& train, const StopRecord& departure,
+// kindText through a table of every value a record can give: the text depends only on which
+// of C, D, G, K/N, T, Z or none the first character is, and on the kind code (0-127).
+void setKindText(std::u16string& out, char16_t firstChar, int kindCode) {
+    static constexpr char kLetters[] = {'\0', 'C', 'D', 'G', 'K', 'T', 'Z'};
+    static constexpr int kLetterCount = static_cast<int>(sizeof kLetters);
+    static const std::vector<std::u16string> table = [] {
+        std::vector<std::u16string> texts;
+        for (char letter : kLetters) {
+            for (int code = 0; code < 128; ++code) texts.push_back(kindText(letter, code));
+        }
+        return texts;
+    }();
+    if (kindCode < 0 || kindCode >= 128) {
+        out = kindText(firstChar, kindCode);
+        return;
+    }
+    const char low = static_cast<char>(firstChar & 0xFF);
+    int letter = 0;
+    for (int i = 1; i < kLetterCount; ++i) {
+        if (kLetters[i] == (low == 'N' ? 'K' : low)) letter = i;
+    }
+    out = table[static_cast<std::size_t>(letter * 128 + kindCode)];
+}
+
+// The stops a row is read from: a decoded train's, or the raw 7-byte stops of its record
+// (arrival hour in byte 2, minute in byte 3).
+struct DecodedStops {
+    const std::vector<StopRecord>& stops;
+    std::int64_t size() const { return static_cast<std::int64_t>(stops.size()); }
+    int hour(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].arrivalHour; }
+    int minute(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].arrivalMinute; }
+};
+
+struct RawStops {
+    const std::uint8_t* bytes;
+    int count;
+    std::int64_t size() const { return count; }
+    int hour(std::int64_t i) const { return bytes[7 * i + 2]; }
+    int minute(std::int64_t i) const { return bytes[7 * i + 3]; }
+};
+
+template <class Stops>
+void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& departure,
                    const StopRecord& arrival) {
     // Legs are summed from arrival to arrival; only legs whose both stops exist are counted, so
     // a stop whose sequence lies outside the run cannot lead the walk out of the stop list.
-    const std::int64_t count = static_cast<std::int64_t>(train.stops.size());
+    const std::int64_t count = stops.size();
     const std::int64_t from = std::max<std::int64_t>(departure.sequence, 0);
     const std::int64_t to = std::min<std::int64_t>(arrival.sequence, count - 1);
     std::int64_t m = 0;
     std::int64_t h = 0;
     for (std::int64_t i = from; i < to; ++i) {
-        const StopRecord& a = train.stops[static_cast<std::size_t>(i)];
-        const StopRecord& b = train.stops[static_cast<std::size_t>(i + 1)];
         // A leg counts at most 23:59; a leg of a day or more cannot be told apart.
-        std::int64_t dh = std::int64_t{b.arrivalHour} - a.arrivalHour;
+        std::int64_t dh = std::int64_t{stops.hour(i + 1)} - stops.hour(i);
         if (dh < 0) dh += 24;
-        std::int64_t dm = std::int64_t{b.arrivalMinute} - a.arrivalMinute;
+        std::int64_t dm = std::int64_t{stops.minute(i + 1)} - stops.minute(i);
         if (dm < 0) {
             dm += 60;
             dh -= 1;
@@ -177,7 +218,7 @@ void setTravelTime(std::u16string& out, const TrainRecord& train, const StopReco
     // The train stands at the departure stop before it leaves: its dwell is not travel. A dwell
     // longer than the minutes gathered borrows as many hours as it needs (10:58 with 125
     // minutes' dwell, next stop 11:00: 00:57), never below zero hours.
-    if (validSequence(train, departure)) {
+    if (departure.sequence >= 0 && departure.sequence < count) {
         m -= departure.dwellMinutes;
         if (m < 0) {
             const std::int64_t borrowed = (-m + 59) / 60;
@@ -189,12 +230,49 @@ void setTravelTime(std::u16string& out, const TrainRecord& train, const StopReco
              static_cast<int>(std::clamp<std::int64_t>(m, INT32_MIN, INT32_MAX)));
 }
 
+// What a row shows of its train besides the stops.
+struct RowTrain {
+    const std::u16string& name;
+    int kindCode = 0;
+    int fareFactor = 0;
+    RunStatus status = RunStatus::Running;
+    int firstStation = 0;
+    int lastStation = 0;
+};
+
+// Fills a row once the builder has settled its two stops.
+template <class Stops>
+void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
+             const StopRecord& departure, const StopRecord& arrival, ResultRow& row) {
+    // Decoded distances are 0-16383; the wide difference keeps a hand-made record from
+    // overflowing.
+    const std::int64_t distance = std::int64_t{arrival.distanceKm} - departure.distanceKm;
+    row.status = static_cast<int>(train.status);
+    row.trainName = train.name;
+    row.originStation = stationName(db, train.firstStation);
+    row.departureStation = stationName(db, departure.station);
+    setDepartureTime(row.departureTime, departure);
+    setNumber(row.distanceText, distance);
+    setTravelTime(row.travelTimeText, stops, departure, arrival);
+    row.terminusStation = stationName(db, train.lastStation);
+    row.arrivalStation = stationName(db, arrival.station);
+    setClock(row.arrivalTime, arrival.arrivalHour, arrival.arrivalMinute);
+    setKindText(row.kindText, train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
+    FareTexts fares = computeFares(
+        train.kindCode, train.fareFactor * 0.1,
+        static_cast<int>(std::min<std::int64_t>(distance, kMaxDistanceKm)), train.name);
+    row.hardSeatFare = std::move(fares.hardSeat);
+    row.softSeatFare = std::move(fares.softSeat);
+    row.hardSleeperFare = std::move(fares.hardSleeper);
+    row.softSleeperFare = std::move(fares.softSleeper);
+}
+
 }  // namespace
 
 std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
                           const StopRecord& arrival) {
     std::u16string text;
-    setTravelTime(text, train, departure, arrival);
+    setTravelTime(text, DecodedStops{train.stops}, departure, arrival);
     return text;
 }
 
@@ -203,32 +281,50 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
     // A train without stops (not found, or a cut record) gives no row.
     if (departure == nullptr || arrival == nullptr || train.stops.empty()) return false;
     const StopRecord& first = train.stops.front();
-    const StopRecord& last = train.stops.back();
     // Asked for one station only: the row runs from the train's origin to that station.
     if (departure->station == arrival->station) departure = &first;
     if (departure->distanceKm > arrival->distanceKm) return false;
+    fillRow(*this,
+            RowTrain{train.name, train.kindCode, train.fareFactor, train.status, first.station,
+                     train.stops.back().station},
+            DecodedStops{train.stops}, *departure, *arrival, row);
+    return true;
+}
 
-    // Decoded distances are 0-16383; the wide difference keeps a hand-made record from
-    // overflowing.
-    const std::int64_t distance = std::int64_t{arrival->distanceKm} - departure->distanceKm;
-    row.status = static_cast<int>(train.status);
-    row.trainName = train.name;
-    row.originStation = stationName(*this, first.station);
-    row.departureStation = stationName(*this, departure->station);
-    setDepartureTime(row.departureTime, *departure);
-    setNumber(row.distanceText, distance);
-    setTravelTime(row.travelTimeText, train, *departure, *arrival);
-    row.terminusStation = stationName(*this, last.station);
-    row.arrivalStation = stationName(*this, arrival->station);
-    setClock(row.arrivalTime, arrival->arrivalHour, arrival->arrivalMinute);
-    row.kindText = kindText(train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
-    FareTexts fares = computeFares(
-        train.kindCode, train.fareFactor * 0.1,
-        static_cast<int>(std::min<std::int64_t>(distance, kMaxDistanceKm)), train.name);
-    row.hardSeatFare = std::move(fares.hardSeat);
-    row.softSeatFare = std::move(fares.softSeat);
-    row.hardSleeperFare = std::move(fares.hardSleeper);
-    row.softSleeperFare = std::move(fares.softSleeper);
+bool TimetableDb::buildResultRow(const TrainStretch& stretch, ResultRow& row) const {
+    return buildResultRow(stretch, rawTrain(stretch.trainIndex), row);
+}
+
+bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& train,
+                                 ResultRow& row) const {
+    // Straight from the record: the stops the stretch names, read as decodeTrain reads them.
+    auto stopAt = [&](int position) {
+        const std::uint8_t* b = train.stops + 7 * position;
+        StopRecord stop;
+        stop.station = b[0] * 128 + b[1];
+        stop.arrivalHour = b[2];
+        stop.arrivalMinute = b[3];
+        stop.dwellMinutes = b[4];
+        stop.distanceKm = b[5] * 128 + b[6];
+        stop.sequence = position;
+        return stop;
+    };
+    if (stretch.departureStop < 0 || stretch.departureStop >= train.count ||
+        stretch.arrivalStop < 0 || stretch.arrivalStop >= train.count) {
+        return false;
+    }
+    StopRecord departure = stopAt(stretch.departureStop);
+    const StopRecord arrival = stopAt(stretch.arrivalStop);
+    const StopRecord first = stopAt(0);
+    if (departure.station == arrival.station) departure = first;
+    if (departure.distanceKm > arrival.distanceKm) return false;
+    static const std::u16string none;
+    const std::u16string* name = trainNameAt(stretch.trainIndex);
+    // With stops the record's header is whole: kind code in byte 2, fare factor in byte 3.
+    fillRow(*this,
+            RowTrain{name ? *name : none, train.header[2], train.header[3], stretch.status,
+                     first.station, stopAt(train.count - 1).station},
+            RawStops{train.stops, train.count}, departure, arrival, row);
     return true;
 }
 

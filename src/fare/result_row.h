@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "db/records.h"
 
@@ -35,6 +36,8 @@ std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
                           const StopRecord& arrival);
 // A stop's departure time "hh:mm": arrival plus dwell, hours wrapping 23 -> 0.
 std::u16string departureTimeText(const StopRecord& stop);
+// The same as hours and minutes.
+std::pair<int, int> departureClock(int arrivalHour, int arrivalMinute, int dwellMinutes);
 // "%02d:%02d" of two numbers.
 std::u16string clockText(int hours, int minutes);
 

@@ -1,4 +1,8 @@
-// The station-to-station query and the station query.
+// The station-to-station query and the station query, as rows and as stretches.
+//
+// With the load-time indexes both queries first find their stretches from the raw records (no
+// train decoded), then decode only the trains that give a row. The plain versions decode every
+// listed train, as the record format was designed for; both give the same answers.
 #include <algorithm>
 #include <tuple>
 
@@ -8,179 +12,280 @@
 namespace zelvan {
 namespace {
 
-// How often each train of `list` occurs in `sorted` (a sorted copy of the other list).
-int occurrences(const std::vector<int>& sorted, int train) {
-    auto [lo, hi] = std::equal_range(sorted.begin(), sorted.end(), train);
-    return static_cast<int>(hi - lo);
-}
-
-// The distances of the stops that stopForPlace would give for two places, read in one pass
-// from a record's raw 7-byte stops (station in bytes 0-1, km in bytes 5-6); -1 for none. The
-// first stop at a place's earliest station in suffix order wins.
-std::pair<int, int> placeDistances(const TimetableDb::PlaceStations& first,
-                                   const TimetableDb::PlaceStations& second,
-                                   const std::uint8_t* stops, int count) {
+// The positions of the stops that stopForPlace would give for two places, read in one pass
+// from a record's raw 7-byte stops (station in bytes 0-1); -1 for none. The first stop at a
+// place's earliest station in suffix order wins.
+std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
+                               const TimetableDb::PlaceStations& second, const std::uint8_t* stops,
+                               int count) {
     int firstRank = first.count;
     int secondRank = second.count;
-    std::pair<int, int> km{-1, -1};
-    for (const std::uint8_t* stop = stops; stop != stops + 7 * count; stop += 7) {
+    std::pair<int, int> found{-1, -1};
+    // Once both places have their first station, no later stop can win.
+    for (int position = 0; position < count && (firstRank > 0 || secondRank > 0); ++position) {
+        const std::uint8_t* stop = stops + 7 * position;
         const int station = stop[0] * 128 + stop[1];
         for (int i = 0; i < firstRank; ++i) {
             if (first.stations[static_cast<std::size_t>(i)] == station) {
                 firstRank = i;
-                km.first = stop[5] * 128 + stop[6];
+                found.first = position;
                 break;
             }
         }
         for (int i = 0; i < secondRank; ++i) {
             if (second.stations[static_cast<std::size_t>(i)] == station) {
                 secondRank = i;
-                km.second = stop[5] * 128 + stop[6];
+                found.second = position;
                 break;
             }
         }
     }
-    return km;
+    return found;
+}
+
+int stationAt(const std::uint8_t* stops, int position) {
+    const std::uint8_t* stop = stops + 7 * position;
+    return stop[0] * 128 + stop[1];
+}
+
+int kmAt(const std::uint8_t* stops, int position) {
+    const std::uint8_t* stop = stops + 7 * position;
+    return stop[5] * 128 + stop[6];
+}
+
+// The stretch of a decoded train from `departure` to `arrival` by the row builder's rules
+// (both stops present; at one station the row starts at the first stop; not backwards).
+bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord* departure,
+               const StopRecord* arrival, TrainStretch& stretch) {
+    if (departure == nullptr || arrival == nullptr || train.stops.empty()) return false;
+    if (departure->station == arrival->station) departure = &train.stops.front();
+    if (departure->distanceKm > arrival->distanceKm) return false;
+    stretch.trainIndex = trainIndex;
+    stretch.departureStop = departure->sequence;
+    stretch.arrivalStop = arrival->sequence;
+    stretch.status = train.status;
+    std::tie(stretch.departureHour, stretch.departureMinute) =
+        departureClock(departure->arrivalHour, departure->arrivalMinute, departure->dwellMinutes);
+    stretch.arrivalHour = arrival->arrivalHour;
+    stretch.arrivalMinute = arrival->arrivalMinute;
+    stretch.distanceKm = arrival->distanceKm - departure->distanceKm;
+    return true;
+}
+
+// The plain station-to-station search: every pair of equal indices of the two stations' lists
+// gives its train, decoded, with its stops for the two places, unless it runs the other way.
+// Duplicates in either list repeat it. emit(train index, train, departure, arrival).
+template <class Emit>
+void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::u16string& to,
+                        Emit emit) {
+    std::vector<int> departures;
+    std::vector<int> arrivals;
+    db.trainsAtStation(from, departures);
+    db.trainsAtStation(to, arrivals);
+    TrainRecord train;
+    for (int a : departures) {
+        for (int b : arrivals) {
+            if (a != b) continue;
+            db.decodeTrain(a, train);
+            std::optional<StopRecord> departure = db.findStopForPlace(from, train);
+            std::optional<StopRecord> arrival = db.findStopForPlace(to, train);
+            if (!departure || !arrival) continue;
+            if (arrival->distanceKm < departure->distanceKm) continue;  // runs the other way
+            emit(a, train, *departure, *arrival);
+        }
+    }
+}
+
+// The plain station search: every listed train decoded, from its stop for the place to its
+// last stop. emit(train index, train, departure or null, arrival).
+template <class Emit>
+void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit emit) {
+    std::vector<int> trains;
+    db.trainsAtStation(stationName, trains);
+    TrainRecord train;
+    for (int t : trains) {
+        db.decodeTrain(t, train);
+        if (train.stops.empty()) continue;
+        std::optional<StopRecord> departure = db.findStopForPlace(stationName, train);
+        emit(t, train, departure ? &*departure : nullptr, train.stops.back());
+    }
 }
 
 }  // namespace
+
+bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int departure, int arrival,
+                             TrainStretch& stretch) const {
+    if (departure < 0 || arrival < 0 || train.count == 0) return false;
+    if (stationAt(train.stops, departure) == stationAt(train.stops, arrival)) departure = 0;
+    const int fromKm = kmAt(train.stops, departure);
+    const int toKm = kmAt(train.stops, arrival);
+    if (fromKm > toKm) return false;
+    const std::uint8_t* d = train.stops + 7 * departure;
+    const std::uint8_t* a = train.stops + 7 * arrival;
+    stretch.trainIndex = trainIndexValue;
+    stretch.departureStop = departure;
+    stretch.arrivalStop = arrival;
+    stretch.status = runningStatusOf(train);
+    std::tie(stretch.departureHour, stretch.departureMinute) = departureClock(d[2], d[3], d[4]);
+    stretch.arrivalHour = a[2];
+    stretch.arrivalMinute = a[3];
+    stretch.distanceKm = toKm - fromKm;
+    return true;
+}
+
+template <class Emit>
+void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16string& to,
+                                   Emit emit) {
+    const int toStation = stationIndexByName(to);
+    const std::span<const std::uint16_t> departures = stationList(fromStation);
+    const std::span<const std::uint16_t> arrivals = stationList(toStation);
+    if (departures.empty() || arrivals.empty()) return;
+    const PlaceStations fromPlace = placeStations(from);
+    const PlaceStations toPlace = placeStations(to);
+    // When each place's first station is the listed station itself, a listed train that calls
+    // there has its stop for the place there, and the distances cached with the lists tell a
+    // train running the other way without reading its record.
+    std::span<const std::uint16_t> departureKm;
+    std::span<const std::uint16_t> arrivalKm;
+    if (stationListKmCurrent() && fromPlace.count > 0 && fromPlace.stations[0] == fromStation &&
+        toPlace.count > 0 && toPlace.stations[0] == toStation) {
+        departureKm = stationListKm(fromStation);
+        arrivalKm = stationListKm(toStation);
+    }
+    // The stretch of train t, which the arrival list holds `count` times, once per entry.
+    auto add = [&](int t, std::size_t count, int fromKm, int toKm) {
+        if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm) return;  // the other way
+        const RawTrain train = rawTrain(t);
+        const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train.stops, train.count);
+        if (fromStop < 0 || toStop < 0) return;
+        if (kmAt(train.stops, toStop) < kmAt(train.stops, fromStop)) return;
+        TrainStretch stretch;
+        if (rawStretch(t, train, fromStop, toStop, stretch)) emit(stretch, train, count);
+    };
+    if (std::is_sorted(departures.begin(), departures.end()) &&
+        std::is_sorted(arrivals.begin(), arrivals.end())) {
+        // Station records list their trains in index order: one merged walk.
+        std::size_t j = 0;
+        for (std::size_t i = 0; i < departures.size(); ++i) {
+            const std::uint16_t t = departures[i];
+            while (j < arrivals.size() && arrivals[j] < t) ++j;
+            std::size_t k = j;
+            while (k < arrivals.size() && arrivals[k] == t) ++k;
+            if (k == j) continue;
+            add(t, k - j, departureKm.empty() ? kNoStop : departureKm[i],
+                arrivalKm.empty() ? kNoStop : arrivalKm[j]);
+        }
+        return;
+    }
+    std::vector<std::uint16_t> sorted(arrivals.begin(), arrivals.end());
+    std::sort(sorted.begin(), sorted.end());
+    for (const std::uint16_t t : departures) {
+        auto [lo, hi] = std::equal_range(sorted.begin(), sorted.end(), t);
+        if (hi > lo) add(t, static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
+    }
+}
+
+bool TimetableDb::findStationToStation(const std::u16string& from, const std::u16string& to,
+                                       std::vector<TrainStretch>& stretches) {
+    fromStation = stationIndexByName(from);
+    if (useIndexes && stationListsCurrent()) {
+        eachThroughTrain(from, to,
+                         [&](const TrainStretch& stretch, const RawTrain&, std::size_t count) {
+                             for (std::size_t i = 0; i < count; ++i) stretches.push_back(stretch);
+                         });
+    } else {
+        plainThroughTrains(*this, from, to,
+                           [&](int t, const TrainRecord& train, const StopRecord& departure,
+                               const StopRecord& arrival) {
+                               TrainStretch stretch;
+                               if (stretchOf(t, train, &departure, &arrival, stretch)) {
+                                   stretches.push_back(stretch);
+                               }
+                           });
+    }
+    return !stretches.empty();
+}
 
 bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u16string& to,
                                         std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(from);
     if (useIndexes && stationListsCurrent()) {
-        // The station lists cached at load, the place names resolved once, and a train decoded
-        // only when it runs from `from` to `to`.
-        const int toStation = stationIndexByName(to);
-        const std::span<const std::uint16_t> departures = stationList(fromStation);
-        const std::span<const std::uint16_t> arrivals = stationList(toStation);
-        if (departures.empty() || arrivals.empty()) return !rows.empty();
-        const PlaceStations fromPlace = placeStations(from);
-        const PlaceStations toPlace = placeStations(to);
-        // When each place's first station is the listed station itself, a listed train that
-        // calls there has its stop for the place there, and the distances cached with the
-        // lists decide the direction without reading the record.
-        std::span<const std::uint16_t> departureKm;
-        std::span<const std::uint16_t> arrivalKm;
-        if (stationListKmCurrent() && fromPlace.count > 0 && fromPlace.stations[0] == fromStation &&
-            toPlace.count > 0 && toPlace.stations[0] == toStation) {
-            departureKm = stationListKm(fromStation);
-            arrivalKm = stationListKm(toStation);
-        }
-        TrainRecord train;
-        // The rows of train t, which the arrival list holds `count` times; the cached
-        // distances of its two stops, kNoStop when not known.
-        auto addRows = [&](int t, std::size_t count, int fromKm, int toKm) {
-            if (fromKm == kNoStop || toKm == kNoStop) {
-                const std::uint8_t* stops = nullptr;
-                const int stopCount = rawStops(t, stops);
-                std::tie(fromKm, toKm) = placeDistances(fromPlace, toPlace, stops, stopCount);
-                if (fromKm < 0) return;
-            }
-            if (toKm < fromKm) return;  // runs the other way, or no stop for `to`
-            decodeTrain(t, train);
-            rows.emplace_back();
-            if (!buildResultRow(train, stopForPlace(fromPlace, train), stopForPlace(toPlace, train),
-                                rows.back())) {
-                rows.pop_back();
-                return;
-            }
-            for (std::size_t i = 1; i < count; ++i) {
-                ResultRow copy = rows.back();
-                rows.push_back(std::move(copy));
-            }
-        };
-        if (std::is_sorted(departures.begin(), departures.end()) &&
-            std::is_sorted(arrivals.begin(), arrivals.end())) {
-            // Station records list their trains in index order: one merged walk.
-            std::size_t j = 0;
-            for (std::size_t i = 0; i < departures.size(); ++i) {
-                const std::uint16_t t = departures[i];
-                while (j < arrivals.size() && arrivals[j] < t) ++j;
-                std::size_t k = j;
-                while (k < arrivals.size() && arrivals[k] == t) ++k;
-                if (k == j) continue;
-                addRows(t, k - j, departureKm.empty() ? kNoStop : departureKm[i],
-                        arrivalKm.empty() ? kNoStop : arrivalKm[j]);
-            }
-        } else {
-            std::vector<std::uint16_t> sorted(arrivals.begin(), arrivals.end());
-            std::sort(sorted.begin(), sorted.end());
-            for (const std::uint16_t t : departures) {
-                auto [lo, hi] = std::equal_range(sorted.begin(), sorted.end(), t);
-                if (hi > lo) addRows(t, static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
-            }
-        }
+        eachThroughTrain(
+            from, to, [&](const TrainStretch& stretch, const RawTrain& train, std::size_t count) {
+                rows.emplace_back();
+                if (!buildResultRow(stretch, train, rows.back())) {
+                    rows.pop_back();
+                    return;
+                }
+                // Repeated entries of one train give equal rows: built once, then copied.
+                for (std::size_t i = 1; i < count; ++i) {
+                    ResultRow copy = rows.back();
+                    rows.push_back(std::move(copy));
+                }
+            });
         return !rows.empty();
     }
-
-    std::vector<int> departures;
-    std::vector<int> arrivals;
-    trainsAtStation(from, departures);
-    trainsAtStation(to, arrivals);
-
-    TrainRecord train;
-    // The row of one train; false when it gives none.
-    auto rowFor = [&](int trainIndexValue, ResultRow& row) {
-        decodeTrain(trainIndexValue, train);
-        std::optional<StopRecord> departure = findStopForPlace(from, train);
-        std::optional<StopRecord> arrival = findStopForPlace(to, train);
-        if (!departure || !arrival) return false;
-        if (arrival->distanceKm < departure->distanceKm) return false;  // runs the other way
-        return buildResultRow(train, &*departure, &*arrival, row);
-    };
-
-    if (!useIndexes) {
-        // Every pair of equal indices gives its row: duplicates in either list repeat it.
-        for (int a : departures) {
-            for (int b : arrivals) {
-                ResultRow row;
-                if (a == b && rowFor(a, row)) rows.push_back(std::move(row));
+    // The design's literal intersection: every pair of equal indices gives its row.
+    plainThroughTrains(
+        *this, from, to,
+        [&](int, const TrainRecord& train, const StopRecord& departure, const StopRecord& arrival) {
+            ResultRow row;
+            if (buildResultRow(train, &departure, &arrival, row)) {
+                rows.push_back(std::move(row));
             }
-        }
-        return !rows.empty();
-    }
-    // The same rows in the same order: a departure train that the arrival list holds n times
-    // gives n equal rows, built once.
-    std::vector<int> sortedArrivals = arrivals;
-    std::sort(sortedArrivals.begin(), sortedArrivals.end());
-    for (int a : departures) {
-        int count = occurrences(sortedArrivals, a);
-        ResultRow row;
-        if (count == 0 || !rowFor(a, row)) continue;
-        for (int i = 1; i < count; ++i) rows.push_back(row);
-        rows.push_back(std::move(row));
-    }
+        });
     return !rows.empty();
+}
+
+template <class Emit>
+void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit) {
+    const PlaceStations place = placeStations(stationName);
+    const PlaceStations none;
+    for (const std::uint16_t t : stationList(fromStation)) {
+        const RawTrain train = rawTrain(t);
+        const int departure = placeStops(place, none, train.stops, train.count).first;
+        TrainStretch stretch;
+        if (rawStretch(t, train, departure, train.count - 1, stretch)) emit(stretch, train, 1);
+    }
+}
+
+void TimetableDb::findStationTrains(const std::u16string& stationName,
+                                    std::vector<TrainStretch>& stretches) {
+    fromStation = stationIndexByName(stationName);
+    if (!useIndexes || !stationListsCurrent()) {
+        plainStationTrains(*this, stationName,
+                           [&](int t, const TrainRecord& train, const StopRecord* departure,
+                               const StopRecord& arrival) {
+                               TrainStretch stretch;
+                               if (stretchOf(t, train, departure, &arrival, stretch)) {
+                                   stretches.push_back(stretch);
+                               }
+                           });
+        return;
+    }
+    eachStationTrain(stationName, [&](const TrainStretch& stretch, const RawTrain&, std::size_t) {
+        stretches.push_back(stretch);
+    });
 }
 
 void TimetableDb::queryStation(const std::u16string& stationName, std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(stationName);
-    TrainRecord train;
     if (useIndexes && stationListsCurrent()) {
-        const PlaceStations place = placeStations(stationName);
-        for (const std::uint16_t t : stationList(fromStation)) {
-            decodeTrain(t, train);
-            if (train.stops.empty()) continue;
-            rows.emplace_back();
-            if (!buildResultRow(train, stopForPlace(place, train), &train.stops.back(),
-                                rows.back())) {
-                rows.pop_back();
-            }
-        }
+        eachStationTrain(stationName,
+                         [&](const TrainStretch& stretch, const RawTrain& train, std::size_t) {
+                             rows.emplace_back();
+                             if (!buildResultRow(stretch, train, rows.back())) rows.pop_back();
+                         });
         return;
     }
-    std::vector<int> trains;
-    trainsAtStation(stationName, trains);
-    for (int t : trains) {
-        decodeTrain(t, train);
-        if (train.stops.empty()) continue;
-        std::optional<StopRecord> departure = findStopForPlace(stationName, train);
-        ResultRow row;
-        if (buildResultRow(train, departure ? &*departure : nullptr, &train.stops.back(), row)) {
-            rows.push_back(std::move(row));
-        }
-    }
+    plainStationTrains(
+        *this, stationName,
+        [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival) {
+            ResultRow row;
+            if (buildResultRow(train, departure, &arrival, row)) {
+                rows.push_back(std::move(row));
+            }
+        });
 }
 
 }  // namespace zelvan

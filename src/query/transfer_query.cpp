@@ -21,9 +21,9 @@ void TimetableDb::collectReachableStations(const std::u16string& stationName,
         const std::span<const std::uint16_t> listed = stationList(s);
         if (listed.empty() || s < 0) return;
         for (const std::uint16_t t : listed) {
-            const std::uint8_t* stops = nullptr;
-            const int count = rawStops(t, stops);
-            const std::uint8_t* end = stops + 7 * count;
+            const RawTrain train = rawTrain(t);
+            const std::uint8_t* stops = train.stops;
+            const std::uint8_t* end = stops + 7 * train.count;
             const std::uint8_t* own = stops;
             while (own != end && own[0] * 128 + own[1] != s) own += 7;
             // A listed train that does not call here ends the whole scan.

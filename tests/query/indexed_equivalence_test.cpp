@@ -1,5 +1,6 @@
 // The load-time indexes and the fast intersection must give exactly the rows of the plain
-// scans and nested loops, on timetables full of repeats, strangers and reversed runs.
+// scans and nested loops, on timetables full of repeats, strangers and reversed runs; and the
+// stretches the two queries find must be those rows, as numbers.
 #include <filesystem>
 #include <random>
 
@@ -119,6 +120,27 @@ std::string everyLookup(TimetableDb& db, const std::vector<std::u16string>& plac
     return trace;
 }
 
+// The stretches a query finds, checked against the rows it gives: each stretch becomes the row
+// at its place and carries that row's times, distance and status. Returns them as text.
+std::string checkedStretches(const TimetableDb& db, const std::vector<TrainStretch>& stretches,
+                             const std::vector<ResultRow>& rows) {
+    EXPECT_EQ(stretches.size(), rows.size());
+    std::string trace;
+    for (std::size_t i = 0; i < stretches.size() && i < rows.size(); ++i) {
+        const TrainStretch& s = stretches[i];
+        ResultRow row;
+        EXPECT_TRUE(db.buildResultRow(s, row));
+        EXPECT_EQ(row, rows[i]) << i;
+        EXPECT_EQ(clockText(s.departureHour, s.departureMinute), rows[i].departureTime);
+        EXPECT_EQ(clockText(s.arrivalHour, s.arrivalMinute), rows[i].arrivalTime);
+        EXPECT_EQ(fromUtf8(std::to_string(s.distanceKm)), rows[i].distanceText);
+        EXPECT_EQ(static_cast<int>(s.status), rows[i].status);
+        trace += std::to_string(s.trainIndex) + ":" + std::to_string(s.departureStop) + "-" +
+                 std::to_string(s.arrivalStop) + " ";
+    }
+    return trace;
+}
+
 std::string everyQuery(TimetableDb& db, const TimetableSource& source) {
     std::string trace;
     std::vector<std::u16string> places;
@@ -128,11 +150,15 @@ std::string everyQuery(TimetableDb& db, const TimetableSource& source) {
     for (const std::u16string& from : places) {
         std::vector<ResultRow> rows;
         db.queryStation(from, rows);
-        trace += render(rows) + "|";
+        std::vector<TrainStretch> stretches;
+        db.findStationTrains(from, stretches);
+        trace += render(rows) + checkedStretches(db, stretches, rows) + "|";
         for (const std::u16string& to : places) {
             rows.clear();
-            db.queryStationToStation(from, to, rows);
-            trace += render(rows) + "|";
+            const bool found = db.queryStationToStation(from, to, rows);
+            stretches.clear();
+            EXPECT_EQ(db.findStationToStation(from, to, stretches), found);
+            trace += render(rows) + checkedStretches(db, stretches, rows) + "|";
             std::vector<std::u16string> stations;
             db.queryTransferStations(from, to, stations);
             trace += render(stations) + "|";

@@ -123,5 +123,59 @@ TEST(StationLists, DuplicatesRepeatRowsAndStrangersGiveNone) {
     EXPECT_EQ(render(rows), "K2 北京 20:00 上海 09:00 1460km 13:00 0\n");
 }
 
+// "index stops status dep arr km" per stretch.
+std::string renderStretches(const std::vector<TrainStretch>& stretches) {
+    std::string text;
+    for (const TrainStretch& s : stretches) {
+        text += std::to_string(s.trainIndex) + " " + std::to_string(s.departureStop) + "-" +
+                std::to_string(s.arrivalStop) + " " + std::to_string(static_cast<int>(s.status)) +
+                " " + toUtf8(clockText(s.departureHour, s.departureMinute)) + " " +
+                toUtf8(clockText(s.arrivalHour, s.arrivalMinute)) + " " +
+                std::to_string(s.distanceKm) + "\n";
+    }
+    return text;
+}
+
+TEST(Stretches, TheRowsAsNumbersAndBackToRows) {
+    CompiledDb c(kLine);
+    const int g1 = c.db.trainIndex.at(u"G1");
+    const int k2 = c.db.trainIndex.at(u"K2");
+    const int k3 = c.db.trainIndex.at(u"K3");
+    std::vector<TrainStretch> stretches;
+    EXPECT_TRUE(c.db.findStationToStation(u"北京", u"上海", stretches));
+    EXPECT_EQ(renderStretches(stretches), std::to_string(k2) + " 0-3 0 20:00 09:00 1460\n");
+
+    // 南京: G1 departs after its dwell; K3 does not run that day; the train that ends at
+    // 上海 starts its stretch at its first stop.
+    stretches.clear();
+    c.db.findStationTrains(u"南京", stretches);
+    ASSERT_EQ(stretches.size(), 4u);
+    EXPECT_EQ(renderStretches({stretches[0], stretches[2]}),
+              std::to_string(g1) + " 2-3 0 11:33 13:00 300\n" + std::to_string(k3) +
+                  " 1-2 2 14:05 23:00 1160\n");
+    std::vector<ResultRow> rows;
+    c.db.queryStation(u"南京", rows);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ResultRow row;
+        EXPECT_TRUE(c.db.buildResultRow(stretches[i], row));
+        EXPECT_EQ(row, rows[i]);
+    }
+    stretches.clear();
+    c.db.findStationTrains(u"上海", stretches);
+    EXPECT_NE(renderStretches(stretches).find(std::to_string(k2) + " 0-3 0 20:00 09:00 1460"),
+              std::string::npos);
+
+    // A stretch that does not fit its train's record gives no row.
+    ResultRow row;
+    TrainStretch outside = stretches.front();
+    outside.arrivalStop = 9;
+    EXPECT_FALSE(c.db.buildResultRow(outside, row));
+    outside = stretches.front();
+    outside.trainIndex = 999;
+    EXPECT_FALSE(c.db.buildResultRow(outside, row));
+    outside.trainIndex = -5;
+    EXPECT_FALSE(c.db.buildResultRow(outside, row));
+}
+
 }  // namespace
 }  // namespace zelvan::test
