@@ -116,5 +116,75 @@ TEST(TimetableGenerator, SmallTimetableCompilesLoadsAndAnswers) {
     EXPECT_FALSE(names.empty());
 }
 
+// One line per row or stretch, everything it holds.
+std::string trace(const std::vector<ResultRow>& rows, const std::vector<TrainStretch>& stretches) {
+    std::string text;
+    for (const ResultRow& r : rows) {
+        for (const std::u16string* field :
+             {&r.trainName, &r.originStation, &r.terminusStation, &r.kindText, &r.departureStation,
+              &r.departureTime, &r.arrivalStation, &r.arrivalTime, &r.distanceText,
+              &r.travelTimeText, &r.hardSeatFare, &r.softSeatFare, &r.hardSleeperFare,
+              &r.softSleeperFare}) {
+            text += toUtf8(*field) + " ";
+        }
+        text += std::to_string(r.status) + "\n";
+    }
+    for (const TrainStretch& s : stretches) {
+        text += std::to_string(s.trainIndex) + ":" + std::to_string(s.departureStop) + "-" +
+                std::to_string(s.arrivalStop) + " " + std::to_string(static_cast<int>(s.status)) +
+                "\n";
+    }
+    return text;
+}
+
+// The busiest stations of a generated network, in pairs both ways and on days across the
+// validity and outside it: the fast queries answer exactly as the plain ones.
+TEST(TimetableGenerator, FastAndPlainQueriesAgreeOnAGeneratedNetwork) {
+    const GeneratorOptions options{5, 0.05};
+    const TimetableSource source = generateTimetable(options);
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeGeneratedTimetable(options, dir.path(), error)) << error;
+    TimetableDb db;
+    ASSERT_TRUE(db.load(dir.wide()));
+    const TimetableStats stats = timetableStats(source, 12);
+    std::vector<std::u16string> places;
+    for (const auto& [name, trains] : stats.busiest) places.push_back(name);
+    // Place names that stand for several stations through the suffix table.
+    for (const std::u16string& name : std::vector<std::u16string>(places)) {
+        if (name.size() > 1 && (name.back() == u'南' || name.back() == u'东')) {
+            places.push_back(name.substr(0, name.size() - 1));
+        }
+    }
+    for (const DateKey date : {20250101, 20260615, 20261208, 20301231}) {
+        db.queryDate = date;
+        auto answers = [&] {
+            std::string text;
+            for (const std::u16string& from : places) {
+                std::vector<ResultRow> rows;
+                std::vector<TrainStretch> stretches;
+                db.queryStation(from, rows);
+                db.findStationTrains(from, stretches);
+                text += trace(rows, stretches);
+                for (const std::u16string& to : places) {
+                    rows.clear();
+                    stretches.clear();
+                    db.queryStationToStation(from, to, rows);
+                    db.findStationToStation(from, to, stretches);
+                    text += trace(rows, stretches);
+                }
+            }
+            return text;
+        };
+        db.useIndexes = true;
+        const std::string fast = answers();
+        db.useIndexes = false;
+        const std::string plain = answers();
+        db.useIndexes = true;
+        EXPECT_GT(fast.size(), 10000u);
+        EXPECT_TRUE(fast == plain) << "on " << date;
+    }
+}
+
 }  // namespace
 }  // namespace zelvan::bench
