@@ -225,7 +225,7 @@ bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u
             });
         return !rows.empty();
     }
-    // The design's literal intersection: every pair of equal indices gives its row.
+    // The plain intersection: every pair of equal indices gives its row.
     plainThroughTrains(
         *this, from, to,
         [&](int, const TrainRecord& train, const StopRecord& departure, const StopRecord& arrival) {
