@@ -73,16 +73,8 @@ RunningRule parseRunningRule(const std::u16string& line) {
 }
 
 int dayOffset(const std::vector<StopRecord>& stops, int fromStation) {
-    if (fromStation == -1) return 0;
-    int offset = 0;
-    int previousHour = -1;
-    bool reached = false;
-    for (const StopRecord& stop : stops) {
-        if (previousHour > stop.arrivalHour && !reached) ++offset;
-        if (stop.station == fromStation) reached = true;
-        previousHour = stop.arrivalHour;
-    }
-    return offset;
+    return dayOffset(static_cast<int>(stops.size()), fromStation,
+                     [&](int i) { return stops[static_cast<std::size_t>(i)]; });
 }
 
 RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16string>& rules,

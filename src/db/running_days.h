@@ -33,6 +33,21 @@ RunningRule parseRunningRule(const std::u16string& line);
 // Midnight roll-overs of the run up to and including the stop at `fromStation` (all of them
 // when the train does not call there; 0 when fromStation is -1).
 int dayOffset(const std::vector<StopRecord>& stops, int fromStation);
+// The same over `count` stops that `stopAt(i)` gives, however they are stored.
+template <class StopAt>
+int dayOffset(int count, int fromStation, StopAt stopAt) {
+    if (fromStation == -1) return 0;
+    int offset = 0;
+    int previousHour = -1;
+    bool reached = false;
+    for (int i = 0; i < count; ++i) {
+        const StopRecord stop = stopAt(i);
+        if (previousHour > stop.arrivalHour && !reached) ++offset;
+        if (stop.station == fromStation) reached = true;
+        previousHour = stop.arrivalHour;
+    }
+    return offset;
+}
 
 // The status of a train valid from `validFrom` to `validUntil` under `rule` for `queryDate`;
 // `dayOffset()` gives its day offset (as the function above) and is called only when the rule

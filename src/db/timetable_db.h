@@ -19,6 +19,19 @@ namespace zelvan {
 
 struct ResultRow;
 
+// A stop of a train record from its 7 bytes: station (2), arrival hour, minute, dwell,
+// distance (2); `sequence` is its position in the run.
+inline StopRecord decodeStop(const std::uint8_t* bytes, int sequence) {
+    StopRecord stop;
+    stop.station = bytes[0] * 128 + bytes[1];
+    stop.arrivalHour = bytes[2];
+    stop.arrivalMinute = bytes[3];
+    stop.dwellMinutes = bytes[4];
+    stop.distanceKm = bytes[5] * 128 + bytes[6];
+    stop.sequence = sequence;
+    return stop;
+}
+
 class TimetableDb {
   public:
     // The single database of the process, created on first use and destroyed at exit.
@@ -167,6 +180,8 @@ class TimetableDb {
         const std::uint8_t* header = nullptr;
         const std::uint8_t* stops = nullptr;
         int count = 0;
+        // Stop `position` (0 <= position < count), decoded.
+        StopRecord stop(int position) const { return decodeStop(stops + 7 * position, position); }
     };
     RawTrain rawTrain(int trainIndex) const;
     // The running rule of a t.rule line (daily when there is no such line).

@@ -56,18 +56,7 @@ RunStatus TimetableDb::runningStatusOf(const RawTrain& train) const {
         return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
     };
     return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, [&] {
-        // dayOffset over the raw stops: hour in byte 2, station in bytes 0-1.
-        if (fromStation == -1) return 0;
-        int offset = 0;
-        int previousHour = -1;
-        bool reached = false;
-        for (const std::uint8_t* stop = train.stops; stop != train.stops + 7 * train.count;
-             stop += 7) {
-            if (previousHour > stop[2] && !reached) ++offset;
-            if (stop[0] * 128 + stop[1] == fromStation) reached = true;
-            previousHour = stop[2];
-        }
-        return offset;
+        return dayOffset(train.count, fromStation, [&](int i) { return train.stop(i); });
     });
 }
 
@@ -102,13 +91,7 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     const int count = trainStopCount(span, offset);
     record.stops.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i, pos += 7) {
-        StopRecord& stop = record.stops[static_cast<std::size_t>(i)];
-        stop.station = b[pos] * 128 + b[pos + 1];
-        stop.arrivalHour = b[pos + 2];
-        stop.arrivalMinute = b[pos + 3];
-        stop.dwellMinutes = b[pos + 4];
-        stop.distanceKm = b[pos + 5] * 128 + b[pos + 6];
-        stop.sequence = i;
+        record.stops[static_cast<std::size_t>(i)] = decodeStop(b + pos, i);
     }
     record.status = runningStatus(record, runningRuleOf(record.ruleNumber), queryDate, fromStation);
 }

@@ -298,24 +298,13 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, ResultRow& row) co
 bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& train,
                                  ResultRow& row) const {
     // Straight from the record: the stops the stretch names, read as decodeTrain reads them.
-    auto stopAt = [&](int position) {
-        const std::uint8_t* b = train.stops + 7 * position;
-        StopRecord stop;
-        stop.station = b[0] * 128 + b[1];
-        stop.arrivalHour = b[2];
-        stop.arrivalMinute = b[3];
-        stop.dwellMinutes = b[4];
-        stop.distanceKm = b[5] * 128 + b[6];
-        stop.sequence = position;
-        return stop;
-    };
     if (stretch.departureStop < 0 || stretch.departureStop >= train.count ||
         stretch.arrivalStop < 0 || stretch.arrivalStop >= train.count) {
         return false;
     }
-    StopRecord departure = stopAt(stretch.departureStop);
-    const StopRecord arrival = stopAt(stretch.arrivalStop);
-    const StopRecord first = stopAt(0);
+    StopRecord departure = train.stop(stretch.departureStop);
+    const StopRecord arrival = train.stop(stretch.arrivalStop);
+    const StopRecord first = train.stop(0);
     if (departure.station == arrival.station) departure = first;
     if (departure.distanceKm > arrival.distanceKm) return false;
     static const std::u16string none;
@@ -323,7 +312,7 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     // With stops the record's header is whole: kind code in byte 2, fare factor in byte 3.
     fillRow(*this,
             RowTrain{name ? *name : none, train.header[2], train.header[3], stretch.status,
-                     first.station, stopAt(train.count - 1).station},
+                     first.station, train.stop(train.count - 1).station},
             RawStops{train.stops, train.count}, departure, arrival, row);
     return true;
 }

@@ -43,32 +43,33 @@ std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
     return found;
 }
 
-int stationAt(const std::uint8_t* stops, int position) {
-    const std::uint8_t* stop = stops + 7 * position;
-    return stop[0] * 128 + stop[1];
-}
-
-int kmAt(const std::uint8_t* stops, int position) {
-    const std::uint8_t* stop = stops + 7 * position;
-    return stop[5] * 128 + stop[6];
-}
-
-// The stretch of a decoded train from `departure` to `arrival` by the row builder's rules
-// (both stops present; at one station the row starts at the first stop; not backwards).
-bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord* departure,
-               const StopRecord* arrival, TrainStretch& stretch) {
-    if (departure == nullptr || arrival == nullptr || train.stops.empty()) return false;
-    if (departure->station == arrival->station) departure = &train.stops.front();
+// The stretch from `departure` to `arrival` by the row builder's rules: both stops present; at
+// one station the row starts at `first`, the train's first stop; not backwards. The status is
+// left to the caller.
+bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* departure,
+                    const StopRecord* arrival, TrainStretch& stretch) {
+    if (departure == nullptr || arrival == nullptr) return false;
+    if (departure->station == arrival->station) departure = &first;
     if (departure->distanceKm > arrival->distanceKm) return false;
     stretch.trainIndex = trainIndex;
     stretch.departureStop = departure->sequence;
     stretch.arrivalStop = arrival->sequence;
-    stretch.status = train.status;
     std::tie(stretch.departureHour, stretch.departureMinute) =
         departureClock(departure->arrivalHour, departure->arrivalMinute, departure->dwellMinutes);
     stretch.arrivalHour = arrival->arrivalHour;
     stretch.arrivalMinute = arrival->arrivalMinute;
     stretch.distanceKm = arrival->distanceKm - departure->distanceKm;
+    return true;
+}
+
+// The same for a decoded train, with its status.
+bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord* departure,
+               const StopRecord* arrival, TrainStretch& stretch) {
+    if (train.stops.empty() ||
+        !stretchBetween(trainIndex, train.stops.front(), departure, arrival, stretch)) {
+        return false;
+    }
+    stretch.status = train.status;
     return true;
 }
 
@@ -116,20 +117,10 @@ void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit
 bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int departure, int arrival,
                              TrainStretch& stretch) const {
     if (departure < 0 || arrival < 0 || train.count == 0) return false;
-    if (stationAt(train.stops, departure) == stationAt(train.stops, arrival)) departure = 0;
-    const int fromKm = kmAt(train.stops, departure);
-    const int toKm = kmAt(train.stops, arrival);
-    if (fromKm > toKm) return false;
-    const std::uint8_t* d = train.stops + 7 * departure;
-    const std::uint8_t* a = train.stops + 7 * arrival;
-    stretch.trainIndex = trainIndexValue;
-    stretch.departureStop = departure;
-    stretch.arrivalStop = arrival;
+    const StopRecord from = train.stop(departure);
+    const StopRecord to = train.stop(arrival);
+    if (!stretchBetween(trainIndexValue, train.stop(0), &from, &to, stretch)) return false;
     stretch.status = runningStatusOf(train);
-    std::tie(stretch.departureHour, stretch.departureMinute) = departureClock(d[2], d[3], d[4]);
-    stretch.arrivalHour = a[2];
-    stretch.arrivalMinute = a[3];
-    stretch.distanceKm = toKm - fromKm;
     return true;
 }
 
@@ -158,7 +149,7 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         const RawTrain train = rawTrain(t);
         const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train.stops, train.count);
         if (fromStop < 0 || toStop < 0) return;
-        if (kmAt(train.stops, toStop) < kmAt(train.stops, fromStop)) return;
+        if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
         if (rawStretch(t, train, fromStop, toStop, stretch)) emit(stretch, train, count);
     };

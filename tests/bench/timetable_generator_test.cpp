@@ -79,6 +79,17 @@ TEST(TimetableGenerator, NationalScaleHasTheNetworksSizeAndKeepsEveryLimit) {
     EXPECT_TRUE(numbers.count(u"G101"));
 }
 
+// Writes the generated timetable's data files into `dir` and loads them into `db`.
+::testing::AssertionResult writeAndLoad(const GeneratorOptions& options, const test::TempDir& dir,
+                                        TimetableDb& db) {
+    std::string error;
+    if (!writeGeneratedTimetable(options, dir.path(), error)) {
+        return ::testing::AssertionFailure() << error;
+    }
+    if (!db.load(dir.wide())) return ::testing::AssertionFailure() << "cannot load";
+    return ::testing::AssertionSuccess();
+}
+
 TEST(TimetableGenerator, SameSeedGivesTheSameTimetable) {
     const std::string first = fingerprint(generateTimetable({3, 0.05}));
     EXPECT_EQ(first, fingerprint(generateTimetable({3, 0.05})));
@@ -89,10 +100,8 @@ TEST(TimetableGenerator, SmallTimetableCompilesLoadsAndAnswers) {
     const GeneratorOptions options{11, 0.05};
     const TimetableSource source = generateTimetable(options);
     test::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(writeGeneratedTimetable(options, dir.path(), error)) << error;
     TimetableDb db;
-    ASSERT_TRUE(db.load(dir.wide()));
+    ASSERT_TRUE(writeAndLoad(options, dir, db));
     db.queryDate = 20260615;
     EXPECT_EQ(db.stationNames.size(), source.stations.size());
     EXPECT_EQ(db.trainIndex.size(), source.trains.size());
@@ -143,10 +152,8 @@ TEST(TimetableGenerator, FastAndPlainQueriesAgreeOnAGeneratedNetwork) {
     const GeneratorOptions options{5, 0.05};
     const TimetableSource source = generateTimetable(options);
     test::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(writeGeneratedTimetable(options, dir.path(), error)) << error;
     TimetableDb db;
-    ASSERT_TRUE(db.load(dir.wide()));
+    ASSERT_TRUE(writeAndLoad(options, dir, db));
     const TimetableStats stats = timetableStats(source, 12);
     std::vector<std::u16string> places;
     for (const auto& [name, trains] : stats.busiest) places.push_back(name);
