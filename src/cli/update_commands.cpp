@@ -1,15 +1,24 @@
 // Commands of the online update: update (check the server, install a newer timetable), extract
 // (unpack a database package) and pack (make a package and its version file for a web server).
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/cli_common.h"
 #include "db/product.h"
 #include "db/text.h"
+#include "update/cancel_token.h"
 #include "update/network_connection.h"
 #include "update/package_reader.h"
 #include "update/package_writer.h"
@@ -19,13 +28,126 @@
 namespace zelvan::cli {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// The update's progress as one line on standard error, redrawn in place (phase, bar, bytes,
+// total, rate), when standard error is a terminal; nothing otherwise, so that logs and pipes
+// hold only the messages. A ticker redraws it a few times a second, so that a stalled server
+// shows its rate falling and a slow version file gets its line after half a second.
+class ProgressLine {
+  public:
+    ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {
+        if (!enabled_) return;
+        // Ctrl+C must reach the main thread, where it ends the read of a prompt.
+        sigset_t blocked;
+        sigset_t previous;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGINT);
+        sigaddset(&blocked, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        ticker_ = std::thread([this] { tick(); });
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+    ~ProgressLine() { finish(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void show(const UpdateProgress& progress) {
+        if (!enabled_) return;
+        std::lock_guard lock(mutex_);
+        Clock::time_point now = Clock::now();
+        bool newPhase = !started_ || progress.phase != latest_.phase;
+        if (newPhase) {
+            started_ = true;
+            phaseStart_ = now;
+        }
+        latest_ = progress;
+        paused_ = false;
+        if (newPhase || now - lastDraw_ >= kRedrawInterval) draw(now);
+    }
+
+    // Wipes the line before other output takes its place; it comes back with the next report.
+    void clear() {
+        std::lock_guard lock(mutex_);
+        paused_ = true;
+        if (!drawn_) return;
+        std::cerr << "\r\x1b[K" << std::flush;
+        drawn_ = false;
+    }
+
+    // The update has ended: no more lines.
+    void finish() {
+        if (ticker_.joinable()) {
+            {
+                std::lock_guard lock(mutex_);
+                stopping_ = true;
+            }
+            wake_.notify_all();
+            ticker_.join();
+        }
+        clear();
+    }
+
+  private:
+    static constexpr auto kQuietStart = std::chrono::milliseconds(500);
+    static constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+    static constexpr auto kTickInterval = std::chrono::milliseconds(250);
+    static constexpr int kBarWidth = 24;
+
+    void tick() {
+        std::unique_lock lock(mutex_);
+        while (!wake_.wait_for(lock, kTickInterval, [this] { return stopping_; })) {
+            if (started_ && !paused_) draw(Clock::now());
+        }
+    }
+
+    // With mutex_ held.
+    void draw(Clock::time_point now) {
+        // The version file is small: it gets a line only when it is slow to come.
+        if (latest_.phase == UpdatePhase::Checking && now - phaseStart_ < kQuietStart) return;
+        lastDraw_ = now;
+        std::string line = "\r" + out(std::u16string(phaseText(latest_.phase)));
+        if (latest_.phase != UpdatePhase::Installing) {
+            if (latest_.total > 0) {
+                auto filled = static_cast<int>(
+                    kBarWidth * std::min(latest_.received, latest_.total) / latest_.total);
+                line +=
+                    " [" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "]";
+            }
+            line += "  " + out(receivedText(latest_));
+            double seconds = std::chrono::duration<double>(now - phaseStart_).count();
+            if (seconds >= 0.2) {
+                auto rate =
+                    static_cast<std::int64_t>(static_cast<double>(latest_.received) / seconds);
+                line += "  " + out(byteCountText(rate)) + "/s";
+            }
+        }
+        std::cerr << line << "\x1b[K" << std::flush;
+        drawn_ = true;
+    }
+
+    const bool enabled_;
+    std::thread ticker_;
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    bool started_ = false;
+    bool paused_ = false;
+    bool drawn_ = false;
+    UpdateProgress latest_;
+    Clock::time_point phaseStart_;
+    Clock::time_point lastDraw_;
+};
+
 // Answers the update check's questions on the terminal: "y" or "yes" on stdin is Yes, anything
 // else (end of input included) is No. With --json only the final document goes to stdout.
 class TerminalNotifier : public UpdateNotifier {
   public:
-    TerminalNotifier(bool answerYes, bool json) : answerYes_(answerYes), json_(json) {}
+    TerminalNotifier(bool answerYes, bool json, const CancelToken& cancel)
+        : answerYes_(answerYes), json_(json), cancel_(cancel) {}
 
     bool ask(bool programFlag, bool questionFlag, const std::u16string& text) override {
+        progress_.clear();
         std::ostream& shown = json_ ? std::cerr : std::cout;
         if (!programFlag && !questionFlag) {
             notices.push_back(out(text));
@@ -39,7 +161,7 @@ class TerminalNotifier : public UpdateNotifier {
             shown << "y\n";
         } else {
             std::string line;
-            if (std::getline(std::cin, line)) {
+            if (readAnswer(line)) {
                 while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
                     line.pop_back();
                 yes = line == "y" || line == "Y" || line == "yes" || line == "Yes";
@@ -53,6 +175,7 @@ class TerminalNotifier : public UpdateNotifier {
     }
 
     void showError(const std::u16string& text) override {
+        progress_.clear();
         errors.push_back(out(text));
         std::cerr << "zelvan-cli update: " << out(text) << "\n";
     }
@@ -62,12 +185,70 @@ class TerminalNotifier : public UpdateNotifier {
             << "主页: " << out(std::u16string(kMobileSiteAddress)) << "\n";
     }
 
+    void showProgress(const UpdateProgress& progress) override { progress_.show(progress); }
+    // The check has ended: its progress line goes for good.
+    void finishProgress() { progress_.finish(); }
+
     std::vector<std::string> questions, notices, errors;
     std::vector<bool> answers;
 
   private:
+    // One line of standard input, read a byte at a time so that nothing is read ahead of the
+    // answer; false at the end of input and once the update is cancelled. Waiting on the
+    // token as well catches a Ctrl+C that comes just before the read would have begun.
+    bool readAnswer(std::string& line) const {
+        line.clear();
+        for (;;) {
+            pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {cancel_.waitDescriptor(), POLLIN, 0}};
+            int ready = ::poll(fds, 2, -1);
+            if (cancel_.cancelled()) return false;
+            if (ready < 0 && errno != EINTR) return false;
+            if (ready <= 0) continue;
+            char c = 0;
+            ssize_t n = ::read(STDIN_FILENO, &c, 1);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return !line.empty();
+            if (c == '\n') return true;
+            line.push_back(c);
+        }
+    }
+
     bool answerYes_;
     bool json_;
+    const CancelToken& cancel_;
+    ProgressLine progress_;
+};
+
+// Ctrl+C (and a polite kill) cancel the running update: the download stops, its partial file
+// goes, the installed timetable stays as it was, and the command ends with status 1.
+CancelToken* interruptedUpdate = nullptr;
+
+extern "C" void cancelOnSignal(int) {
+    if (interruptedUpdate) interruptedUpdate->cancel();
+}
+
+class CancelOnInterrupt {
+  public:
+    explicit CancelOnInterrupt(CancelToken& token) {
+        interruptedUpdate = &token;
+        struct sigaction action {};
+        action.sa_handler = cancelOnSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;  // no SA_RESTART: a prompt waiting for input ends as No
+        ::sigaction(SIGINT, &action, &previousInt_);
+        ::sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~CancelOnInterrupt() {
+        ::sigaction(SIGINT, &previousInt_, nullptr);
+        ::sigaction(SIGTERM, &previousTerm_, nullptr);
+        interruptedUpdate = nullptr;
+    }
+    CancelOnInterrupt(const CancelOnInterrupt&) = delete;
+    CancelOnInterrupt& operator=(const CancelOnInterrupt&) = delete;
+
+  private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
 };
 
 const char* outcomeName(UpdateOutcome outcome) {
@@ -84,6 +265,10 @@ const char* outcomeName(UpdateOutcome outcome) {
             return "failed";
         case UpdateOutcome::NoAnswer:
             return "no-answer";
+        case UpdateOutcome::Cancelled:
+            return "cancelled";
+        case UpdateOutcome::Busy:
+            return "busy";
     }
     return "failed";
 }
@@ -123,14 +308,22 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
         // A folder without a (loadable) timetable can still receive one.
         db.load(dataFolder(globals));
         UpdateChecker checker(db, withoutTrailingSlash(options.server));
-        TerminalNotifier notifier(options.yes, globals.json);
+        CancelToken cancel;
+        TerminalNotifier notifier(options.yes, globals.json, cancel);
         NetworkConnection connection;
-        UpdateOutcome outcome = runUpdateCommand(connection, checker, notifier);
+        checker.setCancelToken(&cancel);
+        UpdateOutcome outcome;
+        {
+            CancelOnInterrupt interrupt(cancel);
+            outcome = runUpdateCommand(connection, checker, notifier);
+            notifier.finishProgress();
+        }
         if (outcome == UpdateOutcome::NoAnswer) {
             std::cerr << "zelvan-cli update: the version file of " << checker.server()
                       << " is not understood (it needs six fields separated by \"|\")\n";
         }
-        if (outcome == UpdateOutcome::Failed || outcome == UpdateOutcome::NoAnswer) {
+        if (outcome == UpdateOutcome::Failed || outcome == UpdateOutcome::NoAnswer ||
+            outcome == UpdateOutcome::Cancelled || outcome == UpdateOutcome::Busy) {
             globals.exitCode = kExitFailed;
         }
         if (globals.json) {

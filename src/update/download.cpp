@@ -1,155 +1,237 @@
 #include "update/download.h"
 
-#include <curl/curl.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
-#include <ctime>
-#include <mutex>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "update/cancel_token.h"
+#include "update/fetch_protocol.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
 
 namespace zelvan {
 namespace {
 
-constexpr long kCopyBufferBytes = 16384;
+constexpr const char* kFetchProgramName = "zelvan-fetch";
 
-bool curlReady() {
-    static std::once_flag once;
-    static bool ready = false;
-    std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-    return ready;
-}
+// How often a wait looks at a token that has no descriptor to wake it.
+constexpr int kCancelPollMs = 100;
 
-bool isSuccess(long status) {
-    return status >= 200 && status < 300;
-}
+// Runs the download program with its standard output on a pipe.
+class FetchChild {
+  public:
+    FetchChild(const fs::path& program, std::vector<std::string> args) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return;
+        args.insert(args.begin(), program.string());
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
 
-// State of one transfer, shared with the write callback.
-struct Transfer {
-    DownloadListener* listener = nullptr;
-    CURL* curl = nullptr;
-    const std::filesystem::path* localFile = nullptr;
-    std::int64_t maxBytes = 0;
-    std::FILE* file = nullptr;
-    bool started = false;      // the first piece of the body has been seen
-    bool badStatus = false;    // the reply was not 2xx: no body is stored
-    bool cannotWrite = false;  // the local file could not be created or written
-    bool tooLong = false;      // the body passed maxBytes
-    std::int64_t received = 0;
-
-    // Called once the reply's headers are known: checks the status, announces the content
-    // length and creates the local file.
-    bool begin() {
-        started = true;
-        long status = 0;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-        if (!isSuccess(status)) {
-            badStatus = true;
-            return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        // The child starts with default signal handling and nothing blocked, whatever this
+        // process (a GUI, a terminal program with its own SIGINT handler) has set up.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t signals;
+        sigemptyset(&signals);
+        posix_spawnattr_setsigmask(&attributes, &signals);
+        for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, s);
+        posix_spawnattr_setsigdefault(&attributes, &signals);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        if (::posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), environ) != 0) {
+            pid_ = -1;
         }
-        curl_off_t length = -1;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        listener->reportProgress(length > 0 ? static_cast<std::int64_t>(length) : 0);
-        file = std::fopen(localFile->c_str(), "wb");
-        if (!file) {
-            cannotWrite = true;
-            return false;
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        if (pid_ > 0) {
+            fd_ = out[0];
+        } else {
+            ::close(out[0]);
         }
-        return true;
+    }
+    ~FetchChild() {
+        stop();
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FetchChild(const FetchChild&) = delete;
+    FetchChild& operator=(const FetchChild&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    int output() const { return fd_; }
+    // Ends the child at once (it holds nothing that needs tidying) and reaps it.
+    void stop() {
+        if (pid_ > 0) ::kill(pid_, SIGKILL);
+        wait();
+    }
+    // Reaps the child; true when it exited with status 0.
+    bool wait() {
+        if (pid_ <= 0) return exitedCleanly_;
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        exitedCleanly_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return exitedCleanly_;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int fd_ = -1;
+    bool exitedCleanly_ = false;
+};
+
+// The reports read so far, turned into listener calls as their lines complete.
+class ReportReader {
+  public:
+    explicit ReportReader(DownloadListener& listener) : listener_(listener) {}
+
+    std::string pending;
+    bool done = false;
+    bool broken = false;  // a line that is not in the protocol
+    std::u16string failure;
+
+    void take(const char* data, std::size_t size) {
+        pending.append(data, size);
+        std::size_t start = 0;
+        for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            line(std::string_view(pending).substr(start, end - start));
+        }
+        pending.erase(0, start);
+    }
+    bool finished() const { return done || broken || !failure.empty(); }
+
+  private:
+    DownloadListener& listener_;
+
+    void line(std::string_view text) {
+        if (finished()) {
+            broken = true;
+            return;
+        }
+        std::size_t space = text.find(' ');
+        std::string_view word = text.substr(0, space);
+        std::string_view value = space == std::string_view::npos ? "" : text.substr(space + 1);
+        if (word == fetch::kLength || word == fetch::kGot) {
+            std::int64_t bytes = 0;
+            const char* end = value.data() + value.size();
+            auto [ptr, ec] = std::from_chars(value.data(), end, bytes);
+            if (ec != std::errc() || ptr != end || bytes < 0 || value.empty()) {
+                broken = true;
+                return;
+            }
+            listener_.reportProgress(bytes);
+        } else if (word == fetch::kDone && value.empty()) {
+            done = true;
+        } else if (word == fetch::kFail && !fetch::failureText(value).empty()) {
+            failure = fetch::failureText(value);
+        } else {
+            broken = true;
+        }
     }
 };
 
-size_t writeBody(char* data, size_t size, size_t count, void* user) {
-    Transfer& t = *static_cast<Transfer*>(user);
-    size_t bytes = size * count;
-    if (!t.started && !t.begin()) return 0;  // 0 aborts the transfer
-    if (!t.file) return 0;
-    if (t.maxBytes > 0 && t.received + static_cast<std::int64_t>(bytes) > t.maxBytes) {
-        t.tooLong = true;
-        return 0;
-    }
-    if (bytes > 0 && std::fwrite(data, 1, bytes, t.file) != bytes) {
-        t.cannotWrite = true;
-        return 0;
-    }
-    t.received += static_cast<std::int64_t>(bytes);
-    t.listener->reportProgress(static_cast<std::int64_t>(bytes));
-    return bytes;
-}
-
 }  // namespace
 
-int downloadToFile(DownloadListener& listener, const std::string& url,
-                   const std::filesystem::path& localFile, const DownloadLimits& limits) {
-    CURL* curl = curlReady() ? curl_easy_init() : nullptr;
-    if (!curl) {
+fs::path runningProgramFolder() {
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : self.parent_path();
+}
+
+fs::path findFetchProgram(const fs::path& programFolder) {
+    for (const fs::path& folder : {programFolder, fs::path(ZELVAN_LIBEXEC_DIR)}) {
+        if (folder.empty()) continue;
+        fs::path candidate = folder / kFetchProgramName;
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+int downloadToFile(DownloadListener& listener, const std::string& url, const fs::path& localFile,
+                   const DownloadLimits& limits, const CancelToken* cancel) {
+    auto cancelled = [cancel] { return cancel && cancel->cancelled(); };
+    if (cancelled()) return kDownloadCancelled;
+
+    fs::path program = findFetchProgram(runningProgramFolder());
+    std::unique_ptr<FetchChild> child;
+    if (!program.empty()) {
+        child = std::make_unique<FetchChild>(
+            program, std::vector<std::string>{
+                         "--connect-timeout", std::to_string(limits.connectTimeoutSeconds),
+                         "--stall", std::to_string(limits.stallSeconds), "--max-bytes",
+                         std::to_string(limits.maxBytes), "--", url, localFile.string()});
+    }
+    if (!child || !child->started()) {
         listener.reportError(std::u16string(kTextNoNetwork));
         return -1;
     }
 
-    // The agent carries the time, which also keeps caches on the way from answering.
-    char agent[64];
-    std::snprintf(agent, sizeof agent, "Agent%ld",
-                  static_cast<long>(static_cast<std::int32_t>(std::time(nullptr))));
-    curl_slist* headers = nullptr;
-    headers = curl_slist_append(headers, "Accept: */*");
-    headers = curl_slist_append(headers, "Cache-Control: no-cache");
-    headers = curl_slist_append(headers, "Pragma: no-cache");
-
-    Transfer transfer;
-    transfer.listener = &listener;
-    transfer.curl = curl;
-    transfer.localFile = &localFile;
-    transfer.maxBytes = limits.maxBytes;
-
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, agent);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    // Addresses come from the downloaded version file: nothing but the web, also on redirects.
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
-    if (limits.maxBytes > 0) {
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    // The child keeps its own time limits; this one only guards against a child that hangs
+    // without a word, so that the wait always ends.
+    const auto silenceLimit =
+        std::chrono::seconds(limits.connectTimeoutSeconds + limits.stallSeconds + 30);
+    auto lastReport = std::chrono::steady_clock::now();
+    const int wakeFd = cancel ? cancel->waitDescriptor() : -1;
+    ReportReader reader(listener);
+    bool endOfOutput = false;
+    while (!endOfOutput && !reader.finished() && !cancelled()) {
+        pollfd fds[2] = {{child->output(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        int timeout = cancel && wakeFd < 0 ? kCancelPollMs : 1000;
+        int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeout);
+        if (ready < 0 && errno != EINTR) break;
+        if (ready <= 0 || !(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+            if (std::chrono::steady_clock::now() - lastReport > silenceLimit) break;
+            continue;
+        }
+        char buffer[4096];
+        ssize_t n = ::read(child->output(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            endOfOutput = true;
+        } else {
+            reader.take(buffer, static_cast<std::size_t>(n));
+            lastReport = std::chrono::steady_clock::now();
+        }
     }
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kCopyBufferBytes);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
 
-    CURLcode result = curl_easy_perform(curl);
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_off_t announced = -1;
-    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-
-    std::u16string_view error;
-    if (transfer.badStatus || (status != 0 && !isSuccess(status))) {
-        error = kTextConnectFailed;
-    } else if (transfer.cannotWrite) {
-        error = kTextCannotWrite;
-    } else if (result != CURLE_OK) {
-        // No reply at all is a failed connection; a reply that broke off is a failed download.
-        error = status == 0 ? kTextConnectFailed : kTextDownloadError;
-    } else if (!transfer.started && !transfer.begin()) {
-        // An empty body still makes an (empty) file.
-        error = transfer.badStatus ? kTextConnectFailed : kTextCannotWrite;
-    } else if (announced >= 0 && transfer.received != static_cast<std::int64_t>(announced)) {
-        error = kTextDownloadError;
+    if (cancelled()) {
+        child->stop();
+        std::error_code ec;
+        fs::remove(localFile, ec);
+        return kDownloadCancelled;
     }
-    if (transfer.file && std::fclose(transfer.file) != 0 && error.empty()) error = kTextCannotWrite;
-    curl_easy_cleanup(curl);
-    curl_slist_free_all(headers);
-
-    if (!error.empty()) {
-        listener.reportError(std::u16string(error));
-        return -1;
+    // A child that gave its verdict is about to exit by itself; any other is ended.
+    bool exitedCleanly =
+        reader.finished() && !reader.broken ? child->wait() : (child->stop(), false);
+    if (reader.done && exitedCleanly) {
+        listener.downloadFinished();
+        return 0;
     }
-    listener.downloadFinished();
-    return 0;
+    // A child that ended without a verdict, or said something else, failed the download.
+    listener.reportError(reader.failure.empty() ? std::u16string(kTextDownloadError)
+                                                : reader.failure);
+    return -1;
 }
 
 }  // namespace zelvan

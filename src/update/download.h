@@ -1,4 +1,6 @@
-// Downloading one address over HTTP into a local file, reporting through a listener.
+// Downloading one address over HTTP into a local file, reporting through a listener. The
+// transfer runs in a child process, zelvan-fetch (fetch_protocol.h), which can be stopped at
+// any moment; this process only reads its reports.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +9,8 @@
 #include <string_view>
 
 namespace zelvan {
+
+class CancelToken;
 
 // Messages of a failed download, as the user sees them.
 inline constexpr std::u16string_view kTextNoNetwork = u"没有连接网络!";
@@ -33,11 +37,23 @@ struct DownloadLimits {
     std::int64_t maxBytes = 0;  // a longer body is a failed download; 0: no limit
 };
 
+// What `downloadToFile` returns when `cancel` stopped it.
+inline constexpr int kDownloadCancelled = -2;
+
 // GETs `url` (http or https only) into `localFile`, replacing it. Returns 0 after the whole body
-// was stored and `downloadFinished` was called, -1 after `reportError` on any failure: no
-// connection or a reply other than 2xx ("连接网络失败!"), the file not writable ("无法写磁盘！"),
-// a body cut short of its announced length, stalled or over the limit ("下载文件出错！").
+// was stored and `downloadFinished` was called, -1 after `reportError` on any failure: the
+// download program missing ("没有连接网络!"), no connection or a reply other than 2xx
+// ("连接网络失败!"), the file not writable ("无法写磁盘！"), a body cut short of its announced
+// length, stalled or over the limit ("下载文件出错！"). Once `cancel` is cancelled the transfer
+// stops at once, `localFile` is removed and kDownloadCancelled is returned without a report.
 int downloadToFile(DownloadListener& listener, const std::string& url,
-                   const std::filesystem::path& localFile, const DownloadLimits& limits = {});
+                   const std::filesystem::path& localFile, const DownloadLimits& limits = {},
+                   const CancelToken* cancel = nullptr);
+
+// The download program: zelvan-fetch in `programFolder` (where the build puts every program),
+// else the one installed in the library-executables folder; empty when neither exists.
+std::filesystem::path findFetchProgram(const std::filesystem::path& programFolder);
+// The folder of the running program.
+std::filesystem::path runningProgramFolder();
 
 }  // namespace zelvan

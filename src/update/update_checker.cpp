@@ -1,9 +1,15 @@
 #include "update/update_checker.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "db/text.h"
 #include "db/timetable_db.h"
+#include "update/cancel_token.h"
 #include "update/database_install.h"
 
 namespace fs = std::filesystem;
@@ -41,6 +47,34 @@ bool readText(const fs::path& path, std::string& text) {
     text.swap(lines);
     return true;
 }
+
+// Holds the update lock of a data folder: an exclusive flock on a file in its work folder, so
+// that two checks (two windows, the application and the command line) never stage, install or
+// mend an install over each other. The lock goes with the descriptor, also when a process dies.
+class UpdateLock {
+  public:
+    explicit UpdateLock(const fs::path& file) {
+        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) return;
+        int result;
+        while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+        }
+        // A file system without locks still gets its update, as before there were any.
+        busy_ = result != 0 && errno == EWOULDBLOCK;
+    }
+    ~UpdateLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    UpdateLock(const UpdateLock&) = delete;
+    UpdateLock& operator=(const UpdateLock&) = delete;
+
+    bool opened() const { return fd_ >= 0; }
+    bool busy() const { return busy_; }
+
+  private:
+    int fd_ = -1;
+    bool busy_ = false;
+};
 
 }  // namespace
 
@@ -87,7 +121,26 @@ void UpdateChecker::reportError(const std::u16string& text) {
     if (notifier_) notifier_->showError(text);
 }
 
-void UpdateChecker::reportProgress(std::int64_t) {}
+void UpdateChecker::reportProgress(std::int64_t bytes) {
+    // The first report of a download is its announced length, the others are pieces read.
+    if (lengthReported_) {
+        progress_.received += bytes;
+    } else {
+        progress_.total = bytes;
+        lengthReported_ = true;
+    }
+    if (notifier_) notifier_->showProgress(progress_);
+}
+
+void UpdateChecker::beginPhase(UpdatePhase phase) {
+    progress_ = UpdateProgress{phase, 0, 0};
+    lengthReported_ = false;
+    if (notifier_) notifier_->showProgress(progress_);
+}
+
+bool UpdateChecker::cancelRequested() const {
+    return cancel_ && cancel_->cancelled();
+}
 
 void UpdateChecker::downloadFinished() {
     if (stage_ == 0) {
@@ -109,19 +162,47 @@ UpdateOutcome UpdateChecker::startCheck() {
     }
     fs::path work = workFolder();
     std::error_code ec;
+    fs::create_directories(work, ec);
+    UpdateLock lock(work / "lock");
+    if (ec || !lock.opened()) {
+        reportError(std::u16string(kTextCannotWrite));
+        return outcome_;
+    }
+    if (lock.busy()) {
+        // The other check's files are not ours to touch, nor to mend.
+        outcome_ = UpdateOutcome::Busy;
+        reportError(std::u16string(kTextUpdateBusy));
+        return outcome_;
+    }
+    UpdateOutcome outcome = runCheck();
+    if (outcome == UpdateOutcome::Cancelled) {
+        fs::remove(work / "update.ver", ec);
+        fs::remove(work / "wm.db", ec);
+        if (notifier_) notifier_->ask(false, false, std::u16string(kTextUpdateCancelled));
+    }
+    return outcome;
+}
+
+UpdateOutcome UpdateChecker::runCheck() {
+    fs::path work = workFolder();
+    std::error_code ec;
     bool interrupted = fs::exists(work / "backup", ec);
     if (!recoverInterruptedInstall(dataFolder(), work / "backup")) {
         reportError(std::u16string(kTextCannotWrite));
         return outcome_;
     }
     if (interrupted) db_.load(db_.folder);  // the files under it were just made whole again
-    fs::create_directories(work, ec);
-    if (ec) {
-        reportError(std::u16string(kTextCannotWrite));
-        return outcome_;
+    beginPhase(UpdatePhase::Checking);
+    if (downloadToFile(*this, serverBase_ + std::string(kVersionFilePath), work / "update.ver",
+                       versionFileLimits, cancel_) == kDownloadCancelled) {
+        outcome_ = UpdateOutcome::Cancelled;
     }
-    downloadToFile(*this, serverBase_ + std::string(kVersionFilePath), work / "update.ver",
-                   versionFileLimits);
+    // A cancel that stopped the package download, or the question (a terminal's Ctrl+C at the
+    // prompt reads as No), ends the check as cancelled too.
+    if ((outcome_ == UpdateOutcome::Failed || outcome_ == UpdateOutcome::Declined) &&
+        cancelRequested()) {
+        outcome_ = UpdateOutcome::Cancelled;
+    }
     return outcome_;
 }
 
@@ -162,13 +243,17 @@ void UpdateChecker::versionFileArrived() {
     }
     stage_ = 1;
     outcome_ = UpdateOutcome::Failed;  // stays unless the package arrives and installs
-    downloadToFile(*this, toUtf8(fields_[4]), workFolder() / "wm.db", packageLimits);
+    beginPhase(UpdatePhase::Downloading);
+    downloadToFile(*this, toUtf8(fields_[4]), workFolder() / "wm.db", packageLimits, cancel_);
 }
 
 void UpdateChecker::packageArrived() {
+    beginPhase(UpdatePhase::Installing);
     if (installPackage()) {
         outcome_ = UpdateOutcome::Updated;
         if (notifier_) notifier_->ask(false, false, std::u16string(kTextUpdated));
+    } else if (cancelRequested()) {
+        outcome_ = UpdateOutcome::Cancelled;
     } else {
         outcome_ = UpdateOutcome::Failed;
         reportError(std::u16string(kTextUpdateFailed));
@@ -188,7 +273,8 @@ bool UpdateChecker::installPackage() {
 
     ExtractSummary unpacked = extractPackage(fromUtf8((work / "wm.db").string()),
                                              fromUtf8(staging.string()), unpackLimits);
-    bool ok = unpacked.code == kPackageOk && verifyTimetableFolder(staging) &&
+    // A cancel is honoured up to the first move; after it the install runs to its end.
+    bool ok = unpacked.code == kPackageOk && verifyTimetableFolder(staging) && !cancelRequested() &&
               installTimetableFiles(staging, dataFolder(), backup);
     if (ok) {
         if (db_.load(db_.folder)) {

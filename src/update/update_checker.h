@@ -3,6 +3,7 @@
 // check and install the package and reload the timetable.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,16 +11,20 @@
 
 #include "update/download.h"
 #include "update/package_reader.h"
+#include "update/update_progress.h"
 #include "update/version.h"
 
 namespace zelvan {
 
+class CancelToken;
 class TimetableDb;
 
 // Questions and notices of the update check.
 inline constexpr std::u16string_view kTextNoUpdate = u"没有发现更新";
 inline constexpr std::u16string_view kTextUpdated = u"更新完毕";
 inline constexpr std::u16string_view kTextUpdateFailed = u"更新失败，原有数据未改变";
+inline constexpr std::u16string_view kTextUpdateCancelled = u"更新已取消，原有数据未改变";
+inline constexpr std::u16string_view kTextUpdateBusy = u"另一个更新正在进行，请稍后再试";
 
 // Where the update check talks to the user; the application and the command line implement it.
 class UpdateNotifier {
@@ -32,6 +37,8 @@ class UpdateNotifier {
     virtual void showError(const std::u16string& text) = 0;
     // The user wants the new program: open the product's mobile homepage.
     virtual void openHomepage() = 0;
+    // A new phase began, or more bytes arrived. Frequent (every piece read): keep it cheap.
+    virtual void showProgress(const UpdateProgress&) {}
 };
 
 // How a check ended.
@@ -42,6 +49,8 @@ enum class UpdateOutcome : int {
     Updated = 3,     // the new database is installed and loaded
     Failed = 4,      // a download or the update failed; the old timetable is untouched
     NoAnswer = 5,    // the version file was unusable (fewer than six fields): nothing shown
+    Cancelled = 6,   // stopped by the user; the old timetable is untouched
+    Busy = 7,        // another update of the same data folder is running; nothing was done
 };
 
 class UpdateChecker : public DownloadListener {
@@ -51,6 +60,8 @@ class UpdateChecker : public DownloadListener {
                            std::string serverBase = std::string(kDefaultUpdateServer));
 
     void setNotifier(UpdateNotifier* notifier) { notifier_ = notifier; }
+    // Watched by the downloads and before the install (none: the check cannot be stopped).
+    void setCancelToken(const CancelToken* cancel) { cancel_ = cancel; }
     void setServer(std::string serverBase) { serverBase_ = std::move(serverBase); }
     const std::string& server() const { return serverBase_; }
     // Bounds of the two downloads and of the unpacking (the defaults suit the field).
@@ -58,7 +69,8 @@ class UpdateChecker : public DownloadListener {
     DownloadLimits packageLimits;
     UnpackLimits unpackLimits;
 
-    // Runs the whole check; every question, notice and error goes to the notifier.
+    // Runs the whole check; every question, notice and error goes to the notifier. Only one
+    // check of a data folder runs at a time, in all processes; a second one ends as Busy.
     UpdateOutcome startCheck();
 
     // The fields of the last version file read, and the stage (0 version file, 1 package).
@@ -74,14 +86,20 @@ class UpdateChecker : public DownloadListener {
     void downloadFinished() override;
 
   private:
+    UpdateOutcome runCheck();
     void versionFileArrived();
     void packageArrived();
     bool installPackage();
     std::filesystem::path dataFolder() const;
+    void beginPhase(UpdatePhase phase);
+    bool cancelRequested() const;
 
     TimetableDb& db_;
     std::string serverBase_;
     UpdateNotifier* notifier_ = nullptr;
+    const CancelToken* cancel_ = nullptr;
+    UpdateProgress progress_;
+    bool lengthReported_ = false;  // the current download's first report (its length) came
     std::vector<std::u16string> fields_;
     int stage_ = 0;
     UpdateOutcome outcome_ = UpdateOutcome::Failed;

@@ -1,8 +1,13 @@
 // Downloads over HTTP from a server on 127.0.0.1: what is stored, what is reported.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "db/text.h"
 #include "test_files.h"
+#include "update/cancel_token.h"
 #include "update/download.h"
 #include "update_support.h"
 
@@ -16,9 +21,13 @@ struct RecordingListener : DownloadListener {
     std::vector<std::string> errors;
     std::vector<std::int64_t> progress;
     int finished = 0;
+    std::atomic<int> reports{0};  // may be watched from another thread
 
     void reportError(const std::u16string& text) override { errors.push_back(toUtf8(text)); }
-    void reportProgress(std::int64_t bytes) override { progress.push_back(bytes); }
+    void reportProgress(std::int64_t bytes) override {
+        progress.push_back(bytes);
+        ++reports;
+    }
     void downloadFinished() override { ++finished; }
 };
 
@@ -93,6 +102,51 @@ TEST_F(Download, FailuresAreReportedAndNeverFinish) {
     // An error page is not stored as if it were the file.
     EXPECT_FALSE(fs::exists(local / "b"));
     EXPECT_FALSE(fs::exists(local / "c"));
+}
+
+TEST_F(Download, SlowBodiesReportGrowingProgressAndComplete) {
+    // 1 KB pieces with pauses between them: with and without an announced length.
+    std::string body;
+    for (int i = 0; i < 6000; ++i) body.push_back(static_cast<char>(i * 13));
+    test::writeBytes(site / "x", body);
+    for (const std::string path : {"/slow/x", "/nolength/x"}) {
+        RecordingListener slow;
+        EXPECT_EQ(downloadToFile(slow, server.url(path), local / "x"), 0) << path;
+        EXPECT_EQ(test::readBytes(local / "x"), body) << path;
+        EXPECT_EQ(slow.finished, 1) << path;
+        ASSERT_GE(slow.progress.size(), 4u) << path;  // pieces, not one report at the end
+        EXPECT_EQ(slow.progress[0], path == "/slow/x" ? 6000 : 0) << path;
+        std::int64_t sum = 0;
+        for (std::size_t i = 1; i < slow.progress.size(); ++i) sum += slow.progress[i];
+        EXPECT_EQ(sum, 6000) << path;
+    }
+}
+
+TEST_F(Download, CancelStopsAStalledDownloadAtOnceAndRemovesItsFile) {
+    // Half the body arrives, then the server says nothing for a minute.
+    test::writeBytes(site / "x", std::string(64000, 'x'));
+    CancelToken cancel;
+    int result = 0;
+    std::thread transfer([&] {
+        result = downloadToFile(listener, server.url("/stall/x"), local / "x", {}, &cancel);
+    });
+    for (int i = 0; i < 1000 && listener.reports < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(listener.reports, 2) << "no bytes arrived";
+    auto asked = std::chrono::steady_clock::now();
+    cancel.cancel();
+    transfer.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_EQ(result, kDownloadCancelled);
+    EXPECT_TRUE(listener.errors.empty());  // a cancel is not a failure to report
+    EXPECT_EQ(listener.finished, 0);
+    EXPECT_FALSE(fs::exists(local / "x"));
+
+    // A cancelled token stops the next download before it starts.
+    EXPECT_EQ(downloadToFile(listener, server.url("/x"), local / "x", {}, &cancel),
+              kDownloadCancelled);
+    EXPECT_EQ(server.requests().size(), 1u);
 }
 
 }  // namespace

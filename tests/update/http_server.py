@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """A small download server for the update tests, listening on 127.0.0.1 only.
 
-usage: http_server.py ROOT
+usage: http_server.py ROOT [PAUSE]
 
 Prints the port it listens on as the first line of standard output, then serves until killed:
   /NAME            the file ROOT/NAME (200), or 404
   /cut/NAME        the file's first half, announced with a Content-Length 1000 bytes too long,
                    then the connection is closed
   /stall/NAME      the file's first half with its full Content-Length, then nothing for a minute
+  /slow/NAME       the file with its Content-Length, in pieces of 1 KB with PAUSE seconds between
+                   them (default 0.02)
+  /nolength/NAME   the same pieces without a Content-Length; the body ends when the connection does
   /status/CODE     an HTML error page with that status
   /redirect/NAME   302 to /NAME
 Every request's method, path and headers are appended to ROOT/requests.log as one JSON line.
@@ -21,6 +24,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 ROOT = os.path.abspath(sys.argv[1])
 LOG_LOCK = threading.Lock()
+SLOW_PIECE = 1024
+SLOW_PAUSE = float(sys.argv[2]) if len(sys.argv) > 2 else 0.02
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -59,7 +64,8 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
-        mode = parts[0] if parts[0] in ("cut", "stall") and len(parts) == 2 else None
+        modes = ("cut", "stall", "slow", "nolength")
+        mode = parts[0] if parts[0] in modes and len(parts) == 2 else None
         data = self._file(parts[1] if mode else self.path.lstrip("/"))
         if data is None:
             self._error(404)
@@ -71,6 +77,16 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(data[: len(data) // 2])
             self.wfile.flush()
+            self.close_connection = True
+            return
+        if mode in ("slow", "nolength"):
+            if mode == "slow":
+                self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            for start in range(0, len(data), SLOW_PIECE):
+                self.wfile.write(data[start : start + SLOW_PIECE])
+                self.wfile.flush()
+                time.sleep(SLOW_PAUSE)
             self.close_connection = True
             return
         self.send_header("Content-Length", str(len(data)))

@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <deque>
+#include <functional>
+#include <thread>
 
 #include "db/text.h"
 #include "db/timetable_db.h"
 #include "test_files.h"
+#include "update/cancel_token.h"
 #include "update/database_install.h"
 #include "update/network_connection.h"
 #include "update/package_writer.h"
@@ -22,15 +27,19 @@ using test::TempDir;
 using test::TestServer;
 using test::ZipEntry;
 
-// Writes every question, notice and error into `log`; questions take their answers from
-// `answers` (No once it runs dry).
+// Writes every question, notice and error into `log` and every progress report into
+// `progress`; questions take their answers from `answers` (No once it runs dry). `onEvent`, when
+// set, sees each question ("ask ...") and each report ("progress PHASE RECEIVED") as it comes.
 struct RecordingNotifier : UpdateNotifier {
     std::vector<std::string> log;
     std::deque<bool> answers;
+    std::vector<UpdateProgress> progress;
+    std::function<void(const std::string&)> onEvent;
 
     bool ask(bool programFlag, bool questionFlag, const std::u16string& text) override {
         log.push_back(std::string("ask ") + (programFlag ? "1" : "0") + (questionFlag ? "1" : "0") +
                       ": " + toUtf8(text));
+        if (onEvent) onEvent(log.back());
         if (!programFlag && !questionFlag) return false;
         bool answer = !answers.empty() && answers.front();
         if (!answers.empty()) answers.pop_front();
@@ -38,6 +47,13 @@ struct RecordingNotifier : UpdateNotifier {
     }
     void showError(const std::u16string& text) override { log.push_back("error: " + toUtf8(text)); }
     void openHomepage() override { log.push_back("homepage"); }
+    void showProgress(const UpdateProgress& p) override {
+        progress.push_back(p);
+        if (onEvent) {
+            onEvent("progress " + std::to_string(static_cast<int>(p.phase)) + " " +
+                    std::to_string(p.received));
+        }
+    }
 };
 
 // Installed: 北京 -> 上海 by K1, version 2011.01.01. On offer: 天津 added, D5 added.
@@ -394,6 +410,113 @@ TEST_F(UpdateFlow, UpdateCommandNeedsNoConnectionManager) {
     EXPECT_TRUE(notifier.log.empty());
     connection.release();
     EXPECT_FALSE(connection.held());
+}
+
+TEST_F(UpdateFlow, ProgressFollowsThePhasesAndTheBytes) {
+    serveVersion("2011.02.01", "/slow/wm.db");
+    servePackage(test::timetableEntries(newTimetable()));
+    notifier.answers = {true};
+    ASSERT_EQ(checker.startCheck(), UpdateOutcome::Updated);
+    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(site / "wm.db"));
+
+    std::vector<UpdatePhase> phases;
+    std::int64_t last = -1;
+    int pieces = 0;
+    for (const UpdateProgress& p : notifier.progress) {
+        if (phases.empty() || phases.back() != p.phase) phases.push_back(p.phase);
+        if (p.phase != UpdatePhase::Downloading) continue;
+        EXPECT_GE(p.received, last);  // never backwards
+        if (p.received > last && last > 0) ++pieces;
+        last = p.received;
+        if (p.received > 0) {
+            EXPECT_EQ(p.total, size);
+        }
+    }
+    EXPECT_EQ(phases, (std::vector<UpdatePhase>{UpdatePhase::Checking, UpdatePhase::Downloading,
+                                                UpdatePhase::Installing}));
+    EXPECT_EQ(last, size);
+    EXPECT_GE(pieces, 2);
+}
+
+TEST_F(UpdateFlow, CancelAtEverySafePointKeepsTheOldTimetable) {
+    servePackage(test::timetableEntries(newTimetable()));
+    test::writeBytes(site / "big.db", test::readBytes(site / "wm.db") + std::string(8000, 'x'));
+    auto startsWith = [](const std::string& prefix) {
+        return [prefix](const std::string& event) { return event.rfind(prefix, 0) == 0; };
+    };
+    struct Case {
+        const char* what;
+        std::string packagePath;
+        std::function<bool(const std::string&)> cancelAt;  // the event to cancel at
+        bool answer;
+    } cases[] = {
+        // A terminal's Ctrl+C at the prompt makes the answer No.
+        {"at the question", "/wm.db", startsWith("ask 01"), false},
+        {"while the package downloads", "/stall/big.db",
+         [](const std::string& e) { return e.rfind("progress 1 ", 0) == 0 && e != "progress 1 0"; },
+         true},
+        {"when the install begins", "/wm.db", startsWith("progress 2"), true},
+    };
+    for (const Case& c : cases) {
+        serveVersion("2011.02.01", c.packagePath);
+        CancelToken cancel;
+        checker.setCancelToken(&cancel);
+        notifier.log.clear();
+        notifier.answers = {c.answer};
+        notifier.onEvent = [&](const std::string& event) {
+            if (c.cancelAt(event)) cancel.cancel();
+        };
+        EXPECT_EQ(checker.startCheck(), UpdateOutcome::Cancelled) << c.what;
+        EXPECT_EQ(notifier.log.back(), "ask 00: 更新已取消，原有数据未改变") << c.what;
+        EXPECT_EQ(notifier.log.size(), 2u) << c.what;
+        expectOldDataUnchanged();
+        EXPECT_FALSE(std::filesystem::exists(checker.workFolder() / "wm.db")) << c.what;
+    }
+    notifier.onEvent = nullptr;
+    checker.setCancelToken(nullptr);
+}
+
+TEST_F(UpdateFlow, ASecondCheckOfTheFolderIsRefusedWhileOneRuns) {
+    // The first check stalls in the middle of the version file.
+    serveVersion("2011.01.01");
+    checker.setServer(server.url("/stall"));
+    CancelToken cancel;
+    checker.setCancelToken(&cancel);
+    std::atomic<bool> receiving{false};
+    notifier.onEvent = [&](const std::string& event) {
+        if (event.rfind("progress 0 ", 0) == 0 && event != "progress 0 0") receiving = true;
+    };
+    UpdateOutcome first = UpdateOutcome::Failed;
+    std::thread running([&] { first = checker.startCheck(); });
+    for (int i = 0; i < 1000 && !receiving; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(receiving);
+
+    // Another program (here another checker and database over the same folder) is refused.
+    TimetableDb otherDb;
+    ASSERT_TRUE(otherDb.load(data.wide()));
+    UpdateChecker other(otherDb, server.url());
+    RecordingNotifier otherNotifier;
+    other.setNotifier(&otherNotifier);
+    EXPECT_EQ(other.startCheck(), UpdateOutcome::Busy);
+    EXPECT_EQ(otherNotifier.log,
+              (std::vector<std::string>{"error: 另一个更新正在进行，请稍后再试"}));
+
+    auto asked = std::chrono::steady_clock::now();
+    cancel.cancel();
+    running.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_EQ(first, UpdateOutcome::Cancelled);
+    EXPECT_EQ(server.requests().size(), 1u);  // the refused check asked the server nothing
+    expectOldDataUnchanged();
+    EXPECT_FALSE(std::filesystem::exists(checker.workFolder() / "update.ver"));
+
+    // Once the first has ended, the next one runs.
+    otherNotifier.log.clear();
+    EXPECT_EQ(other.startCheck(), UpdateOutcome::NoUpdate);
+    notifier.onEvent = nullptr;
+    checker.setCancelToken(nullptr);
 }
 
 TEST(VersionFile, SplitsLikeStrtokAndConvertsFromGbk) {
