@@ -16,6 +16,12 @@ inline constexpr std::u16string_view kTextNothingFound = u"没有查到相关结
 inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录！";
 inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
 
+// The progress window of a running update.
+inline constexpr std::u16string_view kCaptionUpdate = u"更新";
+inline constexpr std::u16string_view kLabelReceived = u"已接收 ";
+inline constexpr std::u16string_view kTextCancelling = u"正在取消…";
+inline constexpr std::u16string_view kButtonCancel = u"取消";
+
 // Dialog 102, the station-to-station query.
 inline constexpr std::u16string_view kLabelFromStation = u"出发站:";
 inline constexpr std::u16string_view kLabelToStation = u"目的站:";

@@ -153,7 +153,7 @@ bool MainWindow::command(int id) {
             openSelectedEntry();
             return true;
         case res::kCmdUpdate:
-            if (context_.updateNotifier) runUpdate(db_, updateServer_, *context_.updateNotifier);
+            runUpdate();
             return true;
         case res::kCmdAbout: {
             AboutDialog dialog(db_, this);
@@ -166,6 +166,23 @@ bool MainWindow::command(int id) {
         default:
             return false;
     }
+}
+
+void MainWindow::runUpdate() {
+    if (!context_.updateNotifier) return;
+    if (update_) {
+        context_.updateNotifier->showError(std::u16string(kTextUpdateBusy));
+        return;
+    }
+    UpdateSession session(db_, updateServer_, *context_.updateNotifier, this);
+    update_ = &session;
+    session.exec();
+    update_ = nullptr;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (update_) update_->cancel(true);
+    QWidget::closeEvent(event);
 }
 
 void MainWindow::bringForward() {

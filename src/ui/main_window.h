@@ -13,6 +13,7 @@ namespace zelvan {
 
 class SoftKeyBar;
 class TimetableDb;
+class UpdateSession;
 struct AppContext;
 
 // The entries of the main list; an entry's position is its meaning.
@@ -45,18 +46,25 @@ class MainWindow : public QWidget {
     bool command(int id);
     // Brings the program to the front: this window, or the dialog open over it.
     void bringForward();
+    // The update command's run while it lasts, else null.
+    UpdateSession* updateSession() const { return update_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the window stops a running update first.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void createMainList();
+    // The update command; a second one while the first runs is refused with a message.
+    void runUpdate();
 
     AppContext& context_;
     TimetableDb& db_;
     std::string updateServer_;
     QListWidget* list_ = nullptr;
     SoftKeyBar* softKeys_ = nullptr;
+    UpdateSession* update_ = nullptr;
 };
 
 }  // namespace zelvan
