@@ -4,7 +4,9 @@
 #     tools/screenshots.sh [OUTDIR]        # default: build-ui/screenshots
 #
 # Runs on the offscreen platform (no display needed) with the WenQuanYi Micro Hei font from
-# Debian's fonts-wqy-microhei, so that the Chinese texts render.
+# Debian's fonts-wqy-microhei, so that the Chinese texts render. The last views are an update
+# from a slow server on 127.0.0.1 (the update tests' server), cancelled half-way: the script
+# checks that the timetable is unchanged afterwards.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -21,12 +23,32 @@ fi
 cmake --build "$build" --target zelvan zelvan-cli -j2
 
 # The sample timetable, compiled into a folder of its own.
-data="$(mktemp -d)"
-trap 'rm -rf "$data"' EXIT
+work="$(mktemp -d)"
+server=""
+trap '[ -z "$server" ] || kill "$server"; rm -rf "$work"' EXIT
+data="$work/data"
 "$build/bin/zelvan-cli" build "$root/data/sample" "$data"
+
+# On offer: the sample with a newer version, sent in 1 KB pieces 50 ms apart.
+mkdir -p "$work/site" "$work/offered"
+cp -r "$root/data/sample/." "$work/offered/source"
+echo "2099.01.01" >"$work/offered/source/version.txt"
+"$build/bin/zelvan-cli" build "$work/offered/source" "$work/offered/data"
+python3 "$root/tests/update/http_server.py" "$work/site" 0.05 >"$work/port" &
+server=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+base="http://127.0.0.1:$(head -n1 "$work/port")"
+"$build/bin/zelvan-cli" pack "$work/offered/data" "$work/site/wm.db" --url "$base/slow/wm.db" \
+    >/dev/null
+mv "$work/site/wm.db.ver" "$work/site/wm.ver"
+before="$(cd "$data" && sha1sum -- *)"
 
 mkdir -p "$out"
 rm -f "$out"/*.png
 QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/wqy \
-    "$build/bin/zelvan" --data "$data" --screenshots "$out"
+    "$build/bin/zelvan" --data "$data" --server "$base" --screenshots "$out"
 ls "$out"
+if [ "$(cd "$data" && sha1sum -- *)" != "$before" ]; then
+    echo "the cancelled update changed the timetable" >&2
+    exit 1
+fi

@@ -11,6 +11,7 @@
 #include "ui/main_window.h"
 #include "ui/screenshot_tour.h"
 #include "ui/single_instance.h"
+#include "update/version.h"
 
 namespace {
 
@@ -30,7 +31,9 @@ int run(QApplication& app) {
     AppContext context;
     if (!options.screenshotFolder.isEmpty()) {
         MainWindow window(context, TimetableDb::instance(), options);
-        int written = runScreenshotTour(window, options.screenshotFolder);
+        // A server named on the command line is one to photograph an update against.
+        bool withUpdate = options.updateServer != kDefaultUpdateServer;
+        int written = runScreenshotTour(window, options.screenshotFolder, withUpdate);
         if (written < 0) {
             std::fprintf(stderr, "cannot create %s\n",
                          options.screenshotFolder.toLocal8Bit().constData());

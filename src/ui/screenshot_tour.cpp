@@ -9,7 +9,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "res/resource_ids.h"
 #include "ui/dialog_script.h"
@@ -22,6 +25,8 @@
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
 #include "ui/train_number_dialog.h"
+#include "ui/update_command.h"
+#include "ui/update_progress_dialog.h"
 
 namespace zelvan {
 namespace {
@@ -61,7 +66,7 @@ QPixmap grabWithOverlays(QWidget* widget) {
         const QPoint at = top->mapToGlobal(QPoint(0, 0)) - origin;
         if (top->windowType() == Qt::Popup) {
             painter.drawPixmap(at, top->grab());
-        } else if (qobject_cast<QMessageBox*>(top)) {
+        } else if (qobject_cast<QMessageBox*>(top) || qobject_cast<UpdateProgressDialog*>(top)) {
             painter.drawPixmap(at - QPoint(0, kCaptionHeight), withCaption(top, top->grab()));
         }
     }
@@ -208,9 +213,33 @@ void stationViews(Tour& tour, DialogScript& script) {
     script.then([&](QDialog& d) { tour.save(QStringLiteral("station-trains"), &d); });
 }
 
+// The update: its question, the progress dialog at a quarter and at two thirds of the package,
+// then "取消" and the notice that follows.
+void updateViews(Tour& tour, MainWindow& window, PhotographedMessages& messages) {
+    QTimer watch;
+    watch.setInterval(20);
+    int shots = 0;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        UpdateSession* session = window.updateSession();
+        UpdateProgressDialog* dialog = session ? session->progressDialog() : nullptr;
+        if (!dialog || !dialog->isVisible() || !dialog->cancelButton()->isEnabled()) return;
+        const int marks[] = {250, 660};
+        if (shots < 2 && dialog->bar()->value() >= marks[shots]) {
+            tour.save(QStringLiteral("update-progress"), &window);
+            if (++shots == 2) {
+                messages.nextName(QStringLiteral("update-cancelled"));
+                dialog->cancelButton()->click();
+            }
+        }
+    });
+    watch.start();
+    messages.nextName(QStringLiteral("update-question"));
+    window.command(res::kCmdUpdate);
+}
+
 }  // namespace
 
-int runScreenshotTour(MainWindow& window, const QString& folder) {
+int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate) {
     if (!QDir().mkpath(folder)) return -1;
     Tour tour(folder);
     PhotographedMessages messages(tour, &window);
@@ -245,6 +274,7 @@ int runScreenshotTour(MainWindow& window, const QString& folder) {
         script.then([&](QDialog& d) { tour.save(QStringLiteral("about"), &d); });
         window.command(res::kCmdAbout);
         tour.saveImage(QStringLiteral("icon"), appIcon().pixmap(128, 128));
+        if (withUpdate) updateViews(tour, window, messages);
     }
     setMessageBoxes(previousMessages);
     return tour.written();
