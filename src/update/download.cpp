@@ -150,17 +150,13 @@ class ReportReader {
 
 }  // namespace
 
-fs::path runningProgramFolder() {
+fs::path fetchProgramPath() {
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::path() : self.parent_path();
-}
-
-fs::path findFetchProgram(const fs::path& programFolder) {
+    fs::path programFolder = ec ? fs::path() : self.parent_path();
     for (const fs::path& folder : {programFolder, fs::path(ZELVAN_LIBEXEC_DIR)}) {
         if (folder.empty()) continue;
         fs::path candidate = folder / kFetchProgramName;
-        std::error_code ec;
         if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
@@ -173,7 +169,7 @@ int downloadToFile(DownloadListener& listener, const std::string& url, const fs:
     auto cancelled = [cancel] { return cancel && cancel->cancelled(); };
     if (cancelled()) return kDownloadCancelled;
 
-    fs::path program = findFetchProgram(runningProgramFolder());
+    fs::path program = fetchProgramPath();
     std::unique_ptr<FetchChild> child;
     if (!program.empty()) {
         child = std::make_unique<FetchChild>(

@@ -50,10 +50,8 @@ int downloadToFile(DownloadListener& listener, const std::string& url,
                    const std::filesystem::path& localFile, const DownloadLimits& limits = {},
                    const CancelToken* cancel = nullptr);
 
-// The download program: zelvan-fetch in `programFolder` (where the build puts every program),
-// else the one installed in the library-executables folder; empty when neither exists.
-std::filesystem::path findFetchProgram(const std::filesystem::path& programFolder);
-// The folder of the running program.
-std::filesystem::path runningProgramFolder();
+// The download program: zelvan-fetch beside the running program (where the build puts every
+// program), else the one installed in the library-executables folder; empty when neither is.
+std::filesystem::path fetchProgramPath();
 
 }  // namespace zelvan
