@@ -1,30 +1,22 @@
 #include "cli/cli_common.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 
 #include "db/running_days.h"
 #include "db/text.h"
 
 namespace zelvan::cli {
-namespace {
 
-// The files a load cannot do without, in the order the loader reads them.
-std::vector<std::string> requiredFiles() {
-    std::vector<std::string> files = {"s.i", "t.i"};
-    for (int i = 0; i < kStationFileCount; ++i) files.push_back("S" + std::to_string(i) + ".dat");
-    for (int i = 0; i < kTrainFileCount; ++i) files.push_back("T" + std::to_string(i) + ".dat");
-    return files;
+DataFolder dataFolder(const Globals& globals) {
+    std::optional<std::u16string> option;
+    if (!globals.dataDir.empty()) option = fromUtf8(globals.dataDir);
+    return resolveDataFolder(option);
 }
 
-}  // namespace
-
-std::u16string dataFolder(const Globals& globals) {
-    if (globals.dataDir.empty()) return TimetableDb::programFolder();
-    std::string dir = globals.dataDir;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return fromUtf8(dir);
+std::string whyNotLoaded(const std::u16string& folder) {
+    std::string problem = loadProblem(folder);
+    return problem.empty() ? "a data file cannot be read" : problem;
 }
 
 bool parseDate(const std::string& text, DateKey& date) {
@@ -43,21 +35,11 @@ bool parseDate(const std::string& text, DateKey& date) {
 }
 
 bool openDatabase(Globals& globals, TimetableDb& db) {
-    const std::u16string folder = dataFolder(globals);
+    const DataFolder folder = dataFolder(globals);
     if (globals.queryDate != 0) db.queryDate = globals.queryDate;
-    if (db.load(folder)) return true;
-    std::string where = toUtf8(folder);
-    std::string missing;
-    std::error_code ec;
-    for (const std::string& file : requiredFiles()) {
-        if (!std::filesystem::is_regular_file(where + "/" + file, ec)) {
-            missing = file;
-            break;
-        }
-    }
-    std::cerr << "zelvan-cli: cannot load the timetable in '" << where << "': "
-              << (missing.empty() ? std::string("a data file cannot be read")
-                                  : missing + " is missing")
+    if (db.load(folder.path)) return true;
+    std::cerr << "zelvan-cli: cannot load the timetable in '" << toUtf8(folder.path) << "' ("
+              << dataSourceReason(folder.source) << "): " << whyNotLoaded(folder.path)
               << "\n(use --data DIR to name the folder that holds s.i, t.i, S0-S9.dat and "
                  "T0-T19.dat)\n";
     globals.exitCode = kExitFailed;

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "db/data_folder.h"
 #include "db/timetable_db.h"
 
 namespace zelvan::cli {
@@ -15,19 +16,21 @@ inline constexpr int kExitFailed = 1;  // the database cannot be loaded, or the 
 inline constexpr int kExitUsage = 2;
 
 struct Globals {
-    std::string dataDir;    // --data; empty: the folder that holds the program
+    std::string dataDir;    // --data; empty: the folder resolveDataFolder chooses
     std::string date;       // --date YYYY-MM-DD; empty: today
     bool json = false;      // --json: one JSON document on stdout, nothing else
     DateKey queryDate = 0;  // parsed --date; 0: leave the database's (today)
     int exitCode = kExitOk;
 };
 
-// The data folder the options name (UTF-16, no trailing separator).
-std::u16string dataFolder(const Globals& globals);
+// The data folder that --data, ZELVAN_DATA or the default order chooses.
+DataFolder dataFolder(const Globals& globals);
 // Loads `db` from the data folder and sets its query date from --date. On failure prints
-// "cannot load the timetable in FOLDER: FILE is missing" (or similar) to stderr and returns
-// false with globals.exitCode = 1.
+// "cannot load the timetable in FOLDER (WHY CHOSEN): FILE is missing" (or similar) to stderr
+// and returns false with globals.exitCode = 1.
 bool openDatabase(Globals& globals, TimetableDb& db);
+// Why the timetable in `folder` does not load: "s.i is missing", "T7.dat cannot be read", ...
+std::string whyNotLoaded(const std::u16string& folder);
 // Parses YYYY-MM-DD into a DateKey; false when malformed.
 bool parseDate(const std::string& text, DateKey& date);
 

@@ -36,24 +36,38 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                   << out(f.hardSleeper) << "\n软卧  " << out(f.softSleeper) << "\n";
     });
 
-    app.add_subcommand("info", "Database version and size; whether it loads")->callback([&globals] {
-        TimetableDb db;
-        const bool loaded = db.load(dataFolder(globals));
-        std::u16string version;
-        db.readDatabaseVersion(version);
-        if (globals.json) {
-            printJson({{"loaded", loaded},
-                       {"databaseVersion", out(version)},
-                       {"stations", db.stationNames.size()},
-                       {"trains", db.trainIndex.size()}});
-            return;
-        }
-        std::u16string shown = version;
-        while (!shown.empty() && (shown.back() == u'\n' || shown.back() == u'\r')) shown.pop_back();
-        std::cout << "数据目录    " << out(db.folder) << "\n数据库版本  " << out(shown)
-                  << "\n车站        " << db.stationNames.size() << "\n车次        "
-                  << db.trainIndex.size() << "\n加载        " << (loaded ? "成功" : "失败") << "\n";
-    });
+    app.add_subcommand("info",
+                       "Which data folder answers and why, where an update installs, the "
+                       "database version and size, and whether it loads")
+        ->callback([&globals] {
+            const DataFolder folder = dataFolder(globals);
+            TimetableDb db;
+            const bool loaded = db.load(folder.path);
+            const std::string problem = loaded ? std::string() : whyNotLoaded(folder.path);
+            std::u16string version;
+            db.readDatabaseVersion(version);
+            if (globals.json) {
+                printJson({{"loaded", loaded},
+                           {"databaseVersion", out(version)},
+                           {"stations", db.stationNames.size()},
+                           {"trains", db.trainIndex.size()},
+                           {"dataFolder", out(folder.path)},
+                           {"dataSource", dataSourceName(folder.source)},
+                           {"updateFolder", out(folder.updateFolder)},
+                           {"problem", problem}});
+                return;
+            }
+            std::u16string shown = version;
+            while (!shown.empty() && (shown.back() == u'\n' || shown.back() == u'\r'))
+                shown.pop_back();
+            std::cout << "数据目录    " << out(folder.path) << "\n来源        "
+                      << dataSourceReason(folder.source) << "\n更新写入    "
+                      << out(folder.updateFolder) << "\n数据库版本  " << out(shown)
+                      << "\n车站        " << db.stationNames.size() << "\n车次        "
+                      << db.trainIndex.size() << "\n加载        " << (loaded ? "成功" : "失败")
+                      << "\n";
+            if (!loaded) std::cout << "问题        " << problem << "\n";
+        });
 
     CLI::App* build = app.add_subcommand("build", "Compile a timetable source folder");
     build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")

@@ -306,8 +306,10 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
     update->callback([&globals] {
         TimetableDb db;
         // A folder without a (loadable) timetable can still receive one.
-        db.load(dataFolder(globals));
+        const DataFolder folder = dataFolder(globals);
+        db.load(folder.path);
         UpdateChecker checker(db, withoutTrailingSlash(options.server));
+        checker.setInstallFolder(folder.updateFolder);
         CancelToken cancel;
         TerminalNotifier notifier(options.yes, globals.json, cancel);
         NetworkConnection connection;
@@ -334,7 +336,8 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                        {"answers", notifier.answers},
                        {"notices", notifier.notices},
                        {"errors", notifier.errors},
-                       {"databaseVersion", out(version)}});
+                       {"databaseVersion", out(version)},
+                       {"dataFolder", out(db.folder)}});
         }
     });
 

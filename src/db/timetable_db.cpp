@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "db/data_folder.h"
 #include "db/running_days.h"
 #include "db/text.h"
 
@@ -121,7 +122,7 @@ void TimetableDb::clear() {
 
 bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
     clear();
-    folder = dataFolder ? *dataFolder : programFolder();
+    folder = dataFolder ? *dataFolder : resolveDataFolder().path;
 
     // Whatever has been read when a required file turns out missing stays loaded; the indexes
     // are rebuilt from it on every way out.

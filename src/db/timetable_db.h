@@ -45,7 +45,8 @@ class TimetableDb {
 
     // --- Loading (db/timetable_db.cpp) ---
 
-    // Reads every data file of `dataFolder` (none: the program's folder). True when all the
+    // Reads every data file of `dataFolder` (none: the folder resolveDataFolder chooses, see
+    // db/data_folder.h). True when all the
     // required files were read; on false whatever was read before the failure stays loaded.
     bool load(std::optional<std::u16string> dataFolder = std::nullopt);
     // Releases the record files and empties the indexes; leaves folder, ads and query context.

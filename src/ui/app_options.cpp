@@ -15,8 +15,10 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                             QStringLiteral("Show this help."));
     QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     QCommandLineOption data(QStringLiteral("data"),
-                            QStringLiteral("Read the timetable from DIR instead of the folder "
-                                           "that holds the program."),
+                            QStringLiteral("Read the timetable from DIR (default: ZELVAN_DATA, "
+                                           "else the first of the user's data folder, the "
+                                           "program's folder and the installed timetable that "
+                                           "holds one)."),
                             QStringLiteral("DIR"));
     QCommandLineOption server(QStringLiteral("server"),
                               QStringLiteral("Base address of the update server (default %1).")

@@ -10,7 +10,7 @@
 namespace zelvan {
 
 struct AppOptions {
-    std::optional<std::u16string> dataFolder;  // --data DIR; none: the program's folder
+    std::optional<std::u16string> dataFolder;  // --data DIR; none: resolveDataFolder's choice
     std::string updateServer;                  // --server URL; the built-in server by default
     QString screenshotFolder;                  // --screenshots DIR; empty: run normally
 };

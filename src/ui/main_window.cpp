@@ -6,7 +6,11 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
+#include "db/data_folder.h"
 #include "db/product.h"
+#include "db/text.h"
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
@@ -50,7 +54,14 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     setWindowIcon(appIcon());
     resize(480, 640);
 
-    db_.load(options.dataFolder);
+    const DataFolder folder = resolveDataFolder(options.dataFolder);
+    updateFolder_ = folder.updateFolder;
+    if (!db_.load(folder.path)) {
+        std::fprintf(stderr, "zelvan: cannot load the timetable in '%s' (%s): %s\n",
+                     toUtf8(folder.path).c_str(),
+                     std::string(dataSourceReason(folder.source)).c_str(),
+                     loadProblem(folder.path).c_str());
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -174,7 +185,7 @@ void MainWindow::runUpdate() {
         context_.updateNotifier->showError(std::u16string(kTextUpdateBusy));
         return;
     }
-    UpdateSession session(db_, updateServer_, *context_.updateNotifier, this);
+    UpdateSession session(db_, updateServer_, updateFolder_, *context_.updateNotifier, this);
     update_ = &session;
     session.exec();
     update_ = nullptr;

@@ -29,8 +29,8 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // Loads `db` from `options.dataFolder` (none: the program's folder); a failed load is not
-    // reported, the queries then find nothing.
+    // Loads `db` from `options.dataFolder` (none: the folder resolveDataFolder chooses); a
+    // failed load only gets a line on stderr, the queries then find nothing.
     MainWindow(AppContext& context, TimetableDb& db, const AppOptions& options,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -62,6 +62,7 @@ class MainWindow : public QWidget {
     AppContext& context_;
     TimetableDb& db_;
     std::string updateServer_;
+    std::u16string updateFolder_;  // where "更新" installs a new timetable
     QListWidget* list_ = nullptr;
     SoftKeyBar* softKeys_ = nullptr;
     UpdateSession* update_ = nullptr;

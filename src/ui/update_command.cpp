@@ -77,10 +77,12 @@ class UpdateSession::WorkerNotifier final : public UpdateNotifier {
     UpdateSession& session_;
 };
 
-UpdateSession::UpdateSession(TimetableDb& db, const std::string& server, UpdateNotifier& shown,
+UpdateSession::UpdateSession(TimetableDb& db, const std::string& server,
+                             const std::u16string& installFolder, UpdateNotifier& shown,
                              QWidget* window)
     : db_(db),
       server_(server),
+      installFolder_(installFolder),
       shown_(shown),
       window_(window),
       dialog_(std::make_unique<UpdateProgressDialog>(window)),
@@ -98,6 +100,7 @@ UpdateSession::~UpdateSession() {
 UpdateOutcome UpdateSession::exec() {
     UpdateChecker& checker = updateChecker(db_);
     checker.setServer(server_);
+    checker.setInstallFolder(installFolder_);
     checker.setCancelToken(&token_);
     qApp->installEventFilter(this);
     if (window_) window_->setCursor(Qt::BusyCursor);

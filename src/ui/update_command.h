@@ -36,7 +36,8 @@ class WindowUpdateNotifier final : public UpdateNotifier {
     QPointer<QWidget> window_;
 };
 
-// One run of the update command against `server` (base address, no trailing "/") for `db`.
+// One run of the update command against `server` (base address, no trailing "/") for `db`,
+// installing into `installFolder` (see UpdateChecker::setInstallFolder).
 //
 // The check runs on a worker thread, so that the window repaints, moves and answers while a
 // slow server sends. Whatever the check shows is handed to this (the GUI) thread: questions,
@@ -49,8 +50,8 @@ class UpdateSession : public QObject {
     Q_OBJECT
 
   public:
-    UpdateSession(TimetableDb& db, const std::string& server, UpdateNotifier& shown,
-                  QWidget* window);
+    UpdateSession(TimetableDb& db, const std::string& server, const std::u16string& installFolder,
+                  UpdateNotifier& shown, QWidget* window);
     // Cancels a check that still runs (quietly) and waits for it.
     ~UpdateSession() override;
     UpdateSession(const UpdateSession&) = delete;
@@ -85,6 +86,7 @@ class UpdateSession : public QObject {
 
     TimetableDb& db_;
     std::string server_;
+    std::u16string installFolder_;
     UpdateNotifier& shown_;
     QPointer<QWidget> window_;
     std::unique_ptr<UpdateProgressDialog> dialog_;

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
+#include "db/data_folder.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 
@@ -21,9 +23,7 @@ constexpr const char* kAddedList = ".added";
 constexpr const char* kCompleteMark = ".complete";
 
 std::vector<std::string> makeNames() {
-    std::vector<std::string> names = {"s.i", "t.i"};
-    for (int i = 0; i < kStationFileCount; ++i) names.push_back("S" + std::to_string(i) + ".dat");
-    for (int i = 0; i < kTrainFileCount; ++i) names.push_back("T" + std::to_string(i) + ".dat");
+    std::vector<std::string> names = requiredDataFiles();
     for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt"}) {
         names.push_back(optional);
     }
@@ -80,7 +80,7 @@ const std::vector<std::string>& timetableFileNames() {
 }
 
 std::size_t requiredTimetableFileCount() {
-    return 2 + kStationFileCount + kTrainFileCount;
+    return requiredDataFiles().size();
 }
 
 bool verifyTimetableFolder(const fs::path& folder) {
@@ -90,6 +90,22 @@ bool verifyTimetableFolder(const fs::path& folder) {
     }
     TimetableDb probe;
     return probe.load(fromUtf8(folder.string()));
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+bool carryOverOptionalFiles(const fs::path& from, const fs::path& staging) {
+    const std::vector<std::string>& names = timetableFileNames();
+    for (std::size_t i = requiredTimetableFileCount(); i < names.size(); ++i) {
+        if (kindOf(staging / names[i]) != Kind::Missing) continue;
+        if (kindOf(from / names[i]) != Kind::Regular) continue;
+        std::error_code ec;
+        if (!fs::copy_file(from / names[i], staging / names[i], ec)) return false;
+    }
+    return true;
 }
 
 bool installTimetableFiles(const fs::path& staging, const fs::path& live, const fs::path& backup) {
@@ -110,6 +126,10 @@ bool installTimetableFiles(const fs::path& staging, const fs::path& live, const 
         if (old == Kind::Missing) added += name + '\n';
         moving.push_back(name);
     }
+    // s.i is what makes a folder count as holding a timetable (db/data_folder.h): it goes in
+    // last, so that a folder filled for the first time counts only once the set is whole.
+    std::stable_partition(moving.begin(), moving.end(),
+                          [](const std::string& name) { return name != "s.i"; });
     if (!writeDurably(backup / kAddedList, added)) {
         fs::remove_all(backup, ec);
         return false;

@@ -18,8 +18,15 @@ std::size_t requiredTimetableFileCount();
 // True when `folder` holds every required file as a regular file and loads as a timetable.
 bool verifyTimetableFolder(const std::filesystem::path& folder);
 
-// Moves every timetable file present in `staging` into `live`, each replaced file into `backup`
-// (made afresh). On a failure everything moved so far is moved back and false is returned.
+// True when `a` and `b` name the same existing folder.
+bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
+// Copies into `staging` each optional timetable file (t.rule, name.txt, ads.txt, ver.txt) that
+// `staging` lacks and `from` holds. False when a copy fails.
+bool carryOverOptionalFiles(const std::filesystem::path& from,
+                            const std::filesystem::path& staging);
+
+// Moves every timetable file present in `staging` into `live` (s.i last), each replaced file into
+// `backup` (made afresh). On a failure everything moved so far is moved back and false is returned.
 // On success the backup stays until `finishInstall` or `rollBackInstall`.
 bool installTimetableFiles(const std::filesystem::path& staging, const std::filesystem::path& live,
                            const std::filesystem::path& backup);

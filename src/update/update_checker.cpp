@@ -109,12 +109,12 @@ UpdateChecker::UpdateChecker(TimetableDb& db, std::string serverBase)
     packageLimits.maxBytes = static_cast<std::int64_t>(unpackLimits.maxTotalBytes);
 }
 
-fs::path UpdateChecker::dataFolder() const {
-    return fs::path(toUtf8(db_.folder));
+fs::path UpdateChecker::installFolder() const {
+    return fs::path(toUtf8(installFolder_ ? *installFolder_ : db_.folder));
 }
 
 fs::path UpdateChecker::workFolder() const {
-    return dataFolder() / ".update";
+    return installFolder() / ".update";
 }
 
 void UpdateChecker::reportError(const std::u16string& text) {
@@ -154,9 +154,9 @@ UpdateOutcome UpdateChecker::startCheck() {
     stage_ = 0;
     outcome_ = UpdateOutcome::Failed;
     fields_.clear();
-    // A data folder we cannot name, or a crashed install that cannot be resolved, leaves
-    // nothing safe to write into.
-    if (db_.folder.empty()) {
+    // No folder to install into (the user has no home), or a crashed install that cannot be
+    // resolved, leaves nothing safe to write into.
+    if (installFolder().empty()) {
         reportError(std::u16string(kTextCannotWrite));
         return outcome_;
     }
@@ -187,7 +187,7 @@ UpdateOutcome UpdateChecker::runCheck() {
     fs::path work = workFolder();
     std::error_code ec;
     bool interrupted = fs::exists(work / "backup", ec);
-    if (!recoverInterruptedInstall(dataFolder(), work / "backup")) {
+    if (!recoverInterruptedInstall(installFolder(), work / "backup")) {
         reportError(std::u16string(kTextCannotWrite));
         return outcome_;
     }
@@ -261,29 +261,36 @@ void UpdateChecker::packageArrived() {
 }
 
 // Unpacks into a staging folder, checks that it is a whole timetable that loads, and only then
-// moves it into the data folder. Any failure before the moves leaves the live files and the
+// moves it into the install folder. Any failure before the moves leaves the live files and the
 // loaded database untouched.
 bool UpdateChecker::installPackage() {
     fs::path work = workFolder();
     fs::path staging = work / "staging";
     fs::path backup = work / "backup";
+    fs::path target = installFolder();
+    fs::path loaded = fs::path(toUtf8(db_.folder));
     std::error_code ec;
     fs::remove_all(staging, ec);
     if (ec) return false;
 
     ExtractSummary unpacked = extractPackage(fromUtf8((work / "wm.db").string()),
                                              fromUtf8(staging.string()), unpackLimits);
+    bool ok = unpacked.code == kPackageOk;
+    // Installing beside the loaded timetable rather than over it: the files the package leaves
+    // out come from the loaded one, as they would have stayed in place.
+    if (ok && !sameFolder(target, loaded)) ok = carryOverOptionalFiles(loaded, staging);
     // A cancel is honoured up to the first move; after it the install runs to its end.
-    bool ok = unpacked.code == kPackageOk && verifyTimetableFolder(staging) && !cancelRequested() &&
-              installTimetableFiles(staging, dataFolder(), backup);
+    ok = ok && verifyTimetableFolder(staging) && !cancelRequested() &&
+         installTimetableFiles(staging, target, backup);
     if (ok) {
-        if (db_.load(db_.folder)) {
+        const std::u16string previous = db_.folder;
+        if (db_.load(fromUtf8(target.string()))) {
             finishInstall(backup);
         } else {
             // Cannot happen for a set that loaded from staging, unless the disk changed under
-            // us: put the old set back and load that again.
-            rollBackInstall(dataFolder(), backup);
-            db_.load(db_.folder);
+            // us: put the old set back and load the old timetable again.
+            rollBackInstall(target, backup);
+            db_.load(previous);
             ok = false;
         }
     }

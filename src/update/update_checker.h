@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,9 @@ class UpdateChecker : public DownloadListener {
     void setNotifier(UpdateNotifier* notifier) { notifier_ = notifier; }
     // Watched by the downloads and before the install (none: the check cannot be stopped).
     void setCancelToken(const CancelToken* cancel) { cancel_ = cancel; }
+    // Installs into `folder` (created when missing) instead of the database's own folder; the
+    // folder the database was loaded from is then only read. An empty folder refuses updates.
+    void setInstallFolder(std::u16string folder) { installFolder_ = std::move(folder); }
     void setServer(std::string serverBase) { serverBase_ = std::move(serverBase); }
     const std::string& server() const { return serverBase_; }
     // Bounds of the two downloads and of the unpacking (the defaults suit the field).
@@ -70,14 +74,16 @@ class UpdateChecker : public DownloadListener {
     UnpackLimits unpackLimits;
 
     // Runs the whole check; every question, notice and error goes to the notifier. Only one
-    // check of a data folder runs at a time, in all processes; a second one ends as Busy.
+    // check of an install folder runs at a time, in all processes; a second one ends as Busy.
     UpdateOutcome startCheck();
 
     // The fields of the last version file read, and the stage (0 version file, 1 package).
     const std::vector<std::u16string>& fields() const { return fields_; }
     int stage() const { return stage_; }
+    // The folder an update installs into: the one set above, else the database's folder.
+    std::filesystem::path installFolder() const;
     // Where the downloads, the staging folder and the backup live: a hidden folder inside the
-    // data folder, so that every move into place is a rename within one file system.
+    // install folder, so that every move into place is a rename within one file system.
     std::filesystem::path workFolder() const;
 
     // DownloadListener
@@ -90,7 +96,6 @@ class UpdateChecker : public DownloadListener {
     void versionFileArrived();
     void packageArrived();
     bool installPackage();
-    std::filesystem::path dataFolder() const;
     void beginPhase(UpdatePhase phase);
     bool cancelRequested() const;
 
@@ -98,6 +103,7 @@ class UpdateChecker : public DownloadListener {
     std::string serverBase_;
     UpdateNotifier* notifier_ = nullptr;
     const CancelToken* cancel_ = nullptr;
+    std::optional<std::u16string> installFolder_;
     UpdateProgress progress_;
     bool lengthReported_ = false;  // the current download's first report (its length) came
     std::vector<std::u16string> fields_;

@@ -28,8 +28,21 @@ struct Outcome {
     std::string err;
 };
 
-// Runs the tool with `args`, stdout and stderr into files of `dir`.
-Outcome run(const TempDir& dir, const std::vector<std::string>& args) {
+// Runs the tool with `args`, stdout and stderr into files of `dir`. `env` ("NAME=value") is
+// added to the environment, replacing a variable of the same name.
+Outcome run(const TempDir& dir, const std::vector<std::string>& args,
+            const std::vector<std::string>& env = {}) {
+    std::vector<std::string> variables = env;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry = *e;
+        const bool replaced = std::any_of(env.begin(), env.end(), [&](const std::string& v) {
+            return entry.substr(0, entry.find('=') + 1) == v.substr(0, v.find('=') + 1);
+        });
+        if (!replaced) variables.emplace_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& v : variables) envp.push_back(v.data());
+    envp.push_back(nullptr);
     std::vector<std::string> all = {kCli.string()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -46,7 +59,7 @@ Outcome run(const TempDir& dir, const std::vector<std::string>& args) {
                                      0644);
     pid_t pid = 0;
     Outcome result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -76,6 +89,10 @@ class CliGolden : public ::testing::Test {
         Outcome r = run(scratch, args);
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
         EXPECT_EQ(r.err, "") << name;
+        // The data folder is a fresh temporary one: the reference files say DATA.
+        for (std::size_t at; (at = r.out.find(data_->path().string())) != std::string::npos;) {
+            r.out.replace(at, data_->path().string().size(), "DATA");
+        }
         const std::filesystem::path golden = kSources / "golden" / (name + ".out");
         const std::string expected = readBytes(golden);
         if (r.out != expected) {
@@ -132,7 +149,33 @@ TEST_F(CliGolden, SuggestFaresInfo) {
     expectGolden("suggest_json", {"--json", "suggest", "sh"});
     expectGolden("fares", {"fares", "33", "0", "1000"});
     expectGolden("fares_json", {"--json", "fares", "6", "0", "1069", "G1001"});
+    expectGolden("info", {"info"});
     expectGolden("info_json", {"--json", "info"});
+}
+
+TEST_F(CliGolden, DataFolderFromTheEnvironmentAndADamagedUserFolderNamed) {
+    TempDir home;
+    const std::string xdg = "XDG_DATA_HOME=" + home.path().string();
+    Outcome r = run(home, {"--json", "info"}, {"ZELVAN_DATA=" + data_->path().string(), xdg});
+    EXPECT_NE(r.out.find("\"dataSource\":\"environment\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"loaded\":true"), std::string::npos) << r.out;
+
+    // The user's folder answers once it holds s.i, even when that is damaged: the failure
+    // names the folder, why it was chosen and the file, instead of falling back silently.
+    std::filesystem::create_directories(home / "zelvan/s.i");  // a folder where a file belongs
+    r = run(home, {"route", "北京", "上海"}, {"ZELVAN_DATA=", xdg});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("'" + (home / "zelvan").string() + "'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the user's data folder"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("s.i is not a file"), std::string::npos) << r.err;
+
+    // Without it, the sample beside the program answers, and an update would go to the user's.
+    std::filesystem::remove_all(home / "zelvan");
+    r = run(home, {"--json", "info"}, {"ZELVAN_DATA=", xdg});
+    EXPECT_NE(r.out.find("\"dataSource\":\"program\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"updateFolder\":\"" + (home / "zelvan").string() + "\""),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(CliGolden, BadUsageAndMissingData) {

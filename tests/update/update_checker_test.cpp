@@ -10,6 +10,7 @@
 #include <functional>
 #include <thread>
 
+#include "db/data_folder.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 #include "test_files.h"
@@ -398,6 +399,56 @@ TEST_F(UpdateFlow, CheckFirstMendsAnInstallCutShortByACrash) {
     serveVersion("2011.01.01");
     EXPECT_EQ(checker.startCheck(), UpdateOutcome::NoUpdate);
     expectOldDataUnchanged();  // files rolled back, and the database reloaded from them
+}
+
+TEST_F(UpdateFlow, FirstUpdateFillsTheUserFolderAndLeavesTheLoadedOneAlone) {
+    // The loaded timetable stands for the installed one; its station codes are not in the
+    // package, so the user's new set must take them over.
+    test::writeBytes(data / "name.txt", test::utf16File(u"北京 BJ\n"));
+    ASSERT_TRUE(db.load(data.wide()));
+    before = test::snapshot(data.path());
+    TempDir home;
+    const std::filesystem::path user = home / "share/zelvan";  // not there yet
+    checker.setInstallFolder(fromUtf8(user.string()));
+    const DataFolderInputs where{std::nullopt, u"", fromUtf8(user.string()), u"", data.wide()};
+
+    // A package that fails its check: the user's folder does not count as a timetable.
+    test::writeBytes(site / "wm.db", "this is not a zip archive");
+    serveVersion("2011.02.01");
+    notifier.answers = {true};
+    EXPECT_EQ(checker.startCheck(), UpdateOutcome::Failed);
+    EXPECT_EQ(resolveDataFolder(where).source, DataFolderSource::Installed);
+    EXPECT_EQ(test::snapshot(data.path()), before);
+    EXPECT_EQ(db.folder, data.wide());
+
+    servePackage(test::timetableEntries(newTimetable()));
+    notifier.answers = {true};
+    ASSERT_EQ(checker.startCheck(), UpdateOutcome::Updated);
+    EXPECT_EQ(test::snapshot(data.path()), before);  // byte for byte
+    EXPECT_EQ(db.folder, fromUtf8(user.string()));
+    EXPECT_EQ(db.stationNames.size(), 3u);
+    EXPECT_EQ(db.stationsByCode.at(u"BJ"), u"北京");
+
+    TempDir expected;
+    test::writeTimetable(expected.path(), newTimetable());
+    std::filesystem::copy_file(data / "name.txt", expected / "name.txt");
+    auto files = test::snapshot(user);
+    std::erase_if(files, [](const auto& file) { return file.first.starts_with(".update/"); });
+    EXPECT_EQ(files, test::snapshot(expected.path()));
+
+    // From now on the user's folder answers, and the next check compares with its version.
+    EXPECT_EQ(resolveDataFolder(where).source, DataFolderSource::User);
+    EXPECT_EQ(checker.startCheck(), UpdateOutcome::NoUpdate);
+}
+
+TEST_F(UpdateFlow, NoPlaceToInstallRefusesBeforeAnyDownload) {
+    // A user without a home folder: never fall back to writing where the timetable was read.
+    checker.setInstallFolder(u"");
+    serveVersion("2011.02.01");
+    EXPECT_EQ(checker.startCheck(), UpdateOutcome::Failed);
+    EXPECT_EQ(notifier.log, (std::vector<std::string>{"error: 无法写磁盘！"}));
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(test::snapshot(data.path()), before);
 }
 
 TEST_F(UpdateFlow, UpdateCommandNeedsNoConnectionManager) {
