@@ -8,6 +8,7 @@ packages=(
     nlohmann-json3-dev libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
     python3 xvfb xauth fonts-wqy-microhei clang-format time
+    help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

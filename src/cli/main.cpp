@@ -2,15 +2,24 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "cli/help_format.h"
+#include "db/text.h"
+#include "update/version.h"
 
 int main(int argc, char** argv) {
     using namespace zelvan::cli;
     Globals globals;
     CLI::App app{"Zelvan时刻表 command line: offline railway timetable queries", "zelvan-cli"};
+    // Before the commands are added: they take the formatter over from here.
+    app.formatter(std::make_shared<HelpFormatter>());
     app.fallthrough();  // the global options may also follow the command
     app.require_subcommand(1);
+    app.set_help_all_flag("--help-all", "Print help for every command and exit");
+    app.set_version_flag("--version", "zelvan-cli " + zelvan::toUtf8(zelvan::kProgramVersion) +
+                                          "-" + zelvan::toUtf8(zelvan::kProgramBuild));
     app.add_option("--data", globals.dataDir,
-                   "Data folder (default: the folder that holds this program)");
+                   "Data folder (default: ZELVAN_DATA, else the first of the user's data "
+                   "folder, the program's folder and the installed timetable that holds one)");
     app.add_option("--date", globals.date, "Day of travel, YYYY-MM-DD (default: today)")
         ->check(CLI::Validator(
             [&globals](std::string& text) {
@@ -31,6 +40,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "zelvan-cli: " << e.what() << "\nRun 'zelvan-cli --help' for usage.\n";

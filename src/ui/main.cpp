@@ -1,8 +1,11 @@
 // zelvan: the timetable application. One instance per user; a later start brings the running
 // window forward and ends.
 #include <QApplication>
+#include <QCoreApplication>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
 #include "db/timetable_db.h"
 #include "ui/app_context.h"
@@ -15,11 +18,11 @@
 
 namespace {
 
-int run(QApplication& app) {
-    using namespace zelvan;
-    AppOptions options;
+// Parses the command line: -1 to go on, else the exit code after printing the help, the version
+// or what is wrong.
+int handleCommandLine(const QStringList& arguments, zelvan::AppOptions& options) {
     QString message;
-    if (!parseAppOptions(QApplication::arguments(), options, message)) {
+    if (!zelvan::parseAppOptions(arguments, options, message)) {
         std::fputs(message.toLocal8Bit().constData(), stderr);
         return 2;
     }
@@ -27,6 +30,22 @@ int run(QApplication& app) {
         std::fputs(message.toLocal8Bit().constData(), stdout);
         return 0;
     }
+    return -1;
+}
+
+// The help and the version need no display: they are answered before the GUI starts.
+bool asksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help" || arg == "--version") return true;
+    }
+    return false;
+}
+
+int run(QApplication& app) {
+    using namespace zelvan;
+    AppOptions options;
+    if (int code = handleCommandLine(QApplication::arguments(), options); code >= 0) return code;
 
     AppContext context;
     if (!options.screenshotFolder.isEmpty()) {
@@ -56,10 +75,17 @@ int run(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zelvan"));
-    QApplication::setWindowIcon(zelvan::appIcon());
     try {
+        if (asksOnlyForText(argc, argv)) {
+            QCoreApplication core(argc, argv);
+            zelvan::AppOptions options;
+            return std::max(handleCommandLine(QCoreApplication::arguments(), options), 0);
+        }
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("zelvan"));
+        // The desktop entry's name: Wayland shells match the window to the entry and its icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral("cn.zelvan.Zelvan"));
+        QApplication::setWindowIcon(zelvan::appIcon());
         return run(app);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zelvan: %s\n", error.what());

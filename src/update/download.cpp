@@ -154,7 +154,9 @@ fs::path fetchProgramPath() {
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     fs::path programFolder = ec ? fs::path() : self.parent_path();
-    for (const fs::path& folder : {programFolder, fs::path(ZELVAN_LIBEXEC_DIR)}) {
+    fs::path installed =
+        ec ? fs::path() : (programFolder / ZELVAN_LIBEXEC_RELATIVE).lexically_normal();
+    for (const fs::path& folder : {programFolder, installed}) {
         if (folder.empty()) continue;
         fs::path candidate = folder / kFetchProgramName;
         if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) {

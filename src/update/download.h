@@ -51,7 +51,8 @@ int downloadToFile(DownloadListener& listener, const std::string& url,
                    const CancelToken* cancel = nullptr);
 
 // The download program: zelvan-fetch beside the running program (where the build puts every
-// program), else the one installed in the library-executables folder; empty when neither is.
+// program), else the one in libexec/zelvan/ of the installation the program belongs to (found
+// from its bin/); empty when neither is.
 std::filesystem::path fetchProgramPath();
 
 }  // namespace zelvan
