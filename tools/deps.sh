@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
     python3 xvfb xauth fonts-wqy-microhei clang-format time
     help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
+    rime-data-pinyin-simp
 )
 missing=()
 for p in "${packages[@]}"; do

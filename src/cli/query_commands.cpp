@@ -1,7 +1,8 @@
-// The query commands: route, transfer, train, stops, station, suggest.
+// The query commands: route, transfer, train, stops, station, suggest, find.
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "cli/places.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_row.h"
@@ -123,7 +124,9 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
 
 void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
                  const std::u16string& to, const std::string& via) {
+    if (!requireStations(globals, db, {from, to})) return;
     if (!via.empty()) {
+        if (!requireStations(globals, db, {fromUtf8(via)})) return;
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
         if (globals.json) {
@@ -172,10 +175,11 @@ CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const 
 }  // namespace
 
 void addQueryCommands(CLI::App& app, Globals& globals) {
-    static std::string from, to, via, text, number, station, typed;
+    static std::string from, to, via, text, number, station, typed, found;
 
     queryCommand(app, globals, "route", "Trains from one station to another",
                  [&globals](TimetableDb& db) {
+                     if (!requireStations(globals, db, {fromUtf8(from), fromUtf8(to)})) return;
                      std::vector<ResultRow> rows;
                      db.queryStationToStation(fromUtf8(from), fromUtf8(to), rows);
                      printRows(globals, TableKind::Train, rows);
@@ -209,6 +213,7 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
 
     queryCommand(app, globals, "station", "Trains calling at a station",
                  [&globals](TimetableDb& db) {
+                     if (!requireStations(globals, db, {fromUtf8(station)})) return;
                      std::vector<ResultRow> rows;
                      db.queryStation(fromUtf8(station), rows);
                      printRows(globals, TableKind::Station, rows);
@@ -231,6 +236,21 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
                      }
                  })
         ->add_option("TEXT", typed, "Code letters, e.g. BJ")
+        ->required();
+
+    queryCommand(app, globals, "find", "Stations by pinyin, pinyin initials or first characters",
+                 [&globals](TimetableDb& db) {
+                     std::vector<std::u16string> names;
+                     db.findStations(fromUtf8(found), names);
+                     if (globals.json) {
+                         nlohmann::json list = nlohmann::json::array();
+                         for (const std::u16string& n : names) list.push_back(out(n));
+                         printJson({{"names", list}});
+                         return;
+                     }
+                     for (const std::u16string& n : names) std::cout << out(n) << "\n";
+                 })
+        ->add_option("TEXT", found, "e.g. beijingnan, \"xi'an\", bjn or 北京")
         ->required();
 }
 

@@ -10,7 +10,7 @@ namespace zelvan::cli {
 
 void addToolCommands(CLI::App& app, Globals& globals) {
     static int kindCode = 0, fareFactor = 0, distance = 0;
-    static std::string trainName, source, output;
+    static std::string trainName, source, output, pinyinDictionary;
 
     CLI::App* fares = app.add_subcommand("fares", "The four fares of a kind code over a distance");
     fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
@@ -73,12 +73,33 @@ void addToolCommands(CLI::App& app, Globals& globals) {
     build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
         ->required();
     build->add_option("OUT", output, "Data folder to write")->required();
-    build->callback([&globals] {
+    CLI::Option* pinyin = build->add_option("--pinyin", pinyinDictionary,
+                                            "Pinyin word list for pinyin.txt (default " +
+                                                defaultPinyinDictionary().string() +
+                                                "; an empty value writes no pinyin.txt)");
+    build->callback([&globals, pinyin] {
         std::string error;
-        if (!compileTimetable(source, output, error)) {
+        CompileOptions options;
+        bool skipped = false;
+        options.pinyinSkipped = &skipped;
+        if (pinyin->count() > 0) {
+            // A word list named on the command line must be there.
+            options.pinyinDictionary = pinyinDictionary;
+            options.pinyinRequired = true;
+        }
+        if (!compileTimetable(source, output, error, options)) {
             std::cerr << "zelvan-cli build: " << error << "\n";
             globals.exitCode = kExitFailed;
-        } else if (globals.json) {
+            return;
+        }
+        if (skipped) {
+            // The timetable works without it; the station fields then take codes and
+            // characters only.
+            std::cerr << "zelvan-cli build: warning: no pinyin word list at "
+                      << options.pinyinDictionary.string()
+                      << " (Debian package rime-data-pinyin-simp); pinyin.txt not written\n";
+        }
+        if (globals.json) {
             printJson({{"built", true}});
         }
     });

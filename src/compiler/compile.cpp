@@ -9,11 +9,11 @@ namespace zelvan {
 
 namespace fs = std::filesystem;
 
-bool compileTimetable(const fs::path& sourceFolder, const fs::path& dataFolder,
-                      std::string& error) {
+bool compileTimetable(const fs::path& sourceFolder, const fs::path& dataFolder, std::string& error,
+                      const CompileOptions& options) {
     TimetableSource source;
     return readTimetableSource(sourceFolder, source, error) &&
-           writeDataFiles(source, dataFolder, error);
+           writeDataFiles(source, dataFolder, error, options);
 }
 
 bool compileSourceText(const std::map<std::string, std::string>& files, const fs::path& dataFolder,

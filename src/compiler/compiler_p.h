@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "compiler/timetable_source.h"
@@ -58,6 +59,29 @@ struct ResolvedTimetable {
 // "file:line: what is wrong" for the first thing the files cannot hold.
 bool resolveTimetable(const TimetableSource& source, ResolvedTimetable& resolved,
                       std::string& error);
+
+// A word list that gives Chinese words and characters their pinyin (see pinyin_writer.cpp).
+class PinyinDictionary {
+  public:
+    // Reads the list at `path`; false with a message when it cannot be read or holds no word.
+    bool read(const std::filesystem::path& path, std::string& error);
+    // Adds the entries of a list's text (for tests: a few lines of the same format).
+    void add(std::string_view text);
+    // The readings of a station name, most used first, syllables separated by spaces; none
+    // when a character of the name is not in the list.
+    std::vector<std::string> readingsOf(std::u16string_view name) const;
+
+  private:
+    struct Reading {
+        std::string syllables;
+        long weight = 0;
+    };
+    std::unordered_map<std::u16string, std::vector<Reading>> words_;  // word -> readings
+};
+
+// The text of pinyin.txt: one line per station name (first occurrence, station order) that has
+// readings, "name<TAB>reading<TAB>reading..." ended by LF.
+std::string pinyinFile(const TimetableSource& source, const PinyinDictionary& dictionary);
 
 // One file to write: its name inside the folder and its bytes.
 struct OutputFile {

@@ -1,7 +1,7 @@
 // Writing the binary data files from a checked source: the name lists s.i and t.i, the record
-// files S0-S9.dat and T0-T19.dat, t.rule, name.txt, ads.txt and ver.txt. The layouts are the
-// ones the loader reads (docs/formats.md); every number in a record is written in base 128 so
-// that only the byte ending a record is 0x80.
+// files S0-S9.dat and T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt and pinyin.txt. The layouts
+// are the ones the loader reads (docs/formats.md); every number in a record is written in base 128
+// so that only the byte ending a record is 0x80.
 #include <algorithm>
 
 #include "compiler/compiler_p.h"
@@ -148,16 +148,33 @@ std::vector<OutputFile> dataFiles(const TimetableSource& source, const ResolvedT
 }  // namespace
 
 bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& dataFolder,
-                    std::string& error) {
+                    std::string& error, const CompileOptions& options) {
     ResolvedTimetable resolved;
     if (!resolveTimetable(source, resolved, error)) return false;
+    std::vector<OutputFile> files = dataFiles(source, resolved);
+    bool pinyin = false;
+    if (options.pinyinSkipped) *options.pinyinSkipped = false;
+    if (!options.pinyinDictionary.empty()) {
+        PinyinDictionary dictionary;
+        std::string problem;
+        if (dictionary.read(options.pinyinDictionary, problem)) {
+            files.push_back({"pinyin.txt", pinyinFile(source, dictionary)});
+            pinyin = true;
+        } else if (options.pinyinRequired) {
+            error = problem;
+            return false;
+        } else if (options.pinyinSkipped) {
+            *options.pinyinSkipped = true;
+        }
+    }
     // An optional table that the source does not have must not survive from an older build.
     std::vector<std::string> stale;
     if (!source.hasRules) stale.push_back("t.rule");
     if (!source.hasCodes) stale.push_back("name.txt");
     if (!source.hasAds) stale.push_back("ads.txt");
     if (!source.hasVersion) stale.push_back("ver.txt");
-    return replaceFiles(dataFolder, dataFiles(source, resolved), stale, error);
+    if (!pinyin) stale.push_back("pinyin.txt");
+    return replaceFiles(dataFolder, files, stale, error);
 }
 
 }  // namespace zelvan

@@ -80,12 +80,26 @@ bool readTimetableSource(const std::filesystem::path& sourceFolder, TimetableSou
 bool writeTimetableSource(const TimetableSource& source, const std::filesystem::path& sourceFolder,
                           std::string& error);
 
+// The word list that gives station names their pinyin when none is named: the simplified
+// pinyin dictionary of Debian's rime-data-pinyin-simp (set at build time).
+std::filesystem::path defaultPinyinDictionary();
+
+struct CompileOptions {
+    // The word list read for pinyin.txt; empty: no pinyin.txt is written.
+    std::filesystem::path pinyinDictionary = defaultPinyinDictionary();
+    // True: a word list that cannot be read fails the build. False: pinyin.txt is then left out
+    // (the timetable works without it) and `pinyinSkipped` is set.
+    bool pinyinRequired = false;
+    bool* pinyinSkipped = nullptr;
+};
+
 // Checks every limit of the binary formats and writes all data files into `dataFolder`.
 bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& dataFolder,
-                    std::string& error);
+                    std::string& error, const CompileOptions& options = {});
 // readTimetableSource + writeDataFiles.
 bool compileTimetable(const std::filesystem::path& sourceFolder,
-                      const std::filesystem::path& dataFolder, std::string& error);
+                      const std::filesystem::path& dataFolder, std::string& error,
+                      const CompileOptions& options = {});
 
 // Rebuilds the source form of a loaded database (its version from ver.txt of its folder).
 TimetableSource dumpTimetable(const TimetableDb& db);

@@ -117,6 +117,7 @@ void TimetableDb::clear() {
     trainIndex.clear();
     runningRules.clear();
     stationsByCode.clear();
+    finder_.reset();
     buildIndexes();
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -90,6 +91,11 @@ class TimetableDb {
                                                const TrainRecord& train) const;
     // Replaces `names` with the stations whose code matches `typed`, busiest first.
     void suggestStations(const std::u16string& typed, std::vector<std::u16string>& names) const;
+    // Replaces `names` with the stations whose name starts with `typed`, or whose pinyin
+    // (pinyin.txt, db/station_pinyin.cpp) starts with it or has it as initials; busiest first,
+    // each name once, at most `limit` names (0: all). Empty or blank text finds nothing.
+    void findStations(const std::u16string& typed, std::vector<std::u16string>& names,
+                      std::size_t limit = 0) const;
 
     // --- Result rows (fare/result_row.cpp, library zelvan_fare) ---
 
@@ -226,6 +232,11 @@ class TimetableDb {
     std::vector<std::uint32_t> stationListStart_;  // station index -> first entry; one past the end
     std::vector<std::uint16_t> stationLists_;      // station record entries, back to back
     std::vector<std::uint16_t> stationListKm_;     // entry -> km of its train's stop there
+    // The stations findStations walks, built on its first use after a load (pinyin.txt is read
+    // then, not at load).
+    struct StationFinder;
+    std::shared_ptr<const StationFinder> stationFinder() const;
+    mutable std::shared_ptr<const StationFinder> finder_;
     // Rule lines as read at load with their rules; a line changed since is read again.
     std::vector<std::pair<std::u16string, RunningRule>> parsedRules_;
 };

@@ -24,7 +24,7 @@ constexpr const char* kCompleteMark = ".complete";
 
 std::vector<std::string> makeNames() {
     std::vector<std::string> names = requiredDataFiles();
-    for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt"}) {
+    for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt", "pinyin.txt"}) {
         names.push_back(optional);
     }
     return names;

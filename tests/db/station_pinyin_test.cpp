@@ -1,0 +1,106 @@
+// pinyin.txt as the loader takes it (damaged lines included) and what findStations answers.
+#include <gtest/gtest.h>
+
+#include "db/station_pinyin.h"
+#include "db/text.h"
+#include "db_fixture.h"
+
+namespace zelvan::test {
+namespace {
+
+std::vector<std::string> found(const TimetableDb& db, const std::u16string& typed) {
+    std::vector<std::u16string> names;
+    db.findStations(typed, names);
+    std::vector<std::string> out;
+    for (const std::u16string& n : names) out.push_back(toUtf8(n));
+    return out;
+}
+
+// Station s (s < 10) in S(s+1).dat listing `trains` trains.
+void stationWithTrains(DbFolder& folder, int s, int trains) {
+    std::string record{0, static_cast<char>(s)};
+    for (int t = 0; t < trains; ++t) record += std::string{0, static_cast<char>(t)};
+    record.push_back('\x80');
+    folder.files["S" + std::to_string(s + 1) + ".dat"] = record;
+}
+
+TEST(StationPinyin, DamagedLinesAndReadingsAreSkipped) {
+    StationPinyin table = StationPinyin::parse(
+        "# comment\r\n"
+        "\n"
+        "北京\tbei jing\r\n"
+        "\tno name\n"
+        "南京\tNan Jing\tnan  jing\tnanjing1\tnan jing\n"  // only the last reading is good
+        "天津\n"                                           // no reading
+        "北京\tbei jing\tpei ching\n"                      // a second line adds, no repeats
+        "\xff\xfe\tbad name\n"
+        "上海\tshang hai");  // no line feed at the end
+    ASSERT_NE(table.readingsOf(u"北京"), nullptr);
+    EXPECT_EQ(table.readingsOf(u"北京")->size(), 2u);
+    ASSERT_NE(table.readingsOf(u"南京"), nullptr);
+    EXPECT_EQ(table.readingsOf(u"南京")->size(), 1u);
+    EXPECT_EQ(table.readingsOf(u"南京")->front().initials, "nj");
+    EXPECT_EQ(table.readingsOf(u"天津"), nullptr);
+    EXPECT_NE(table.readingsOf(u"上海"), nullptr);
+    EXPECT_NE(table.readingsOf(u"\uFFFD\uFFFD"), nullptr);  // converted as s.i names are
+
+    std::string many = "多";
+    for (int i = 0; i < 40; ++i) many += "\tduo" + std::string(1, static_cast<char>('a' + i % 26));
+    EXPECT_LE(StationPinyin::parse(many).readingsOf(u"多")->size(), StationPinyin::kMaxReadings);
+}
+
+TEST(StationPinyin, TypedTextIsPinyinOnlyWhenItIsLettersAndSeparators) {
+    PinyinReading xian;
+    ASSERT_TRUE(parseReading("xi an bei", xian));
+    PinyinReading xianlin;
+    ASSERT_TRUE(parseReading("xian lin", xianlin));
+    for (const char16_t* typed : {u"xi'an", u"XI AN", u"xi’an", u"xian", u"xab", u"x"}) {
+        EXPECT_TRUE(readingMatches(xian, TypedStation(typed))) << toUtf8(typed);
+    }
+    EXPECT_FALSE(readingMatches(xianlin, TypedStation(u"xi'an")));
+    EXPECT_FALSE(readingMatches(xian, TypedStation(u"xi'anbeix")));
+    EXPECT_FALSE(readingMatches(xian, TypedStation(u"xian2")));
+    EXPECT_FALSE(TypedStation(u"  ").pinyin);
+    EXPECT_FALSE(TypedStation(u"'").pinyin);
+    EXPECT_FALSE(TypedStation(u"西an").pinyin);
+    EXPECT_FALSE(parseReading("", xian));
+    EXPECT_FALSE(parseReading("xi  an", xian));
+    EXPECT_FALSE(parseReading("xi an ", xian));
+}
+
+TEST(FindStations, BusiestFirstEachNameOnceAndReadOnFirstUse) {
+    DbFolder folder;
+    folder.stations = {"西安", "西安北", "仙林", "西安", "咸阳"};
+    stationWithTrains(folder, 0, 2);
+    stationWithTrains(folder, 1, 3);
+    stationWithTrains(folder, 2, 3);  // a tie with 西安北: the lower index first
+    stationWithTrains(folder, 3, 9);  // the second 西安 is not looked at: names count once
+    folder.files["pinyin.txt"] = "西安\txi an\n西安北\txi an bei\n仙林\txian lin\n";
+    TimetableDb db;
+    ASSERT_TRUE(folder.load(db));
+    EXPECT_EQ(found(db, u"xian"), (std::vector<std::string>{"西安北", "仙林", "西安"}));
+    EXPECT_EQ(found(db, u"xi'an"), (std::vector<std::string>{"西安北", "西安"}));
+    EXPECT_EQ(found(db, u"西安"), (std::vector<std::string>{"西安北", "西安"}));
+    // 咸阳 has no line: characters only. Lines for names that are no station are ignored.
+    EXPECT_EQ(found(db, u"xy"), std::vector<std::string>{});
+    EXPECT_EQ(found(db, u"咸"), std::vector<std::string>{"咸阳"});
+    std::vector<std::u16string> one;
+    db.findStations(u"x", one, 1);
+    EXPECT_EQ(one.size(), 1u);
+
+    // The file is read on first use after a load, so a reload sees a changed file.
+    folder.files["pinyin.txt"] = "咸阳\txian yang\n";
+    ASSERT_TRUE(folder.load(db));
+    EXPECT_EQ(found(db, u"xy"), std::vector<std::string>{"咸阳"});
+    EXPECT_EQ(found(db, u"xian"), std::vector<std::string>{"咸阳"});
+
+    // Without the file the timetable loads as before and characters still match.
+    folder.files.erase("pinyin.txt");
+    std::filesystem::remove(folder.dir / "pinyin.txt");
+    ASSERT_TRUE(folder.load(db));
+    EXPECT_EQ(found(db, u"xian"), std::vector<std::string>{});
+    EXPECT_EQ(found(db, u"仙"), std::vector<std::string>{"仙林"});
+}
+
+}  // namespace
+}  // namespace zelvan::test
