@@ -1,8 +1,10 @@
 // The result tables without any GUI type: headings, cell texts, status markers and row colours.
 #include "fare/result_table.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "db/running_days.h"
 #include "db/timetable_db.h"
 
 namespace zelvan {
@@ -70,6 +72,45 @@ std::u16string statusMarker(int status) {
             break;
     }
     return {};
+}
+
+std::u16string statusMeaning(int status) {
+    switch (static_cast<RunStatus>(status)) {
+        case RunStatus::Expired:
+            return u"已过期";
+        case RunStatus::NotScheduled:
+            return u"当日不开行";
+        case RunStatus::NotYetValid:
+            return u"尚未开行";
+        case RunStatus::Running:
+            break;
+    }
+    return u"当日开行";
+}
+
+std::u16string markerLegend(const std::vector<int>& statuses) {
+    std::u16string legend;
+    for (RunStatus status : {RunStatus::Expired, RunStatus::NotScheduled, RunStatus::NotYetValid}) {
+        const int value = static_cast<int>(status);
+        if (std::find(statuses.begin(), statuses.end(), value) == statuses.end()) continue;
+        if (!legend.empty()) legend += u"\u3000";
+        legend += statusMarker(value).substr(1) + u" " + statusMeaning(value);
+    }
+    return legend;
+}
+
+std::u16string travelDateText(DateKey date) {
+    static const char16_t* const kWeekdays[] = {u"星期一", u"星期二", u"星期三", u"星期四",
+                                                u"星期五", u"星期六", u"星期日"};
+    // 2024-01-01 was a Monday.
+    const int days = daysBetween(makeDateKey(2024, 1, 1), date);
+    const int weekday = ((days % 7) + 7) % 7;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d ", date / 10000 % 10000, date / 100 % 100,
+                  date % 100);
+    std::u16string text;
+    for (const char* c = buffer; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
+    return text + kWeekdays[weekday];
 }
 
 std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {

@@ -38,6 +38,15 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind);
 // " +", " *", " -" or "" for a RunStatus value; every marker starts with a space.
 std::u16string statusMarker(int status);
 
+// What a train's running status means for the day of travel: "已过期" (marker " +"), "当日不开行"
+// (" *"), "尚未开行" (" -"), "当日开行" for a train that runs.
+std::u16string statusMeaning(int status);
+// The markers among `statuses` with their meanings, in the order +, *, -, e.g.
+// "+ 已过期　* 当日不开行"; empty when no status is marked.
+std::u16string markerLegend(const std::vector<int>& statuses);
+// A day of travel as the views show it: "2026-12-24 星期四".
+std::u16string travelDateText(DateKey date);
+
 // Cell text of a train-table or station-table column for a row.
 std::u16string rowCell(TableKind kind, const ResultRow& row, int column);
 // Cell text of a stop-table column; `last` marks the train's last stop.

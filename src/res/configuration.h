@@ -7,8 +7,9 @@
 
 namespace zelvan::res {
 
-// The partner's mobile site named in the About box.
-inline constexpr std::u16string_view kPartnerSiteAddress = u"http://m.example.com";
+// The partner's mobile site named in the About box; empty while there is no partner, and the
+// About box then has no partner line.
+inline constexpr std::u16string_view kPartnerSiteAddress = u"";
 // The one-line owner notice under the About text (label 203).
 inline constexpr std::u16string_view kOwnerNotice = u"© Zelvan 保留所有权利";
 

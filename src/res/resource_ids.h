@@ -68,6 +68,7 @@ inline constexpr int kIdDownloadsList = 1006;
 inline constexpr int kIdAboutText = 1007;
 inline constexpr int kIdTravelDate = 1008;
 inline constexpr int kIdStationDate = 1009;
+inline constexpr int kIdTrainDate = 1010;
 inline constexpr int kIdAboutIcon = 201;
 inline constexpr int kIdAboutNotice = 203;
 

@@ -15,6 +15,8 @@ inline constexpr std::u16string_view kCaptionNoUpdate = u"没有更新";
 inline constexpr std::u16string_view kTextNothingFound = u"没有查到相关结果";
 inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录！";
 inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
+// A station field whose text names no station; the text follows.
+inline constexpr std::u16string_view kTextUnknownStation = u"没有找到车站：";
 
 // The progress window of a running update.
 inline constexpr std::u16string_view kCaptionUpdate = u"更新";
@@ -31,11 +33,13 @@ inline constexpr std::u16string_view kLabelTrainNumber = u"输入车次：";
 // Dialog 135, the station query.
 inline constexpr std::u16string_view kLabelStationName = u"输入车站名称：";
 inline constexpr std::u16string_view kLabelStationDate = u"乘坐日期：";
+// The train-number dialog's date, the day its running statuses are for.
+inline constexpr std::u16string_view kLabelTrainDate = u"乘坐日期：";
 
 // Dialog 132, the results; its template title is replaced when it opens.
 inline constexpr std::u16string_view kCaptionResultsTemplate = u"显示结果";
 // Dialog 105, About.
-inline constexpr std::u16string_view kCaptionAbout = u"About qoratb";
+inline constexpr std::u16string_view kCaptionAbout = u"关于 Zelvan时刻表";
 // Dialog 138, the recommended downloads.
 inline constexpr std::u16string_view kCaptionDownloads = u"欢迎下载手机软件";
 

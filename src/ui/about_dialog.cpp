@@ -24,7 +24,7 @@ constexpr int kAboutTextLimit = 511;
 
 }  // namespace
 
-QString aboutText(const QString& databaseVersion) {
+QString aboutText(const QString& databaseVersion, const QString& partnerAddress) {
     const QString lineEnd = QStringLiteral("\r\n");
     QString text;
     text += QStringLiteral("Zelvan时刻表 v") + toQString(kProgramVersion) + u'-' +
@@ -33,7 +33,9 @@ QString aboutText(const QString& databaseVersion) {
     text += QStringLiteral("数据库版本:") + databaseVersion + lineEnd;
     text += QStringLiteral("主页:") + toQString(kHomepageAddress) + lineEnd;
     text += QStringLiteral("wap访问:") + toQString(kMobileSiteAddress) + lineEnd;
-    text += QStringLiteral("合作伙伴:") + toQString(res::kPartnerSiteAddress) + lineEnd;
+    if (!partnerAddress.trimmed().isEmpty()) {
+        text += QStringLiteral("合作伙伴:") + partnerAddress + lineEnd;
+    }
     text += lineEnd;
     text += QStringLiteral("数据仅供参考，请以当地火车站发布数据为准。") + lineEnd;
     text += lineEnd;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "res/configuration.h"
 #include "ui/soft_key_dialog.h"
 
 class QPlainTextEdit;
@@ -13,8 +14,12 @@ namespace zelvan {
 class TimetableDb;
 
 // The about text for a database version text (as ver.txt gives it, line break included): nine
-// lines, each ended by "\r\n".
-QString aboutText(const QString& databaseVersion);
+// lines, each ended by "\r\n"; eight when no partner address is configured (the partner line
+// then goes rather than showing a placeholder).
+QString aboutText(const QString& databaseVersion,
+                  const QString& partnerAddress =
+                      QString::fromUtf16(res::kPartnerSiteAddress.data(),
+                                         static_cast<qsizetype>(res::kPartnerSiteAddress.size())));
 // The about text as a text field shows it: "\r\n" breaks a line, a stray "\r" or "\n" (the
 // version's own line break) does not.
 QString aboutDisplayText(const QString& text);

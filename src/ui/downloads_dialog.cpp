@@ -1,5 +1,6 @@
 #include "ui/downloads_dialog.h"
 
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -36,8 +37,10 @@ DownloadsDialog::DownloadsDialog(AppContext& context, const TimetableDb& db, QWi
     list_ = new QListWidget(this);
     list_->setProperty("controlId", res::kIdDownloadsList);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // 12 pixels on the handheld; never smaller than the platform's own text.
     QFont font = list_->font();
     font.setPixelSize(12);
+    if (QFontMetrics(font).height() < QFontMetrics(list_->font()).height()) font = list_->font();
     list_->setFont(font);
     body()->setContentsMargins(8, 8, 8, 8);
     body()->addWidget(list_);
@@ -46,6 +49,8 @@ DownloadsDialog::DownloadsDialog(AppContext& context, const TimetableDb& db, QWi
     for (const std::u16string& title : context_.recommendedTitles) {
         list_->addItem(toQString(title));
     }
+    // What looks selected is selected.
+    list_->setCurrentRow(0);
     connect(list_, &QListWidget::clicked, this,
             [this](const QModelIndex& index) { openEntry(index.row()); });
     onActionKey(list_, [this](int row) { openEntry(row); });
@@ -59,7 +64,10 @@ void DownloadsDialog::openSelected() {
 
 void DownloadsDialog::openEntry(int index) {
     if (index < 0 || index >= static_cast<int>(context_.recommendedLinks.size())) return;
-    openLink(toQString(context_.recommendedLinks[index]));
+    const QString title = index < static_cast<int>(context_.recommendedTitles.size())
+                              ? toQString(context_.recommendedTitles[index])
+                              : windowTitle();
+    openLinkOrShow(this, title, toQString(context_.recommendedLinks[index]));
 }
 
 bool DownloadsDialog::command(int id) {

@@ -2,6 +2,8 @@
 // window forward and ends.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -49,6 +51,9 @@ int run(QApplication& app) {
 
     AppContext context;
     if (!options.screenshotFolder.isEmpty()) {
+        // The tour starts from no remembered state and leaves the user's settings alone.
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         MainWindow window(context, TimetableDb::instance(), options);
         // A server named on the command line is one to photograph an update against.
         bool withUpdate = options.updateServer != kDefaultUpdateServer;

@@ -1,10 +1,14 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QShortcut>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include <cstdio>
 
@@ -22,7 +26,9 @@
 #include "ui/links.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
+#include "ui/preferences.h"
 #include "ui/qt_text.h"
+#include "ui/query_dialog.h"
 #include "ui/soft_key_bar.h"
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
@@ -40,6 +46,39 @@ constexpr int kEntryTextIds[] = {res::kStrStationToStation, res::kStrTrainNumber
 // The main list is read at arm's length on a handheld screen.
 constexpr int kListFontPixels = 24;
 
+// The handheld's portrait screen, grown on a large screen so that a results table shows more of
+// its columns; never larger than the screen.
+QSize defaultWindowSize(const QWidget& window) {
+    QSize size(480, 640);
+    if (QScreen* screen = window.screen()) {
+        const QRect free = screen->availableGeometry();
+        size = size.expandedTo(QSize(std::min(free.width() * 3 / 5, 1000), free.height() * 4 / 5))
+                   .boundedTo(free.size());
+    }
+    return size;
+}
+
+// Ctrl+Q reaches the program from every window, the message boxes and menus included.
+class QuitKeyFilter final : public QObject {
+  public:
+    explicit QuitKeyFilter(MainWindow* window) : QObject(window), window_(window) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Q ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) {
+            return false;
+        }
+        window_->quitFromAnywhere();
+        return true;
+    }
+
+  private:
+    MainWindow* window_;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& options,
@@ -52,7 +91,7 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(resourceText(res::kStrTitle));
     setWindowIcon(appIcon());
-    resize(480, 640);
+    if (!restoreGeometry(mainWindowGeometry())) resize(defaultWindowSize(*this));
 
     const DataFolder folder = resolveDataFolder(options.dataFolder);
     updateFolder_ = folder.updateFolder;
@@ -62,6 +101,8 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
                      std::string(dataSourceReason(folder.source)).c_str(),
                      loadProblem(folder.path).c_str());
     }
+    // The day of travel until a query sets one: today where the user is.
+    db_.queryDate = dateKeyOf(QDate::currentDate());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,9 +113,7 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     layout->addWidget(softKeys_);
     connect(softKeys_, &SoftKeyBar::commandTriggered, this, [this](int id) { command(id); });
 
-    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
-    quit->setContext(Qt::WindowShortcut);
-    connect(quit, &QShortcut::activated, this, [this] { command(res::kCmdLeftKey); });
+    qApp->installEventFilter(new QuitKeyFilter(this));
 
     context_.mainList = list_;
     context_.menuBar = softKeys_;
@@ -98,6 +137,8 @@ void MainWindow::createMainList() {
     font.setPixelSize(kListFontPixels);
     list_->setFont(font);
     for (int id : kEntryTextIds) list_->addItem(resourceText(id));
+    // What looks selected is selected: the first entry, which the action key then opens.
+    list_->setCurrentRow(0);
 
     // A tap opens the entry at once; a tap beside the entries asks for one.
     connect(list_, &QListWidget::clicked, this,
@@ -111,7 +152,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             !list_->indexAt(mouse->position().toPoint()).isValid()) {
+            // Nothing is chosen, and nothing looks chosen either.
             list_->clearSelection();
+            list_->setCurrentIndex(QModelIndex());
             openSelectedEntry();
             return true;
         }
@@ -152,7 +195,7 @@ void MainWindow::openEntry(int index) {
             break;
         }
         case MainEntry::Homepage:
-            openLink(toQString(kMobileSiteAddress));
+            openLinkOrShow(this, resourceText(res::kStrHomepage), toQString(kMobileSiteAddress));
             break;
     }
 }
@@ -193,7 +236,23 @@ void MainWindow::runUpdate() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (update_) update_->cancel(true);
+    rememberMainWindowGeometry(saveGeometry());
     QWidget::closeEvent(event);
+}
+
+void MainWindow::quitFromAnywhere() {
+    // Each close ends that window's own event loop; the loops unwind once this returns.
+    for (QWidget* popup = QApplication::activePopupWidget(); popup;) {
+        popup->close();
+        QWidget* next = QApplication::activePopupWidget();
+        popup = next == popup ? nullptr : next;
+    }
+    for (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this;) {
+        modal->close();
+        QWidget* next = QApplication::activeModalWidget();
+        modal = next == modal ? nullptr : next;
+    }
+    command(res::kCmdLeftKey);
 }
 
 void MainWindow::bringForward() {

@@ -48,10 +48,13 @@ class MainWindow : public QWidget {
     void bringForward();
     // The update command's run while it lasts, else null.
     UpdateSession* updateSession() const { return update_; }
+    // Ctrl+Q from any window: closes the menus and dialogs open over this window, the topmost
+    // first, then ends the program as "退出" does.
+    void quitFromAnywhere();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Closing the window stops a running update first.
+    // Closing the window stops a running update first and remembers where the window was.
     void closeEvent(QCloseEvent* event) override;
 
   private:

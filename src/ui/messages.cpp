@@ -1,7 +1,13 @@
 #include "ui/messages.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace zelvan {
 namespace {
@@ -57,6 +63,35 @@ std::unique_ptr<QMessageBox> newQuestionBox(QWidget* owner, const QString& capti
     return box;
 }
 
+void MessageBoxes::showCopyable(QWidget* owner, const QString& caption, const QString& text) {
+    CopyableTextBox box(owner, caption, text);
+    box.exec();
+}
+
+CopyableTextBox::CopyableTextBox(QWidget* owner, const QString& caption, const QString& text)
+    : QDialog(owner) {
+    setObjectName(QStringLiteral("copyableTextBox"));
+    setWindowTitle(caption);
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    field_ = new QPlainTextEdit(text, this);
+    field_->setReadOnly(true);
+    field_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    field_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(field_, 1);
+    auto* buttons = new QDialogButtonBox(this);
+    copy_ = buttons->addButton(QStringLiteral("复制"), QDialogButtonBox::ActionRole);
+    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    ok->setDefault(true);
+    layout->addWidget(buttons);
+    connect(copy_, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(field_->toPlainText()); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    field_->selectAll();
+    field_->setFocus();
+    resize(420, 260);
+}
+
 MessageBoxes& messageBoxes() {
     return installed ? *installed : qtMessageBoxes();
 }
@@ -73,6 +108,10 @@ void showNotice(QWidget* owner, const QString& caption, const QString& text, Mes
 
 bool askYesNo(QWidget* owner, const QString& caption, const QString& text) {
     return messageBoxes().askYesNo(owner, caption, text);
+}
+
+void showCopyable(QWidget* owner, const QString& caption, const QString& text) {
+    messageBoxes().showCopyable(owner, caption, text);
 }
 
 }  // namespace zelvan

@@ -2,10 +2,13 @@
 // shown (Qt message boxes in the application, a recording double in tests).
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <memory>
 
 class QMessageBox;
+class QPlainTextEdit;
+class QPushButton;
 class QWidget;
 
 namespace zelvan {
@@ -20,6 +23,24 @@ class MessageBoxes {
                         MessageIcon icon) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // Text the platform could not hand on (a link, a text message), shown so that the user can
+    // select and copy it; by default a modal CopyableTextBox.
+    virtual void showCopyable(QWidget* owner, const QString& caption, const QString& text);
+};
+
+// A box of selectable, read-only text with "复制" (copy all to the clipboard) and "确定".
+class CopyableTextBox : public QDialog {
+    Q_OBJECT
+
+  public:
+    CopyableTextBox(QWidget* owner, const QString& caption, const QString& text);
+
+    QPlainTextEdit* textField() const { return field_; }
+    QPushButton* copyButton() const { return copy_; }
+
+  private:
+    QPlainTextEdit* field_ = nullptr;
+    QPushButton* copy_ = nullptr;
 };
 
 // The Qt message boxes the program shows, built but not shown yet: a notice with OK, and a
@@ -39,5 +60,6 @@ MessageBoxes* setMessageBoxes(MessageBoxes* boxes);
 void showNotice(QWidget* owner, const QString& caption, const QString& text,
                 MessageIcon icon = MessageIcon::None);
 bool askYesNo(QWidget* owner, const QString& caption, const QString& text);
+void showCopyable(QWidget* owner, const QString& caption, const QString& text);
 
 }  // namespace zelvan

@@ -1,11 +1,16 @@
 #include "ui/query_dialog.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "db/timetable_db.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
+#include "ui/messages.h"
+#include "ui/qt_text.h"
 
 namespace zelvan {
 
@@ -53,16 +58,35 @@ void QueryDialog::addField(const QString& label, QWidget* field) {
     body()->insertSpacing(at + 2, 10);
 }
 
-QDateEdit* QueryDialog::newDatePicker(int controlId) {
-    auto* picker = new QDateEdit(QDate::currentDate(), this);
+QDateEdit* QueryDialog::newDatePicker(int controlId, const QDate& start) {
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    auto* picker = new QDateEdit(start, this);
     picker->setProperty("controlId", controlId);
+    picker->setLocale(chinese);
     picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    picker->calendarWidget()->setLocale(chinese);
+    picker->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd dddd"));
     return picker;
+}
+
+bool QueryDialog::namesStations(std::initializer_list<std::u16string> names) {
+    for (const std::u16string& name : names) {
+        if (db_.placeStations(name).count > 0) continue;
+        showNotice(this, toQString(res::kCaptionWarning),
+                   toQString(res::kTextUnknownStation) + toQString(name));
+        return false;
+    }
+    return true;
 }
 
 int dateKeyOf(const QDate& date) {
     return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+QDate dateOfKey(int dateKey) {
+    QDate date(dateKey / 10000, dateKey / 100 % 100, dateKey % 100);
+    return date.isValid() ? date : QDate::currentDate();
 }
 
 }  // namespace zelvan

@@ -2,6 +2,9 @@
 // the dialog ("返回"); the dialog stays open with its inputs after every query.
 #pragma once
 
+#include <initializer_list>
+#include <string>
+
 #include "ui/soft_key_dialog.h"
 
 class QDate;
@@ -32,8 +35,13 @@ class QueryDialog : public SoftKeyDialog {
 
     // A label and the field under it, added to the dialog's column of inputs.
     void addField(const QString& label, QWidget* field);
-    // A date field with a calendar drop-down, starting at today.
-    QDateEdit* newDatePicker(int controlId);
+    // A date field with a calendar drop-down, starting at `start`; month and weekday names are
+    // Chinese whatever the environment's locale.
+    QDateEdit* newDatePicker(int controlId, const QDate& start);
+    // True when every name names a station (itself, through the alias or with a station
+    // suffix). Otherwise says which does not ("没有找到车站：NAME") and returns false; the
+    // dialog keeps its inputs.
+    bool namesStations(std::initializer_list<std::u16string> names);
 
     ResultContext& results_;
     TimetableDb& db_;
@@ -41,5 +49,7 @@ class QueryDialog : public SoftKeyDialog {
 
 // The day of travel of a date field as the database takes it: year * 10000 + month * 100 + day.
 int dateKeyOf(const QDate& date);
+// The date of a day of travel; today when the key is no valid date.
+QDate dateOfKey(int dateKey);
 
 }  // namespace zelvan

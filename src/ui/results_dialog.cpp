@@ -1,6 +1,7 @@
 #include "ui/results_dialog.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -22,11 +23,20 @@ ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* o
       mode_(results.mode),
       returnMode_(results.returnMode) {
     setObjectName(QStringLiteral("resultsDialog"));
+    // The date the answer is for, taken when the view opens: a nested view opened later keeps
+    // the date its own rows were found for.
+    dateLine_ = new QLabel(this);
+    dateLine_->setObjectName(QStringLiteral("dateLine"));
+    dateLine_->setWordWrap(true);
+    dateLine_->setContentsMargins(6, 3, 6, 3);
+    body()->addWidget(dateLine_);
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("resultsTable"));
     table_->setProperty("controlId", res::kIdResultsList);
-    body()->addWidget(table_);
-    fillResultTable(*table_, mode_, results_, db_);
+    body()->addWidget(table_, 1);
+    const std::vector<int> statuses = fillResultTable(*table_, mode_, results_, db_);
+    dateLine_->setText(dateLineText(mode_, db_.queryDate, statuses, results_));
+    dateLine_->setVisible(!dateLine_->text().isEmpty());
     setWindowTitle(resultCaption(mode_, results_));
     connect(table_, &QTableWidget::cellClicked, this, [this](int row, int) { openRow(row); });
     onActionKey(table_, [this](int row) { openRow(row); });
@@ -108,7 +118,7 @@ void ResultsDialog::openNested(ResultMode mode) {
 }
 
 void ResultsDialog::sendAsMessage() {
-    zelvan::sendAsMessage(*table_, windowTitle());
+    zelvan::sendAsMessage(this, *table_, windowTitle());
 }
 
 int showResults(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {

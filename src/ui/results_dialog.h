@@ -6,6 +6,7 @@
 #include "fare/result_table.h"
 #include "ui/soft_key_dialog.h"
 
+class QLabel;
 class QTableWidget;
 
 namespace zelvan {
@@ -21,6 +22,9 @@ class ResultsDialog : public SoftKeyDialog {
     ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* owner);
 
     QTableWidget* table() const { return table_; }
+    // The line over the table: the day of travel and what the row markers mean (hidden for the
+    // candidate transfer stations, which hold no trains).
+    QLabel* dateLine() const { return dateLine_; }
     ResultMode mode() const { return mode_; }
     ResultMode returnMode() const { return returnMode_; }
 
@@ -46,6 +50,7 @@ class ResultsDialog : public SoftKeyDialog {
     ResultMode mode_;
     ResultMode returnMode_;
     QTableWidget* table_ = nullptr;
+    QLabel* dateLine_ = nullptr;
 };
 
 // Opens the view of `results.mode` modally over `owner`; returns when it closes. The view

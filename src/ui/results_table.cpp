@@ -1,9 +1,11 @@
 #include "ui/results_table.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "db/timetable_db.h"
 #include "ui/app_context.h"
@@ -12,7 +14,7 @@
 namespace zelvan {
 namespace {
 
-// Extra width of every column beyond its heading text.
+// Extra width of every column beyond its widest text (the heading's margin).
 constexpr int kColumnPadding = 26;
 
 QColor colourOf(Rgb rgb) {
@@ -29,6 +31,11 @@ void setUpTable(QTableWidget& table) {
     table.setEditTriggers(QAbstractItemView::NoEditTriggers);
     table.setSortingEnabled(false);
     table.setWordWrap(false);
+    // Every column fits its text (fitColumns): nothing is cut to "...", which would hide the
+    // status marker at the end of a train number.
+    table.setTextElideMode(Qt::ElideNone);
+    // The platform's own font, which follows its size and the screen's resolution.
+    table.setFont(QApplication::font(&table));
     table.verticalHeader()->hide();
     // Rows as high as a line of text, as in a report list.
     table.verticalHeader()->setDefaultSectionSize(QFontMetrics(table.font()).height() + 8);
@@ -38,14 +45,11 @@ void setUpTable(QTableWidget& table) {
 }
 
 void addColumns(QTableWidget& table, const std::vector<std::u16string>& headings) {
-    QFontMetrics metrics(table.font());
     table.setColumnCount(static_cast<int>(headings.size()));
     for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-        QString heading = toQString(headings[c]);
-        auto* item = new QTableWidgetItem(heading);
+        auto* item = new QTableWidgetItem(toQString(headings[c]));
         item->setTextAlignment(Qt::AlignCenter);
         table.setHorizontalHeaderItem(c, item);
-        table.setColumnWidth(c, metrics.horizontalAdvance(heading) + kColumnPadding);
     }
 }
 
@@ -63,19 +67,23 @@ void addRow(QTableWidget& table, int index, const std::vector<QString>& cells, R
     }
 }
 
-void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
-              const std::vector<ResultRow>& rows, int transferLegCount) {
+std::vector<int> fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
+                          const std::vector<ResultRow>& rows, int transferLegCount) {
     const int columns = table.columnCount();
+    std::vector<int> statuses;
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        statuses.push_back(rows[i].status);
         std::vector<QString> cells;
         for (int c = 0; c < columns; ++c) cells.push_back(toQString(rowCell(kind, rows[i], c)));
         addRow(table, i, cells, rowColours(mode, rows, i, transferLegCount));
     }
+    return statuses;
 }
 
-void fillStops(QTableWidget& table, const std::u16string& trainNumber, const TimetableDb& db) {
+std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumber,
+                           const TimetableDb& db) {
     int train = db.findTrainByNumber(trainNumber, 0, true);
-    if (train < 0) return;
+    if (train < 0) return {};
     TrainRecord record;
     db.decodeTrain(train, record);
     const int count = static_cast<int>(record.stops.size());
@@ -86,6 +94,7 @@ void fillStops(QTableWidget& table, const std::u16string& trainNumber, const Tim
         }
         addRow(table, i, cells, RowColours{});
     }
+    return {static_cast<int>(record.status)};
 }
 
 void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations) {
@@ -96,27 +105,63 @@ void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>
 
 }  // namespace
 
-void fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
-                     const TimetableDb& db) {
+std::vector<int> fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
+                                 const TimetableDb& db) {
     setUpTable(table);
     TableKind kind = tableKindOf(mode);
     addColumns(table, tableHeadings(kind));
+    std::vector<int> statuses;
     switch (mode) {
         case ResultMode::Direct:
         case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
-            fillRows(table, mode, kind, results.rows, results.transferLegCount);
+            statuses = fillRows(table, mode, kind, results.rows, results.transferLegCount);
             break;
         case ResultMode::StationTrains:
-            fillRows(table, mode, kind, results.stationRows, results.transferLegCount);
+            statuses = fillRows(table, mode, kind, results.stationRows, results.transferLegCount);
             break;
         case ResultMode::TrainStops:
-            fillStops(table, results.trainNumber, db);
+            statuses = fillStops(table, results.trainNumber, db);
             break;
         case ResultMode::Transfer:
             fillTransferStations(table, results.transferStations);
             break;
     }
+    fitColumns(table);
+    // What looks selected is selected: the first row, so that the action key opens it.
+    if (table.rowCount() > 0) table.selectRow(0);
+    return statuses;
+}
+
+void fitColumns(QTableWidget& table) {
+    QFontMetrics metrics(table.font());
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const QTableWidgetItem* heading = table.horizontalHeaderItem(c);
+        int widest = heading ? metrics.horizontalAdvance(heading->text()) : 0;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            if (const QTableWidgetItem* item = table.item(r, c)) {
+                widest = std::max(widest, metrics.horizontalAdvance(item->text()));
+            }
+        }
+        table.setColumnWidth(c, widest + kColumnPadding);
+    }
+}
+
+QString dateLineText(ResultMode mode, int date, const std::vector<int>& statuses,
+                     const ResultContext& results) {
+    if (mode == ResultMode::Transfer) return {};  // candidate stations hold no trains
+    QString line = toQString(travelDateText(date));
+    if (mode == ResultMode::TrainStops) {
+        if (!statuses.empty()) {
+            line += QStringLiteral("\u3000%1 %2")
+                        .arg(toQString(results.trainNumber),
+                             toQString(statusMeaning(statuses.front())));
+        }
+        return line;
+    }
+    const std::u16string legend = markerLegend(statuses);
+    if (!legend.empty()) line += QStringLiteral("\u3000\u3000") + toQString(legend);
+    return line;
 }
 
 QString resultCaption(ResultMode mode, const ResultContext& results) {

@@ -17,6 +17,7 @@
 #include "res/resource_ids.h"
 #include "ui/dialog_script.h"
 #include "ui/icon.h"
+#include "ui/links.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
 #include "ui/results_dialog.h"
@@ -66,7 +67,8 @@ QPixmap grabWithOverlays(QWidget* widget) {
         const QPoint at = top->mapToGlobal(QPoint(0, 0)) - origin;
         if (top->windowType() == Qt::Popup) {
             painter.drawPixmap(at, top->grab());
-        } else if (qobject_cast<QMessageBox*>(top) || qobject_cast<UpdateProgressDialog*>(top)) {
+        } else if (qobject_cast<QMessageBox*>(top) || qobject_cast<UpdateProgressDialog*>(top) ||
+                   qobject_cast<CopyableTextBox*>(top)) {
             painter.drawPixmap(at - QPoint(0, kCaptionHeight), withCaption(top, top->grab()));
         }
     }
@@ -110,9 +112,16 @@ class PhotographedMessages final : public MessageBoxes {
         photograph(*newQuestionBox(owner ? owner : fallbackOwner_, caption, text));
         return true;
     }
+    void showCopyable(QWidget* owner, const QString& caption, const QString& text) override {
+        CopyableTextBox box(owner ? owner : fallbackOwner_, caption, text);
+        // Over the middle of its owner, as the window manager would place it.
+        QWidget* frame = box.parentWidget()->window();
+        box.move(frame->geometry().center() - QPoint(box.width() / 2, box.height() / 2));
+        photograph(box);
+    }
 
   private:
-    void photograph(QMessageBox& box) {
+    void photograph(QDialog& box) {
         box.show();
         settle();
         tour_.save(name_.isEmpty() ? QStringLiteral("message") : name_, box.parentWidget());
@@ -148,7 +157,14 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
         auto& dialog = *found;
         typeStation(dialog.fromStation(), QStringLiteral("bj"));
         tour.save(QStringLiteral("station-to-station-suggestions"), &dialog);
+        typeStation(dialog.fromStation(), QStringLiteral("beijing"));
+        tour.save(QStringLiteral("station-to-station-pinyin"), &dialog);
+        typeStation(dialog.fromStation(), QStringLiteral("xi'an"));
+        tour.save(QStringLiteral("station-to-station-pinyin-apostrophe"), &dialog);
         chooseStation(dialog.fromStation(), QStringLiteral("北京"));
+        dialog.toStation()->setEditText(QStringLiteral("火星"));
+        messages.nextName(QStringLiteral("unknown-station"));
+        dialog.runQuery();
         dialog.toStation()->setEditText(QStringLiteral("上海"));
         tour.save(QStringLiteral("station-to-station"), &dialog);
         dialog.runQuery();
@@ -165,6 +181,9 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
         view.softKeys()->pressRight();
         tour.save(QStringLiteral("results-menu"), &view);
         view.softKeys()->popupMenu()->hide();
+        // Without a messaging program the message is shown for copying.
+        messages.nextName(QStringLiteral("text-message-copy"));
+        view.command(res::kCmdSendMessage);
         selectRow(view, 0);
         view.command(res::kCmdLeftKey);
     });
@@ -191,14 +210,17 @@ void trainNumberViews(Tour& tour, DialogScript& script, PhotographedMessages& me
         auto* found = qobject_cast<TrainNumberDialog*>(&d);
         if (!found) return;
         auto& dialog = *found;
-        dialog.trainNumber()->setText(QStringLiteral("g10"));
+        dialog.trainNumber()->setText(QStringLiteral("k1"));
         tour.save(QStringLiteral("train-number"), &dialog);
+        dialog.runQuery();
+        dialog.trainNumber()->setText(QStringLiteral("K1227"));
         dialog.runQuery();
         dialog.trainNumber()->setText(QStringLiteral("XYZ"));
         messages.nextName(QStringLiteral("nothing-found"));
         dialog.runQuery();
     });
     script.then([&](QDialog& d) { tour.save(QStringLiteral("train-choice"), &d); });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("train-stops-status"), &d); });
 }
 
 void stationViews(Tour& tour, DialogScript& script) {
@@ -206,6 +228,10 @@ void stationViews(Tour& tour, DialogScript& script) {
         auto* found = qobject_cast<StationDialog*>(&d);
         if (!found) return;
         auto& dialog = *found;
+        // The stations used before, offered in the drop-down.
+        dialog.stationName()->showPopup();
+        tour.save(QStringLiteral("station-recent"), &dialog);
+        dialog.stationName()->hidePopup();
         dialog.stationName()->setEditText(QStringLiteral("北京南"));
         tour.save(QStringLiteral("station"), &dialog);
         dialog.runQuery();
@@ -244,6 +270,8 @@ int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate
     Tour tour(folder);
     PhotographedMessages messages(tour, &window);
     MessageBoxes* previousMessages = setMessageBoxes(&messages);
+    // Nothing leaves the tour: links and messages are taken for unopenable and shown instead.
+    LinkOpener previousOpener = setLinkOpener([](const QUrl&) { return false; });
     {
         DialogScript script;
         window.show();
@@ -273,10 +301,14 @@ int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate
         window.openEntry(static_cast<int>(MainEntry::Downloads));
         script.then([&](QDialog& d) { tour.save(QStringLiteral("about"), &d); });
         window.command(res::kCmdAbout);
+        // Without a browser the homepage's address is shown for copying.
+        messages.nextName(QStringLiteral("homepage-copy"));
+        window.openEntry(static_cast<int>(MainEntry::Homepage));
         tour.saveImage(QStringLiteral("icon"), appIcon().pixmap(128, 128));
         if (withUpdate) updateViews(tour, window, messages);
     }
     setMessageBoxes(previousMessages);
+    setLinkOpener(std::move(previousOpener));
     return tour.written();
 }
 

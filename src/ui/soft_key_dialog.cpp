@@ -1,14 +1,48 @@
 #include "ui/soft_key_dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QStyleHints>
 #include <QVBoxLayout>
 
 #include "res/resource_ids.h"
 #include "ui/soft_key_bar.h"
 
 namespace zelvan {
+namespace {
+
+// Swallows the mouse buttons aimed at a dialog that has just opened (SoftKeyDialog::justOpened).
+class FreshDialogClickGuard final : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+                break;
+            default:
+                return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        auto* dialog = widget ? qobject_cast<SoftKeyDialog*>(widget->window()) : nullptr;
+        return dialog && dialog->justOpened();
+    }
+};
+
+void guardFreshDialogs() {
+    static QObject* guard = nullptr;
+    if (guard || !qApp) return;
+    guard = new FreshDialogClickGuard(qApp);
+    qApp->installEventFilter(guard);
+}
+
+}  // namespace
 
 SoftKeyDialog::SoftKeyDialog(int menuBarId, QWidget* owner) : QDialog(owner) {
+    guardFreshDialogs();
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -39,7 +73,13 @@ void SoftKeyDialog::showEvent(QShowEvent* event) {
         QWidget* frame = owner->window();
         setGeometry(frame->geometry());
     }
+    shown_.start();
     QDialog::showEvent(event);
+}
+
+bool SoftKeyDialog::justOpened() const {
+    return shown_.isValid() &&
+           shown_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval();
 }
 
 }  // namespace zelvan

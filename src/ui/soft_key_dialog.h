@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QVBoxLayout;
 
@@ -20,6 +21,10 @@ class SoftKeyDialog : public QDialog {
     SoftKeyBar* softKeys() const { return softKeys_; }
     // Runs command `id` of this dialog; true when the dialog acted on it.
     virtual bool command(int id) = 0;
+    // True from the dialog's showing until the platform's double-click interval has passed.
+    // Clicks in that time belong to the gesture that opened the dialog (the second click of a
+    // double-click lands on the new view) and are not passed to it.
+    bool justOpened() const;
 
   protected:
     // The area above the soft keys that holds the dialog's controls.
@@ -36,6 +41,7 @@ class SoftKeyDialog : public QDialog {
   private:
     QVBoxLayout* body_ = nullptr;
     SoftKeyBar* softKeys_ = nullptr;
+    QElapsedTimer shown_;
 };
 
 }  // namespace zelvan

@@ -7,6 +7,7 @@
 
 #include "db/text.h"
 #include "db/timetable_db.h"
+#include "ui/preferences.h"
 #include "ui/qt_text.h"
 
 namespace zelvan {
@@ -32,27 +33,46 @@ StationCombo::StationCombo(const TimetableDb& db, QWidget* parent) : QComboBox(p
                 setEditText(name);
             });
     connect(lineEdit(), &QLineEdit::textEdited, this, &StationCombo::suggestFor);
+    setEntries(recentStations());
 }
 
-void StationCombo::suggestFor(const QString& typed) {
-    // Codes are stored in upper case; the field keeps the user's own spelling.
-    std::vector<std::u16string> names;
-    db_.suggestStations(upperAscii(controlText(typed)), names);
-    if (names.empty()) return;
-
+void StationCombo::setEntries(const QStringList& names) {
     QLineEdit* edit = lineEdit();
     const QString text = edit->text();
     const int cursor = edit->cursorPosition();
-    {
-        QSignalBlocker blockCombo(this);
-        clear();
-        for (const std::u16string& name : names) addItem(toQString(name));
-        setCurrentIndex(-1);
-        edit->setText(text);
-        edit->setCursorPosition(cursor);
+    QSignalBlocker blockCombo(this);
+    clear();
+    addItems(names);
+    setCurrentIndex(-1);
+    edit->setText(text);
+    edit->setCursorPosition(cursor);
+}
+
+void StationCombo::showPopup() {
+    const QStringList recent = recentStations();
+    if (!recent.isEmpty()) setEntries(recent);
+    QComboBox::showPopup();
+}
+
+void StationCombo::suggestFor(const QString& typed) {
+    QStringList names;
+    if (typed.trimmed().isEmpty()) {
+        names = recentStations();
+    } else {
+        // Codes are stored in upper case; the field keeps the user's own spelling.
+        std::vector<std::u16string> found;
+        db_.suggestStations(upperAscii(controlText(typed)), found);
+        for (const std::u16string& name : found) names << toQString(name);
+        db_.findStations(controlText(typed), found, kMaxFound);
+        for (const std::u16string& name : found) {
+            if (!names.contains(toQString(name))) names << toQString(name);
+        }
     }
+    if (names.isEmpty()) return;
+
+    setEntries(names);
     suggestions_->setCompletionPrefix(QString());
-    suggestions_->complete(edit->rect());
+    suggestions_->complete(lineEdit()->rect());
     suggestions_->popup()->setCurrentIndex(QModelIndex());
 }
 

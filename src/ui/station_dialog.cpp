@@ -1,31 +1,44 @@
 #include "ui/station_dialog.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/preferences.h"
 #include "ui/qt_text.h"
 #include "ui/results_dialog.h"
 #include "ui/station_combo.h"
 
 namespace zelvan {
+namespace {
+
+const QString kPreferencesGroup = QStringLiteral("station");
+
+}  // namespace
 
 StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
     : QueryDialog(res::kMenuBarStation, resourceText(res::kStrStation), results, db, owner) {
     setObjectName(QStringLiteral("stationDialog"));
     station_ = new StationCombo(db, this);
     station_->setProperty("controlId", res::kIdStationName);
-    date_ = newDatePicker(res::kIdStationDate);
+    const LastQuery last = lastQuery(kPreferencesGroup);
+    station_->setEditText(last.from);
+    date_ = newDatePicker(res::kIdStationDate, openingDate(last.date));
     addField(toQString(res::kLabelStationName), station_);
     addField(toQString(res::kLabelStationDate), date_);
     station_->setFocus();
+    station_->lineEdit()->selectAll();
 }
 
 bool StationDialog::runQuery() {
     const std::u16string name = controlText(station_->currentText());
+    if (!namesStations({name})) return false;
+    rememberQuery(kPreferencesGroup, {toQString(name), QString(), date_->date()});
+    rememberStations({toQString(name)});
     db_.queryDate = dateKeyOf(date_->date());
     results_.stationRows.clear();
     db_.queryStation(name, results_.stationRows);

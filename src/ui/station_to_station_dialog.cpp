@@ -1,17 +1,24 @@
 #include "ui/station_to_station_dialog.h"
 
 #include <QDateEdit>
+#include <QLineEdit>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/preferences.h"
 #include "ui/qt_text.h"
 #include "ui/results_dialog.h"
 #include "ui/station_combo.h"
 
 namespace zelvan {
+namespace {
+
+const QString kPreferencesGroup = QStringLiteral("stationToStation");
+
+}  // namespace
 
 StationToStationDialog::StationToStationDialog(ResultContext& results, TimetableDb& db,
                                                QWidget* owner)
@@ -22,16 +29,25 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     from_->setProperty("controlId", res::kIdFromStation);
     to_ = new StationCombo(db, this);
     to_->setProperty("controlId", res::kIdToStation);
-    date_ = newDatePicker(res::kIdTravelDate);
+    // The stations and the day of the last query again.
+    const LastQuery last = lastQuery(kPreferencesGroup);
+    from_->setEditText(last.from);
+    to_->setEditText(last.to);
+    date_ = newDatePicker(res::kIdTravelDate, openingDate(last.date));
     addField(toQString(res::kLabelFromStation), from_);
     addField(toQString(res::kLabelToStation), to_);
     addField(toQString(res::kLabelTravelDate), date_);
     from_->setFocus();
+    from_->lineEdit()->selectAll();
 }
 
 bool StationToStationDialog::runQuery() {
     const std::u16string from = controlText(from_->currentText());
     const std::u16string to = controlText(to_->currentText());
+    // A name that names no station is said so: "no through train" would not be true.
+    if (!namesStations({from, to})) return false;
+    rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
+    rememberStations({toQString(from), toQString(to)});
     db_.queryDate = dateKeyOf(date_->date());
     results_.fromName = from;
     results_.toName = to;

@@ -1,8 +1,9 @@
 #include "ui/text_message.h"
 
-#include <QDesktopServices>
 #include <QTableWidget>
 
+#include "ui/links.h"
+#include "ui/messages.h"
 #include "ui/qt_text.h"
 
 namespace zelvan {
@@ -40,8 +41,12 @@ QUrl messageUrl(const QString& body, const QString& subject) {
     return QUrl::fromEncoded(encoded, QUrl::StrictMode);
 }
 
-void sendAsMessage(const QTableWidget& table, const QString& subject) {
-    QDesktopServices::openUrl(messageUrl(messageBody(table), subject.left(kControlTextLimit)));
+void sendAsMessage(QWidget* owner, const QTableWidget& table, const QString& subject) {
+    const QString body = messageBody(table);
+    const QString cut = subject.left(kControlTextLimit);
+    if (!openUrl(messageUrl(body, cut))) {
+        showCopyable(owner, QStringLiteral("短消息"), cut + u'\n' + body);
+    }
 }
 
 }  // namespace zelvan

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 class QTableWidget;
+class QWidget;
 
 namespace zelvan {
 
@@ -13,7 +14,8 @@ namespace zelvan {
 QString messageBody(const QTableWidget& table);
 // "sms:?body=...&subject=..." with both values percent-encoded.
 QUrl messageUrl(const QString& body, const QString& subject);
-// Hands body and subject to the text-message handler; nothing is reported when none is there.
-void sendAsMessage(const QTableWidget& table, const QString& subject);
+// Hands body and subject to the text-message handler; when the desktop has none, shows the
+// subject and the body in a box over `owner` from which they can be copied.
+void sendAsMessage(QWidget* owner, const QTableWidget& table, const QString& subject);
 
 }  // namespace zelvan

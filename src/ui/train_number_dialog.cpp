@@ -1,5 +1,6 @@
 #include "ui/train_number_dialog.h"
 
+#include <QDateEdit>
 #include <QLineEdit>
 
 #include "db/text.h"
@@ -21,13 +22,17 @@ TrainNumberDialog::TrainNumberDialog(ResultContext& results, TimetableDb& db, QW
     number_->setProperty("controlId", res::kIdTrainNumber);
     number_->setMaxLength(kControlTextLimit);
     addField(toQString(res::kLabelTrainNumber), number_);
+    // The statuses are for the day the last query used (today before any), shown and open to
+    // change here rather than taken silently from another dialog.
+    date_ = newDatePicker(res::kIdTrainDate, dateOfKey(db_.queryDate));
+    addField(toQString(res::kLabelTrainDate), date_);
     number_->setFocus();
 }
 
 bool TrainNumberDialog::runQuery() {
-    // Train numbers are stored in upper case; the field keeps what the user typed. The day of
-    // travel stays the one the last station query set.
+    // Train numbers are stored in upper case; the field keeps what the user typed.
     const std::u16string number = upperAscii(controlText(number_->text()));
+    db_.queryDate = dateKeyOf(date_->date());
     results_.trainRows.clear();
     db_.queryTrainNumber(number, results_.trainRows);
     if (results_.trainRows.empty()) {

@@ -15,11 +15,14 @@ class TrainNumberDialog : public QueryDialog {
     TrainNumberDialog(ResultContext& results, TimetableDb& db, QWidget* owner);
 
     QLineEdit* trainNumber() const { return number_; }
+    // The day the running statuses are for; it opens at the day the last query used.
+    QDateEdit* travelDate() const { return date_; }
 
     bool runQuery() override;
 
   private:
     QLineEdit* number_ = nullptr;
+    QDateEdit* date_ = nullptr;
 };
 
 }  // namespace zelvan

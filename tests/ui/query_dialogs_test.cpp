@@ -1,7 +1,9 @@
 // The three query dialogs driven through their fields and soft keys.
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QCompleter>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
@@ -9,6 +11,7 @@
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "ui/main_window.h"
+#include "ui/preferences.h"
 #include "ui/results_dialog.h"
 #include "ui/soft_key_bar.h"
 #include "ui/station_combo.h"
@@ -19,6 +22,8 @@
 
 namespace zelvan::test {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 const QDate kTravelDay(2026, 6, 1);
 
@@ -227,6 +232,132 @@ TEST_F(QueryDialogs, StationQueryUsesItsDateAndTheTrainQueryKeepsIt) {
     EXPECT_EQ(context_.results.trainRows[0].status, 0);
 }
 
+TEST_F(QueryDialogs, AStationThatDoesNotExistIsNamedAndTheInputsStay) {
+    stationToStation([&](StationToStationDialog& dialog) {
+        dialog.fromStation()->setEditText(u"北京"_s);
+        dialog.toStation()->setEditText(u"火星"_s);
+        EXPECT_FALSE(dialog.runQuery());
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(messages_.shown[0].caption, u"警告"_s);
+        EXPECT_EQ(messages_.shown[0].text, u"没有找到车站：火星"_s);
+        EXPECT_FALSE(messages_.shown[0].question);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.fromStation()->currentText(), u"北京"_s);
+        EXPECT_EQ(dialog.toStation()->currentText(), u"火星"_s);
+        EXPECT_EQ(dialog.travelDate()->date(), kTravelDay);
+        // 宁波 names 宁波东 through the alias: known, so the transfer question comes instead.
+        dialog.fromStation()->setEditText(u"青岛"_s);
+        dialog.toStation()->setEditText(u"宁波"_s);
+        dialog.runQuery();
+        ASSERT_EQ(messages_.shown.size(), 2u);
+        EXPECT_TRUE(messages_.shown[1].question);
+    });
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        dialog.stationName()->setEditText(u"火星"_s);
+        EXPECT_FALSE(dialog.runQuery());
+        EXPECT_EQ(dialog.stationName()->currentText(), u"火星"_s);
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    ASSERT_EQ(messages_.shown.size(), 3u);
+    EXPECT_EQ(messages_.shown[2].text, u"没有找到车站：火星"_s);
+    // Names that name no station are not remembered.
+    EXPECT_FALSE(recentStations().contains(u"火星"_s));
+}
+
+TEST_F(QueryDialogs, StationFieldsTakePinyinInitialsAndCharactersAfterTheCodes) {
+    stationToStation([&](StationToStationDialog& dialog) {
+        StationCombo& from = *dialog.fromStation();
+        QTest::keyClicks(from.lineEdit(), u"beijing"_s);
+        EXPECT_EQ(comboItems(from), (QStringList{u"北京"_s, u"北京南"_s}));  // busiest first
+        from.lineEdit()->clear();
+        QTest::keyClicks(from.lineEdit(), u"jinan"_s);
+        EXPECT_EQ(comboItems(from), QStringList{u"济南"_s});
+        from.lineEdit()->clear();
+        from.lineEdit()->insert(u"北京"_s);  // as an input method hands it over
+        from.suggestFor(from.currentText());
+        EXPECT_EQ(comboItems(from), (QStringList{u"北京"_s, u"北京南"_s}));
+        // The code's names come first and stay as they were, found names follow once each.
+        from.lineEdit()->clear();
+        QTest::keyClicks(from.lineEdit(), u"bjn"_s);
+        EXPECT_EQ(comboItems(from), QStringList{u"北京南"_s});
+    });
+}
+
+TEST_F(QueryDialogs, DialogsReopenWithTheirLastQueryAndOfferTheStationsUsedLast) {
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    QStringList seen;
+    stationToStation([&](StationToStationDialog& dialog) {
+        dialog.travelDate()->setDate(tomorrow);
+        dialog.fromStation()->setEditText(u"天津"_s);
+        dialog.toStation()->setEditText(u"济南"_s);
+        expectView(seen);
+        dialog.runQuery();
+    });
+    ASSERT_EQ(seen.size(), 1);
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationToStationDialog&>(d);
+        EXPECT_EQ(dialog.fromStation()->currentText(), u"天津"_s);
+        EXPECT_EQ(dialog.toStation()->currentText(), u"济南"_s);
+        EXPECT_EQ(dialog.travelDate()->date(), tomorrow);
+    });
+    window_->openEntry(static_cast<int>(MainEntry::StationToStation));
+
+    // The station dialog has no query of its own yet: an empty field offering the recent ones.
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        StationCombo& station = *dialog.stationName();
+        EXPECT_EQ(station.currentText(), QString());
+        EXPECT_EQ(comboItems(station), (QStringList{u"天津"_s, u"济南"_s}));
+        QTest::keyClicks(station.lineEdit(), u"bj"_s);
+        EXPECT_EQ(comboItems(station), (QStringList{u"北京"_s, u"北京南"_s}));
+        // Emptying the field offers them again; so does opening the drop-down.
+        QTest::keyClick(station.lineEdit(), Qt::Key_Backspace);
+        QTest::keyClick(station.lineEdit(), Qt::Key_Backspace);
+        EXPECT_EQ(comboItems(station), (QStringList{u"天津"_s, u"济南"_s}));
+        EXPECT_TRUE(station.suggestions()->popup()->isVisible());
+        station.suggestions()->popup()->hide();
+        QTest::keyClicks(station.lineEdit(), u"bj"_s);
+        station.showPopup();
+        EXPECT_EQ(comboItems(station), (QStringList{u"天津"_s, u"济南"_s}));
+        station.hidePopup();
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+
+    // A day gone by is not offered again; at most ten stations are kept, the newest first.
+    rememberQuery(u"station"_s, {u"北京"_s, QString(), QDate(2001, 1, 1)});
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        EXPECT_EQ(dialog.stationName()->currentText(), u"北京"_s);
+        EXPECT_EQ(dialog.travelDate()->date(), QDate::currentDate());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    QStringList many;
+    for (int i = 0; i < 12; ++i) many << QStringLiteral("站%1").arg(i);
+    rememberStations(many + QStringList{u"站0"_s, u" "_s});
+    EXPECT_EQ(recentStations(), many.mid(0, 10));
+}
+
+TEST_F(QueryDialogs, TrainNumberDialogShowsAndSetsTheDayOfItsStatuses) {
+    db().queryDate = 20011231;  // as the last station query left it
+    QStringList lines;
+    trainNumber([&](TrainNumberDialog& dialog) {
+        EXPECT_EQ(dialog.travelDate()->date(), QDate(2001, 12, 31));
+        EXPECT_TRUE(dialog.travelDate()->text().endsWith(u"星期一"_s))
+            << dialog.travelDate()->text().toStdString();
+        dialog.trainNumber()->setText(u"T9"_s);
+        for (QDate day : {QDate(2026, 6, 1), QDate(2001, 6, 1)}) {
+            dialog.travelDate()->setDate(day);
+            script_->then(
+                [&](QDialog& d) { lines << static_cast<ResultsDialog&>(d).dateLine()->text(); });
+            dialog.runQuery();
+        }
+    });
+    EXPECT_EQ(lines, (QStringList{u"2026-06-01 星期一　T9 已过期"_s,
+                                  u"2001-06-01 星期五　T9 当日开行"_s}));
+    EXPECT_EQ(db().queryDate, 20010601);
+}
+
 TEST_F(QueryDialogs, DatePickersStartTodayWithACalendar) {
     stationToStation(
         [](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.travelDate()->calendarPopup()); });
@@ -234,6 +365,10 @@ TEST_F(QueryDialogs, DatePickersStartTodayWithACalendar) {
         auto& dialog = static_cast<StationDialog&>(d);
         EXPECT_EQ(dialog.travelDate()->date(), QDate::currentDate());
         EXPECT_TRUE(dialog.travelDate()->calendarPopup());
+        // Chinese month and weekday names whatever the environment says.
+        EXPECT_EQ(dialog.travelDate()->calendarWidget()->locale().language(), QLocale::Chinese);
+        EXPECT_EQ(dialog.travelDate()->locale().language(), QLocale::Chinese);
+        EXPECT_TRUE(dialog.travelDate()->text().contains(u"星期"_s));
     });
     window_->openEntry(static_cast<int>(MainEntry::Station));
 }

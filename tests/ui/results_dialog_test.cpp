@@ -1,13 +1,17 @@
 // The results views: tables and colours per mode, nested views and their return, captions, and
 // the text message made from a table.
+#include <QApplication>
 #include <QDateEdit>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyleHints>
 #include <QTableWidget>
 #include <QTest>
 #include <QUrlQuery>
+#include <algorithm>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
@@ -19,6 +23,7 @@
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
 #include "ui/text_message.h"
+#include "ui/train_number_dialog.h"
 #include "ui_fixture.h"
 
 namespace zelvan::test {
@@ -91,8 +96,15 @@ TEST_F(Results, DirectTableHeadingsWidthsAndColours) {
               for (int c = 0; c < 12; ++c) {
                   QString heading = table.horizontalHeaderItem(c)->text();
                   EXPECT_EQ(heading, QString::fromStdU16String(headings[c]));
-                  EXPECT_EQ(table.columnWidth(c), metrics.horizontalAdvance(heading) + 26);
+                  // The heading's rule, widened by any cell wider than the heading.
+                  int widest = metrics.horizontalAdvance(heading);
+                  for (int r = 0; r < table.rowCount(); ++r) {
+                      widest =
+                          std::max(widest, metrics.horizontalAdvance(table.item(r, c)->text()));
+                  }
+                  EXPECT_EQ(table.columnWidth(c), widest + 26);
               }
+              expectNothingElided(table);
               EXPECT_EQ(table.horizontalHeaderItem(8)->text(), QStringLiteral("    硬卧    "));
               EXPECT_TRUE(table.showGrid());
               EXPECT_EQ(table.selectionBehavior(), QAbstractItemView::SelectRows);
@@ -252,6 +264,145 @@ TEST(ResultCaption, EveryModeAndTypedPlaceholdersStayAsTyped) {
     EXPECT_EQ(resultCaption(ResultMode::TrainChoice, results), u"请选择车次"_s);
     EXPECT_EQ(resultCaption(ResultMode::TransferTrains, results), u"%1A 至 X 至 B ,结果3"_s);
     EXPECT_EQ(resultCaption(static_cast<ResultMode>(9), results), u"结果"_s);
+}
+
+TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
+    // 2026-06-01 was a Monday. T9 has expired, Z11 does not run that day, G101 is not valid yet.
+    QStringList lines;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) {
+               lines << direct.dateLine()->text();
+               direct.openRow(rowOf(*direct.table(), u"Z11 *"_s));
+           },
+           [&](ResultsDialog& stops) {
+               lines << stops.dateLine()->text();
+               stops.openRow(0);  // 北京's trains
+           },
+           [&](ResultsDialog& station) { lines << station.dateLine()->text(); }});
+    EXPECT_EQ(lines, (QStringList{u"2026-06-01 星期一　　+ 已过期　* 当日不开行　- 尚未开行"_s,
+                                  u"2026-06-01 星期一　Z11 当日不开行"_s,
+                                  u"2026-06-01 星期一　　+ 已过期　* 当日不开行　- 尚未开行"_s}));
+
+    // The candidate stations hold no trains: no date. Both legs do.
+    bool candidatesDated = true;
+    query(u"青岛"_s, u"宁波东"_s,
+          {[&](ResultsDialog& stations) {
+               candidatesDated = !stations.dateLine()->isHidden();
+               stations.openRow(0);
+           },
+           [&](ResultsDialog& legs) { lines << legs.dateLine()->text(); }});
+    EXPECT_FALSE(candidatesDated);
+    EXPECT_EQ(lines.value(3), u"2026-06-01 星期一"_s);
+}
+
+TEST_F(Results, ADoubleClickOpensOneLevel) {
+    // The first click opens a train's stops; the second click of the gesture lands on them and
+    // must not open a station's trains as well. A later click does.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(400);
+    int opened = 0;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) { direct.openRow(rowOf(*direct.table(), u"G5"_s)); },
+           [&](ResultsDialog& stops) {
+               ++opened;
+               QTableWidget& table = *stops.table();
+               const QPoint at = table.visualItemRect(table.item(1, 0)).center();
+               QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, at);
+               QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+               EXPECT_EQ(context_.results.mode, ResultMode::TrainStops);
+               QTest::qWait(450);
+               QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+           },
+           [&](ResultsDialog& station) {
+               ++opened;
+               EXPECT_EQ(station.mode(), ResultMode::StationTrains);
+           }});
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(Results, FirstRowIsSelectedAndTheActionKeyOpensIt) {
+    QString opened;
+    query(u"天津"_s, u"济南"_s,
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               EXPECT_EQ(table.font(), QApplication::font());  // the platform's own text
+               ASSERT_EQ(table.selectedItems().value(0), table.item(0, 0));
+               EXPECT_EQ(table.currentRow(), 0);
+               QTest::keyClick(&table, Qt::Key_Return);
+           },
+           [&](ResultsDialog& stops) { opened = stops.windowTitle(); }});
+    EXPECT_TRUE(opened == u"G1 "_s || opened == u"G3 "_s) << opened.toStdString();
+}
+
+TEST_F(Results, CtrlQFromANestedViewEndsTheProgram) {
+    QList<QDialog*> open;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) { direct.openRow(0); },
+           [&](ResultsDialog& stops) {
+               for (QWidget* top : QApplication::topLevelWidgets()) {
+                   if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible()) {
+                       open << dialog;
+                   }
+               }
+               QTest::keyClick(stops.table(), Qt::Key_Q, Qt::ControlModifier);
+               for (QDialog* dialog : open) EXPECT_FALSE(dialog->isVisible());
+               EXPECT_FALSE(window_->isVisible());
+           }});
+    EXPECT_EQ(open.size(), 3);  // the query dialog and two views
+    EXPECT_FALSE(window_->isVisible());
+}
+
+class SampleViews : public UiTest {};
+
+TEST_F(SampleViews, NoCellOfTheBusiestStationOrOfTrainsK1IsCut) {
+    openSample();
+    std::u16string busiest;
+    std::size_t most = 0;
+    std::vector<int> trains;
+    for (const std::u16string& name : db().stationNames) {
+        db().trainsAtStation(name, trains);
+        if (trains.size() > most) {
+            most = trains.size();
+            busiest = name;
+        }
+    }
+    int rows = 0;
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        dialog.stationName()->setEditText(QString::fromStdU16String(busiest));
+        dialog.runQuery();
+    });
+    script_->then([&](QDialog& d) {
+        auto& view = static_cast<ResultsDialog&>(d);
+        rows = view.table()->rowCount();
+        expectNothingElided(*view.table());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    EXPECT_GT(rows, 50);
+
+    QString legend;
+    QStringList firsts;
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<TrainNumberDialog&>(d);
+        dialog.travelDate()->setDate(QDate(2026, 12, 24));
+        dialog.trainNumber()->setText(u"K1"_s);
+        dialog.runQuery();
+    });
+    script_->then([&](QDialog& d) {
+        auto& view = static_cast<ResultsDialog&>(d);
+        EXPECT_EQ(view.mode(), ResultMode::TrainChoice);
+        expectNothingElided(*view.table());
+        legend = view.dateLine()->text();
+        firsts = firstColumn(*view.table());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
+    EXPECT_TRUE(legend.startsWith(u"2026-12-24 星期四"_s)) << legend.toStdString();
+    // Every marker shown is explained above the table.
+    for (const QString& marker : {u" +"_s, u" *"_s, u" -"_s}) {
+        bool marked = std::any_of(firsts.begin(), firsts.end(),
+                                  [&](const QString& cell) { return cell.endsWith(marker); });
+        EXPECT_EQ(legend.contains(marker.mid(1) + u' '), marked) << marker.toStdString();
+    }
 }
 
 TEST_F(Results, UnknownTrainShowsHeadingsOnly) {

@@ -1,8 +1,10 @@
 // The main window, its soft keys and menu, the resources behind them and the single instance.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QListWidget>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -14,9 +16,13 @@
 #include "res/resource_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/downloads_dialog.h"
+#include "ui/links.h"
 #include "ui/main_window.h"
+#include "ui/messages.h"
+#include "ui/results_dialog.h"
 #include "ui/single_instance.h"
 #include "ui/soft_key_bar.h"
+#include "ui/station_combo.h"
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
 #include "ui/train_number_dialog.h"
@@ -24,6 +30,8 @@
 
 namespace zelvan::test {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 class Shell : public UiTest {};
 
@@ -116,6 +124,74 @@ TEST_F(Shell, CtrlQEndsTheProgram) {
     EXPECT_FALSE(window_->isVisible());
 }
 
+TEST_F(Shell, WhatLooksSelectedAtStartIsWhatReturnOpens) {
+    openWindow(timetableSource());
+    QListWidget& list = *window_->mainList();
+    EXPECT_EQ(list.currentRow(), 0);
+    EXPECT_TRUE(list.item(0)->isSelected());
+    QStringList opened;
+    script_->then([&](QDialog& d) { opened << d.objectName(); });
+    QTest::keyClick(&list, Qt::Key_Return);
+    QTest::keyClick(&list, Qt::Key_Down);  // the second entry, as the eye expects
+    EXPECT_TRUE(list.item(1)->isSelected());
+    EXPECT_EQ(opened, QStringList{u"stationToStationDialog"_s});
+    EXPECT_TRUE(messages_.shown.empty());
+
+    // A tap beside the entries leaves nothing chosen and nothing looking chosen; Down then
+    // starts at the first entry again.
+    QRect last = list.visualItemRect(list.item(4));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, last.bottomLeft() + QPoint(5, 40));
+    EXPECT_EQ(messages_.shown.size(), 1u);
+    EXPECT_FALSE(list.currentIndex().isValid());
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_TRUE(list.item(0)->isSelected());
+}
+
+TEST_F(Shell, MainWindowReopensWhereItWasClosed) {
+    openWindow(timetableSource());
+    window_->setGeometry(QRect(40, 50, 520, 600));
+    const QRect placed = window_->geometry();
+    window_->close();
+    window_.reset();
+    openOnDataFolder();
+    EXPECT_EQ(window_->geometry(), placed);
+}
+
+TEST_F(Shell, WhatThePlatformCannotOpenIsShownForCopying) {
+    openWindow(timetableSource());
+    // No browser and no messaging program: the homepage, a download and a text message.
+    LinkOpener previous = setLinkOpener([](const QUrl&) { return false; });
+    window_->openEntry(static_cast<int>(MainEntry::Homepage));
+    script_->then([](QDialog& d) { static_cast<DownloadsDialog&>(d).openSelected(); });
+    window_->openEntry(static_cast<int>(MainEntry::Downloads));
+    script_->then([](QDialog& d) {
+        auto& dialog = static_cast<StationToStationDialog&>(d);
+        dialog.fromStation()->setEditText(u"天津"_s);
+        dialog.toStation()->setEditText(u"济南"_s);
+        dialog.runQuery();
+    });
+    script_->then([](QDialog& d) { static_cast<ResultsDialog&>(d).command(res::kCmdSendMessage); });
+    window_->openEntry(static_cast<int>(MainEntry::StationToStation));
+    setLinkOpener(std::move(previous));
+    ASSERT_EQ(messages_.shown.size(), 3u);
+    for (const ShownMessage& shown : messages_.shown) EXPECT_TRUE(shown.copyable);
+    EXPECT_EQ(messages_.shown[0].caption, u"访问主页"_s);
+    EXPECT_EQ(messages_.shown[0].text, u"http://m.zelvan.cn/mp"_s);
+    EXPECT_EQ(messages_.shown[1].caption, u"掌上词典"_s);
+    EXPECT_EQ(messages_.shown[1].text, u"http://m.zelvan.cn/mp/soft/dict"_s);
+    EXPECT_EQ(messages_.shown[2].caption, u"短消息"_s);
+    EXPECT_TRUE(messages_.shown[2].text.startsWith(u"天津 至 济南 ,结果 2\n 车次名称 \t"_s))
+        << messages_.shown[2].text.toStdString();
+    EXPECT_TRUE(links().empty());
+
+    CopyableTextBox box(window_.get(), u"短消息"_s, u"北京 至 上海\nG1\t07:00\t"_s);
+    EXPECT_TRUE(box.textField()->isReadOnly());
+    EXPECT_TRUE(box.textField()->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_EQ(box.copyButton()->text(), u"复制"_s);
+    box.copyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"北京 至 上海\nG1\t07:00\t"_s);
+}
+
 TEST_F(Shell, OpeningAnEntryWithoutSelectionAsksForOne) {
     openWindow(timetableSource());
     QListWidget& list = *window_->mainList();
@@ -176,7 +252,7 @@ TEST_F(Shell, RealModalLoopOpensAndClosesTheAboutBox) {
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     window_->softKeys()->popupMenu()->actions().at(0)->trigger();  // "关于"
-    EXPECT_EQ(seen, QStringLiteral("About qoratb"));
+    EXPECT_EQ(seen, QStringLiteral("关于 Zelvan时刻表"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     script_ = std::make_unique<DialogScript>();
 }

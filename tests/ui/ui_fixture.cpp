@@ -1,12 +1,16 @@
 #include "ui_fixture.h"
 
 #include <QDesktopServices>
+#include <QHeaderView>
+#include <QSettings>
+#include <QStyle>
 #include <QTableWidget>
 #include <cstdlib>
 
 #include "compiler/timetable_source.h"
 #include "db/timetable_db.h"
 #include "ui/main_window.h"
+#include "ui/preferences.h"
 
 namespace zelvan::test {
 namespace {
@@ -84,6 +88,7 @@ std::map<std::string, std::string> timetableSource(const std::string& ads,
 
 void UiTest::SetUp() {
     LinkRecorder::current().urls.clear();
+    openSettings()->clear();
     script_ = std::make_unique<DialogScript>();
 }
 
@@ -103,6 +108,19 @@ void UiTest::openWindow(const std::map<std::string, std::string>& files,
         std::abort();
     }
     if (adjust) adjust();
+    openOnDataFolder();
+}
+
+void UiTest::openSample() {
+    std::string error;
+    if (!compileTimetable(ZELVAN_SAMPLE_SOURCE, data_.path(), error)) {
+        ADD_FAILURE() << error;
+        std::abort();
+    }
+    openOnDataFolder();
+}
+
+void UiTest::openOnDataFolder() {
     AppOptions options;
     options.dataFolder = data_.wide();
     window_ = std::make_unique<MainWindow>(context_, TimetableDb::instance(), options);
@@ -137,6 +155,25 @@ QStringList firstColumn(const QTableWidget& table) {
 
 int rowOf(const QTableWidget& table, const QString& text) {
     return static_cast<int>(firstColumn(table).indexOf(text));
+}
+
+void expectNothingElided(const QTableWidget& table) {
+    EXPECT_EQ(table.textElideMode(), Qt::ElideNone);
+    const QFontMetrics metrics(table.font());
+    // An item view draws a cell's text inside the focus frame's margin on either side.
+    const int margin =
+        table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &table) + 1;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const int room = table.columnWidth(c) - 2 * margin;
+        const QString heading = table.horizontalHeaderItem(c)->text();
+        EXPECT_LE(QFontMetrics(table.horizontalHeader()->font()).horizontalAdvance(heading), room)
+            << heading.toStdString();
+        for (int r = 0; r < table.rowCount(); ++r) {
+            const QString text = table.item(r, c)->text();
+            ASSERT_LE(metrics.horizontalAdvance(text), room)
+                << "row " << r << " column " << c << ": " << text.toStdString();
+        }
+    }
 }
 
 }  // namespace zelvan::test

@@ -46,6 +46,7 @@ struct ShownMessage {
     QString caption;
     QString text;
     bool question = false;
+    bool copyable = false;  // shown for copying (a link or message the platform kept)
 };
 
 // Records every message box and answers questions from a queue (No when it is empty).
@@ -56,6 +57,9 @@ class RecordingMessages : public MessageBoxes {
 
     void notify(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
         shown.push_back({caption, text, false});
+    }
+    void showCopyable(QWidget*, const QString& caption, const QString& text) override {
+        shown.push_back({caption, text, false, true});
     }
     bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
         shown.push_back({caption, text, true});
@@ -86,8 +90,11 @@ class UiTest : public ::testing::Test {
     // files the compiler refuses to write) and opens the main window on it.
     void openWindow(const std::map<std::string, std::string>& files,
                     const std::function<void()>& adjust = {});
+    // Compiles the sample timetable into the data folder and opens the main window on it.
+    void openSample();
 
     TimetableDb& db();
+    void openOnDataFolder();
     std::vector<QUrl>& links() { return LinkRecorder::current().urls; }
 
     TempDir data_;
@@ -103,5 +110,8 @@ QStringList tableLines(const QTableWidget& table);
 QStringList firstColumn(const QTableWidget& table);
 // The row whose first cell is `text`; -1 if none.
 int rowOf(const QTableWidget& table, const QString& text);
+// Every heading and cell of `table` fits its column as drawn (the style's text margins taken
+// off), so that none is cut or elided; never elided either way.
+void expectNothingElided(const QTableWidget& table);
 
 }  // namespace zelvan::test

@@ -1,0 +1,43 @@
+// What the application keeps between runs, in the user's settings (QSettings, never in the
+// timetable folder): the stations used last, each query dialog's last inputs, the main window's
+// place on the screen.
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QSettings;
+
+namespace zelvan {
+
+// The settings of the program ("Zelvan", "zelvan" in the user's configuration folder).
+std::unique_ptr<QSettings> openSettings();
+
+// How many stations the station fields offer from the past.
+inline constexpr int kRecentStationCount = 10;
+
+// The stations used last, most recent first, at most kRecentStationCount.
+QStringList recentStations();
+// Puts `names` in front of the recent stations, in their order; blank names and repeats go.
+void rememberStations(const QStringList& names);
+
+// The inputs of a query dialog's last query; empty names and an invalid date when none.
+struct LastQuery {
+    QString from;  // the station of the station dialog
+    QString to;
+    QDate date;
+};
+// `dialog` names the dialog: "stationToStation" or "station".
+LastQuery lastQuery(const QString& dialog);
+void rememberQuery(const QString& dialog, const LastQuery& query);
+// The date a dialog opens with: the last query's, unless that day is over (then today).
+QDate openingDate(const QDate& last);
+
+// The main window's saved geometry (QWidget::saveGeometry), empty when none.
+QByteArray mainWindowGeometry();
+void rememberMainWindowGeometry(const QByteArray& geometry);
+
+}  // namespace zelvan
