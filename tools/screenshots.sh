@@ -4,9 +4,11 @@
 #     tools/screenshots.sh [OUTDIR]        # default: build-ui/screenshots
 #
 # Runs on the offscreen platform (no display needed) with the WenQuanYi Micro Hei font from
-# Debian's fonts-wqy-microhei, so that the Chinese texts render. The last views are an update
-# from a slow server on 127.0.0.1 (the update tests' server), cancelled half-way: the script
-# checks that the timetable is unchanged afterwards.
+# Debian's fonts-wqy-microhei, so that the Chinese texts render. The views include the station
+# fields taking pinyin, the date line over dated answers, the unknown-station message, the
+# stations used last and the boxes that show a link or message the desktop cannot open. The
+# last views are an update from a slow server on 127.0.0.1 (the update tests' server), cancelled
+# half-way: the script checks that the timetable is unchanged afterwards.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,6 +17,11 @@ out="${1:-$build/screenshots}"
 
 if [ ! -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ]; then
     echo "fonts-wqy-microhei is not installed (tools/deps.sh installs it)" >&2
+    exit 1
+fi
+if [ ! -f /usr/share/rime-data/pinyin_simp.dict.yaml ]; then
+    echo "rime-data-pinyin-simp is not installed (tools/deps.sh installs it);" \
+        "the station fields would not take pinyin" >&2
     exit 1
 fi
 if [ ! -f "$build/build.ninja" ]; then
