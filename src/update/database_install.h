@@ -10,7 +10,8 @@
 namespace zelvan {
 
 // The data files a package may bring, the required ones first (s.i, t.i, S0-S9.dat,
-// T0-T19.dat), then t.rule, name.txt, ads.txt and ver.txt. Nothing else is ever installed.
+// T0-T19.dat), then t.rule, name.txt, ads.txt, ver.txt and pinyin.txt. Nothing else is ever
+// installed.
 const std::vector<std::string>& timetableFileNames();
 // How many of timetableFileNames() are required.
 std::size_t requiredTimetableFileCount();
@@ -20,8 +21,8 @@ bool verifyTimetableFolder(const std::filesystem::path& folder);
 
 // True when `a` and `b` name the same existing folder.
 bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
-// Copies into `staging` each optional timetable file (t.rule, name.txt, ads.txt, ver.txt) that
-// `staging` lacks and `from` holds. False when a copy fails.
+// Copies into `staging` each optional timetable file (t.rule, name.txt, ads.txt, ver.txt,
+// pinyin.txt) that `staging` lacks and `from` holds. False when a copy fails.
 bool carryOverOptionalFiles(const std::filesystem::path& from,
                             const std::filesystem::path& staging);
 
