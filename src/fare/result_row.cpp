@@ -197,24 +197,18 @@ void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& de
     const std::int64_t count = stops.size();
     const std::int64_t from = std::max<std::int64_t>(departure.sequence, 0);
     const std::int64_t to = std::min<std::int64_t>(arrival.sequence, count - 1);
-    std::int64_t m = 0;
-    std::int64_t h = 0;
+    // Each leg lasts (next arrival - this arrival) modulo a day, so from 22:53 to 22:26 is
+    // 23:33: wrapping the hours before borrowing for the minutes would count -27 minutes. A leg
+    // counts at most 23:59; a leg of a day or more cannot be told apart.
+    constexpr std::int64_t kDay = 24 * 60;
+    std::int64_t total = 0;
     for (std::int64_t i = from; i < to; ++i) {
-        // A leg counts at most 23:59; a leg of a day or more cannot be told apart.
-        std::int64_t dh = std::int64_t{stops.hour(i + 1)} - stops.hour(i);
-        if (dh < 0) dh += 24;
-        std::int64_t dm = std::int64_t{stops.minute(i + 1)} - stops.minute(i);
-        if (dm < 0) {
-            dm += 60;
-            dh -= 1;
-        }
-        m += dm;
-        h += dh;
-        if (m >= 60) {
-            m -= 60;
-            h += 1;
-        }
+        const std::int64_t leg = (std::int64_t{stops.hour(i + 1)} - stops.hour(i)) * 60 +
+                                 stops.minute(i + 1) - stops.minute(i);
+        total += (leg % kDay + kDay) % kDay;
     }
+    std::int64_t m = total % 60;
+    std::int64_t h = total / 60;
     // The train stands at the departure stop before it leaves: its dwell is not travel. A dwell
     // longer than the minutes gathered borrows as many hours as it needs (10:58 with 125
     // minutes' dwell, next stop 11:00: 00:57), never below zero hours.

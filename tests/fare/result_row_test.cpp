@@ -119,6 +119,15 @@ TEST_F(RowBuilder, TravelTimes) {
     EXPECT_EQ(travel({{0, 8, 40, 0, 0}, {1, 9, 20, 0, 10}, {2, 10, 5, 0, 20}}, 0, 2), u"01:25");
     // The arrival stop's own dwell is not travel either way; the route ends at its arrival.
     EXPECT_EQ(travel({{0, 8, 0, 0, 0}, {1, 9, 0, 30, 10}}, 0, 1), u"01:00");
+    // A leg whose minutes run back within one hour lasts most of a day: 22:53 to 22:26 is
+    // 23:33, not -27 minutes, and two such legs are 47:06.
+    EXPECT_EQ(travel({{0, 22, 53, 0, 0}, {1, 22, 26, 0, 10}}, 0, 1), u"23:33");
+    EXPECT_EQ(travel({{0, 22, 53, 0, 0}, {1, 22, 26, 0, 10}, {2, 21, 59, 0, 20}}, 0, 2),
+              u"47:06");
+    // Less a dwell of 40 minutes it is 22:53, never a negative hour.
+    EXPECT_EQ(travel({{0, 22, 53, 40, 0}, {1, 22, 26, 0, 10}}, 0, 1), u"22:53");
+    // A leg to the same clock time is no time at all.
+    EXPECT_EQ(travel({{0, 10, 0, 0, 0}, {1, 10, 0, 0, 10}}, 0, 1), u"00:00");
 }
 
 TEST_F(RowBuilder, LongDwellBorrowsAsManyHoursAsItNeeds) {
