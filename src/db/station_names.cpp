@@ -25,6 +25,10 @@ constexpr std::size_t kNamesUnits = 2047;
 
 }  // namespace
 
+const std::array<std::u16string_view, 8>& stationSuffixes() {
+    return kSuffixes;
+}
+
 int TimetableDb::stationIndexByName(const std::u16string& name) const {
     const std::u16string& searched = name == kAliasFrom ? std::u16string(kAliasTo) : name;
     if (useIndexes && nameIndexCurrent()) {

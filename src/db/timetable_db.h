@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -247,5 +248,9 @@ inline constexpr int kStationFileCount = 10;
 
 // The number of stops of the train record at `offset` of a train file.
 int trainStopCount(const ByteSpan& span, std::int32_t offset);
+
+// The suffixes a place name is tried with to find its stations, in order; the first is none
+// (the place's own station), then "东", "西", "南", "北", "虹桥", "新区", "园区".
+const std::array<std::u16string_view, 8>& stationSuffixes();
 
 }  // namespace zelvan

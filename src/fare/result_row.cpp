@@ -270,6 +270,16 @@ std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
     return text;
 }
 
+bool buildStretchRow(const TimetableDb& db, const TrainRecord& train, const StopRecord& departure,
+                     const StopRecord& arrival, ResultRow& row) {
+    if (train.stops.empty()) return false;
+    fillRow(db,
+            RowTrain{train.name, train.kindCode, train.fareFactor, train.status,
+                     train.stops.front().station, train.stops.back().station},
+            DecodedStops{train.stops}, departure, arrival, row);
+    return true;
+}
+
 bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* departure,
                                  const StopRecord* arrival, ResultRow& row) const {
     // A train without stops (not found, or a cut record) gives no row.
@@ -278,11 +288,7 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
     // Asked for one station only: the row runs from the train's origin to that station.
     if (departure->station == arrival->station) departure = &first;
     if (departure->distanceKm > arrival->distanceKm) return false;
-    fillRow(*this,
-            RowTrain{train.name, train.kindCode, train.fareFactor, train.status, first.station,
-                     train.stops.back().station},
-            DecodedStops{train.stops}, *departure, *arrival, row);
-    return true;
+    return buildStretchRow(*this, train, *departure, *arrival, row);
 }
 
 bool TimetableDb::buildResultRow(const TrainStretch& stretch, ResultRow& row) const {

@@ -8,6 +8,8 @@
 
 namespace zelvan {
 
+class TimetableDb;
+
 struct ResultRow {
     int status = 0;  // RunStatus of the train on the query date
     std::u16string trainName;
@@ -40,5 +42,13 @@ std::u16string departureTimeText(const StopRecord& stop);
 std::pair<int, int> departureClock(int arrivalHour, int arrivalMinute, int dwellMinutes);
 // "%02d:%02d" of two numbers.
 std::u16string clockText(int hours, int minutes);
+
+// The row of `train` from `departure` to `arrival` exactly as given, for a leg of a journey.
+// The same row as buildResultRow gives, except where that gives another stretch or none: two
+// stops at one station (a loop) keep their own departure, and an arrival nearer the origin
+// than the departure (a damaged record) shows its negative distance, with the fares of none.
+// False when the train has no stops.
+bool buildStretchRow(const TimetableDb& db, const TrainRecord& train, const StopRecord& departure,
+                     const StopRecord& arrival, ResultRow& row);
 
 }  // namespace zelvan

@@ -24,6 +24,10 @@ TableKind tableKindOf(ResultMode mode) {
             return TableKind::Station;
         case ResultMode::Transfer:
             return TableKind::TransferStations;
+        case ResultMode::Journeys:
+            return TableKind::Journeys;
+        case ResultMode::JourneyLegs:
+            return TableKind::JourneyLegs;
         case ResultMode::Direct:
         case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
@@ -46,6 +50,15 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind) {
     };
     static const std::vector<std::u16string> kStops{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "};
     static const std::vector<std::u16string> kTransfer{u"     车站名称     "};
+    static const std::vector<std::u16string> kJourneys{u"  出发  ", u"  到达  ", u"  历时  ",
+                                                       u" 换乘 ", u"      车次      "};
+    // A leg: the train table's columns, with the stations where it is boarded and left and
+    // the wait at the change before it.
+    static const std::vector<std::u16string> kJourneyLegs{
+        u" 车次名称 ", u"  出发站  ",   u"  开点  ",   u"  到达站  ",   u"  到点  ",
+        u"  历时  ",   u"  等候  ",     u" 里程 ",     u"  车次类型  ", u"  硬座  ",
+        u"  软座  ",   u"    硬卧    ", u"   软卧   ", u"  始发站  ",   u"  终点站  ",
+    };
     static const std::vector<std::u16string> kNone;
     switch (kind) {
         case TableKind::Train:
@@ -56,6 +69,10 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind) {
             return kStops;
         case TableKind::TransferStations:
             return kTransfer;
+        case TableKind::Journeys:
+            return kJourneys;
+        case TableKind::JourneyLegs:
+            return kJourneyLegs;
     }
     return kNone;
 }
@@ -219,6 +236,8 @@ RowColours rowColours(ResultMode mode, const std::vector<ResultRow>& rows, int i
         case ResultMode::TrainStops:
         case ResultMode::Transfer:
         case ResultMode::TrainChoice:
+        case ResultMode::Journeys:
+        case ResultMode::JourneyLegs:
             break;
     }
     return colours;

@@ -21,6 +21,8 @@ enum class ResultMode : int {
     Transfer = 3,        // candidate transfer stations
     TrainChoice = 4,     // several trains matched a number
     TransferTrains = 5,  // first leg, then second leg
+    Journeys = 6,        // journeys with changes, matched in time
+    JourneyLegs = 7,     // the legs of one journey
 };
 
 enum class TableKind : int {
@@ -28,6 +30,8 @@ enum class TableKind : int {
     Station = 1,           // 7 columns of ResultRow
     Stops = 2,             // 4 columns of StopRecord
     TransferStations = 3,  // 1 column of station names
+    Journeys = 4,          // 5 columns of a journey (cells: journey/journey_rows.h)
+    JourneyLegs = 5,       // 15 columns of a journey's leg
 };
 
 TableKind tableKindOf(ResultMode mode);

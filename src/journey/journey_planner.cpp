@@ -1,0 +1,660 @@
+// The round-based range search over the planner's arrays, and the step that turns its labels
+// into journeys.
+#include "journey/journey_planner.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <queue>
+#include <tuple>
+
+#include "db/running_days.h"
+#include "db/text.h"
+#include "db/timetable_db.h"
+#include "journey/journey_rows.h"
+
+namespace zelvan {
+namespace {
+
+// A boarding falls on a calendar day from this many days before the day of travel to two days
+// after it: departure = day * 1440 + clock + dwell lies in [0, horizon), and clock + dwell is
+// at most 127 * 60 + 127 + 127 even in a record with hours beyond 23.
+constexpr int kFirstDay = -6;
+constexpr int kLastDay = 2;
+constexpr int kDayCount = kLastDay - kFirstDay + 1;
+
+// a / b rounded up, for b > 0 and any a.
+int ceilDiv(int a, int b) {
+    return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
+// SearchState::reachDone: not filled yet, filled, or known to reach nothing.
+constexpr char kReachUnknown = 0;
+constexpr char kReachFilled = 1;
+constexpr char kReachNone = 2;
+
+// A first leg: train `train` boarded at `position` on its run of day `day`.
+struct FirstLeg {
+    int departure = 0;
+    int train = 0;
+    int position = 0;
+    int day = 0;
+};
+
+// A run boarded in a scan: its day, where it was boarded and from which position it may be left.
+struct Boarding {
+    int day = 0;
+    int stop = 0;
+    int alightFrom = 0;
+};
+
+// One search: the rounds for every departure time from the origin, latest first.
+class RoundSearch {
+  public:
+    RoundSearch(const TimetableArrays& arrays, SearchState& state, const TimetableDb& db,
+                DateKey date, const JourneyOptions& options, std::ostream* trace)
+        : arrays_(arrays),
+          state_(state),
+          db_(db),
+          options_(options),
+          legs_(options.maxChanges + 1),
+          trace_(trace) {
+        for (int e = kFirstDay; e <= kLastDay; ++e) {
+            const DateKey key = addDays(date, e);
+            dayKeys_[static_cast<std::size_t>(e - kFirstDay)] = key;
+            dayNumbers_[static_cast<std::size_t>(e - kFirstDay)] = daysBetween(kDayZero, key);
+        }
+    }
+
+    std::vector<Journey> run(const std::vector<int>& origins, const std::vector<int>& destinations);
+
+  private:
+    // Whether train `train` may be boarded on day `day` (after the day of travel) at a stop
+    // whose station-query day offset is `offset`: the station query of that day at that
+    // station would mark it running.
+    bool runs(int train, int day, int offset) const;
+    // The bounds of the search state, for every number of legs left.
+    void computeBounds(const std::vector<int>& destinations);
+    // arrivedBound[left] from boardBound[left].
+    void arrivedFrom(int left);
+    // Marks the trains through no station with a bound for `left` legs as reaching nothing.
+    void markUnreachable(int left);
+    // boardReach[legsLeft] of a train (see SearchState), filled when first asked.
+    void fillReach(int legsLeft, int train);
+    int boardingBound(int legsLeft, int train, int position);
+    std::vector<FirstLeg> firstLegs(const std::vector<int>& origins) const;
+    void rideFirstLeg(const FirstLeg& leg);
+    void scanTrain(int round, int train, int from);
+    // Offers `time` as the arrival at `station` by `round` legs, the last one `how`.
+    void arrive(int round, int station, int time, const RoundLabel& how);
+    // The earliest departure of leg round + 1 at `station`, allowed by the arrival at `from`.
+    void offerReady(int round, int station, int time, int from);
+    // Turns the round's arrivals into departures for the next round, then clears its marks.
+    void closeRound(int round);
+    void markTrains(int round);
+    Journey reconstruct(int round, int station) const;
+    void traceArrival(int round, int station, int time, const RoundLabel& how) const;
+
+    const TimetableArrays& arrays_;
+    SearchState& state_;
+    const TimetableDb& db_;
+    const JourneyOptions options_;
+    const int legs_;
+    std::ostream* trace_;
+    std::array<DateKey, kDayCount> dayKeys_{};
+    std::array<int, kDayCount> dayNumbers_{};
+    std::vector<Boarding> pending_;  // boarded runs whose first stop to leave at is still ahead
+};
+
+bool RoundSearch::runs(int train, int day, int offset) const {
+    // The station query's status: valid on the day, and on a day of the rule counted from the
+    // first valid day plus the day offset.
+    if (day < kFirstDay || day > kLastDay) return false;
+    const TrainDays& d = arrays_.days[static_cast<std::size_t>(train)];
+    const std::size_t e = static_cast<std::size_t>(day - kFirstDay);
+    if (dayKeys_[e] < d.validFrom || dayKeys_[e] > d.validUntil) return false;
+    if (d.period == 1) return true;
+    const long long n = static_cast<long long>(dayNumbers_[e] - d.validFromDay) + offset;
+    const long long r = n % d.period;  // negative for a negative day number, as the query has it
+    const std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;
+    return (static_cast<std::uint32_t>(d.mask) & bit) != 0;
+}
+
+void RoundSearch::computeBounds(const std::vector<int>& destinations) {
+    // With no leg left only a destination will do. With one: the trains through a destination,
+    // boarded before it. With K: ride to a station where K - 1 legs suffice, at least the
+    // least minutes of each way between stations. Arrived somewhere, the next leg leaves after
+    // a change's wait, or from another station of the place.
+    const std::size_t stations = static_cast<std::size_t>(state_.stationCount);
+    for (int d : destinations) state_.arrivedBound[static_cast<std::size_t>(d)] = 0;
+    markUnreachable(0);
+    if (legs_ < 2) return;
+    int* board = &state_.boardBound[stations];
+    std::vector<char> seen(static_cast<std::size_t>(arrays_.trainCount), 0);
+    for (int d : destinations) {
+        for (std::uint32_t i = arrays_.stationStopStart[static_cast<std::size_t>(d)];
+             i < arrays_.stationStopStart[static_cast<std::size_t>(d) + 1]; ++i) {
+            const int t = arrays_.stationStops[i].train;
+            if (seen[static_cast<std::size_t>(t)]) continue;
+            seen[static_cast<std::size_t>(t)] = 1;
+            for (int p = 0; p < arrays_.stopCount(t); ++p) {
+                const int reach = boardingBound(0, t, p);
+                if (reach >= kNever) continue;
+                const std::size_t g = static_cast<std::size_t>(arrays_.stopOf(t, p));
+                int& bound = board[arrays_.station[g]];
+                bound = std::min(bound, reach - arrays_.departure[g]);
+            }
+        }
+    }
+    arrivedFrom(1);
+    markUnreachable(1);
+    using Entry = std::pair<int, int>;  // (minutes, station)
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue;
+    std::vector<int> onBoard(stations);  // minutes on from a train standing at the station
+    for (int left = 2; left < legs_; ++left) {
+        const int* arrived = &state_.arrivedBound[static_cast<std::size_t>(left - 1) * stations];
+        board = &state_.boardBound[static_cast<std::size_t>(left) * stations];
+        for (std::size_t s = 0; s < stations; ++s) {
+            onBoard[s] = arrived[s];
+            if (arrived[s] < kNever) queue.push({arrived[s], static_cast<int>(s)});
+        }
+        while (!queue.empty()) {
+            const auto [minutes, v] = queue.top();
+            queue.pop();
+            if (minutes > onBoard[static_cast<std::size_t>(v)]) continue;
+            for (std::uint32_t i = arrays_.rideInStart[static_cast<std::size_t>(v)];
+                 i < arrays_.rideInStart[static_cast<std::size_t>(v) + 1]; ++i) {
+                const std::size_t u = static_cast<std::size_t>(arrays_.rideIn[i].from);
+                const int on = minutes + arrays_.rideIn[i].minutes;
+                board[u] = std::min(board[u], on);
+                if (on < onBoard[u]) {
+                    onBoard[u] = on;
+                    queue.push({on, static_cast<int>(u)});
+                }
+            }
+        }
+        arrivedFrom(left);
+        markUnreachable(left);
+    }
+}
+
+void RoundSearch::markUnreachable(int left) {
+    // Few stations lead on with `left` legs: the trains through none of them need no filling.
+    const std::size_t stations = static_cast<std::size_t>(state_.stationCount);
+    const int* arrived = &state_.arrivedBound[static_cast<std::size_t>(left) * stations];
+    const std::size_t finite = static_cast<std::size_t>(
+        std::count_if(arrived, arrived + stations, [](int b) { return b < kNever; }));
+    if (finite * 4 > stations) return;
+    char* done = &state_.reachDone[static_cast<std::size_t>(left) *
+                                   static_cast<std::size_t>(state_.trainCount)];
+    std::fill(done, done + state_.trainCount, kReachNone);
+    for (std::size_t s = 0; s < stations; ++s) {
+        if (arrived[s] >= kNever) continue;
+        for (std::uint32_t i = arrays_.stationStopStart[s]; i < arrays_.stationStopStart[s + 1];
+             ++i) {
+            char& d = done[arrays_.stationStops[i].train];
+            if (d == kReachNone) d = kReachUnknown;
+        }
+    }
+}
+
+void RoundSearch::arrivedFrom(int left) {
+    const std::size_t stations = static_cast<std::size_t>(state_.stationCount);
+    const int* board = &state_.boardBound[static_cast<std::size_t>(left) * stations];
+    int* arrived = &state_.arrivedBound[static_cast<std::size_t>(left) * stations];
+    for (std::size_t s = 0; s < stations; ++s) {
+        arrived[s] = std::min(state_.arrivedBound[s],
+                              board[s] < kNever ? board[s] + options_.changeMinutes : kNever);
+    }
+    // To another station of the place: the least of its group but the station's own.
+    for (std::size_t g = 0; g + 1 < arrays_.memberStart.size(); ++g) {
+        BestTwo best;
+        for (std::uint32_t m = arrays_.memberStart[g]; m < arrays_.memberStart[g + 1]; ++m) {
+            const int q = arrays_.groupMembers[m];
+            best.offer(board[static_cast<std::size_t>(q)], q);
+        }
+        if (best.value[0] >= kNever) continue;
+        for (std::uint32_t m = arrays_.memberStart[g]; m < arrays_.memberStart[g + 1]; ++m) {
+            const int q = arrays_.groupMembers[m];
+            const int other = best.valueBut(q);
+            int& bound = arrived[static_cast<std::size_t>(q)];
+            if (other < kNever) bound = std::min(bound, other + options_.placeChangeMinutes);
+        }
+    }
+}
+
+void RoundSearch::fillReach(int legsLeft, int train) {
+    // One pass back along the run: the least arrival + bound from each stop on, and for each
+    // stop that value where its rider may first leave (always further on).
+    const int first = arrays_.stopOf(train, 0);
+    const int count = arrays_.stopCount(train);
+    const int* arrived = &state_.arrivedBound[static_cast<std::size_t>(legsLeft) *
+                                              static_cast<std::size_t>(state_.stationCount)];
+    int* board = &state_.boardReach[static_cast<std::size_t>(legsLeft) *
+                                    static_cast<std::size_t>(state_.stopCount)];
+    std::vector<int>& suffix = state_.suffix;
+    if (suffix.size() < static_cast<std::size_t>(count) + 1)
+        suffix.resize(static_cast<std::size_t>(count) + 1);
+    suffix[static_cast<std::size_t>(count)] = kNever;
+    for (int j = count - 1; j >= 0; --j) {
+        const std::size_t g = static_cast<std::size_t>(first + j);
+        const int bound = arrived[arrays_.station[g]];
+        const int here = bound < kNever ? arrays_.arrival[g] + bound : kNever;
+        suffix[static_cast<std::size_t>(j)] =
+            std::min(here, suffix[static_cast<std::size_t>(j) + 1]);
+        board[g] = suffix[static_cast<std::size_t>(std::min(arrays_.alightFrom[g], count))];
+    }
+}
+
+int RoundSearch::boardingBound(int legsLeft, int train, int position) {
+    char& done = state_.reachDone[static_cast<std::size_t>(legsLeft) *
+                                      static_cast<std::size_t>(state_.trainCount) +
+                                  static_cast<std::size_t>(train)];
+    if (done == kReachNone) return kNever;
+    if (done == kReachUnknown) {
+        done = kReachFilled;
+        fillReach(legsLeft, train);
+    }
+    return state_.boardReach[static_cast<std::size_t>(legsLeft) *
+                                 static_cast<std::size_t>(state_.stopCount) +
+                             static_cast<std::size_t>(arrays_.stopOf(train, position))];
+}
+
+std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) const {
+    // Boarded at an origin station on the day of travel, leaving at or after --after.
+    std::vector<FirstLeg> legs;
+    for (int s : origins) {
+        for (std::uint32_t i = arrays_.stationStopStart[static_cast<std::size_t>(s)];
+             i < arrays_.stationStopStart[static_cast<std::size_t>(s) + 1]; ++i) {
+            const StopRef ref = arrays_.stationStops[i];
+            const std::size_t g = static_cast<std::size_t>(arrays_.stopOf(ref.train, ref.position));
+            if (arrays_.alightFrom[g] >= arrays_.stopCount(ref.train)) continue;  // no way on
+            const int day = -arrays_.clockDay[g];
+            const long long departure =
+                static_cast<long long>(day) * kMinutesPerDay + arrays_.departure[g];
+            if (departure < options_.afterMinutes || departure >= kJourneyHorizon) continue;
+            if (!runs(ref.train, 0, arrays_.statusOffset[g])) continue;
+            legs.push_back({static_cast<int>(departure), ref.train, ref.position, day});
+        }
+    }
+    std::sort(legs.begin(), legs.end(), [](const FirstLeg& a, const FirstLeg& b) {
+        return std::tie(b.departure, a.train, a.position) <
+               std::tie(a.departure, b.train, b.position);
+    });
+    return legs;
+}
+
+void RoundSearch::traceArrival(int round, int station, int time, const RoundLabel& how) const {
+    const int from = arrays_.stopOf(how.train, how.fromStop);
+    *trace_ << "  round " << round << ": " << toUtf8(db_.stationNameByIndex(station)) << " "
+            << toUtf8(journeyTimeText(time)) << " by " << toUtf8(db_.trainNameByIndex(how.train))
+            << " from "
+            << toUtf8(db_.stationNameByIndex(arrays_.station[static_cast<std::size_t>(from)]))
+            << " "
+            << toUtf8(journeyTimeText(how.day * kMinutesPerDay +
+                                      arrays_.departure[static_cast<std::size_t>(from)]))
+            << (state_.isDestination[static_cast<std::size_t>(station)] ? " (destination)" : "")
+            << "\n";
+}
+
+void RoundSearch::arrive(int round, int station, int time, const RoundLabel& how) {
+    if (time >= kJourneyHorizon) return;
+    const std::size_t s = static_cast<std::size_t>(station);
+    if (state_.isDestination[s]) {
+        if (time >= state_.destinationBest[static_cast<std::size_t>(round - 1)]) return;
+        state_.arrivalAt(round, station) = time;
+        state_.labelAt(round, station) = how;
+        for (int r = round; r <= legs_; ++r) {
+            int& best = state_.destinationBest[static_cast<std::size_t>(r - 1)];
+            best = std::min(best, time);
+        }
+        state_.destinationReached[static_cast<std::size_t>(round - 1)] = station;
+        if (trace_) traceArrival(round, station, time, how);
+        return;
+    }
+    // Going on from here takes another leg; a journey that passes a destination is beaten by
+    // the one that ends there, so nothing goes on from one.
+    if (round == legs_) return;
+    const int bound = state_.arrivedBound[static_cast<std::size_t>(legs_ - round) *
+                                              static_cast<std::size_t>(state_.stationCount) +
+                                          s];
+    if (bound >= kNever ||
+        time + bound >= state_.destinationBest[static_cast<std::size_t>(round)]) {
+        return;
+    }
+    for (int r = 1; r <= round; ++r) {
+        if (state_.arrivalAt(r, station) <= time) return;  // as early with no more legs
+    }
+    state_.arrivalAt(round, station) = time;
+    state_.labelAt(round, station) = how;
+    if (!state_.improvedMark[s]) {
+        state_.improvedMark[s] = 1;
+        state_.improved.push_back(station);
+    }
+    if (trace_) traceArrival(round, station, time, how);
+}
+
+void RoundSearch::offerReady(int round, int station, int time, int from) {
+    const std::size_t s = static_cast<std::size_t>(station);
+    if (time >= state_.readyAt(round, station) || time >= kJourneyHorizon) return;
+    const int bound = state_.boardBound[static_cast<std::size_t>(legs_ - round) *
+                                            static_cast<std::size_t>(state_.stationCount) +
+                                        s];
+    if (bound >= kNever ||
+        time + bound >= state_.destinationBest[static_cast<std::size_t>(round)]) {
+        return;
+    }
+    if (!state_.readyMark[s]) {
+        state_.readyMark[s] = 1;
+        state_.readyMarked.push_back(station);
+        state_.readyBefore[s] = state_.readyAt(round, station);
+    }
+    state_.readyAt(round, station) = time;
+    state_.readyFromAt(round, station) = from;
+}
+
+void RoundSearch::closeRound(int round) {
+    for (int s : state_.improved) {
+        state_.improvedMark[static_cast<std::size_t>(s)] = 0;
+        if (round == legs_) continue;
+        const int time = state_.arrivalAt(round, s);
+        offerReady(round, s, time + options_.changeMinutes, s);
+        // The two earliest arrivals of the round in each group of the station's place: every
+        // other station of the group may be left from the earliest, the earliest from the second.
+        for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(s)];
+             i < arrays_.groupStart[static_cast<std::size_t>(s) + 1]; ++i) {
+            const std::size_t g = static_cast<std::size_t>(arrays_.stationGroups[i]);
+            BestTwo& best = state_.groupBest[g];
+            if (best.value[0] == kNever) state_.touchedGroups.push_back(static_cast<int>(g));
+            best.offer(time, s);
+        }
+    }
+    state_.improved.clear();
+    for (int g : state_.touchedGroups) {
+        BestTwo& best = state_.groupBest[static_cast<std::size_t>(g)];
+        for (std::uint32_t m = arrays_.memberStart[static_cast<std::size_t>(g)];
+             m < arrays_.memberStart[static_cast<std::size_t>(g) + 1]; ++m) {
+            const int q = arrays_.groupMembers[m];
+            if (best.valueBut(q) < kNever) {
+                offerReady(round, q, best.valueBut(q) + options_.placeChangeMinutes,
+                           best.stationBut(q));
+            }
+        }
+        best = BestTwo{};
+    }
+    state_.touchedGroups.clear();
+}
+
+void RoundSearch::rideFirstLeg(const FirstLeg& leg) {
+    const int first = arrays_.stopOf(leg.train, 0);
+    const int count = arrays_.stopCount(leg.train);
+    const int base = leg.day * kMinutesPerDay;
+    if (base + boardingBound(legs_ - 1, leg.train, leg.position) >= state_.destinationBest[0]) {
+        return;
+    }
+    for (int j = arrays_.alightFrom[static_cast<std::size_t>(first + leg.position)]; j < count;
+         ++j) {
+        const std::size_t g = static_cast<std::size_t>(first + j);
+        const int time = base + arrays_.arrival[g];
+        if (time >= kJourneyHorizon) break;
+        arrive(1, arrays_.station[g], time, RoundLabel{leg.train, leg.day, leg.position, j});
+    }
+}
+
+void RoundSearch::scanTrain(int round, int train, int from) {
+    // Along the run from the first position with a new departure: leave the earliest run
+    // boarded so far at every stop, and board an earlier run where the previous round allows.
+    // Runs of one train differ by whole days, so an earlier run is earlier at every stop; only
+    // a dwell longer than the legs after it (a damaged record) keeps a later run's stops
+    // ahead of an earlier run's, hence the pending boardings.
+    const int first = arrays_.stopOf(train, 0);
+    const int count = arrays_.stopCount(train);
+    int bestDay = kNever;  // the earliest run that may be left here, and where it was boarded
+    int bestStop = -1;
+    // No arrival of this round at or after this is of use (see markTrains).
+    const int limit = state_.destinationBest[static_cast<std::size_t>(round - 1)];
+    const int left = legs_ - round;
+    pending_.clear();
+    for (int pos = from; pos < count; ++pos) {
+        const std::size_t g = static_cast<std::size_t>(first + pos);
+        if (!pending_.empty()) {
+            for (const Boarding& b : pending_) {
+                if (b.alightFrom <= pos && b.day < bestDay) {
+                    bestDay = b.day;
+                    bestStop = b.stop;
+                }
+            }
+            std::erase_if(pending_, [&](const Boarding& b) {
+                return b.alightFrom <= pos || b.day >= bestDay;
+            });
+        }
+        const int station = arrays_.station[g];
+        if (bestStop >= 0) {
+            const int time = bestDay * kMinutesPerDay + arrays_.arrival[g];
+            if (time < limit) {
+                arrive(round, station, time, RoundLabel{train, bestDay, bestStop, pos});
+            } else {
+                bestStop = -1;  // further on it arrives later still
+                bestDay = kNever;
+            }
+        }
+        const int ready = state_.readyAt(round - 1, station);
+        if (ready >= kNever) continue;
+        const int alightFrom = arrays_.alightFrom[g];
+        if (alightFrom >= count) continue;
+        for (int day = ceilDiv(ready - arrays_.departure[g], kMinutesPerDay); day < bestDay;
+             ++day) {
+            if (day * kMinutesPerDay + arrays_.departure[g] >= kJourneyHorizon) break;
+            const bool beaten = std::any_of(
+                pending_.begin(), pending_.end(),
+                [&](const Boarding& b) { return b.day <= day && b.alightFrom <= alightFrom; });
+            if (beaten) break;
+            if (!runs(train, day + arrays_.clockDay[g], arrays_.statusOffset[g])) continue;
+            if (day * kMinutesPerDay + boardingBound(left, train, pos) >= limit) break;
+            std::erase_if(pending_, [&](const Boarding& b) {
+                return b.day >= day && b.alightFrom >= alightFrom;
+            });
+            pending_.push_back({day, pos, alightFrom});
+            break;
+        }
+    }
+}
+
+void RoundSearch::markTrains(int round) {
+    // Every train through a station with a new departure, from its first such stop on, unless
+    // its earliest run from there cannot be of use. A leg of this round is of use when it ends
+    // at a destination sooner than the best with as many legs, or elsewhere when the least
+    // time on from there (none at a destination) keeps it sooner than that.
+    const int limit = state_.destinationBest[static_cast<std::size_t>(round - 1)];
+    const int left = legs_ - round;  // legs left after this round's
+    const std::size_t stations = static_cast<std::size_t>(state_.stationCount);
+    auto mark = [&](int ready, std::uint32_t begin, std::uint32_t end) {
+        for (std::uint32_t i = begin; i < end; ++i) {
+            const StopRef ref = arrays_.stationStops[i];
+            const int day = ceilDiv(ready - ref.departure, kMinutesPerDay);
+            if (day * kMinutesPerDay + boardingBound(left, ref.train, ref.position) >= limit) {
+                continue;
+            }
+            int& from = state_.scanFrom[static_cast<std::size_t>(ref.train)];
+            if (from == kNever) state_.scanTrains.push_back(ref.train);
+            from = std::min(from, ref.position);
+        }
+    };
+    for (int s : state_.readyMarked) {
+        const std::size_t station = static_cast<std::size_t>(s);
+        state_.readyMark[station] = 0;
+        const int ready = state_.readyAt(round - 1, s);
+        const int bound =
+            state_.boardBound[static_cast<std::size_t>(left + 1) * stations + station];
+        if (bound >= kNever) continue;
+        // Only the runs leaving within `span` after `ready` can arrive in time: the stops whose
+        // departure clock lies in [ready, ready + span) around the clock. Runs leaving at or
+        // after the departure this station had before were boarded from here then, with the
+        // same outcome: what they gave is known, or of no use.
+        const int span = std::min(limit - bound, state_.readyBefore[station]) - ready;
+        if (span <= 0) continue;
+        const std::uint32_t begin = arrays_.stationStopStart[station];
+        const std::uint32_t end = arrays_.stationStopStart[station + 1];
+        if (span >= kMinutesPerDay) {
+            mark(ready, begin, end);
+            continue;
+        }
+        const auto clocks = arrays_.stationStopClock.begin();
+        const int from = (ready % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+        const int to = from + span;
+        auto at = [&](int clock) {
+            return static_cast<std::uint32_t>(
+                std::lower_bound(clocks + begin, clocks + end, clock) - clocks);
+        };
+        mark(ready, at(from), at(std::min(to, kMinutesPerDay)));
+        if (to > kMinutesPerDay) mark(ready, begin, at(to - kMinutesPerDay));
+    }
+    state_.readyMarked.clear();
+}
+
+Journey RoundSearch::reconstruct(int round, int station) const {
+    // Back from the destination: each leg's label, then the station whose arrival allowed its
+    // boarding, one round down.
+    Journey journey;
+    journey.changes = round - 1;
+    for (int r = round; r >= 1; --r) {
+        const RoundLabel& how = state_.labelAt(r, station);
+        const std::size_t from = static_cast<std::size_t>(arrays_.stopOf(how.train, how.fromStop));
+        const std::size_t to = static_cast<std::size_t>(arrays_.stopOf(how.train, how.toStop));
+        JourneyLeg leg;
+        leg.train = how.train;
+        leg.fromStop = how.fromStop;
+        leg.toStop = how.toStop;
+        leg.fromStation = arrays_.station[from];
+        leg.toStation = arrays_.station[to];
+        leg.departure = how.day * kMinutesPerDay + arrays_.departure[from];
+        leg.arrival = how.day * kMinutesPerDay + arrays_.arrival[to];
+        journey.legs.push_back(leg);
+        if (r > 1) station = state_.readyFromAt(r - 1, leg.fromStation);
+    }
+    std::reverse(journey.legs.begin(), journey.legs.end());
+    journey.departure = journey.legs.front().departure;
+    journey.arrival = journey.legs.back().arrival;
+    return journey;
+}
+
+// The journeys no other beats (departing no earlier, arriving no later, changing no more often
+// and better in one), one per (departure, arrival, changes), by departure, arrival, changes.
+std::vector<Journey> unbeaten(std::vector<Journey> found) {
+    std::sort(found.begin(), found.end(), [](const Journey& a, const Journey& b) {
+        return std::tie(b.departure, a.arrival, a.changes) <
+               std::tie(a.departure, b.arrival, b.changes);
+    });
+    std::array<int, kMaxJourneyChanges + 1> later;  // best arrival by changes, later departures
+    later.fill(kNever);
+    std::vector<Journey> kept;
+    for (std::size_t i = 0; i < found.size();) {
+        std::array<int, kMaxJourneyChanges + 1> same = later;  // ... and this departure
+        const int departure = found[i].departure;
+        for (; i < found.size() && found[i].departure == departure; ++i) {
+            const Journey& j = found[i];
+            const bool beaten = std::any_of(same.begin(), same.begin() + j.changes + 1,
+                                            [&](int arrival) { return arrival <= j.arrival; });
+            if (beaten) continue;
+            int& best = same[static_cast<std::size_t>(j.changes)];
+            best = std::min(best, j.arrival);
+            kept.push_back(std::move(found[i]));
+        }
+        later = same;
+    }
+    std::sort(kept.begin(), kept.end(), [](const Journey& a, const Journey& b) {
+        return std::tie(a.departure, a.arrival, a.changes) <
+               std::tie(b.departure, b.arrival, b.changes);
+    });
+    return kept;
+}
+
+std::vector<Journey> RoundSearch::run(const std::vector<int>& origins,
+                                      const std::vector<int>& destinations) {
+    for (int d : destinations) state_.isDestination[static_cast<std::size_t>(d)] = 1;
+    computeBounds(destinations);
+    const std::vector<FirstLeg> legs = firstLegs(origins);
+    std::vector<Journey> found;
+    for (std::size_t i = 0; i < legs.size();) {
+        const int departure = legs[i].departure;
+        std::fill(state_.destinationReached.begin(), state_.destinationReached.end(), -1);
+        if (trace_) *trace_ << "departure " << toUtf8(journeyTimeText(departure)) << "\n";
+        for (; i < legs.size() && legs[i].departure == departure; ++i) rideFirstLeg(legs[i]);
+        closeRound(1);
+        for (int round = 2; round <= legs_ && !state_.readyMarked.empty(); ++round) {
+            markTrains(round);
+            for (int t : state_.scanTrains) {
+                int& from = state_.scanFrom[static_cast<std::size_t>(t)];
+                scanTrain(round, t, from);
+                from = kNever;
+            }
+            state_.scanTrains.clear();
+            closeRound(round);
+        }
+        // Marks left by a last round that ended the loop early are cleared for the next time.
+        for (int s : state_.readyMarked) state_.readyMark[static_cast<std::size_t>(s)] = 0;
+        state_.readyMarked.clear();
+        for (int round = 1; round <= legs_; ++round) {
+            const int station = state_.destinationReached[static_cast<std::size_t>(round - 1)];
+            if (station >= 0) found.push_back(reconstruct(round, station));
+        }
+    }
+    return unbeaten(std::move(found));
+}
+
+}  // namespace
+
+JourneyPlanner::JourneyPlanner(const TimetableDb& db)
+    : db_(db), arrays_(buildTimetableArrays(db)) {}
+
+std::vector<int> JourneyPlanner::placeStations(const std::u16string& place) const {
+    const TimetableDb::PlaceStations found = db_.placeStations(place);
+    std::vector<int> stations;
+    for (int i = 0; i < found.count; ++i) {
+        const int s = found.stations[static_cast<std::size_t>(i)];
+        if (std::find(stations.begin(), stations.end(), s) == stations.end()) stations.push_back(s);
+    }
+    return stations;
+}
+
+std::vector<Journey> JourneyPlanner::plan(const std::u16string& from, const std::u16string& to,
+                                          DateKey date, const JourneyOptions& options) {
+    return plan(placeStations(from), placeStations(to), date, options);
+}
+
+std::vector<Journey> JourneyPlanner::plan(const std::vector<int>& origins,
+                                          const std::vector<int>& destinations, DateKey date,
+                                          const JourneyOptions& options) {
+    if (!validJourneyOptions(options) || origins.empty() || destinations.empty()) return {};
+    auto known = [&](int s) { return s >= 0 && s < arrays_.stationCount; };
+    if (!std::all_of(origins.begin(), origins.end(), known) ||
+        !std::all_of(destinations.begin(), destinations.end(), known)) {
+        return {};
+    }
+    for (int s : origins) {
+        if (std::find(destinations.begin(), destinations.end(), s) != destinations.end()) return {};
+    }
+    state_.reset(options.maxChanges + 1, arrays_.stationCount, arrays_.trainCount,
+                 arrays_.firstStop.back(), static_cast<int>(arrays_.memberStart.size()) - 1);
+    RoundSearch search(arrays_, state_, db_, date, options, trace_);
+    return search.run(origins, destinations);
+}
+
+std::size_t JourneyPlanner::memoryBytes() const {
+    auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
+    return sizeof(*this) + arrays_.memoryBytes() - sizeof(arrays_) + bytes(state_.arrival) +
+           bytes(state_.label) + bytes(state_.ready) + bytes(state_.readyFrom) +
+           bytes(state_.arrivedBound) + bytes(state_.boardBound) + bytes(state_.boardReach) +
+           bytes(state_.reachDone) + bytes(state_.isDestination) + bytes(state_.scanFrom) +
+           bytes(state_.groupBest);
+}
+
+bool validJourneyOptions(const JourneyOptions& options) {
+    return options.afterMinutes >= 0 && options.afterMinutes < kMinutesPerDay &&
+           options.maxChanges >= 0 && options.maxChanges <= kMaxJourneyChanges &&
+           options.changeMinutes >= 0 && options.changeMinutes < kMinutesPerDay &&
+           options.placeChangeMinutes >= 0 && options.placeChangeMinutes < kMinutesPerDay;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,57 @@
+// Journeys as the views and the command line show them: calendar dates and clock times, the
+// wait at each change, every leg's result row, and the cells of the journey and leg tables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/records.h"
+#include "fare/result_row.h"
+#include "journey/journey.h"
+
+namespace zelvan {
+
+class TimetableDb;
+
+struct LegRow {
+    JourneyLeg leg;
+    DateKey departureDate = 0;  // the calendar day of the departure
+    int departureClock = 0;     // minutes after that day's midnight
+    DateKey arrivalDate = 0;
+    int arrivalClock = 0;
+    int waitMinutes = -1;  // at the change before this leg; -1 for the first leg
+    ResultRow row;         // the train from the boarding stop to the leaving stop
+};
+
+struct JourneyRow {
+    Journey journey;
+    DateKey departureDate = 0;
+    int departureClock = 0;
+    DateKey arrivalDate = 0;
+    int arrivalClock = 0;
+    int durationMinutes = 0;
+    std::vector<LegRow> legs;
+};
+
+// The rows of journeys found for the day of travel `date`. Each leg's row carries the status of
+// its train on the day it is boarded, counted from the boarding station.
+std::vector<JourneyRow> journeyRows(const TimetableDb& db, const std::vector<Journey>& journeys,
+                                    DateKey date);
+
+// The calendar date `days` days after `date` (before it when negative).
+DateKey addDays(DateKey date, int days);
+// "YYYY-MM-DD".
+std::u16string dateText(DateKey date);
+// "HH:MM" of a journey time, followed by "+N" on the Nth day after the day of travel ("-N"
+// before it).
+std::u16string journeyTimeText(int minutes);
+// "hh:mm" of a span of minutes; hours may exceed 23.
+std::u16string durationText(int minutes);
+
+// The cells of the journey table (出发, 到达, 历时, 换乘, 车次) and of the leg table (the train
+// table's columns with the stations, and the wait at the change); headings come from
+// tableHeadings(TableKind::Journeys) and tableHeadings(TableKind::JourneyLegs).
+std::u16string journeyCell(const JourneyRow& journey, int column);
+std::u16string legCell(const LegRow& leg, int column);
+
+}  // namespace zelvan
