@@ -2,11 +2,20 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "db/data_folder.h"
 #include "db/timetable_db.h"
+#include "journey/journey.h"
+
+namespace zelvan {
+class JourneyPlanner;
+struct JourneyRow;
+struct ResultRow;
+}  // namespace zelvan
 
 namespace zelvan::cli {
 
@@ -39,8 +48,27 @@ void printJson(const nlohmann::json& document);
 // Text for output: UTF-16 to UTF-8.
 std::string out(const std::u16string& text);
 
+// One result row as the query commands print it (ROW in docs/cli.md).
+nlohmann::json rowJson(const ResultRow& row);
+
+// A journey question: two place names (UTF-8) and what the journeys may do.
+struct JourneyQuestion {
+    std::string from;
+    std::string to;
+    JourneyOptions options;
+    bool trace = false;  // the search's rounds on stderr
+};
+// Finds the journeys of `question` on db.queryDate, building `planner` first when it is null.
+// False with `error` ("没有找到车站：NAME") when a place names no station.
+bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
+                  const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
+                  std::string& error);
+// The document `journey --json` prints.
+nlohmann::json journeysJson(const std::vector<JourneyRow>& journeys);
+
 // Registration of each group of subcommands (one file each).
 void addQueryCommands(CLI::App& app, Globals& globals);
+void addJourneyCommand(CLI::App& app, Globals& globals);
 void addToolCommands(CLI::App& app, Globals& globals);
 void addUpdateCommands(CLI::App& app, Globals& globals);
 

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", globals.json, "Print exactly one JSON document");
 
     addQueryCommands(app, globals);
+    addJourneyCommand(app, globals);
     addToolCommands(app, globals);
 #ifdef ZELVAN_HAVE_UPDATE_COMMANDS
     addUpdateCommands(app, globals);

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kNothingFound = "没有查到相关结果";
 
+}  // namespace
+
 nlohmann::json rowJson(const ResultRow& row) {
     return {
         {"status", row.status},
@@ -32,6 +34,8 @@ nlohmann::json rowJson(const ResultRow& row) {
         {"softSleeperFare", out(row.softSleeperFare)},
     };
 }
+
+namespace {
 
 nlohmann::json rowsJson(const std::vector<ResultRow>& rows) {
     nlohmann::json list = nlohmann::json::array();

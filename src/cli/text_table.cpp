@@ -52,6 +52,8 @@ std::string renderTable(const std::vector<std::u16string>& headings,
                 text.append(static_cast<std::size_t>(widths[c] - displayWidth(cell) + 2), u' ');
             }
         }
+        // An empty last cell leaves no padding behind.
+        text.erase(text.find_last_not_of(u' ') + 1);
         return toUtf8(text) + "\n";
     };
     std::string out = line(heads);

@@ -2,10 +2,7 @@
 // itself; exit code, stderr and stdout are checked. On a mismatch the actual output is written
 // beside the reference file (NAME.out.actual) and the difference is shown, so updating a golden
 // file is one copy.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,63 +10,13 @@
 #include <fstream>
 #include <map>
 
+#include "cli_run.h"
 #include "test_files.h"
-
-extern char** environ;
 
 namespace zelvan::test {
 namespace {
 
-const std::filesystem::path kCli = ZELVAN_CLI_PATH;
 const std::filesystem::path kSources = ZELVAN_CLI_TEST_DIR;
-
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the tool with `args`, stdout and stderr into files of `dir`. `env` ("NAME=value") is
-// added to the environment, replacing a variable of the same name.
-Outcome run(const TempDir& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {}) {
-    std::vector<std::string> variables = env;
-    for (char** e = environ; *e; ++e) {
-        const std::string_view entry = *e;
-        const bool replaced = std::any_of(env.begin(), env.end(), [&](const std::string& v) {
-            return entry.substr(0, entry.find('=') + 1) == v.substr(0, v.find('=') + 1);
-        });
-        if (!replaced) variables.emplace_back(entry);
-    }
-    std::vector<char*> envp;
-    for (std::string& v : variables) envp.push_back(v.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> all = {kCli.string()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string outPath = (dir / "stdout").string();
-    const std::string errPath = (dir / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    Outcome result;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = readBytes(dir / "stdout");
-    result.err = readBytes(dir / "stderr");
-    return result;
-}
 
 class CliGolden : public ::testing::Test {
   protected:
@@ -157,6 +104,33 @@ TEST_F(CliGolden, TransferStationsAndLegs) {
     expectGolden("transfer_via", {"transfer", "天津", "杭州东", "--via", "上海虹桥"});
     expectGolden("transfer_via_json",
                  {"--json", "transfer", "天津", "杭州东", "--via", "上海虹桥"});
+}
+
+TEST_F(CliGolden, Journeys) {
+    // G1 to 上海虹桥, then across 上海 to K3, which runs every second day: the next day's.
+    expectGolden("journey", {"journey", "天津", "北京", "--legs"});
+    expectGolden("journey_json", {"--json", "journey", "天津", "北京"});
+    expectGolden("journey_options",
+                 {"journey", "北京", "上海", "--after", "19:00", "--max-changes", "0"});
+    expectGolden("journey_empty_json", {"journey", "上海", "天津", "--json"});
+}
+
+TEST_F(CliGolden, JourneyNeedsPlacesAndOptionsInRange) {
+    const std::string data = data_->path().string();
+    for (auto [from, to] : {std::pair{"火星", "上海"}, std::pair{"北京", "火星"}}) {
+        Outcome r = expectFailure(1, {"--data", data, "--json", "journey", from, to});
+        EXPECT_EQ(r.err, std::string("没有找到车站：") + "火星" + "\n");
+    }
+    for (std::vector<std::string> options : {std::vector<std::string>{"--max-changes", "4"},
+                                             {"--max-changes", "-1"},
+                                             {"--after", "7:00"},
+                                             {"--after", "24:00"},
+                                             {"--change-minutes", "-1"},
+                                             {"--place-change-minutes", "1440"}}) {
+        std::vector<std::string> args = {"--data", data, "journey", "北京", "上海"};
+        args.insert(args.end(), options.begin(), options.end());
+        expectFailure(2, args);
+    }
 }
 
 TEST_F(CliGolden, TrainsStopsAndStations) {

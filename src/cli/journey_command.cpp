@@ -1,0 +1,179 @@
+// The journey command: journeys with changes between two places, matched in time.
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_common.h"
+#include "cli/text_table.h"
+#include "db/text.h"
+#include "fare/result_table.h"
+#include "journey/journey_planner.h"
+#include "journey/journey_rows.h"
+
+namespace zelvan::cli {
+namespace {
+
+constexpr const char* kNothingFound = "没有查到相关结果";
+
+// "HH:MM", hours 0-23, minutes 0-59.
+bool parseClock(const std::string& text, int& minutes) {
+    if (text.size() != 5 || text[2] != ':') return false;
+    for (int i : {0, 1, 3, 4}) {
+        if (text[static_cast<std::size_t>(i)] < '0' || text[static_cast<std::size_t>(i)] > '9') {
+            return false;
+        }
+    }
+    const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+    const int mins = (text[3] - '0') * 10 + (text[4] - '0');
+    if (hours > 23 || mins > 59) return false;
+    minutes = hours * 60 + mins;
+    return true;
+}
+
+std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const auto& items) {
+    std::vector<std::vector<std::u16string>> cells;
+    for (const auto& item : items) {
+        std::vector<std::u16string> line;
+        for (int c = 0; c < columns; ++c) line.push_back(cell(item, c));
+        cells.push_back(std::move(line));
+    }
+    return cells;
+}
+
+// A line per journey; with `legs`, each journey's legs under it, indented, with the wait at
+// each change.
+void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs) {
+    const std::vector<std::u16string>& headings = tableHeadings(TableKind::Journeys);
+    const std::string table =
+        renderTable(headings, cellsOf(static_cast<int>(headings.size()), journeyCell, journeys));
+    if (!legs) {
+        std::cout << table;
+        return;
+    }
+    // The journey lines keep the alignment of the whole table; the legs go between them.
+    std::size_t at = table.find('\n') + 1;
+    std::cout << table.substr(0, at);
+    const std::vector<std::u16string>& legHeadings = tableHeadings(TableKind::JourneyLegs);
+    for (const JourneyRow& journey : journeys) {
+        const std::size_t end = table.find('\n', at) + 1;
+        std::cout << table.substr(at, end - at);
+        at = end;
+        // The leg table up to the wait: the fares and the rest belong to `route`.
+        const std::vector<std::u16string> shown(legHeadings.begin(), legHeadings.begin() + 7);
+        const std::string legTable =
+            renderTable(shown, cellsOf(static_cast<int>(shown.size()), legCell, journey.legs));
+        std::size_t from = 0;
+        while (from < legTable.size()) {
+            const std::size_t next = legTable.find('\n', from);
+            const std::size_t stop = next == std::string::npos ? legTable.size() : next + 1;
+            std::cout << "    " << legTable.substr(from, stop - from);
+            from = stop;
+        }
+    }
+}
+
+}  // namespace
+
+nlohmann::json journeysJson(const std::vector<JourneyRow>& journeys) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const JourneyRow& journey : journeys) {
+        nlohmann::json legs = nlohmann::json::array();
+        for (const LegRow& leg : journey.legs) {
+            legs.push_back({
+                {"trainName", out(leg.row.trainName)},
+                {"trainIndex", leg.leg.train},
+                {"fromStation", out(leg.row.departureStation)},
+                {"toStation", out(leg.row.arrivalStation)},
+                {"fromSequence", leg.leg.fromStop},
+                {"toSequence", leg.leg.toStop},
+                {"departureDate", out(dateText(leg.departureDate))},
+                {"departureTime", out(clockText(leg.departureClock / 60, leg.departureClock % 60))},
+                {"arrivalDate", out(dateText(leg.arrivalDate))},
+                {"arrivalTime", out(clockText(leg.arrivalClock / 60, leg.arrivalClock % 60))},
+                {"row", rowJson(leg.row)},
+            });
+        }
+        list.push_back({
+            {"departureDate", out(dateText(journey.departureDate))},
+            {"departureTime",
+             out(clockText(journey.departureClock / 60, journey.departureClock % 60))},
+            {"arrivalDate", out(dateText(journey.arrivalDate))},
+            {"arrivalTime", out(clockText(journey.arrivalClock / 60, journey.arrivalClock % 60))},
+            {"durationMinutes", journey.durationMinutes},
+            {"changes", journey.journey.changes},
+            {"legs", std::move(legs)},
+        });
+    }
+    return {{"journeys", std::move(list)}};
+}
+
+bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
+                  const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
+                  std::string& error) {
+    // The planner reads the whole timetable: only a question that names two places pays.
+    for (const std::string* place : {&question.from, &question.to}) {
+        if (db.placeStations(fromUtf8(*place)).count == 0) {
+            error = "没有找到车站：" + *place;
+            return false;
+        }
+    }
+    if (!planner) planner = std::make_unique<JourneyPlanner>(db);
+    planner->setTrace(question.trace ? &std::cerr : nullptr);
+    const DateKey date = db.queryDate;
+    journeys = journeyRows(
+        db, planner->plan(fromUtf8(question.from), fromUtf8(question.to), date, question.options),
+        date);
+    planner->setTrace(nullptr);
+    return true;
+}
+
+void addJourneyCommand(CLI::App& app, Globals& globals) {
+    static JourneyQuestion question;
+    static std::string after = "00:00";
+    static bool legs = false;
+    CLI::App* command =
+        app.add_subcommand("journey", "Journeys with changes between two places, matched in time");
+    command->add_option("FROM", question.from, "Departure place")->required();
+    command->add_option("TO", question.to, "Arrival place")->required();
+    command->add_option("--after", after, "Earliest departure on the day of travel (default 00:00)")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                int minutes = 0;
+                return parseClock(text, minutes) ? std::string()
+                                                 : "expects a time HH:MM, got '" + text + "'";
+            },
+            "HH:MM"));
+    command->add_option("--max-changes", question.options.maxChanges, "Most changes (default 2)")
+        ->check(CLI::Range(0, kMaxJourneyChanges));
+    command
+        ->add_option("--change-minutes", question.options.changeMinutes,
+                     "Least wait when changing at one station (default 20)")
+        ->check(CLI::Range(0, kMinutesPerDay - 1));
+    command
+        ->add_option("--place-change-minutes", question.options.placeChangeMinutes,
+                     "Least wait between two stations of one place (default 60)")
+        ->check(CLI::Range(0, kMinutesPerDay - 1));
+    command->add_flag("--legs", legs, "List each journey's legs under it");
+    command->add_flag("--trace", question.trace, "Print the search's rounds on stderr");
+    command->callback([&globals] {
+        parseClock(after, question.options.afterMinutes);
+        TimetableDb db;
+        if (!openDatabase(globals, db)) return;
+        std::unique_ptr<JourneyPlanner> planner;
+        std::vector<JourneyRow> journeys;
+        std::string error;
+        if (!findJourneys(db, planner, question, journeys, error)) {
+            std::cerr << error << "\n";
+            globals.exitCode = kExitFailed;
+            return;
+        }
+        if (globals.json) {
+            printJson(journeysJson(journeys));
+        } else if (journeys.empty()) {
+            std::cout << kNothingFound << "\n";
+        } else {
+            printJourneyTable(journeys, legs);
+        }
+    });
+}
+
+}  // namespace zelvan::cli

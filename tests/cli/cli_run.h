@@ -1,0 +1,22 @@
+// Running zelvan-cli from a test: exit code, stdout and stderr of one run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace zelvan::test {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool with `args` (stdin empty), stdout and stderr into files of `dir`. `env`
+// ("NAME=value") is added to the environment, replacing a variable of the same name.
+Outcome run(const TempDir& dir, const std::vector<std::string>& args,
+            const std::vector<std::string>& env = {});
+
+}  // namespace zelvan::test
