@@ -16,7 +16,11 @@ const std::vector<MenuBarDescription>& descriptions() {
          {kCmdLeftKey, kStrExit, false},
          {0, kStrMenu, true},
          {{kCmdAbout, u"关于"}, {kCmdMenuOk, u"确定"}, {kCmdUpdate, u"更新"}}},
-        dialogBar(kMenuBarStationToStation),
+        // "返回" moves into the popup beside "换乘方案", as in the other popups.
+        {kMenuBarStationToStation,
+         {kCmdLeftKey, kStrOk, false},
+         {0, kStrMenu, true},
+         {{kCmdBack, u"返回"}, {kCmdJourneys, u"换乘方案"}}},
         dialogBar(kMenuBarTrainNumber),
         dialogBar(kMenuBarStation),
         dialogBar(kMenuBarDownloads),
@@ -24,6 +28,10 @@ const std::vector<MenuBarDescription>& descriptions() {
          {kCmdLeftKey, kStrView, false},
          {0, kStrResultsMenu, true},
          {{kCmdResultsBack, u"返回"}, {kCmdSendMessage, u"短消息"}}},
+        {kMenuBarResultsJourneys,
+         {kCmdLeftKey, kStrView, false},
+         {0, kStrResultsMenu, true},
+         {{kCmdResultsBack, u"返回"}, {kCmdSendMessage, u"短消息"}, {kCmdJourneys, u"换乘方案"}}},
     };
     return list;
 }

@@ -30,6 +30,7 @@ inline constexpr int kAccelMain = 2;
 inline constexpr int kMenuBarMain = 102;
 inline constexpr int kMenuBarStationToStation = 129;
 inline constexpr int kMenuBarResults = 130;
+inline constexpr int kMenuBarResultsJourneys = 131;  // results that offer "换乘方案"
 inline constexpr int kMenuBarTrainNumber = 134;
 inline constexpr int kMenuBarStation = 136;
 inline constexpr int kMenuBarDownloads = 139;
@@ -53,6 +54,7 @@ inline constexpr int kCmdSendMessage = 32785;
 inline constexpr int kCmdResultsBack = 32786;  // results popup "返回"
 inline constexpr int kCmdUpdate = 32789;
 inline constexpr int kCmdAbout = 32790;
+inline constexpr int kCmdJourneys = 32791;  // "换乘方案": journeys with changes, matched in time
 
 // Dialog results of a closed window (beside the command numbers that close a dialog).
 inline constexpr int kResultClosed = 16;

@@ -7,6 +7,8 @@
 
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "journey/journey_planner.h"
+#include "journey/journey_rows.h"
 
 class QListWidget;
 
@@ -32,6 +34,10 @@ struct ResultContext {
     // The mode the next results view restores when it closes: the mode of the view beneath it.
     // Each view copies it when it opens, so every level restores its own opener's mode.
     ResultMode returnMode = ResultMode::Direct;
+    std::vector<JourneyRow> journeys;  // journeys between fromName and toName
+    int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
+    // Built from the database on the first journey question; dropped when it is reloaded.
+    std::unique_ptr<JourneyPlanner> planner;
 };
 
 // One per process; the main window owns the widgets named here.

@@ -208,6 +208,8 @@ bool MainWindow::command(int id) {
             return true;
         case res::kCmdUpdate:
             runUpdate();
+            // A timetable installed by the update is read again on the next journey question.
+            context_.results.planner.reset();
             return true;
         case res::kCmdAbout: {
             AboutDialog dialog(db_, this);

@@ -7,8 +7,10 @@
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
+#include "res/texts.h"
 #include "ui/action_key.h"
 #include "ui/app_context.h"
+#include "ui/messages.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
 #include "ui/results_table.h"
@@ -16,8 +18,19 @@
 
 namespace zelvan {
 
+namespace {
+
+// The views of a station-to-station question offer its journeys in their popup.
+bool offersJourneys(ResultMode mode) {
+    return mode == ResultMode::Direct || mode == ResultMode::Transfer;
+}
+
+}  // namespace
+
 ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
-    : SoftKeyDialog(res::kMenuBarResults, owner),
+    : SoftKeyDialog(
+          offersJourneys(results.mode) ? res::kMenuBarResultsJourneys : res::kMenuBarResults,
+          owner),
       results_(results),
       db_(db),
       mode_(results.mode),
@@ -56,6 +69,9 @@ bool ResultsDialog::command(int id) {
             return true;
         case res::kCmdSendMessage:
             sendAsMessage();
+            return false;
+        case res::kCmdJourneys:
+            if (offersJourneys(mode_)) showJourneys(this, results_, db_, mode_);
             return false;
         default:
             return false;
@@ -109,6 +125,15 @@ void ResultsDialog::openRow(int index) {
             break;
         case ResultMode::TransferTrains:
             break;
+        case ResultMode::Journeys:
+            results_.journeyIndex = index;
+            openNested(ResultMode::JourneyLegs);
+            break;
+        case ResultMode::JourneyLegs:
+            // A leg is a train: its stops, and from there the stations' trains.
+            results_.trainNumber = trainNumberFromCell(text);
+            if (!results_.trainNumber.empty()) openNested(ResultMode::TrainStops);
+            break;
     }
 }
 
@@ -119,6 +144,24 @@ void ResultsDialog::openNested(ResultMode mode) {
 
 void ResultsDialog::sendAsMessage() {
     zelvan::sendAsMessage(this, *table_, windowTitle());
+}
+
+bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {
+    // The planner reads the whole timetable once, on the first journey question.
+    if (!results.planner || &results.planner->database() != &db) {
+        results.planner = std::make_unique<JourneyPlanner>(db);
+    }
+    results.journeys =
+        journeyRows(db, results.planner->plan(results.fromName, results.toName, db.queryDate, {}),
+                    db.queryDate);
+    if (results.journeys.empty()) {
+        showNotice(owner, toQString(res::kCaptionWarning), toQString(res::kTextNothingFound));
+        return false;
+    }
+    results.journeyIndex = 0;
+    results.mode = ResultMode::Journeys;
+    showResults(owner, results, db, returnMode);
+    return true;
 }
 
 int showResults(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {

@@ -1,6 +1,6 @@
 // The results view: one table per answer, captioned by its mode. Choosing a row opens a nested
-// view (a train's stops, a station's trains, or both legs of a transfer); "返回" closes the view
-// and restores the mode of the view beneath.
+// view (a train's stops, a station's trains, both legs of a transfer, or a journey's legs);
+// "返回" closes the view and restores the mode of the view beneath.
 #pragma once
 
 #include "fare/result_table.h"
@@ -56,5 +56,10 @@ class ResultsDialog : public SoftKeyDialog {
 // Opens the view of `results.mode` modally over `owner`; returns when it closes. The view
 // restores `returnMode` when it closes.
 int showResults(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode);
+
+// "换乘方案": finds the journeys from `results.fromName` to `results.toName` on the database's
+// day of travel and opens their view over `owner` (restoring `returnMode` when it closes); with
+// none, says "没有查到相关结果" and returns false.
+bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode);
 
 }  // namespace zelvan

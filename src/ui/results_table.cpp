@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStringList>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -97,6 +98,18 @@ std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumbe
     return {static_cast<int>(record.status)};
 }
 
+// Rows of `items` whose cells `cell` gives, blue on white.
+template <class Item, class Cell>
+void fillItems(QTableWidget& table, const std::vector<Item>& items, Cell cell) {
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        std::vector<QString> cells;
+        for (int c = 0; c < table.columnCount(); ++c) {
+            cells.push_back(toQString(cell(items[static_cast<std::size_t>(i)], c)));
+        }
+        addRow(table, i, cells, RowColours{});
+    }
+}
+
 void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations) {
     for (int i = 0; i < static_cast<int>(stations.size()); ++i) {
         addRow(table, i, {toQString(stations[i])}, RowColours{});
@@ -125,6 +138,14 @@ std::vector<int> fillResultTable(QTableWidget& table, ResultMode mode, const Res
             break;
         case ResultMode::Transfer:
             fillTransferStations(table, results.transferStations);
+            break;
+        case ResultMode::Journeys:
+            fillItems(table, results.journeys, journeyCell);
+            break;
+        case ResultMode::JourneyLegs:
+            if (const JourneyRow* journey = shownJourney(results)) {
+                fillItems(table, journey->legs, legCell);
+            }
             break;
     }
     fitColumns(table);
@@ -164,6 +185,12 @@ QString dateLineText(ResultMode mode, int date, const std::vector<int>& statuses
     return line;
 }
 
+const JourneyRow* shownJourney(const ResultContext& results) {
+    const std::size_t i = static_cast<std::size_t>(results.journeyIndex);
+    return results.journeyIndex >= 0 && i < results.journeys.size() ? &results.journeys[i]
+                                                                    : nullptr;
+}
+
 QString resultCaption(ResultMode mode, const ResultContext& results) {
     // One pass of arg() for all values: a typed name holding "%1" must stay as typed.
     auto count = [](const std::vector<ResultRow>& rows) { return QString::number(rows.size()); };
@@ -184,6 +211,20 @@ QString resultCaption(ResultMode mode, const ResultContext& results) {
             return QStringLiteral("%1 至 %2 至 %3 ,结果%4")
                 .arg(toQString(results.fromName), toQString(results.transferName),
                      toQString(results.toName), count(results.rows));
+        case ResultMode::Journeys:
+            return QStringLiteral("%1 至 %2 ,换乘方案 %3")
+                .arg(toQString(results.fromName), toQString(results.toName),
+                     QString::number(results.journeys.size()));
+        case ResultMode::JourneyLegs: {
+            // Where each train is boarded, then where the last one is left.
+            const JourneyRow* journey = shownJourney(results);
+            if (!journey || journey->legs.empty()) break;
+            QStringList stations;
+            for (const LegRow& leg : journey->legs) stations << toQString(leg.row.departureStation);
+            stations << toQString(journey->legs.back().row.arrivalStation);
+            return stations.join(QStringLiteral(" 至 ")) +
+                   QStringLiteral(" ,结果%1").arg(journey->legs.size());
+        }
     }
     return QStringLiteral("结果");
 }

@@ -11,6 +11,7 @@ class QTableWidget;
 namespace zelvan {
 
 class TimetableDb;
+struct JourneyRow;
 struct ResultContext;
 
 // Sets up `table` (grid, full-row single selection, no sorting, no editing) and fills it with
@@ -32,5 +33,8 @@ QString dateLineText(ResultMode mode, int date, const std::vector<int>& statuses
 
 // The caption of a view of `mode`.
 QString resultCaption(ResultMode mode, const ResultContext& results);
+
+// The journey whose legs a JourneyLegs view shows; null when journeyIndex names none.
+const JourneyRow* shownJourney(const ResultContext& results);
 
 }  // namespace zelvan

@@ -205,6 +205,35 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
     script.then([&](QDialog& d) { tour.save(QStringLiteral("transfer-trains"), &d); });
 }
 
+// Journeys with changes: the dialog's popup, the journeys, one journey's legs, a leg's train.
+void journeyViews(Tour& tour, DialogScript& script) {
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<StationToStationDialog*>(&d);
+        if (!found) return;
+        auto& dialog = *found;
+        dialog.fromStation()->setEditText(QStringLiteral("青岛"));
+        dialog.toStation()->setEditText(QStringLiteral("宁波东"));
+        dialog.softKeys()->pressRight();
+        tour.save(QStringLiteral("station-to-station-menu"), &dialog);
+        dialog.softKeys()->popupMenu()->hide();
+        dialog.command(res::kCmdJourneys);
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        tour.save(QStringLiteral("journeys"), found);
+        selectRow(*found, 0);
+        found->command(res::kCmdLeftKey);
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        tour.save(QStringLiteral("journey-legs"), found);
+        found->openRow(found->table()->rowCount() > 1 ? 1 : 0);
+    });
+    script.then([&](QDialog& d) { tour.save(QStringLiteral("journey-train-stops"), &d); });
+}
+
 void trainNumberViews(Tour& tour, DialogScript& script, PhotographedMessages& messages) {
     script.then([&](QDialog& d) {
         auto* found = qobject_cast<TrainNumberDialog*>(&d);
@@ -288,6 +317,9 @@ int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate
         // Each group starts afresh: a query that finds nothing in another timetable leaves
         // steps of its group unused.
         stationToStationViews(tour, script, messages);
+        window.openEntry(static_cast<int>(MainEntry::StationToStation));
+        script.clear();
+        journeyViews(tour, script);
         window.openEntry(static_cast<int>(MainEntry::StationToStation));
         script.clear();
         trainNumberViews(tour, script, messages);

@@ -41,6 +41,18 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     from_->lineEdit()->selectAll();
 }
 
+bool StationToStationDialog::command(int id) {
+    if (id == res::kCmdJourneys) return runJourneys();
+    return QueryDialog::command(id);
+}
+
+bool StationToStationDialog::runJourneys() {
+    db_.queryDate = dateKeyOf(date_->date());
+    results_.fromName = controlText(from_->currentText());
+    results_.toName = controlText(to_->currentText());
+    return showJourneys(this, results_, db_, ResultMode::Journeys);
+}
+
 bool StationToStationDialog::runQuery() {
     const std::u16string from = controlText(from_->currentText());
     const std::u16string to = controlText(to_->currentText());

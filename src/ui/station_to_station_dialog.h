@@ -1,5 +1,5 @@
 // "站站查询": the trains from one station to another on a day; with none, the offer to search
-// for a station to change trains.
+// for a station to change trains. Its popup also offers the journeys with changes ("换乘方案").
 #pragma once
 
 #include "ui/query_dialog.h"
@@ -19,6 +19,9 @@ class StationToStationDialog : public QueryDialog {
     QDateEdit* travelDate() const { return date_; }
 
     bool runQuery() override;
+    // "换乘方案" in the popup: the journeys between the two stations on the chosen day.
+    bool runJourneys();
+    bool command(int id) override;
 
   private:
     StationCombo* from_ = nullptr;

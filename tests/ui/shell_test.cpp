@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "compiler/timetable_source.h"
 #include "db/timetable_db.h"
@@ -76,11 +77,17 @@ TEST_F(Shell, EveryWindowHasTheSoftKeysOfItsMenuBar) {
         const char* left;
         const char* right;
     };
-    for (Expected e : {Expected{res::kMenuBarStationToStation, "确定", "返回"},
+    const std::map<int, QStringList> popups{
+        {res::kMenuBarStationToStation, {"返回 32781", "换乘方案 32791"}},
+        {res::kMenuBarResults, {"返回 32786", "短消息 32785"}},
+        {res::kMenuBarResultsJourneys, {"返回 32786", "短消息 32785", "换乘方案 32791"}},
+    };
+    for (Expected e : {Expected{res::kMenuBarStationToStation, "确定", "菜单"},
                        Expected{res::kMenuBarTrainNumber, "确定", "返回"},
                        Expected{res::kMenuBarStation, "确定", "返回"},
                        Expected{res::kMenuBarDownloads, "确定", "返回"},
-                       Expected{res::kMenuBarResults, "查看", "菜单"}}) {
+                       Expected{res::kMenuBarResults, "查看", "菜单"},
+                       Expected{res::kMenuBarResultsJourneys, "查看", "菜单"}}) {
         SoftKeyBar bar(e.id, nullptr);
         EXPECT_EQ(bar.leftKey()->text(), QString::fromUtf8(e.left)) << e.id;
         EXPECT_EQ(bar.rightKey()->text(), QString::fromUtf8(e.right)) << e.id;
@@ -89,9 +96,10 @@ TEST_F(Shell, EveryWindowHasTheSoftKeysOfItsMenuBar) {
         bar.pressRight();
         ASSERT_GE(commands.count(), 1);
         EXPECT_EQ(commands.at(0).at(0).toInt(), res::kCmdLeftKey);
-        if (e.id == res::kMenuBarResults) {
+        if (auto popup = popups.find(e.id); popup != popups.end()) {
             EXPECT_EQ(commands.count(), 1);  // the right key only opens the popup
-            EXPECT_EQ(menuTexts(*bar.popupMenu()), (QStringList{"返回 32786", "短消息 32785"}));
+            EXPECT_EQ(menuTexts(*bar.popupMenu()), popup->second) << e.id;
+            bar.popupMenu()->hide();
         } else {
             ASSERT_EQ(commands.count(), 2);
             EXPECT_EQ(commands.at(1).at(0).toInt(), res::kCmdBack);

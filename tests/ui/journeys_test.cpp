@@ -1,0 +1,166 @@
+// The journey views: from 站站查询 (and from its results) to 换乘方案, a journey's legs and a
+// train's stops, and back level by level.
+#include <QAction>
+#include <QDateEdit>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTest>
+
+#include "db/timetable_db.h"
+#include "res/resource_ids.h"
+#include "ui/main_window.h"
+#include "ui/results_dialog.h"
+#include "ui/soft_key_bar.h"
+#include "ui/station_combo.h"
+#include "ui/station_to_station_dialog.h"
+#include "ui_fixture.h"
+
+namespace zelvan::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The popup entry of a view's or dialog's right soft key with this text.
+QAction* popupEntry(SoftKeyDialog& dialog, const QString& text) {
+    for (QAction* action : dialog.softKeys()->popupMenu()->actions()) {
+        if (action->text() == text) return action;
+    }
+    return nullptr;
+}
+
+class Journeys : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        openWindow(timetableSource());
+    }
+
+    // The first step: 站站查询 for `from` -> `to` on 2026-06-01, running `step` in it.
+    void stationToStation(const QString& from, const QString& to,
+                          std::function<void(StationToStationDialog&)> step) {
+        script_->then([=](QDialog& d) {
+            auto* dialog = qobject_cast<StationToStationDialog*>(&d);
+            ASSERT_NE(dialog, nullptr);
+            dialog->travelDate()->setDate(QDate(2026, 6, 1));
+            dialog->fromStation()->setEditText(from);
+            dialog->toStation()->setEditText(to);
+            step(*dialog);
+        });
+    }
+    // Opens 站站查询 and runs the steps.
+    void run() { window_->openEntry(static_cast<int>(MainEntry::StationToStation)); }
+
+    // The next view, expected to be a results view in `mode`.
+    void thenView(ResultMode mode, std::function<void(ResultsDialog&)> step) {
+        script_->then([=](QDialog& d) {
+            auto* view = qobject_cast<ResultsDialog*>(&d);
+            ASSERT_NE(view, nullptr);
+            EXPECT_EQ(view->mode(), mode);
+            step(*view);
+        });
+    }
+};
+
+TEST_F(Journeys, WalkFromTheDialogToATrainsStopsAndBack) {
+    // 青岛 -> 宁波东 has no through train: K6 to 南京, the next morning D7 on.
+    QStringList trail;
+    stationToStation(u"青岛"_s, u"宁波东"_s, [&](StationToStationDialog& dialog) {
+        QAction* journeys = popupEntry(dialog, u"换乘方案"_s);
+        ASSERT_NE(journeys, nullptr);
+        journeys->trigger();
+        EXPECT_TRUE(dialog.isVisible());  // back in the dialog with its inputs
+        EXPECT_EQ(dialog.fromStation()->currentText(), u"青岛"_s);
+        popupEntry(dialog, u"返回"_s)->trigger();
+        EXPECT_EQ(dialog.result(), res::kCmdBack);
+    });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        trail << journeys.windowTitle() << tableLines(*journeys.table());
+        ASSERT_EQ(journeys.table()->columnCount(), 5);
+        EXPECT_EQ(journeys.table()->horizontalHeaderItem(4)->text(), u"      车次      "_s);
+        journeys.table()->selectRow(0);
+        journeys.softKeys()->pressLeft();  // "查看"
+        EXPECT_EQ(context_.results.mode, ResultMode::Journeys);
+        journeys.softKeys()->popupMenu()->actions().at(0)->trigger();  // "返回"
+        EXPECT_EQ(journeys.result(), res::kCmdResultsBack);
+    });
+    thenView(ResultMode::JourneyLegs, [&](ResultsDialog& legs) {
+        EXPECT_EQ(legs.returnMode(), ResultMode::Journeys);
+        trail << legs.windowTitle() << tableLines(*legs.table());
+        // No "换乘方案" here: the popup is the plain one.
+        EXPECT_EQ(popupEntry(legs, u"换乘方案"_s), nullptr);
+        legs.openRow(1);  // D7
+        EXPECT_EQ(context_.results.mode, ResultMode::JourneyLegs);
+        QTest::keyClick(legs.table(), Qt::Key_Escape);
+        EXPECT_EQ(legs.result(), res::kCmdResultsBack);
+    });
+    thenView(ResultMode::TrainStops, [&](ResultsDialog& stops) {
+        EXPECT_EQ(stops.returnMode(), ResultMode::JourneyLegs);
+        trail << stops.windowTitle() << tableLines(*stops.table()).join(u';');
+        QTest::keyClick(stops.table(), Qt::Key_Escape);
+        EXPECT_FALSE(stops.isVisible());
+    });
+    run();
+    EXPECT_EQ(trail.join(u'\n').toStdString(),
+              (QStringList{
+                   "青岛 至 宁波东 ,换乘方案 1", "08:00|12:00+1|28:00|1|K6→D7",
+                   "青岛 至 南京 至 宁波东 ,结果2",
+                   "K6|青岛|08:00|南京|20:00|12:00||1000|快速|64|114|130/135/140|213/223|"
+                   "青岛|南京",
+                   "D7|南京|08:00+1|宁波东|12:00+1|04:00|12:00|520|动车|64|105|121/124/128|189/196|"
+                   "南京|宁波东",
+                   "D7 ", "南京|-- --|08:00|0;上海|09:30|09:35|300;宁波东|12:00|-- --|520"})
+                  .join(u'\n')
+                  .toStdString());
+    EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
+    // Through trains 北京 -> 上海: the direct view offers the journeys too; so does the list of
+    // transfer stations of 青岛 -> 宁波东. The views nested deeper do not.
+    QStringList captions;
+    stationToStation(u"北京"_s, u"上海"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runQuery()); });
+    thenView(ResultMode::Direct, [&](ResultsDialog& direct) {
+        ASSERT_NE(popupEntry(direct, u"换乘方案"_s), nullptr);
+        popupEntry(direct, u"换乘方案"_s)->trigger();
+        EXPECT_EQ(context_.results.mode, ResultMode::Direct);
+        direct.openRow(0);
+    });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        EXPECT_EQ(journeys.returnMode(), ResultMode::Direct);
+        captions << journeys.windowTitle();
+    });
+    thenView(ResultMode::TrainStops, [&](ResultsDialog& stops) {
+        EXPECT_EQ(popupEntry(stops, u"换乘方案"_s), nullptr);
+        stops.command(res::kCmdJourneys);  // not offered here: nothing opens
+    });
+    run();
+
+    messages_.answers = {true};
+    stationToStation(u"青岛"_s, u"宁波东"_s,
+                     [&](StationToStationDialog& dialog) { dialog.runQuery(); });
+    thenView(ResultMode::Transfer,
+             [&](ResultsDialog& transfer) { popupEntry(transfer, u"换乘方案"_s)->trigger(); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        EXPECT_EQ(journeys.returnMode(), ResultMode::Transfer);
+        captions << journeys.windowTitle();
+    });
+    run();
+    EXPECT_EQ(captions.size(), 2);
+    EXPECT_TRUE(captions.value(0).startsWith(u"北京 至 上海 ,换乘方案 "_s))
+        << captions.value(0).toStdString();
+    EXPECT_EQ(captions.value(1), u"青岛 至 宁波东 ,换乘方案 1"_s);
+}
+
+TEST_F(Journeys, NoneFoundIsSaidAndNothingOpens) {
+    stationToStation(u"空站"_s, u"上海"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_FALSE(dialog.runJourneys()); });
+    run();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, u"警告"_s);
+    EXPECT_EQ(messages_.shown[0].text, u"没有查到相关结果"_s);
+    EXPECT_EQ(db().queryDate, 20260601);  // the dialog's day was taken
+}
+
+}  // namespace
+}  // namespace zelvan::test
