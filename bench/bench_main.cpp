@@ -17,6 +17,7 @@
 
 #include "bench_context.h"
 #include "db/text.h"
+#include "journey_benchmarks.h"
 #include "query_benchmarks.h"
 #include "sqlite_peer.h"
 #include "timetable_generator.h"
@@ -194,6 +195,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelvan_bench: SQLite peer not available: %s\n", error.c_str());
     }
     registerQueryBenchmarks(peerOpen ? &peer : nullptr);
+    registerJourneyBenchmarks(peerOpen ? &peer : nullptr);
 
     // Five repetitions and their medians unless the command line says otherwise.
     std::vector<char*> args(argv, argv + argc);

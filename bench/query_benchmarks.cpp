@@ -98,6 +98,10 @@ const std::vector<Question>& questions() {
     return questionList();
 }
 
+void addQuestion(Question question) {
+    questionList().push_back(std::move(question));
+}
+
 void registerQueryBenchmarks(SqlitePeer* peer) {
     BenchContext& c = benchContext();
     std::vector<Question>& list = questionList();

@@ -23,5 +23,7 @@ void registerQueryBenchmarks(SqlitePeer* peer);
 
 // The questions in the order of the summary (after registerQueryBenchmarks).
 const std::vector<Question>& questions();
+// Appends a question to the summary (for benchmarks registered elsewhere).
+void addQuestion(Question question);
 
 }  // namespace zelvan::bench

@@ -83,6 +83,7 @@ class RoundSearch {
     // boardReach[legsLeft] of a train (see SearchState), filled when first asked.
     void fillReach(int legsLeft, int train);
     int boardingBound(int legsLeft, int train, int position);
+    int boardingBoundAt(int legsLeft, int train, int stop);  // `stop`: the flat number
     std::vector<FirstLeg> firstLegs(const std::vector<int>& origins) const;
     void rideFirstLeg(const FirstLeg& leg);
     void scanTrain(int round, int train, int from);
@@ -142,8 +143,9 @@ void RoundSearch::computeBounds(const std::vector<int>& destinations) {
                 const int reach = boardingBound(0, t, p);
                 if (reach >= kNever) continue;
                 const std::size_t g = static_cast<std::size_t>(arrays_.stopOf(t, p));
+                const int ride = reach - arrays_.departure[g];
                 int& bound = board[arrays_.station[g]];
-                bound = std::min(bound, reach - arrays_.departure[g]);
+                if (ride < kJourneyHorizon) bound = std::min(bound, ride);
             }
         }
     }
@@ -167,6 +169,7 @@ void RoundSearch::computeBounds(const std::vector<int>& destinations) {
                  i < arrays_.rideInStart[static_cast<std::size_t>(v) + 1]; ++i) {
                 const std::size_t u = static_cast<std::size_t>(arrays_.rideIn[i].from);
                 const int on = minutes + arrays_.rideIn[i].minutes;
+                if (on >= kJourneyHorizon) continue;  // no journey rides that long
                 board[u] = std::min(board[u], on);
                 if (on < onBoard[u]) {
                     onBoard[u] = on;
@@ -248,6 +251,10 @@ void RoundSearch::fillReach(int legsLeft, int train) {
 }
 
 int RoundSearch::boardingBound(int legsLeft, int train, int position) {
+    return boardingBoundAt(legsLeft, train, arrays_.stopOf(train, position));
+}
+
+int RoundSearch::boardingBoundAt(int legsLeft, int train, int stop) {
     char& done = state_.reachDone[static_cast<std::size_t>(legsLeft) *
                                       static_cast<std::size_t>(state_.trainCount) +
                                   static_cast<std::size_t>(train)];
@@ -258,7 +265,7 @@ int RoundSearch::boardingBound(int legsLeft, int train, int position) {
     }
     return state_.boardReach[static_cast<std::size_t>(legsLeft) *
                                  static_cast<std::size_t>(state_.stopCount) +
-                             static_cast<std::size_t>(arrays_.stopOf(train, position))];
+                             static_cast<std::size_t>(stop)];
 }
 
 std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) const {
@@ -473,7 +480,7 @@ void RoundSearch::markTrains(int round) {
         for (std::uint32_t i = begin; i < end; ++i) {
             const StopRef ref = arrays_.stationStops[i];
             const int day = ceilDiv(ready - ref.departure, kMinutesPerDay);
-            if (day * kMinutesPerDay + boardingBound(left, ref.train, ref.position) >= limit) {
+            if (day * kMinutesPerDay + boardingBoundAt(left, ref.train, ref.stop) >= limit) {
                 continue;
             }
             int& from = state_.scanFrom[static_cast<std::size_t>(ref.train)];

@@ -84,9 +84,9 @@ struct SearchState {
     std::vector<char> improvedMark;
     std::vector<int> readyMarked;  // stations whose departure for the next round improved
     std::vector<char> readyMark;
-    std::vector<int> readyBefore;  // station -> its departure before this round improved it
-    std::vector<int> scanFrom;     // train -> first position to scan this round, kNever: none
-    std::vector<int> scanTrains;   // trains with a position in scanFrom
+    std::vector<int> readyBefore;    // station -> its departure before this round improved it
+    std::vector<int> scanFrom;       // train -> first position to scan this round, kNever: none
+    std::vector<int> scanTrains;     // trains with a position in scanFrom
     std::vector<BestTwo> groupBest;  // group -> the two earliest of this round's arrivals at
                                      // its stations
     std::vector<int> touchedGroups;

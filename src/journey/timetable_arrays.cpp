@@ -212,7 +212,7 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
         const std::int32_t t = trainOf[g];
         arrays.stationStops[at] =
             StopRef{t, static_cast<std::int32_t>(g) - arrays.firstStop[static_cast<std::size_t>(t)],
-                    arrays.departure[g]};
+                    static_cast<std::int32_t>(g), arrays.departure[g]};
         arrays.stationStopClock[at] = clockOf(g);
     }
 

@@ -25,11 +25,12 @@ struct TrainDays {
     long long mask = 1;
 };
 
-// A stop named by its train and its position in the train's run, with its departure along
-// the run (as TimetableArrays::departure, kept here for the searches that walk a station).
+// A stop named by its train and its position in the train's run, with its flat number and
+// its departure along the run (kept here for the searches that walk a station's stops).
 struct StopRef {
     std::int32_t train = 0;
     std::int32_t position = 0;
+    std::int32_t stop = 0;
     std::int32_t departure = 0;
 };
 
