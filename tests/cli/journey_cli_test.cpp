@@ -39,7 +39,7 @@ TEST(JourneyCommand, AgreesWithPlainEnumerationOnRandomTimetables) {
             JourneyOptions options;
             options.afterMinutes = pick(2) == 0 ? 0 : pick(24 * 60);
             options.maxChanges = pick(4);
-            char after[8];
+            char after[32];
             std::snprintf(after, sizeof after, "%02d:%02d", options.afterMinutes / 60,
                           options.afterMinutes % 60);
             TempDir scratch;
