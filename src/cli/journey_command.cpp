@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/places.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_table.h"
@@ -112,7 +113,7 @@ bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planne
     // The planner reads the whole timetable: only a question that names two places pays.
     for (const std::string* place : {&question.from, &question.to}) {
         if (db.placeStations(fromUtf8(*place)).count == 0) {
-            error = "没有找到车站：" + *place;
+            error = unknownStationMessage(fromUtf8(*place));
             return false;
         }
     }

@@ -47,9 +47,14 @@ bool StationToStationDialog::command(int id) {
 }
 
 bool StationToStationDialog::runJourneys() {
+    const std::u16string from = controlText(from_->currentText());
+    const std::u16string to = controlText(to_->currentText());
+    if (!namesStations({from, to})) return false;
+    rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
+    rememberStations({toQString(from), toQString(to)});
     db_.queryDate = dateKeyOf(date_->date());
-    results_.fromName = controlText(from_->currentText());
-    results_.toName = controlText(to_->currentText());
+    results_.fromName = from;
+    results_.toName = to;
     return showJourneys(this, results_, db_, ResultMode::Journeys);
 }
 
