@@ -152,14 +152,18 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
     EXPECT_EQ(captions.value(1), u"青岛 至 宁波东 ,换乘方案 1"_s);
 }
 
-TEST_F(Journeys, NoneFoundIsSaidAndNothingOpens) {
-    stationToStation(u"空站"_s, u"上海"_s,
-                     [&](StationToStationDialog& dialog) { EXPECT_FALSE(dialog.runJourneys()); });
+TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {
+    stationToStation(u"空站"_s, u"上海"_s, [&](StationToStationDialog& dialog) {
+        EXPECT_FALSE(dialog.runJourneys());
+        EXPECT_EQ(db().queryDate, 20260601);  // the dialog's day was taken
+        dialog.toStation()->setEditText(u"火星"_s);
+        EXPECT_FALSE(dialog.runJourneys());
+    });
     run();
-    ASSERT_EQ(messages_.shown.size(), 1u);
+    ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[0].caption, u"警告"_s);
     EXPECT_EQ(messages_.shown[0].text, u"没有查到相关结果"_s);
-    EXPECT_EQ(db().queryDate, 20260601);  // the dialog's day was taken
+    EXPECT_EQ(messages_.shown[1].text, u"没有找到车站：火星"_s);
 }
 
 }  // namespace
