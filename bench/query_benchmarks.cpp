@@ -7,6 +7,7 @@
 
 #include "bench_context.h"
 #include "db/text.h"
+#include "db/timetable_check.h"
 #include "fare/result_row.h"
 #include "sqlite_peer.h"
 
@@ -115,6 +116,18 @@ void registerQueryBenchmarks(SqlitePeer* peer) {
             benchmark::DoNotOptimize(db.load(folder));
         }
         state.counters["trains"] = static_cast<double>(db.trainIndex.size());
+    })->Unit(benchmark::kMicrosecond);
+
+    list.push_back({"check", "check the data folder (zelvan-cli check)", 50000, false, ""});
+    benchmark::RegisterBenchmark("zelvan/check", [](benchmark::State& state) {
+        const std::u16string folder = fromUtf8(benchContext().folder.string());
+        long long findings = 0;
+        for (auto _ : state) {
+            const CheckReport report = checkTimetable(folder);
+            findings = report.errorCount + report.warningCount;
+            benchmark::DoNotOptimize(findings);
+        }
+        state.counters["findings"] = static_cast<double>(findings);
     })->Unit(benchmark::kMicrosecond);
 
     list.push_back({"decode_train", "decodeTrain, every train in turn", 0, true, ""});

@@ -60,16 +60,50 @@ DateKey todayUtc() {
     return makeDateKey(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
 }
 
+bool isCalendarDate(DateKey key) {
+    const int year = key / 10000;
+    const int month = key / 100 % 100;
+    const int day = key % 100;
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month != 2 || day != 29 || leap;
+}
+
 RunningRule parseRunningRule(const std::u16string& line) {
     RunningRule rule;
     std::size_t pos = 0;
     long long value = 0;
     if (scanInt(line, pos, value)) {
         rule.period = value;
-        if (scanInt(line, pos, value)) rule.mask = value;
+        rule.numbers = 1;
+        if (scanInt(line, pos, value)) {
+            rule.mask = value;
+            rule.numbers = 2;
+        }
     }
     if (rule.period == 0) rule.period = 1;
     return rule;
+}
+
+std::vector<std::string> splitRuleFile(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text.push_back(bytes[i]);
+    }
+    std::vector<std::string> pieces;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = pos;
+        while (end < text.size() && end - pos < 255) {
+            if (text[end++] == '\n') break;
+        }
+        pieces.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return pieces;
 }
 
 int dayOffset(const std::vector<StopRecord>& stops, int fromStation) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/records.h"
@@ -21,14 +22,22 @@ inline DateKey makeDateKey(int year, int month, int day) {
 // Today's date on the system clock (UTC).
 DateKey todayUtc();
 
+// True when `key` names a day of the Gregorian calendar (year 1 or later).
+bool isCalendarDate(DateKey key);
+
 // A line of t.rule: period P in days and the mask M of running days within the period.
 struct RunningRule {
     long long period = 1;
     long long mask = 1;
+    int numbers = 0;  // how many numbers the line held (0-2); with none the train runs daily
 };
 // Reads up to two decimal integers from a rule line; absent values keep their defaults and a
 // period of 0 becomes 1.
 RunningRule parseRunningRule(const std::u16string& line);
+// The rules of a t.rule file's bytes, as a text-mode line read into a 256-byte buffer returns
+// them: at most 255 bytes a piece, a piece ends after its line feed, CR LF reads as LF. A line
+// longer than 254 bytes so becomes two rules or more.
+std::vector<std::string> splitRuleFile(std::string_view bytes);
 
 // Midnight roll-overs of the run up to and including the stop at `fromStation` (all of them
 // when the train does not call there; 0 when fromStation is -1).

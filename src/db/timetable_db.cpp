@@ -32,29 +32,6 @@ void walkNameList(const ByteSpan& span, Take take) {
     }
 }
 
-// Pieces of a text file as a narrow line read into a 256-byte buffer returns them: at most 255
-// bytes, a piece ends after a line feed. CR LF reads as LF, as text mode does.
-std::vector<std::string> textPieces(const ByteSpan& span) {
-    std::string text;
-    text.reserve(static_cast<std::size_t>(span.length));
-    for (std::int32_t i = 0; i < span.length; ++i) {
-        char c = static_cast<char>(span.data[i]);
-        if (c == '\r' && i + 1 < span.length && span.data[i + 1] == '\n') continue;
-        text.push_back(c);
-    }
-    std::vector<std::string> pieces;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && end - pos < 255) {
-            if (text[end++] == '\n') break;
-        }
-        pieces.push_back(text.substr(pos, end - pos));
-        pos = end;
-    }
-    return pieces;
-}
-
 }  // namespace
 
 TimetableDb& TimetableDb::instance() {
@@ -173,7 +150,9 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
 
     ByteSpan rules;
     if (readWholeFile(pathOf(u"t.rule"), rules)) {
-        for (const std::string& piece : textPieces(rules))
+        const std::string_view bytes(reinterpret_cast<const char*>(rules.data.get()),
+                                     static_cast<std::size_t>(rules.length));
+        for (const std::string& piece : splitRuleFile(bytes))
             runningRules.push_back(ansiToWide(piece));
     }
     return true;

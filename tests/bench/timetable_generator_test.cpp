@@ -6,6 +6,7 @@
 #include <set>
 
 #include "db/text.h"
+#include "db/timetable_check.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 #include "test_files.h"
@@ -148,6 +149,21 @@ std::string trace(const std::vector<ResultRow>& rows, const std::vector<TrainStr
 
 // The busiest stations of a generated network, in pairs both ways and on days across the
 // validity and outside it: the fast queries answer exactly as the plain ones.
+// The national timetable and smaller ones are timetables the check passes: whatever it finds
+// there would be found in every real timetable too.
+TEST(TimetableGenerator, GeneratedTimetablesPassTheCheck) {
+    for (const GeneratorOptions& options :
+         {GeneratorOptions{1, 1.0}, GeneratorOptions{2, 0.05}, GeneratorOptions{3, 0.001}}) {
+        test::TempDir dir;
+        std::string error;
+        ASSERT_TRUE(writeGeneratedTimetable(options, dir.path(), error)) << error;
+        const CheckReport report = checkTimetable(dir.wide());
+        EXPECT_TRUE(report.passed())
+            << options.scale << ": " << describeFinding(report.errors.front());
+        EXPECT_EQ(report.warningCount, 0) << options.scale;
+    }
+}
+
 TEST(TimetableGenerator, FastAndPlainQueriesAgreeOnAGeneratedNetwork) {
     const GeneratorOptions options{5, 0.05};
     const TimetableSource source = generateTimetable(options);

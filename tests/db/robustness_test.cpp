@@ -9,31 +9,6 @@
 namespace zelvan::test {
 namespace {
 
-// A small valid database: three stations, four trains, codes, ads and rules.
-void makeValid(DbFolder& folder) {
-    folder.stations = {"北京", "天津", "上海"};
-    folder.trains = {"D1", "G1", "K1", "T1"};
-    folder.files["S1.dat"] = hexBytes("00 00 00 00 00 01 00 02 80");
-    folder.files["S2.dat"] = hexBytes("00 01 00 00 00 03 80");
-    folder.files["S3.dat"] = hexBytes("00 02 00 00 00 01 00 02 00 03 80");
-    folder.files["T1.dat"] = hexBytes(
-        "00 00 06 00 15 36 4B 09 7F 3E 4B 09 00"
-        " 00 00 08 00 05 00 00  00 02 0C 00 00 0A 00 80");
-    folder.files["T2.dat"] = hexBytes(
-        "00 01 21 05 15 36 4B 09 7F 3E 4B 09 01"
-        " 00 00 17 1E 00 00 00  00 02 02 0A 00 0A 00 80");
-    folder.files["T3.dat"] = hexBytes(
-        "00 02 30 00 15 36 4B 09 7F 3E 4B 09 02"
-        " 00 02 06 00 00 00 00  00 00 09 00 00 0A 00 80");
-    folder.files["T4.dat"] = hexBytes(
-        "00 03 01 00 15 36 4B 09 7F 3E 4B 09 00"
-        " 00 01 06 00 03 00 00  00 02 07 00 00 01 00 80");
-    folder.files["name.txt"] = utf16File(u"北京 BJ 天津 TJ 上海 SH 上海 S");
-    folder.files["ads.txt"] = utf16File(u"a http://m.zelvan.cn/mp/a b http://x");
-    folder.files["t.rule"] = "1 1\n2 1\n2 2\n";
-    folder.files["ver.txt"] = "2026.12.01\n";
-}
-
 // Everything a query can ask of the loaded data, rendered as text.
 std::string exercise(TimetableDb& db) {
     std::string trace;
@@ -86,14 +61,11 @@ void loadAndCompare(const DbFolder& folder, const std::string& what) {
 
 TEST(Robustness, EveryPrefixOfEveryFileLoadsSafely) {
     DbFolder valid;
-    makeValid(valid);
-    std::map<std::string, std::string> all = valid.files;
-    all["s.i"] = nameList(valid.stations);
-    all["t.i"] = nameList(valid.trains);
-    for (const auto& [name, bytes] : all) {
+    makeSmallTimetable(valid);
+    for (const auto& [name, bytes] : valid.allFiles()) {
         for (std::size_t length = 0; length < bytes.size(); ++length) {
             DbFolder folder;
-            makeValid(folder);
+            makeSmallTimetable(folder);
             folder.files[name] = bytes.substr(0, length);
             if (name == "s.i") folder.stations.clear();
             if (name == "t.i") folder.trains.clear();
@@ -108,7 +80,7 @@ TEST(Robustness, RandomBytesInEveryFile) {
                                       "T4.dat", "name.txt", "ads.txt", "t.rule", "ver.txt"};
     for (int round = 0; round < 300; ++round) {
         DbFolder folder;
-        makeValid(folder);
+        makeSmallTimetable(folder);
         const std::string& name = names[static_cast<std::size_t>(round) % names.size()];
         std::string bytes(static_cast<std::size_t>(random() % 64), '\0');
         for (char& c : bytes) {
