@@ -5,6 +5,8 @@
 
 #include "db/running_days.h"
 #include "db/text.h"
+#include "db/timetable_check.h"
+#include "update/installation.h"
 
 namespace zelvan::cli {
 
@@ -12,6 +14,13 @@ DataFolder dataFolder(const Globals& globals) {
     std::optional<std::u16string> option;
     if (!globals.dataDir.empty()) option = fromUtf8(globals.dataDir);
     return resolveDataFolder(option);
+}
+
+DataFolder mendedDataFolder(const Globals& globals) {
+    const DataFolder chosen = dataFolder(globals);
+    if (chosen.updateFolder.empty()) return chosen;
+    recoverDataFolder(std::filesystem::path(toUtf8(chosen.updateFolder)));
+    return dataFolder(globals);
 }
 
 std::string whyNotLoaded(const std::u16string& folder) {
@@ -26,22 +35,33 @@ bool parseDate(const std::string& text, DateKey& date) {
     char tail = 0;
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return false;
-    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return false;
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month == 2 && day == 29 && !leap) return false;
-    date = makeDateKey(year, month, day);
+    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    const DateKey key = makeDateKey(year, month, day);
+    if (!isCalendarDate(key)) return false;
+    date = key;
     return true;
 }
 
-bool openDatabase(Globals& globals, TimetableDb& db) {
-    const DataFolder folder = dataFolder(globals);
+bool openDatabase(Globals& globals, TimetableDb& db, bool checked) {
+    const DataFolder folder = mendedDataFolder(globals);
     if (globals.queryDate != 0) db.queryDate = globals.queryDate;
-    if (db.load(folder.path)) return true;
-    std::cerr << "zelvan-cli: cannot load the timetable in '" << toUtf8(folder.path) << "' ("
-              << dataSourceReason(folder.source) << "): " << whyNotLoaded(folder.path)
-              << "\n(use --data DIR to name the folder that holds s.i, t.i, S0-S9.dat and "
-                 "T0-T19.dat)\n";
+    // Checked before it is loaded: the check's buffers are gone before the database's come.
+    CheckReport report;
+    if (checked) report = checkInstalledTimetable(std::filesystem::path(toUtf8(folder.path)));
+    if (report.passed() && db.load(folder.path)) return true;
+    if (report.passed()) report = checkTimetable(folder.path);  // why it did not load
+    std::cerr << "zelvan-cli: the timetable in '" << toUtf8(folder.path) << "' ("
+              << dataSourceReason(folder.source) << ") cannot be used: "
+              << (report.errors.empty() || !loadProblem(folder.path).empty()
+                      ? whyNotLoaded(folder.path)
+                      : describeFinding(report.errors.front()))
+              << "\n(run 'zelvan-cli update' for a new timetable";
+    if (!folder.updateFolder.empty() &&
+        hasPreviousTimetable(std::filesystem::path(toUtf8(folder.updateFolder)))) {
+        std::cerr << " or 'zelvan-cli rollback' for the previous one";
+    }
+    std::cerr << "; 'zelvan-cli check' lists every fault; use --data DIR to name the folder that "
+                 "holds s.i, t.i, S0-S9.dat and T0-T19.dat)\n";
     globals.exitCode = kExitFailed;
     return false;
 }

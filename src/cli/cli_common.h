@@ -34,10 +34,14 @@ struct Globals {
 
 // The data folder that --data, ZELVAN_DATA or the default order chooses.
 DataFolder dataFolder(const Globals& globals);
-// Loads `db` from the data folder and sets its query date from --date. On failure prints
-// "cannot load the timetable in FOLDER (WHY CHOSEN): FILE is missing" (or similar) to stderr
-// and returns false with globals.exitCode = 1.
-bool openDatabase(Globals& globals, TimetableDb& db);
+// The same after an update that a crash cut short has been completed or undone in the folder
+// updates go to (which may decide whether the user's folder holds a timetable).
+DataFolder mendedDataFolder(const Globals& globals);
+// Loads `db` from the mended data folder and sets its query date from --date. When the
+// timetable cannot be loaded or (with `checked`) fails the check, prints "the timetable in
+// FOLDER (WHY CHOSEN) cannot be used: FILE: WHAT" and what to do to stderr and returns false
+// with globals.exitCode = 1.
+bool openDatabase(Globals& globals, TimetableDb& db, bool checked = true);
 // Why the timetable in `folder` does not load: "s.i is missing", "T7.dat cannot be read", ...
 std::string whyNotLoaded(const std::u16string& folder);
 // Parses YYYY-MM-DD into a DateKey; false when malformed.

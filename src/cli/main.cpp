@@ -33,9 +33,7 @@ int main(int argc, char** argv) {
     addQueryCommands(app, globals);
     addJourneyCommand(app, globals);
     addToolCommands(app, globals);
-#ifdef ZELVAN_HAVE_UPDATE_COMMANDS
     addUpdateCommands(app, globals);
-#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,16 +1,61 @@
-// Commands that need no query: fares, info, build, dump.
+// Commands that need no query: fares, info, check, build, dump.
 #include <iostream>
 
 #include "cli/cli_common.h"
 #include "compiler/timetable_source.h"
 #include "db/text.h"
+#include "db/timetable_check.h"
 #include "fare/fares.h"
 
 namespace zelvan::cli {
+namespace {
+
+nlohmann::json findingsJson(const std::vector<CheckFinding>& findings) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const CheckFinding& f : findings) {
+        nlohmann::json item = {{"file", f.file}, {"what", f.what}};
+        if (!f.train.empty()) item["train"] = out(f.train);
+        if (!f.station.empty()) item["station"] = out(f.station);
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
+std::string counted(long long n, const char* one) {
+    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
+
+void runCheck(Globals& globals, const std::string& folderOption) {
+    Globals named = globals;
+    if (!folderOption.empty()) named.dataDir = folderOption;
+    const std::u16string folder = dataFolder(named).path;
+    const CheckReport report = checkTimetable(folder);
+    if (!report.passed()) globals.exitCode = kExitFailed;
+    if (globals.json) {
+        printJson(
+            {{"errors", findingsJson(report.errors)}, {"warnings", findingsJson(report.warnings)}});
+        return;
+    }
+    for (const CheckFinding& f : report.errors)
+        std::cout << "error: " << describeFinding(f) << "\n";
+    for (const CheckFinding& f : report.warnings) {
+        std::cout << "warning: " << describeFinding(f) << "\n";
+    }
+    const long long shown = static_cast<long long>(report.errors.size() + report.warnings.size());
+    std::cout << out(folder) << ": " << counted(report.errorCount, "error") << ", "
+              << counted(report.warningCount, "warning");
+    if (shown < report.errorCount + report.warningCount) {
+        std::cout << " (the first " << CheckReport::kMaxKept << " of each shown)";
+    }
+    std::cout << (report.passed() ? ": the timetable can be used\n"
+                                  : ": the timetable is damaged\n");
+}
+
+}  // namespace
 
 void addToolCommands(CLI::App& app, Globals& globals) {
     static int kindCode = 0, fareFactor = 0, distance = 0;
-    static std::string trainName, source, output, pinyinDictionary;
+    static std::string trainName, source, output, pinyinDictionary, checked;
 
     CLI::App* fares = app.add_subcommand("fares", "The four fares of a kind code over a distance");
     fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
@@ -40,7 +85,7 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                        "Which data folder answers and why, where an update installs, the "
                        "database version and size, and whether it loads")
         ->callback([&globals] {
-            const DataFolder folder = dataFolder(globals);
+            const DataFolder folder = mendedDataFolder(globals);
             TimetableDb db;
             const bool loaded = db.load(folder.path);
             const std::string problem = loaded ? std::string() : whyNotLoaded(folder.path);
@@ -68,6 +113,11 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                       << "\n";
             if (!loaded) std::cout << "问题        " << problem << "\n";
         });
+
+    CLI::App* check = app.add_subcommand(
+        "check", "Check that a data folder holds a whole timetable; exit 1 when it is damaged");
+    check->add_option("DIR", checked, "Data folder (default: the one in use)");
+    check->callback([&globals] { runCheck(globals, checked); });
 
     CLI::App* build = app.add_subcommand("build", "Compile a timetable source folder");
     build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
@@ -108,7 +158,7 @@ void addToolCommands(CLI::App& app, Globals& globals) {
     dump->add_option("OUT", output, "Source folder to write")->required();
     dump->callback([&globals] {
         TimetableDb db;
-        if (!openDatabase(globals, db)) return;
+        if (!openDatabase(globals, db, false)) return;  // a damaged timetable may be mended
         std::string error;
         if (!dumpTimetableTo(db, output, error)) {
             std::cerr << "zelvan-cli dump: " << error << "\n";

@@ -1,5 +1,6 @@
-// Commands of the online update: update (check the server, install a newer timetable), extract
-// (unpack a database package) and pack (make a package and its version file for a web server).
+// Commands of the online update: update (check the server, install a newer timetable), rollback
+// (put back the timetable the last update replaced), extract (unpack a database package) and
+// pack (make a package and its version file for a web server).
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include "db/product.h"
 #include "db/text.h"
 #include "update/cancel_token.h"
+#include "update/installation.h"
 #include "update/network_connection.h"
 #include "update/package_reader.h"
 #include "update/package_writer.h"
@@ -306,7 +308,7 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
     update->callback([&globals] {
         TimetableDb db;
         // A folder without a (loadable) timetable can still receive one.
-        const DataFolder folder = dataFolder(globals);
+        const DataFolder folder = mendedDataFolder(globals);
         db.load(folder.path);
         UpdateChecker checker(db, withoutTrailingSlash(options.server));
         checker.setInstallFolder(folder.updateFolder);
@@ -340,6 +342,31 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                        {"dataFolder", out(db.folder)}});
         }
     });
+
+    app.add_subcommand("rollback", "Put back the timetable that the last update replaced")
+        ->callback([&globals] {
+            const DataFolder folder = mendedDataFolder(globals);
+            TimetableDb db;
+            db.load(folder.path);
+            InstallResult result;
+            result.status = InstallStatus::Nothing;
+            if (!folder.updateFolder.empty()) {
+                result = rollBackTimetable(db, std::filesystem::path(toUtf8(folder.updateFolder)));
+            }
+            const std::string text = out(rollBackText(result, db));
+            const bool done = result.status == InstallStatus::Installed;
+            if (!done) globals.exitCode = kExitFailed;
+            if (globals.json) {
+                std::u16string version;
+                db.readDatabaseVersion(version);
+                printJson(
+                    {{"rolledBack", done}, {"message", text}, {"databaseVersion", out(version)}});
+            } else if (done) {
+                std::cout << text << "\n";
+            } else {
+                std::cerr << "zelvan-cli rollback: " << text << "\n";
+            }
+        });
 
     CLI::App* extract = app.add_subcommand("extract", "Unpack a database package into a folder");
     extract->add_option("PACKAGE", options.package, "Package file (a zip archive)")->required();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "db/data_folder.h"
 #include "db/running_days.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
@@ -15,16 +16,8 @@ namespace zelvan {
 namespace {
 
 std::vector<std::string> makeNames() {
-    std::vector<std::string> names = {"s.i", "t.i"};
-    for (char prefix : {'S', 'T'}) {
-        for (int i = 0; i < (prefix == 'S' ? kStationFileCount : kTrainFileCount); ++i) {
-            std::string name(1, prefix);
-            name += std::to_string(i);
-            name += ".dat";
-            names.push_back(std::move(name));
-        }
-    }
-    for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt"}) {
+    std::vector<std::string> names = requiredDataFiles();
+    for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt", "pinyin.txt"}) {
         names.push_back(optional);
     }
     return names;
@@ -159,7 +152,9 @@ class Checker {
         struct stat st;
         const bool exists = ::stat(toUtf8(path).c_str(), &st) == 0;
         if (required) {
-            error(name, exists ? "cannot be read" : std::string(kFileMissing));
+            error(name, !exists                ? std::string(kFileMissing)
+                        : !S_ISREG(st.st_mode) ? "is not a file"
+                                               : "cannot be read");
         } else if (exists) {
             warning(name, "cannot be read: the program goes without it");
         }
@@ -518,7 +513,7 @@ const std::vector<std::string>& timetableFileNames() {
 }
 
 std::size_t requiredTimetableFileCount() {
-    return 2 + kStationFileCount + kTrainFileCount;
+    return requiredDataFiles().size();
 }
 
 CheckReport checkTimetable(const std::u16string& folder) {

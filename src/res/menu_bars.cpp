@@ -15,7 +15,10 @@ const std::vector<MenuBarDescription>& descriptions() {
         {kMenuBarMain,
          {kCmdLeftKey, kStrExit, false},
          {0, kStrMenu, true},
-         {{kCmdAbout, u"关于"}, {kCmdMenuOk, u"确定"}, {kCmdUpdate, u"更新"}}},
+         {{kCmdAbout, u"关于"},
+          {kCmdMenuOk, u"确定"},
+          {kCmdUpdate, u"更新"},
+          {kCmdRollBack, u"恢复上一版"}}},
         // "返回" moves into the popup beside "换乘方案", as in the other popups.
         {kMenuBarStationToStation,
          {kCmdLeftKey, kStrOk, false},

@@ -55,6 +55,7 @@ inline constexpr int kCmdResultsBack = 32786;  // results popup "返回"
 inline constexpr int kCmdUpdate = 32789;
 inline constexpr int kCmdAbout = 32790;
 inline constexpr int kCmdJourneys = 32791;  // "换乘方案": journeys with changes, matched in time
+inline constexpr int kCmdRollBack = 32792;  // main popup "恢复上一版": the previous timetable
 
 // Dialog results of a closed window (beside the command numbers that close a dialog).
 inline constexpr int kResultClosed = 16;

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -74,6 +75,9 @@ int run(QApplication& app) {
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::bringForward);
     window.show();
+    if (!window.damage().empty()) {
+        QTimer::singleShot(0, &window, &MainWindow::offerRepair);  // once the window is up
+    }
     return app.exec();
 }
 

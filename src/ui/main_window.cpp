@@ -11,10 +11,12 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "db/data_folder.h"
 #include "db/product.h"
 #include "db/text.h"
+#include "db/timetable_check.h"
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
@@ -34,6 +36,7 @@
 #include "ui/station_to_station_dialog.h"
 #include "ui/train_number_dialog.h"
 #include "ui/update_command.h"
+#include "update/installation.h"
 #include "update/version.h"
 
 namespace zelvan {
@@ -93,9 +96,15 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     setWindowIcon(appIcon());
     if (!restoreGeometry(mainWindowGeometry())) resize(defaultWindowSize(*this));
 
+    // Mending an update cut short may decide whether the user's folder holds a timetable.
+    const DataFolder chosen = resolveDataFolder(options.dataFolder);
+    if (!chosen.updateFolder.empty()) {
+        recoverDataFolder(std::filesystem::path(toUtf8(chosen.updateFolder)));
+    }
     const DataFolder folder = resolveDataFolder(options.dataFolder);
     updateFolder_ = folder.updateFolder;
-    if (!db_.load(folder.path)) {
+    const bool loaded = db_.load(folder.path);
+    if (!loaded) {
         std::fprintf(stderr, "zelvan: cannot load the timetable in '%s' (%s): %s\n",
                      toUtf8(folder.path).c_str(),
                      std::string(dataSourceReason(folder.source)).c_str(),
@@ -103,6 +112,7 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     }
     // The day of travel until a query sets one: today where the user is.
     db_.queryDate = dateKeyOf(QDate::currentDate());
+    checkTimetableInUse(loaded);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -173,6 +183,12 @@ void MainWindow::openSelectedEntry() {
 }
 
 void MainWindow::openEntry(int index) {
+    const bool query = index >= static_cast<int>(MainEntry::StationToStation) &&
+                       index <= static_cast<int>(MainEntry::Station);
+    if (query && !damage_.empty()) {
+        offerRepair();  // rather than empty answers from a broken timetable
+        return;
+    }
     switch (static_cast<MainEntry>(index)) {
         case MainEntry::StationToStation: {
             StationToStationDialog dialog(context_.results, db_, this);
@@ -211,6 +227,9 @@ bool MainWindow::command(int id) {
             // A timetable installed by the update is read again on the next journey question.
             context_.results.planner.reset();
             return true;
+        case res::kCmdRollBack:
+            rollBack();
+            return true;
         case res::kCmdAbout: {
             AboutDialog dialog(db_, this);
             runModal(dialog);
@@ -232,8 +251,48 @@ void MainWindow::runUpdate() {
     }
     UpdateSession session(db_, updateServer_, updateFolder_, *context_.updateNotifier, this);
     update_ = &session;
-    session.exec();
+    const UpdateOutcome outcome = session.exec();
     update_ = nullptr;
+    if (outcome == UpdateOutcome::Updated) checkTimetableInUse(true);
+}
+
+void MainWindow::checkTimetableInUse(bool loaded) {
+    const CheckReport report = checkInstalledTimetable(std::filesystem::path(toUtf8(db_.folder)));
+    damage_.clear();
+    if (!report.passed()) {
+        damage_ = damageText(report);
+    } else if (!loaded) {
+        damage_ = u"数据文件无法读取";
+    }
+}
+
+void MainWindow::offerRepair() {
+    if (damage_.empty()) return;
+    const QString text = toQString(damage_) + QStringLiteral("，时刻表不能使用。\n");
+    const QString caption = toQString(res::kCaptionError);
+    if (!updateFolder_.empty() &&
+        hasPreviousTimetable(std::filesystem::path(toUtf8(updateFolder_))) &&
+        askYesNo(this, caption, text + QStringLiteral("恢复上一版时刻表吗?"))) {
+        rollBack();
+        return;
+    }
+    if (askYesNo(this, caption, text + QStringLiteral("现在就去更新时刻表吗?"))) {
+        command(res::kCmdUpdate);
+    }
+}
+
+void MainWindow::rollBack() {
+    InstallResult result;
+    result.status = InstallStatus::Nothing;
+    if (update_) {
+        result.status = InstallStatus::Busy;
+    } else if (!updateFolder_.empty()) {
+        result = rollBackTimetable(db_, std::filesystem::path(toUtf8(updateFolder_)));
+    }
+    if (result.status == InstallStatus::Installed) checkTimetableInUse(true);
+    showNotice(this, toQString(res::kCaptionInfo), toQString(rollBackText(result, db_)),
+               result.status == InstallStatus::Installed ? MessageIcon::Information
+                                                         : MessageIcon::Warning);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

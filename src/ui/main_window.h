@@ -29,8 +29,9 @@ class MainWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // Loads `db` from `options.dataFolder` (none: the folder resolveDataFolder chooses); a
-    // failed load only gets a line on stderr, the queries then find nothing.
+    // Loads `db` from `options.dataFolder` (none: the folder resolveDataFolder chooses), after
+    // mending an update that a crash cut short where updates go, and checks the timetable; a
+    // failed load also gets a line on stderr.
     MainWindow(AppContext& context, TimetableDb& db, const AppOptions& options,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -52,6 +53,13 @@ class MainWindow : public QWidget {
     // first, then ends the program as "退出" does.
     void quitFromAnywhere();
 
+    // Why the timetable in use cannot be used ("数据文件 T3.dat 损坏"); empty when it passed
+    // the check.
+    const std::u16string& damage() const { return damage_; }
+    // With a damaged timetable: says which file is damaged and offers the previous timetable
+    // (when an update left one) and the update. Queries are not opened on a damaged timetable.
+    void offerRepair();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing the window stops a running update first and remembers where the window was.
@@ -61,11 +69,16 @@ class MainWindow : public QWidget {
     void createMainList();
     // The update command; a second one while the first runs is refused with a message.
     void runUpdate();
+    // Checks the timetable that `db_` holds; `loaded` is what its load said.
+    void checkTimetableInUse(bool loaded);
+    // The menu's "恢复上一版": the timetable the last update replaced, back in place.
+    void rollBack();
 
     AppContext& context_;
     TimetableDb& db_;
     std::string updateServer_;
     std::u16string updateFolder_;  // where "更新" installs a new timetable
+    std::u16string damage_;
     QListWidget* list_ = nullptr;
     SoftKeyBar* softKeys_ = nullptr;
     UpdateSession* update_ = nullptr;

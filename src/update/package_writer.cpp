@@ -87,6 +87,14 @@ bool writePackage(const fs::path& dataFolder, const fs::path& package,
             return false;
         }
     }
+    // Updates refuse a damaged timetable, so there is no point in serving one.
+    const CheckReport report = checkTimetable(fromUtf8(dataFolder.string()));
+    if (!report.passed()) {
+        error = dataFolder.string() +
+                " holds a damaged timetable: " + describeFinding(report.errors.front()) +
+                " (zelvan-cli check lists every fault)";
+        return false;
+    }
     // Written beside the target and renamed at the end: a failure leaves no half package.
     fs::path partial = package;
     partial += ".part";

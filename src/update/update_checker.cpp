@@ -1,16 +1,12 @@
 #include "update/update_checker.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "db/text.h"
 #include "db/timetable_db.h"
 #include "update/cancel_token.h"
 #include "update/database_install.h"
+#include "update/installation.h"
 
 namespace fs = std::filesystem;
 
@@ -47,34 +43,6 @@ bool readText(const fs::path& path, std::string& text) {
     text.swap(lines);
     return true;
 }
-
-// Holds the update lock of a data folder: an exclusive flock on a file in its work folder, so
-// that two checks (two windows, the application and the command line) never stage, install or
-// mend an install over each other. The lock goes with the descriptor, also when a process dies.
-class UpdateLock {
-  public:
-    explicit UpdateLock(const fs::path& file) {
-        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) return;
-        int result;
-        while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        // A file system without locks still gets its update, as before there were any.
-        busy_ = result != 0 && errno == EWOULDBLOCK;
-    }
-    ~UpdateLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    UpdateLock(const UpdateLock&) = delete;
-    UpdateLock& operator=(const UpdateLock&) = delete;
-
-    bool opened() const { return fd_ >= 0; }
-    bool busy() const { return busy_; }
-
-  private:
-    int fd_ = -1;
-    bool busy_ = false;
-};
 
 }  // namespace
 
@@ -114,7 +82,7 @@ fs::path UpdateChecker::installFolder() const {
 }
 
 fs::path UpdateChecker::workFolder() const {
-    return installFolder() / ".update";
+    return workFolderOf(installFolder());
 }
 
 void UpdateChecker::reportError(const std::u16string& text) {
@@ -163,7 +131,7 @@ UpdateOutcome UpdateChecker::startCheck() {
     fs::path work = workFolder();
     std::error_code ec;
     fs::create_directories(work, ec);
-    UpdateLock lock(work / "lock");
+    UpdateLock lock(installFolder());
     if (ec || !lock.opened()) {
         reportError(std::u16string(kTextCannotWrite));
         return outcome_;
@@ -187,7 +155,7 @@ UpdateOutcome UpdateChecker::runCheck() {
     fs::path work = workFolder();
     std::error_code ec;
     bool interrupted = fs::exists(work / "backup", ec);
-    if (!recoverInterruptedInstall(installFolder(), work / "backup")) {
+    if (!mendInterruptedInstall(installFolder())) {
         reportError(std::u16string(kTextCannotWrite));
         return outcome_;
     }
@@ -229,8 +197,11 @@ void UpdateChecker::versionFileArrived() {
         return;
     }
 
+    // A damaged timetable is worth replacing whatever version it claims to be.
     std::u16string installed;
-    db_.readDatabaseVersion(installed);
+    if (checkInstalledTimetable(fs::path(toUtf8(db_.folder))).passed()) {
+        db_.readDatabaseVersion(installed);
+    }
     if (compareNoCase(fields_[3], installed) <= 0) {
         outcome_ = UpdateOutcome::NoUpdate;
         if (notifier_) notifier_->ask(false, false, std::u16string(kTextNoUpdate));
@@ -249,29 +220,31 @@ void UpdateChecker::versionFileArrived() {
 
 void UpdateChecker::packageArrived() {
     beginPhase(UpdatePhase::Installing);
-    if (installPackage()) {
+    const InstallResult result = installPackage();
+    if (result.status == InstallStatus::Installed) {
         outcome_ = UpdateOutcome::Updated;
         if (notifier_) notifier_->ask(false, false, std::u16string(kTextUpdated));
     } else if (cancelRequested()) {
         outcome_ = UpdateOutcome::Cancelled;
     } else {
         outcome_ = UpdateOutcome::Failed;
-        reportError(std::u16string(kTextUpdateFailed));
+        reportError(result.status == InstallStatus::Damaged
+                        ? u"更新失败：" + damageText(result.check) + u"，原有数据未改变"
+                        : std::u16string(kTextUpdateFailed));
     }
 }
 
-// Unpacks into a staging folder, checks that it is a whole timetable that loads, and only then
-// moves it into the install folder. Any failure before the moves leaves the live files and the
-// loaded database untouched.
-bool UpdateChecker::installPackage() {
+// Unpacks into a staging folder and installs what passes the check into the install folder.
+// Any failure before the moves leaves the live files and the loaded database untouched.
+InstallResult UpdateChecker::installPackage() {
     fs::path work = workFolder();
     fs::path staging = work / "staging";
-    fs::path backup = work / "backup";
     fs::path target = installFolder();
     fs::path loaded = fs::path(toUtf8(db_.folder));
     std::error_code ec;
     fs::remove_all(staging, ec);
-    if (ec) return false;
+    InstallResult result;
+    if (ec) return result;
 
     ExtractSummary unpacked = extractPackage(fromUtf8((work / "wm.db").string()),
                                              fromUtf8(staging.string()), unpackLimits);
@@ -280,22 +253,12 @@ bool UpdateChecker::installPackage() {
     // out come from the loaded one, as they would have stayed in place.
     if (ok && !sameFolder(target, loaded)) ok = carryOverOptionalFiles(loaded, staging);
     // A cancel is honoured up to the first move; after it the install runs to its end.
-    ok = ok && verifyTimetableFolder(staging) && !cancelRequested() &&
-         installTimetableFiles(staging, target, backup);
     if (ok) {
-        const std::u16string previous = db_.folder;
-        if (db_.load(fromUtf8(target.string()))) {
-            finishInstall(backup);
-        } else {
-            // Cannot happen for a set that loaded from staging, unless the disk changed under
-            // us: put the old set back and load the old timetable again.
-            rollBackInstall(target, backup);
-            db_.load(previous);
-            ok = false;
-        }
+        result =
+            installCheckedTimetable(db_, staging, target, [this] { return cancelRequested(); });
     }
     fs::remove_all(staging, ec);
-    return ok;
+    return result;
 }
 
 }  // namespace zelvan

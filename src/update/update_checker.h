@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "update/download.h"
+#include "update/installation.h"
 #include "update/package_reader.h"
 #include "update/update_progress.h"
 #include "update/version.h"
@@ -25,7 +26,6 @@ inline constexpr std::u16string_view kTextNoUpdate = u"没有发现更新";
 inline constexpr std::u16string_view kTextUpdated = u"更新完毕";
 inline constexpr std::u16string_view kTextUpdateFailed = u"更新失败，原有数据未改变";
 inline constexpr std::u16string_view kTextUpdateCancelled = u"更新已取消，原有数据未改变";
-inline constexpr std::u16string_view kTextUpdateBusy = u"另一个更新正在进行，请稍后再试";
 
 // Where the update check talks to the user; the application and the command line implement it.
 class UpdateNotifier {
@@ -95,7 +95,7 @@ class UpdateChecker : public DownloadListener {
     UpdateOutcome runCheck();
     void versionFileArrived();
     void packageArrived();
-    bool installPackage();
+    InstallResult installPackage();
     void beginPhase(UpdatePhase phase);
     bool cancelRequested() const;
 

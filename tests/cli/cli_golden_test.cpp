@@ -267,36 +267,86 @@ TEST_F(CliGolden, BadUsageAndMissingData) {
     EXPECT_NE(info.out.find("\"loaded\":false"), std::string::npos);
 }
 
-TEST_F(CliGolden, DamagedDataIsRefusedNotCrashedOn) {
-    TempDir broken;
-    for (const auto& entry : std::filesystem::directory_iterator(data_->path())) {
-        std::filesystem::copy(entry.path(), broken / entry.path().filename().string());
+// A copy of the test timetable to damage.
+void copyData(const TempDir& from, const TempDir& to) {
+    for (const auto& entry : std::filesystem::directory_iterator(from.path())) {
+        if (entry.is_regular_file()) {
+            std::filesystem::copy(entry.path(), to / entry.path().filename().string());
+        }
     }
+}
+
+TEST_F(CliGolden, CheckNamesTheDamageAndQueriesRefuseADamagedTimetable) {
+    TempDir scratch;
+    Outcome sound = run(scratch, {"--json", "check", data_->path().string()});
+    EXPECT_EQ(sound.exitCode, 0);
+    EXPECT_EQ(sound.out, "{\"errors\":[],\"warnings\":[]}\n");
+
+    // Flaws the program reads around are warnings: the queries still answer.
+    TempDir flawed;
+    copyData(*data_, flawed);
+    writeBytes(flawed / "name.txt", utf16File(u"北京 BJ 京\r\n上海 SH\r\n"));
+    Outcome warned = run(scratch, {"check", flawed.path().string()});
+    EXPECT_EQ(warned.exitCode, 0);
+    EXPECT_NE(warned.out.find("warning: name.txt: line 1 holds 3 tokens, an odd number"),
+              std::string::npos)
+        << warned.out;
+    EXPECT_NE(warned.out.find(": 0 errors, 1 warning: the timetable can be used"),
+              std::string::npos);
+    EXPECT_EQ(run(scratch, {"--data", flawed.path().string(), "route", "北京", "上海"}).exitCode,
+              0);
+
+    TempDir broken;
+    copyData(*data_, broken);
     writeBytes(broken / "T1.dat", std::string(100, '\x05'));
     writeBytes(broken / "S5.dat", std::string(33, '\x7f'));
-    writeBytes(broken / "s.i", "\x00\x00\xff\xff\x41");
-    TempDir scratch;
+    Outcome damaged = run(scratch, {"--json", "--data", broken.path().string(), "check"});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.out.rfind("{\"errors\":[{\"file\":\"T1.dat\",\"train\":", 0), 0u)
+        << damaged.out;
+    EXPECT_NE(damaged.out.find("\"file\":\"S5.dat\",\"station\":"), std::string::npos);
     for (std::vector<std::string> args : {std::vector<std::string>{"route", "北京", "上海"},
                                           {"station", "南京"},
                                           {"train", ""},
                                           {"stops", "G1"},
                                           {"transfer", "天津", "杭州东"},
-                                          {"suggest", "BJ"}}) {
+                                          {"suggest", "BJ"},
+                                          {"find", "bj"}}) {
         args.insert(args.begin(), {"--json", "--data", broken.path().string()});
-        Outcome r = run(scratch, args);
-        // The damaged s.i loses station names: a refused name is a clean outcome too.
-        if (r.exitCode == 1) {
-            EXPECT_EQ(r.out, "") << args[3];
-            EXPECT_EQ(r.err.rfind("没有找到车站：", 0), 0u) << args[3] << ": " << r.err;
-        } else {
-            EXPECT_EQ(r.exitCode, 0) << args[3];
-            EXPECT_EQ(r.out.substr(0, 1), "{") << args[3];
-        }
+        Outcome r = expectFailure(1, args);
+        EXPECT_NE(r.err.find("cannot be used: T1.dat: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("zelvan-cli update"), std::string::npos);
     }
-    writeBytes(broken / "t.i", "");
+    // A database that does not load says which file is missing.
     std::filesystem::remove(broken / "T7.dat");
     Outcome r = expectFailure(1, {"--data", broken.path().string(), "route", "北京", "上海"});
-    EXPECT_NE(r.err.find("T7.dat"), std::string::npos);
+    EXPECT_NE(r.err.find("cannot be used: T7.dat is missing"), std::string::npos) << r.err;
+    Outcome listed = run(scratch, {"check", broken.path().string()});
+    EXPECT_NE(listed.out.find("error: T7.dat: is missing"), std::string::npos) << listed.out;
+}
+
+TEST_F(CliGolden, RollbackPutsThePreviousTimetableBackOnce) {
+    TempDir live;
+    copyData(*data_, live);
+    Outcome none = expectFailure(1, {"--data", live.path().string(), "rollback"});
+    EXPECT_EQ(none.err, "zelvan-cli rollback: 没有可以恢复的上一版时刻表\n");
+
+    // What an update leaves behind: the timetable it replaced, whole.
+    TempDir previous;
+    copyData(*data_, previous);
+    writeBytes(previous / "ver.txt", "2026.01.01\n");
+    std::filesystem::create_directories(live / ".update");
+    std::filesystem::rename(previous.path(), live / ".update/previous");
+    std::filesystem::create_directories(previous.path());  // for TempDir to remove
+
+    TempDir scratch;
+    Outcome back = run(scratch, {"--data", live.path().string(), "rollback"});
+    EXPECT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(back.out, "已恢复上一版时刻表，数据库版本：2026.01.01\n");
+    Outcome info = run(scratch, {"--json", "--data", live.path().string(), "info"});
+    EXPECT_NE(info.out.find("\"databaseVersion\":\"2026.01.01\\n\""), std::string::npos)
+        << info.out;
+    expectFailure(1, {"--data", live.path().string(), "rollback"});
 }
 
 TEST_F(CliGolden, BuildRefusesBadSourceAndDumpRoundTrips) {

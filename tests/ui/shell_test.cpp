@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <map>
 
 #include "compiler/timetable_source.h"
@@ -66,7 +67,7 @@ TEST_F(Shell, MainWindowShowsTheFiveEntriesAndItsSoftKeys) {
     EXPECT_EQ(keys.rightKey()->text(), QStringLiteral("菜单"));
     ASSERT_NE(keys.popupMenu(), nullptr);
     EXPECT_EQ(menuTexts(*keys.popupMenu()),
-              (QStringList{"关于 32790", "确定 32774", "更新 32789"}));
+              (QStringList{"关于 32790", "确定 32774", "更新 32789", "恢复上一版 32792"}));
     // The bar sits under the list, across the whole window.
     EXPECT_GE(keys.geometry().top(), list.geometry().bottom());
 }
@@ -275,6 +276,50 @@ TEST_F(Shell, UpdateAgainstAnUnreachableServerReportsAndSurvives) {
     window_->command(res::kCmdUpdate);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("信息"));
+    EXPECT_FALSE(messages_.shown[0].question);
+}
+
+TEST_F(Shell, DamagedTimetableIsNamedAndTheWayBackOffered) {
+    // An update left the timetable before it (version 2026.05.01); the one in use is damaged.
+    std::string goodT3;
+    openWindow(timetableSource(), [&] {
+        goodT3 = readBytes(data_ / "T3.dat");
+        const std::filesystem::path previous = data_ / ".update/previous";
+        std::filesystem::create_directories(previous);
+        for (const auto& entry : std::filesystem::directory_iterator(data_.path())) {
+            if (entry.is_regular_file()) std::filesystem::copy(entry.path(), previous);
+        }
+        writeBytes(previous / "ver.txt", "2026.05.01\n");
+        writeBytes(data_ / "T3.dat", "\x01");
+    });
+    EXPECT_EQ(window_->damage(), u"数据文件 T3.dat 损坏");
+
+    // A query is not opened on it: the step back and the update are offered (No to both).
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("错误"));
+    EXPECT_EQ(messages_.shown[0].text,
+              QStringLiteral("数据文件 T3.dat 损坏，时刻表不能使用。\n恢复上一版时刻表吗?"));
+    EXPECT_EQ(messages_.shown[1].text,
+              QStringLiteral("数据文件 T3.dat 损坏，时刻表不能使用。\n现在就去更新时刻表吗?"));
+
+    // Yes to the step back: the timetable before is in use and answers again.
+    messages_.shown.clear();
+    messages_.answers = {true};
+    window_->offerRepair();
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[1].text,
+              QStringLiteral("已恢复上一版时刻表，数据库版本：2026.05.01"));
+    EXPECT_TRUE(window_->damage().empty());
+    EXPECT_EQ(readBytes(data_ / "T3.dat"), goodT3);
+    script_->then([](QDialog& d) { EXPECT_EQ(d.objectName(), QStringLiteral("stationDialog")); });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+
+    // The menu's "恢复上一版" once the way back is used up.
+    messages_.shown.clear();
+    window_->command(res::kCmdRollBack);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, QStringLiteral("没有可以恢复的上一版时刻表"));
     EXPECT_FALSE(messages_.shown[0].question);
 }
 

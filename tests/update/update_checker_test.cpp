@@ -205,6 +205,17 @@ TEST_F(UpdateFlow, NewDatabaseIsInstalledReloadedAndVisible) {
     EXPECT_EQ(checker.startCheck(), UpdateOutcome::NoUpdate);
 }
 
+TEST_F(UpdateFlow, ADamagedTimetableIsOfferedTheServersWhateverItsVersion) {
+    test::writeBytes(data / "T1.dat", "\x05\x05\x05");
+    serveVersion("2011.01.01");  // what the damaged ver.txt claims to be
+    servePackage(test::timetableEntries(oldTimetable()));
+    notifier.answers = {true};
+    EXPECT_EQ(checker.startCheck(), UpdateOutcome::Updated);
+    EXPECT_EQ(notifier.log.front(), "ask 01: 发现新数据库版本:2011.01.01\n现在就去下载吗?");
+    EXPECT_EQ(test::snapshot(data.path()), before);                            // mended
+    EXPECT_FALSE(std::filesystem::exists(checker.workFolder() / "previous"));  // no step back to it
+}
+
 TEST_F(UpdateFlow, DecliningTheDatabaseDownloadsNothing) {
     serveVersion("2011.02.01");
     servePackage(test::timetableEntries(newTimetable()));
@@ -275,7 +286,7 @@ TEST_F(UpdateFlow, BadPackagesAreRefusedAndTheOldTimetableKept) {
         return bytes;
     };
     std::vector<ZipEntry> missingFile = test::timetableEntries(newTimetable());
-    missingFile.erase(missingFile.begin() + 20);  // T7.dat
+    missingFile.erase(missingFile.begin() + 20);  // T8.dat
     servePackage(missingFile, "missing.db");
     servePackage({}, "empty.db");
     servePackage(test::timetableEntries(newTimetable()), "good.db");
@@ -284,13 +295,15 @@ TEST_F(UpdateFlow, BadPackagesAreRefusedAndTheOldTimetableKept) {
     struct Case {
         const char* what;
         std::string bytes;
+        std::string message = "error: 更新失败，原有数据未改变";
     } cases[] = {
         {"not a zip", "this is not a zip archive at all"},
         {"cut short", good.substr(0, good.size() / 2)},
         {"stored data damaged", damaged(false)},
         {"deflated data damaged", damaged(true)},
         {"empty zip", test::readBytes(site / "empty.db")},
-        {"a required file missing", test::readBytes(site / "missing.db")},
+        {"a required file missing", test::readBytes(site / "missing.db"),
+         "error: 更新失败：数据文件 T8.dat 缺失，原有数据未改变"},
     };
     for (const Case& c : cases) {
         test::writeBytes(site / "wm.db", c.bytes);
@@ -298,8 +311,61 @@ TEST_F(UpdateFlow, BadPackagesAreRefusedAndTheOldTimetableKept) {
         notifier.log.clear();
         notifier.answers = {true};
         EXPECT_EQ(checker.startCheck(), UpdateOutcome::Failed) << c.what;
-        expectOldTimetableKept();
+        EXPECT_EQ(notifier.log.back(), c.message) << c.what;
+        expectOldDataUnchanged();
     }
+}
+
+// Packages that hold every file and unpack cleanly but are no timetable: each is refused
+// naming the damaged file, and a sound package is still installed after them.
+TEST_F(UpdateFlow, PackagesThatFailTheCheckAreRefused) {
+    auto with = [](const std::string& file, const std::function<void(std::string&)>& damage) {
+        std::vector<ZipEntry> entries = test::timetableEntries(newTimetable());
+        for (ZipEntry& e : entries) {
+            if (e.name == file) damage(e.data);
+        }
+        return entries;
+    };
+    // T1.dat holds D5 (train 0): header, then its three stops of 7 bytes, then 0x80.
+    struct Case {
+        const char* what;
+        std::vector<ZipEntry> entries;
+        const char* file;
+    } cases[] = {
+        {"garbage records", with("T1.dat", [](std::string& b) { b.assign(b.size(), '\xC3'); }),
+         "T1.dat"},
+        {"a record cut short", with("T1.dat", [](std::string& b) { b.resize(20); }), "T1.dat"},
+        {"a stop's end marker missing", with("T1.dat", [](std::string& b) { b.pop_back(); }),
+         "T1.dat"},
+        {"a station out of range", with("T1.dat", [](std::string& b) { b[13 + 7] = 9; }), "T1.dat"},
+        {"an hour of 24", with("T1.dat", [](std::string& b) { b[13 + 2] = 24; }), "T1.dat"},
+        {"a minute of 60", with("T1.dat", [](std::string& b) { b[13 + 3] = 60; }), "T1.dat"},
+        {"an empty station list", with("s.i", [](std::string& b) { b.assign(4, '\0'); }), "s.i"},
+        {"an empty train list", with("t.i", [](std::string& b) { b.assign(4, '\0'); }), "t.i"},
+        {"a name list cut short", with("t.i", [](std::string& b) { b.resize(b.size() - 3); }),
+         "t.i"},
+        {"train numbers out of order", with("t.i", [](std::string& b) { std::swap(b[4], b[8]); }),
+         "t.i"},
+        {"a station record cut short", with("S1.dat", [](std::string& b) { b.resize(3); }),
+         "S1.dat"},
+        {"a station listing an unknown train",
+         with("S1.dat", [](std::string& b) { b.insert(2, "\x7F\x7F"); }), "S1.dat"},
+    };
+    for (const Case& c : cases) {
+        servePackage(c.entries);
+        serveVersion("2011.02.01");
+        notifier.log.clear();
+        notifier.answers = {true};
+        EXPECT_EQ(checker.startCheck(), UpdateOutcome::Failed) << c.what;
+        EXPECT_EQ(notifier.log.back(),
+                  std::string("error: 更新失败：数据文件 ") + c.file + " 损坏，原有数据未改变")
+            << c.what;
+        expectOldDataUnchanged();
+    }
+    servePackage(test::timetableEntries(newTimetable()));
+    notifier.answers = {true};
+    EXPECT_EQ(checker.startCheck(), UpdateOutcome::Updated);
+    EXPECT_EQ(db.stationNames.size(), 3u);
 }
 
 TEST_F(UpdateFlow, HostileEntryNamesStayInsideOrAreSkipped) {

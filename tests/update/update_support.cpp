@@ -165,9 +165,25 @@ std::vector<std::pair<std::string, std::string>> timetableFiles(const TestTimeta
         }
         file.push_back(static_cast<char>(0x80));
     }
+    // Every station lists the trains that call there, each once, in train order.
+    std::vector<std::string> stationFiles(10);
+    for (std::size_t s = 0; s < t.stations.size(); ++s) {
+        std::string& file = stationFiles[(s + 1) % 10];
+        seven(file, static_cast<int>(s));
+        for (std::size_t i = 0; i < t.trains.size(); ++i) {
+            const std::vector<TestStop>& stops = t.trains[i].stops;
+            if (std::any_of(stops.begin(), stops.end(),
+                            [&](const TestStop& stop) { return stop.station == int(s); })) {
+                seven(file, static_cast<int>(i));
+            }
+        }
+        file.push_back(static_cast<char>(0x80));
+    }
     std::vector<std::pair<std::string, std::string>> files = {{"s.i", nameList(t.stations)},
                                                               {"t.i", nameList(trainNames)}};
-    for (int i = 0; i < 10; ++i) files.push_back({"S" + std::to_string(i) + ".dat", ""});
+    for (int i = 0; i < 10; ++i) {
+        files.push_back({"S" + std::to_string(i) + ".dat", stationFiles[i]});
+    }
     for (int i = 0; i < 20; ++i) files.push_back({"T" + std::to_string(i) + ".dat", trainFiles[i]});
     if (!t.version.empty()) files.push_back({"ver.txt", t.version});
     return files;

@@ -1,0 +1,260 @@
+#include "update/installation.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "db/text.h"
+#include "db/timetable_db.h"
+#include "update/database_install.h"
+
+namespace fs = std::filesystem;
+
+namespace zelvan {
+namespace {
+
+struct WorkPaths {
+    explicit WorkPaths(const fs::path& live)
+        : work(workFolderOf(live)),
+          staging(work / "staging"),
+          backup(work / "backup"),
+          previous(work / "previous"),
+          keeping(work / "previous.new"),
+          rollingBack(work / "rolling-back"),
+          checked(work / "checked") {}
+    fs::path work, staging, backup, previous, keeping, rollingBack, checked;
+};
+
+void removeAll(const fs::path& path) {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+}
+
+bool present(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Makes `to` a fresh folder holding the timetable files of `from`. Hard links cost nothing and
+// stay valid because nothing ever writes a data file in place (every install renames whole
+// files); where a link cannot be made the file is copied.
+bool linkTimetable(const fs::path& from, const fs::path& to) {
+    removeAll(to);
+    std::error_code ec;
+    fs::create_directories(to, ec);
+    if (ec) return false;
+    for (const std::string& name : timetableFileNames()) {
+        if (!isRegularFile(from / name)) continue;
+        if (::link((from / name).c_str(), (to / name).c_str()) == 0) continue;
+        if (!fs::copy_file(from / name, to / name, ec)) return false;
+    }
+    installStep();
+    return true;
+}
+
+// Recovery under the lock; see recoverDataFolder.
+bool recoverLocked(const WorkPaths& paths, const fs::path& live) {
+    const bool journal = present(paths.backup);
+    const bool completed = journal && installCompleted(paths.backup);
+    if (journal && !recoverInterruptedInstall(live, paths.backup)) return false;
+    if (completed) {
+        if (present(paths.rollingBack)) {
+            removeAll(paths.previous);  // the step back was taken: it is used up
+        } else if (present(paths.keeping)) {
+            // An update went through: what it replaced is the new step back.
+            removeAll(paths.previous);
+            std::error_code ec;
+            fs::rename(paths.keeping, paths.previous, ec);
+        }
+    }
+    removeAll(paths.keeping);
+    removeAll(paths.staging);
+    removeAll(paths.rollingBack);
+    return true;
+}
+
+// The files are in place: loads them, or puts the old ones back and loads the timetable that
+// was loaded before (`previous`) again.
+bool loadOrUndo(TimetableDb& db, const fs::path& live, const fs::path& backup,
+                const std::u16string& previous) {
+    if (db.load(fromUtf8(live.string()))) return true;
+    // The set passed the check a moment ago, so only a disk that changed under us gets here.
+    rollBackInstall(live, backup);
+    db.load(previous);
+    return false;
+}
+
+}  // namespace
+
+fs::path workFolderOf(const fs::path& dataFolder) {
+    return dataFolder / ".update";
+}
+
+UpdateLock::UpdateLock(const fs::path& dataFolder) {
+    const fs::path file = workFolderOf(dataFolder) / "lock";
+    fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) return;
+    int result;
+    while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    // A file system without locks still gets its update, as before there were any.
+    busy_ = result != 0 && errno == EWOULDBLOCK;
+}
+
+UpdateLock::~UpdateLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+InstallResult installCheckedTimetable(TimetableDb& db, const fs::path& staging,
+                                      const fs::path& live, const std::function<bool()>& stop) {
+    const WorkPaths paths(live);
+    InstallResult result;
+    result.check = verifyTimetableFolder(staging);
+    if (!result.check.passed()) {
+        result.status = InstallStatus::Damaged;
+        return result;
+    }
+    // The timetable in use becomes the step back: hard links to its files (copies where it lies
+    // on another file system, as the installed timetable may).
+    const std::u16string loaded = db.folder;
+    const bool keep = checkInstalledTimetable(fs::path(toUtf8(loaded))).passed() &&
+                      linkTimetable(fs::path(toUtf8(loaded)), paths.keeping);
+    if (!keep) removeAll(paths.keeping);
+    if ((stop && stop()) || !installTimetableFiles(staging, live, paths.backup)) {
+        removeAll(paths.keeping);  // the old files are back, as the database has them
+        return result;
+    }
+    if (!loadOrUndo(db, live, paths.backup, loaded)) {
+        removeAll(paths.keeping);
+        return result;
+    }
+    if (keep) {
+        removeAll(paths.previous);
+        installStep();
+        std::error_code ec;
+        fs::rename(paths.keeping, paths.previous, ec);
+        installStep();
+    }
+    finishInstall(paths.backup);
+    result.status = InstallStatus::Installed;
+    return result;
+}
+
+bool hasPreviousTimetable(const fs::path& live) {
+    return present(WorkPaths(live).previous);
+}
+
+InstallResult rollBackTimetable(TimetableDb& db, const fs::path& live) {
+    const WorkPaths paths(live);
+    InstallResult result;
+    if (!present(paths.work)) {
+        result.status = InstallStatus::Nothing;
+        return result;
+    }
+    UpdateLock lock(live);
+    if (lock.busy()) {
+        result.status = InstallStatus::Busy;
+        return result;
+    }
+    if (!recoverLocked(paths, live)) return result;
+    if (!present(paths.previous)) {
+        result.status = InstallStatus::Nothing;
+        return result;
+    }
+    result.check = verifyTimetableFolder(paths.previous);
+    if (!result.check.passed()) {
+        result.status = InstallStatus::Damaged;
+        return result;
+    }
+    // The previous timetable is installed from links to it, so it stays whole until the step
+    // back has taken effect; the mark tells recovery which of the two happened.
+    if (!writeDurably(paths.rollingBack, {})) return result;
+    installStep();
+    bool ok = linkTimetable(paths.previous, paths.staging) &&
+              installTimetableFiles(paths.staging, live, paths.backup, true);
+    const std::u16string loaded = db.folder;
+    if (ok) ok = loadOrUndo(db, live, paths.backup, loaded);
+    if (ok) {
+        removeAll(paths.previous);
+        installStep();
+        finishInstall(paths.backup);
+        result.status = InstallStatus::Installed;
+    }
+    removeAll(paths.staging);
+    removeAll(paths.rollingBack);
+    return result;
+}
+
+bool recoverDataFolder(const fs::path& live) {
+    const WorkPaths paths(live);
+    if (!present(paths.work)) return true;
+    UpdateLock lock(live);
+    if (lock.busy()) return true;  // its files are not ours to touch
+    return recoverLocked(paths, live);
+}
+
+bool mendInterruptedInstall(const fs::path& live) {
+    return recoverLocked(WorkPaths(live), live);
+}
+
+CheckReport checkInstalledTimetable(const fs::path& live) {
+    const WorkPaths paths(live);
+    const std::u16string folder = fromUtf8(live.string());
+    const std::string stamp = timetableFilesStamp(folder);
+    std::error_code ec;
+    if (fs::file_size(paths.checked, ec) == stamp.size() && !ec) {
+        std::FILE* file = std::fopen(paths.checked.c_str(), "rb");
+        std::string remembered(stamp.size(), '\0');
+        const bool read =
+            file && std::fread(remembered.data(), 1, remembered.size(), file) == stamp.size();
+        if (file) std::fclose(file);
+        if (read && remembered == stamp) return {};
+    }
+    CheckReport report = checkTimetable(folder);
+    // Remembered only where the updater keeps its files already (the program writes nothing into
+    // a folder it has not installed into), and only when no file changed while it was read;
+    // written whole, then renamed.
+    if (report.passed() && present(paths.work) && timetableFilesStamp(folder) == stamp) {
+        fs::path partial = paths.checked;
+        partial += ".part";
+        std::FILE* file = std::fopen(partial.c_str(), "wb");
+        if (file) {
+            const bool written = std::fwrite(stamp.data(), 1, stamp.size(), file) == stamp.size();
+            if (std::fclose(file) == 0 && written) fs::rename(partial, paths.checked, ec);
+        }
+    }
+    return report;
+}
+
+std::u16string damageText(const CheckReport& report) {
+    if (report.errors.empty()) return {};
+    const CheckFinding& first = report.errors.front();
+    return u"数据文件 " + fromUtf8(first.file) + (first.what == kFileMissing ? u" 缺失" : u" 损坏");
+}
+
+std::u16string rollBackText(const InstallResult& result, const TimetableDb& db) {
+    switch (result.status) {
+        case InstallStatus::Installed: {
+            std::u16string version;
+            db.readDatabaseVersion(version);
+            while (!version.empty() && (version.back() == u'\n' || version.back() == u'\r')) {
+                version.pop_back();
+            }
+            return u"已恢复上一版时刻表，数据库版本：" + version;
+        }
+        case InstallStatus::Nothing:
+            return u"没有可以恢复的上一版时刻表";
+        case InstallStatus::Damaged:
+            return u"恢复失败：上一版时刻表的" + damageText(result.check) + u"，现有数据未改变";
+        case InstallStatus::Busy:
+            return std::u16string(kTextUpdateBusy);
+        case InstallStatus::Failed:
+            break;
+    }
+    return u"恢复失败，现有数据未改变";
+}
+
+}  // namespace zelvan
