@@ -10,6 +10,7 @@ packages=(
     python3 xvfb xauth fonts-wqy-microhei clang-format time
     help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
     rime-data-pinyin-simp
+    clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

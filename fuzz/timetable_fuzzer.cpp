@@ -1,0 +1,158 @@
+// Fuzz target: a timetable folder. The input is split into the data files (s.i, t.i, S0-S9.dat,
+// T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt in that order; files past the last piece are
+// absent), loaded, checked and asked every query, once through the load-time indexes and once
+// by the plain scans. Beyond memory safety it holds the check to its word: a timetable that
+// passes must load, and decode into stops that name stations and times that exist.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/text.h"
+#include "db/timetable_check.h"
+#include "db/timetable_db.h"
+#include "fare/result_row.h"
+#include "fuzz_support.h"
+
+namespace zelvan::fuzz {
+namespace {
+
+// Answers are compared as UTF-16 text: no conversion on the way, which would cost more than
+// the queries themselves.
+void add(std::u16string& trace, const std::u16string& text) {
+    trace += text;
+    trace += u'|';
+}
+
+void add(std::u16string& trace, long long number) {
+    for (char c : std::to_string(number)) trace += static_cast<char16_t>(c);
+    trace += u' ';
+}
+
+void addRows(std::u16string& trace, const std::vector<ResultRow>& rows) {
+    for (const ResultRow& r : rows) {
+        for (const std::u16string* text :
+             {&r.trainName, &r.originStation, &r.terminusStation, &r.kindText, &r.departureStation,
+              &r.departureTime, &r.arrivalStation, &r.arrivalTime, &r.distanceText,
+              &r.travelTimeText, &r.hardSeatFare, &r.softSeatFare, &r.hardSleeperFare,
+              &r.softSleeperFare}) {
+            add(trace, *text);
+        }
+        add(trace, r.status);
+    }
+}
+
+// Every question the program can ask, its answers as text.
+std::u16string exercise(TimetableDb& db) {
+    std::u16string trace;
+    db.queryDate = 20110601;
+    const int trains = static_cast<int>(db.trainIndex.size());
+    for (int t = -1; t <= std::min(trains, 40); ++t) {
+        db.fromStation = t % 3 - 1;
+        TrainRecord train;
+        db.decodeTrain(t, train);
+        add(trace, train.name);
+        add(trace, static_cast<int>(train.status));
+        for (const StopRecord& s : train.stops) {
+            for (int value : {s.station, s.arrivalHour, s.arrivalMinute, s.distanceKm}) {
+                add(trace, value);
+            }
+        }
+        if (!train.stops.empty()) {
+            ResultRow row;
+            if (db.buildResultRow(train, &train.stops.front(), &train.stops.back(), row)) {
+                addRows(trace, {row});
+            }
+        }
+    }
+    // A few places: the first stations, the last, a name no station has and the alias.
+    std::vector<std::u16string> places;
+    const int stations = static_cast<int>(db.stationNames.size());
+    for (int s = 0; s < std::min(stations, 4); ++s) places.push_back(db.stationNames[s]);
+    if (stations > 4) places.push_back(db.stationNames.back());
+    places.push_back(u"宁波");
+    for (const std::u16string& from : places) {
+        std::vector<ResultRow> rows;
+        db.queryStation(from, rows);
+        addRows(trace, rows);
+        for (const std::u16string& to : places) {
+            rows.clear();
+            db.queryStationToStation(from, to, rows);
+            addRows(trace, rows);
+        }
+    }
+    if (places.size() >= 2) {
+        std::vector<std::u16string> via;
+        db.queryTransferStations(places[0], places[1], via);
+        for (const std::u16string& name : via) add(trace, name);
+        std::vector<ResultRow> rows;
+        add(trace, db.queryTransferTrains(places[0], via.empty() ? places.back() : via.front(),
+                                          places[1], rows));
+        addRows(trace, rows);
+    }
+    for (const std::u16string& text :
+         {std::u16string(u"1"), std::u16string(u"K"), db.trainNameByIndex(0)}) {
+        std::vector<ResultRow> rows;
+        db.queryTrainNumber(text, rows);
+        addRows(trace, rows);
+        add(trace, db.findTrainByNumber(text, 0, true));
+    }
+    int codes = 0;
+    for (const auto& entry : db.stationsByCode) {
+        if (codes++ == 3) break;
+        std::vector<std::u16string> names;
+        db.suggestStations(entry.first, names);
+        for (const std::u16string& name : names) add(trace, name);
+    }
+    return trace;
+}
+
+constexpr std::size_t kPlainLimit = 150;
+
+// A timetable that passed the check decodes into what the check promised.
+void expectSound(const TimetableDb& db) {
+    const int stations = static_cast<int>(db.stationNames.size());
+    const int trains = static_cast<int>(db.trainIndex.size());
+    for (int t = 0; t < trains; ++t) {
+        TrainRecord train;
+        db.decodeTrain(t, train);
+        for (const StopRecord& s : train.stops) {
+            if (s.station < 0 || s.station >= stations) fail("a stop outside the station list");
+            if (s.arrivalHour > 23 || s.arrivalMinute > 59) fail("a time that does not exist");
+        }
+    }
+    std::vector<int> listed;
+    for (int s = 0; s < stations; ++s) {
+        db.trainsAtStation(db.stationNames[s], listed);
+        for (int t : listed) {
+            if (t < 0 || t >= trains) fail("a station listing a train that does not exist");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zelvan::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace zelvan;
+    using namespace zelvan::fuzz;
+    const std::vector<std::string>& names = timetableFileNames();
+    const std::filesystem::path folder = scratchFolder() / "timetable";
+    writeFiles(folder, names, splitInput(data, size, names.size()));
+
+    TimetableDb db;
+    const bool loaded = db.load(fromUtf8(folder.string()));
+    const CheckReport report = checkTimetable(db.folder);
+    if (report.passed()) {
+        if (!loaded) fail("the check passed a timetable that does not load");
+        expectSound(db);
+    }
+    db.useIndexes = true;
+    const std::u16string fast = exercise(db);
+    // The plain scans grow with the square of the timetable: they are compared on the small
+    // ones, where the fuzzer spends most of its time anyway.
+    if (db.trainIndex.size() > kPlainLimit || db.stationNames.size() > kPlainLimit) return 0;
+    db.useIndexes = false;
+    if (exercise(db) != fast) fail("the indexes answer otherwise than the plain scans");
+    return 0;
+}
