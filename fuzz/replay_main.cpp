@@ -1,6 +1,6 @@
 // Runs a fuzz target's entry point once for every file named on the command line, or found in a
-// folder named there: how the regression inputs are replayed in the ordinary builds, which have
-// no libFuzzer.
+// folder named there: how the seeds and the regression inputs are replayed in the ordinary
+// builds, which have no libFuzzer. A broken property aborts, as under the fuzzer.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
