@@ -311,7 +311,8 @@ TEST_F(CliGolden, CheckNamesTheDamageAndQueriesRefuseADamagedTimetable) {
                                           {"stops", "G1"},
                                           {"transfer", "天津", "杭州东"},
                                           {"suggest", "BJ"},
-                                          {"find", "bj"}}) {
+                                          {"find", "bj"},
+                                          {"journey", "北京", "上海"}}) {
         args.insert(args.begin(), {"--json", "--data", broken.path().string()});
         Outcome r = expectFailure(1, args);
         EXPECT_NE(r.err.find("cannot be used: T1.dat: "), std::string::npos) << r.err;
