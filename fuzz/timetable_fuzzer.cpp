@@ -1,8 +1,9 @@
 // Fuzz target: a timetable folder. The input is split into the data files (s.i, t.i, S0-S9.dat,
-// T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt in that order; files past the last piece are
-// absent), loaded, checked and asked every query, once through the load-time indexes and once
-// by the plain scans. Beyond memory safety it holds the check to its word: a timetable that
-// passes must load, and decode into stops that name stations and times that exist.
+// T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt, pinyin.txt in that order; files past the last
+// piece are absent), loaded, checked and asked every query, once through the load-time indexes and
+// once by the plain scans, and journeys with changes are planned on it. Beyond memory safety it
+// holds the check to its word: a timetable that passes must load, and decode into stops that name
+// stations and times that exist.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,8 @@
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 #include "fuzz_support.h"
+#include "journey/journey_planner.h"
+#include "journey/journey_rows.h"
 
 namespace zelvan::fuzz {
 namespace {
@@ -104,7 +107,45 @@ std::u16string exercise(TimetableDb& db) {
         db.suggestStations(entry.first, names);
         for (const std::u16string& name : names) add(trace, name);
     }
+    // Pinyin, initials and first characters (pinyin.txt is read on the first search).
+    for (const std::u16string& typed :
+         {std::u16string(u"bj"), std::u16string(u"xi'an"), std::u16string(u"北"), places.front()}) {
+        std::vector<std::u16string> names;
+        db.findStations(typed, names, 20);
+        for (const std::u16string& name : names) add(trace, name);
+    }
     return trace;
+}
+
+// Journeys between the first stations and the last, with every change allowed. On a timetable
+// that passed the check (`sound`), each leg leaves no earlier than the one before it arrives,
+// and a journey's times are its legs'.
+void exerciseJourneys(const TimetableDb& db, bool sound) {
+    const int stations = static_cast<int>(db.stationNames.size());
+    if (stations < 2) return;
+    JourneyPlanner planner(db);
+    JourneyOptions options;
+    options.maxChanges = kMaxJourneyChanges;
+    options.changeMinutes = 0;
+    for (const auto& [from, to] : {std::pair{0, stations - 1}, std::pair{stations - 1, 1}}) {
+        const std::vector<Journey> journeys =
+            planner.plan(db.stationNames[from], db.stationNames[to], db.queryDate, options);
+        for (const Journey& journey : sound ? journeys : std::vector<Journey>{}) {
+            if (journey.legs.empty() ||
+                journey.changes + 1 != static_cast<int>(journey.legs.size())) {
+                fail("a journey whose changes are not its legs");
+            }
+            if (journey.departure != journey.legs.front().departure ||
+                journey.arrival != journey.legs.back().arrival) {
+                fail("a journey whose times are not its legs'");
+            }
+            for (std::size_t i = 1; i < journey.legs.size(); ++i) {
+                if (journey.legs[i].departure < journey.legs[i - 1].arrival)
+                    fail("a leg that leaves before the one before it arrives");
+            }
+        }
+        journeyRows(db, journeys, db.queryDate);
+    }
 }
 
 constexpr std::size_t kPlainLimit = 150;
@@ -149,6 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     db.useIndexes = true;
     const std::u16string fast = exercise(db);
+    if (loaded) exerciseJourneys(db, report.passed());
     // The plain scans grow with the square of the timetable: they are compared on the small
     // ones, where the fuzzer spends most of its time anyway.
     if (db.trainIndex.size() > kPlainLimit || db.stationNames.size() > kPlainLimit) return 0;
