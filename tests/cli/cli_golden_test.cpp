@@ -327,6 +327,15 @@ TEST_F(CliGolden, CheckNamesTheDamageAndQueriesRefuseADamagedTimetable) {
 }
 
 TEST_F(CliGolden, RollbackPutsThePreviousTimetableBackOnce) {
+    // The timetable beside the program answers and no update went to the user's folder yet:
+    // nothing to put back, and nothing is written for asking.
+    TempDir home;
+    const std::string xdg = "XDG_DATA_HOME=" + home.path().string();
+    Outcome unused = run(home, {"rollback"}, {"ZELVAN_DATA=", xdg});
+    EXPECT_EQ(unused.exitCode, 1);
+    EXPECT_EQ(unused.err, "zelvan-cli rollback: 没有可以恢复的上一版时刻表\n");
+    EXPECT_FALSE(std::filesystem::exists(home / "zelvan"));
+
     TempDir live;
     copyData(*data_, live);
     Outcome none = expectFailure(1, {"--data", live.path().string(), "rollback"});
