@@ -189,8 +189,9 @@ void RoundSearch::markUnreachable(int left) {
     const std::size_t finite = static_cast<std::size_t>(
         std::count_if(arrived, arrived + stations, [](int b) { return b < kNever; }));
     if (finite * 4 > stations) return;
-    char* done = &state_.reachDone[static_cast<std::size_t>(left) *
-                                   static_cast<std::size_t>(state_.trainCount)];
+    // data() and not [0]: a timetable without trains has no cells at all.
+    char* done = state_.reachDone.data() +
+                 static_cast<std::size_t>(left) * static_cast<std::size_t>(state_.trainCount);
     std::fill(done, done + state_.trainCount, kReachNone);
     for (std::size_t s = 0; s < stations; ++s) {
         if (arrived[s] >= kNever) continue;

@@ -171,6 +171,14 @@ TEST_F(Journeys, ChangeMissedByOneMinute) {
     EXPECT_EQ(plan(u"A", u"C", 20260601, direct), "");
 }
 
+TEST_F(Journeys, NoneInATimetableWithoutTrains) {
+    // Its search state has no cells per train at all; every number of changes is searched.
+    load("A\t-\nB\t-\nC\t-\nD\t-\nE\t-\n", "", "");
+    JourneyOptions most;
+    most.maxChanges = kMaxJourneyChanges;
+    EXPECT_EQ(plan(u"A", u"E", 20260601, most), "");
+}
+
 TEST_F(Journeys, ChangeAcrossMidnightIntoATrainOfEverySecondDay) {
     // T5 leaves B at 00:30 on 2026-03-01 and every second day after (rule line 1: "2 1").
     load("A\t*\nB\t*\nC\t*\n", daily({"T4"}) + "T5\t1\t0\t20260301\t20261231\t1\n",
