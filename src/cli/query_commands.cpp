@@ -3,6 +3,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/places.h"
+#include "cli/query_documents.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_row.h"
@@ -43,6 +44,12 @@ nlohmann::json rowsJson(const std::vector<ResultRow>& rows) {
     return list;
 }
 
+nlohmann::json namesJson(const std::vector<std::u16string>& names) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const std::u16string& n : names) list.push_back(out(n));
+    return list;
+}
+
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     const std::vector<std::u16string>& headings = tableHeadings(kind);
@@ -59,7 +66,7 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
 
 void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {
     if (globals.json) {
-        printJson({{"rows", rowsJson(rows)}});
+        printJson(rowsDocument(rows));
     } else if (rows.empty()) {
         std::cout << kNothingFound << "\n";
     } else {
@@ -90,23 +97,9 @@ nlohmann::json stopsJson(const TimetableDb& db, const TrainRecord& train) {
 
 void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     TrainRecord train;
-    int hit = db.findTrainByNumber(number, 0, true);
-    if (hit >= 0) db.decodeTrain(hit, train);
+    findStops(db, number, train);
     if (globals.json) {
-        if (train.name.empty()) {
-            printJson({{"trainName", ""}, {"stops", nlohmann::json::array()}});
-            return;
-        }
-        printJson({
-            {"trainName", out(train.name)},
-            {"kindCode", train.kindCode},
-            {"fareFactor", train.fareFactor},
-            {"validFrom", train.validFrom},
-            {"validUntil", train.validUntil},
-            {"ruleNumber", train.ruleNumber},
-            {"status", static_cast<int>(train.status)},
-            {"stops", stopsJson(db, train)},
-        });
+        printJson(stopsDocument(db, train));
         return;
     }
     if (train.name.empty()) {
@@ -134,7 +127,7 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
         if (globals.json) {
-            printJson({{"rows", rowsJson(rows)}, {"transferLegCount", legCount}});
+            printJson(transferRowsDocument(rows, legCount));
             return;
         }
         std::cout << out(from) << " 至 " << via << " 至 " << out(to) << " ,结果" << rows.size()
@@ -152,9 +145,7 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
     std::vector<std::u16string> stations;
     db.queryTransferStations(from, to, stations);
     if (globals.json) {
-        nlohmann::json list = nlohmann::json::array();
-        for (const std::u16string& s : stations) list.push_back(out(s));
-        printJson({{"stations", list}});
+        printJson(transferStationsDocument(stations));
     } else if (stations.empty()) {
         std::cout << kNothingFound << "\n";
     } else {
@@ -169,7 +160,7 @@ CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const 
                        Body body) {
     CLI::App* command = app.add_subcommand(name, help);
     command->callback([&globals, body] {
-        TimetableDb db;
+        TimetableDb& db = TimetableDb::instance();
         if (!openDatabase(globals, db)) return;
         body(db);
     });
@@ -177,6 +168,42 @@ CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const 
 }
 
 }  // namespace
+
+nlohmann::json rowsDocument(const std::vector<ResultRow>& rows) {
+    return {{"rows", rowsJson(rows)}};
+}
+
+nlohmann::json transferRowsDocument(const std::vector<ResultRow>& rows, int legCount) {
+    return {{"rows", rowsJson(rows)}, {"transferLegCount", legCount}};
+}
+
+nlohmann::json transferStationsDocument(const std::vector<std::u16string>& stations) {
+    return {{"stations", namesJson(stations)}};
+}
+
+nlohmann::json suggestDocument(const std::vector<std::u16string>& names) {
+    return {{"names", namesJson(names)}};
+}
+
+void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train) {
+    train = TrainRecord();
+    const int hit = db.findTrainByNumber(number, 0, true);
+    if (hit >= 0) db.decodeTrain(hit, train);
+}
+
+nlohmann::json stopsDocument(const TimetableDb& db, const TrainRecord& train) {
+    if (train.name.empty()) return {{"trainName", ""}, {"stops", nlohmann::json::array()}};
+    return {
+        {"trainName", out(train.name)},
+        {"kindCode", train.kindCode},
+        {"fareFactor", train.fareFactor},
+        {"validFrom", train.validFrom},
+        {"validUntil", train.validUntil},
+        {"ruleNumber", train.ruleNumber},
+        {"status", static_cast<int>(train.status)},
+        {"stops", stopsJson(db, train)},
+    };
+}
 
 void addQueryCommands(CLI::App& app, Globals& globals) {
     static std::string from, to, via, text, number, station, typed, found;
@@ -230,9 +257,7 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
                      std::vector<std::u16string> names;
                      db.suggestStations(upperAscii(fromUtf8(typed)), names);
                      if (globals.json) {
-                         nlohmann::json list = nlohmann::json::array();
-                         for (const std::u16string& n : names) list.push_back(out(n));
-                         printJson({{"names", list}});
+                         printJson(suggestDocument(names));
                      } else if (names.empty()) {
                          std::cout << kNothingFound << "\n";
                      } else {

@@ -10,12 +10,10 @@
 namespace zelvan {
 namespace {
 
-// Reads the token pairs of a UTF-16LE file; false when it cannot be read. An odd last byte is
-// ignored; a pair with an empty token (an unpaired last token) is dropped.
+// Hands the token pairs of the bytes of a UTF-16LE file to `take`. An odd last byte is ignored;
+// a pair with an empty token (an unpaired last token) is dropped.
 template <typename TakePair>
-bool readTokenPairs(const std::u16string& path, TakePair take) {
-    ByteSpan span;
-    if (!TimetableDb::readWholeFile(path, span)) return false;
+void tokenPairs(const ByteSpan& span, TakePair take) {
     const std::size_t n = static_cast<std::size_t>(span.length) / 2;
     std::u16string units(n, u'\0');
     for (std::size_t i = 0; i < n; ++i) {
@@ -37,16 +35,38 @@ bool readTokenPairs(const std::u16string& path, TakePair take) {
         std::u16string second = token(pos);
         if (!first.empty() && !second.empty()) take(first, second);
     }
+}
+
+// The same for a file; false when it cannot be read.
+template <typename TakePair>
+bool readTokenPairs(const std::u16string& path, TakePair take) {
+    ByteSpan span;
+    if (!TimetableDb::readWholeFile(path, span)) return false;
+    tokenPairs(span, take);
     return true;
 }
 
 }  // namespace
 
-bool TimetableDb::loadStationCodes(const std::u16string& path) {
-    return readTokenPairs(path, [&](const std::u16string& name, const std::u16string& code) {
-        auto [it, inserted] = stationsByCode.emplace(code, name);
+void addStationCodes(const ByteSpan& file, std::map<std::u16string, std::u16string>& codes) {
+    tokenPairs(file, [&](const std::u16string& name, const std::u16string& code) {
+        auto [it, inserted] = codes.emplace(code, name);
         if (!inserted) it->second += u"|" + name;
     });
+}
+
+bool TimetableDb::loadStationCodes(const std::u16string& path) {
+    ByteSpan span;
+    if (!readWholeFile(path, span)) return false;
+    addStationCodes(span, stationsByCode.edit());
+    return true;
+}
+
+bool TimetableDb::deferStationCodes(const std::u16string& path) {
+    ByteSpan span;
+    if (!readWholeFile(path, span)) return false;
+    stationsByCode.assignFile(std::move(span));
+    return true;
 }
 
 bool TimetableDb::loadAds(const std::u16string& path) {

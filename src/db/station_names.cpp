@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "db/text.h"
 #include "db/timetable_db.h"
 
 namespace zelvan {
@@ -23,6 +24,20 @@ constexpr std::size_t kCandidateUnits = 255;
 // A code's names are split in a buffer of 2048 units, terminator included.
 constexpr std::size_t kNamesUnits = 2047;
 
+bool isPlainName(std::u16string_view name) {
+    if (name.size() >= kWideBufferUnits - 1) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c == 0 || c == 0xFFFD) return false;
+        if (c < 0xD800 || c > 0xDFFF) continue;
+        if (c > 0xDBFF || i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF) {
+            return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
 }  // namespace
 
 const std::array<std::u16string_view, 8>& stationSuffixes() {
@@ -31,9 +46,25 @@ const std::array<std::u16string_view, 8>& stationSuffixes() {
 
 int TimetableDb::stationIndexByName(const std::u16string& name) const {
     const std::u16string& searched = name == kAliasFrom ? std::u16string(kAliasTo) : name;
-    if (useIndexes && nameIndexCurrent()) {
-        auto it = stationByName_.find(searched);
-        return it == stationByName_.end() ? -1 : it->second;
+    // A plain name (no NUL, no U+FFFD, no lone surrogate, shorter than the 511 units a stored
+    // name keeps) is the converted name of exactly those stored names whose bytes up to a NUL
+    // are its UTF-8 form: any ill-formed byte would have given a U+FFFD. So the table of stored
+    // bytes finds it without converting a name; other names are compared one by one.
+    if (useIndexes && isPlainName(searched)) {
+        indexStationNames();
+        const std::string key = toUtf8(searched);
+        const std::uint32_t hash = stationNameHash(key);
+        const std::size_t mask = stationSlots_.size() - 1;
+        std::string buffer;
+        for (std::size_t slot = hash & mask; stationSlots_[slot].second >= 0;
+             slot = (slot + 1) & mask) {
+            const auto [slotHash, station] = stationSlots_[slot];
+            if (slotHash == hash &&
+                stationNameKey(static_cast<std::size_t>(station), buffer) == key) {
+                return station;
+            }
+        }
+        return -1;
     }
     for (std::size_t i = 0; i < stationNames.size(); ++i) {
         if (stationNames[i] == searched) return static_cast<int>(i);
@@ -102,7 +133,7 @@ void TimetableDb::suggestStations(const std::u16string& typed,
     // a tie the name ranked later comes first.
     std::map<int, std::u16string, std::greater<int>> ranking;
     std::vector<int> trains;
-    const bool cached = useIndexes && stationListsCurrent();
+    const bool cached = useIndexes;
     for (const std::u16string& name : names) {
         std::size_t count = 0;
         if (cached) {

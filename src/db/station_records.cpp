@@ -9,7 +9,7 @@ void TimetableDb::trainsAtStation(const std::u16string& stationName,
     trains.clear();
     int s = stationIndexByName(stationName);
     if (s < 0) return;
-    if (useIndexes && stationListsCurrent()) {
+    if (useIndexes) {
         const std::span<const std::uint16_t> cached = stationList(s);
         trains.assign(cached.begin(), cached.end());
         return;

@@ -1,6 +1,7 @@
 #include "db/text.h"
 
 #include <iconv.h>
+#include <utf8.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -139,23 +140,63 @@ std::u16string convertToWide(const char* from, std::string_view text) {
     return fromUtf16Le(bytes);
 }
 
+// Well-formed text converts without iconv, to exactly what iconv would give: the converter is
+// needed only for replacements and the Chinese code page (and loading it costs a module load).
+bool wideFromValidUtf8(std::string_view text, std::u16string& wide) {
+    if (!utf8::is_valid(text.begin(), text.end())) return false;
+    // A byte gives at most one unit.
+    wide.resize(text.size());
+    const char16_t* end = utf8::unchecked::utf8to16(text.begin(), text.end(), wide.data());
+    wide.resize(static_cast<std::size_t>(end - wide.data()));
+    return true;
+}
+
+bool hasUnpairedSurrogate(std::u16string_view wide) {
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        const char16_t c = wide[i];
+        if (c < 0xD800 || c > 0xDFFF) continue;
+        if (c > 0xDBFF || i + 1 == wide.size() || wide[i + 1] < 0xDC00 || wide[i + 1] > 0xDFFF) {
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::u16string ansiToWide(std::string_view ansi) {
-    return limited(convertToWide("GBK", untilNul(ansi)));
+    const std::string_view text = untilNul(ansi);
+    // The code page's single bytes below 0x80 are ASCII.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return limited(std::u16string(text.begin(), text.end()));
+    }
+    return limited(convertToWide("GBK", text));
 }
 
 std::u16string utf8ToWide(std::string_view utf8) {
-    return limited(convertToWide("UTF-8", untilNul(utf8)));
+    const std::string_view text = untilNul(utf8);
+    std::u16string wide;
+    if (wideFromValidUtf8(text, wide)) return limited(std::move(wide));
+    return limited(convertToWide("UTF-8", text));
 }
 
 std::u16string fromUtf8(std::string_view utf8) {
+    std::u16string wide;
+    if (wideFromValidUtf8(utf8, wide)) return wide;
     return convertToWide("UTF-8", utf8);
 }
 
 std::string toUtf8(std::u16string_view wide) {
-    thread_local Converter converter("UTF-8", "UTF-16LE");
     std::string out;
+    if (!hasUnpairedSurrogate(wide)) {
+        // A unit gives at most three bytes (a pair of them four).
+        out.resize(wide.size() * 3);
+        const char* end = utf8::unchecked::utf16to8(wide.begin(), wide.end(), out.data());
+        out.resize(static_cast<std::size_t>(end - out.data()));
+        return out;
+    }
+    thread_local Converter converter("UTF-8", "UTF-16LE");
     // An unpaired surrogate (two bytes of input) becomes U+FFFD.
     if (!converter.convert(toUtf16Le(wide), out, "\xEF\xBF\xBD", twoBytes)) return {};
     return out;

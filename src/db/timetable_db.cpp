@@ -1,7 +1,11 @@
 #include "db/timetable_db.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -13,23 +17,13 @@
 namespace zelvan {
 namespace {
 
-// Applies `take` to each name of an s.i / t.i file. Layout: 2 bytes not read, then entries of a
-// 2-byte big-endian length n and n bytes of text. An entry is read only while it starts before
-// (length - 2); n = 0 ends the list; a name running past the end of the file is cut there.
-template <typename Take>
-void walkNameList(const ByteSpan& span, Take take) {
-    const std::uint8_t* b = span.data.get();
-    const std::int32_t length = span.length;
-    std::int32_t pos = 2;
-    while (pos < length - 2) {
-        std::int32_t n = b[pos] * 256 + b[pos + 1];
-        if (n == 0) break;
-        std::int32_t start = pos + 2;
-        std::int32_t end = n > length - start ? length : start + n;
-        take(std::string_view(reinterpret_cast<const char*>(b + start),
-                              static_cast<std::size_t>(end - start)));
-        pos = start + n;
-    }
+// "S3.dat", "T17.dat".
+std::u16string recordFileName(char16_t letter, int number) {
+    std::u16string name(1, letter);
+    if (number >= 10) name += static_cast<char16_t>(u'0' + number / 10);
+    name += static_cast<char16_t>(u'0' + number % 10);
+    name += u".dat";
+    return name;
 }
 
 }  // namespace
@@ -62,26 +56,73 @@ std::u16string TimetableDb::pathOf(std::u16string_view fileName) const {
     return path;
 }
 
+void SpanRelease::operator()(std::uint8_t* bytes) const {
+    if (mappedBytes > 0) {
+        ::munmap(bytes, mappedBytes);
+    } else {
+        delete[] bytes;
+    }
+}
+
+namespace {
+
+// Maps the `size` bytes of the open regular file `fd` read-only, followed by two zero bytes:
+// the rest of the file's last page reads as zeros, and when fewer than two bytes of it are left
+// an anonymous zero page is mapped first and the file over its start. False when the file
+// system cannot map files.
+bool mapFile(int fd, std::size_t size, ByteSpan& span) {
+    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t tail = size % page;
+    void* bytes = MAP_FAILED;
+    std::size_t mapped = size;
+    if (tail != 0 && tail <= page - 2) {
+        bytes = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    } else {
+        mapped = (size + 2 + page - 1) / page * page;
+        void* room = ::mmap(nullptr, mapped, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (room == MAP_FAILED) return false;
+        bytes = ::mmap(room, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0);
+        if (bytes == MAP_FAILED) ::munmap(room, mapped);
+    }
+    if (bytes == MAP_FAILED) return false;
+    span.data = std::unique_ptr<std::uint8_t[], SpanRelease>(static_cast<std::uint8_t*>(bytes),
+                                                             SpanRelease{mapped});
+    span.length = static_cast<std::int32_t>(size);
+    return true;
+}
+
+// Reads the `size` bytes of `fd` into a buffer with two spare zero bytes; false on a short read.
+bool copyFile(int fd, std::size_t size, ByteSpan& span) {
+    auto buffer = std::make_unique<std::uint8_t[]>(size + 2);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buffer.get() + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    span.data = std::move(buffer);
+    span.length = static_cast<std::int32_t>(size);
+    return true;
+}
+
+}  // namespace
+
 bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span) {
     span.release();
-    std::FILE* file = std::fopen(toUtf8(path).c_str(), "rb");
-    if (!file) return false;
-    bool ok = false;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long size = std::ftell(file);
-        // The length is a signed 32-bit number with two spare bytes after the data.
-        if (size >= 0 && size <= INT32_MAX - 2 && std::fseek(file, 0, SEEK_SET) == 0) {
-            auto buffer = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size) + 2);
-            std::size_t read = std::fread(buffer.get(), 1, static_cast<std::size_t>(size), file);
-            // A short read (file shrunk, I/O error, a folder) is a failure, not a shorter file.
-            if (read == static_cast<std::size_t>(size)) {
-                span.data = std::move(buffer);
-                span.length = static_cast<std::int32_t>(size);
-                ok = true;
-            }
-        }
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    // Only regular files: a folder opens for reading but has no bytes to give. The length is a
+    // signed 32-bit number with two spare bytes after the data.
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              st.st_size <= INT32_MAX - 2;
+    if (ok) {
+        const std::size_t size = static_cast<std::size_t>(st.st_size);
+        ok = (size > 0 && mapFile(fd, size, span)) || copyFile(fd, size, span);
     }
-    std::fclose(file);
+    ::close(fd);
+    if (!ok) span.release();
     return ok;
 }
 
@@ -102,47 +143,28 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
     clear();
     folder = dataFolder ? *dataFolder : resolveDataFolder().path;
 
-    // Whatever has been read when a required file turns out missing stays loaded; the indexes
-    // are rebuilt from it on every way out.
-    struct IndexOnExit {
-        TimetableDb& db;
-        ~IndexOnExit() { db.buildIndexes(); }
-    } indexOnExit{*this};
-
+    // The name lists keep their files and convert names when they are read; the record files
+    // stay mapped and are indexed when a question first needs them.
     ByteSpan names;
     if (!readWholeFile(pathOf(u"s.i"), names)) return false;
-    walkNameList(names, [&](std::string_view bytes) { stationNames.push_back(utf8ToWide(bytes)); });
+    stationNames.assignFile(std::move(names));
 
     if (!readWholeFile(pathOf(u"t.i"), names)) return false;
-    int counter = 0;
-    walkNameList(names, [&](std::string_view bytes) {
-        // Train numbers are single-byte text: byte value = code unit. The name ends at a NUL.
-        std::u16string name;
-        for (char c : bytes) {
-            if (c == '\0') break;
-            name.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-        }
-        // t.i stands in key order, so each name belongs at the end and the hint saves the
-        // search; a name out of order is placed by the usual one. A name twice keeps the
-        // later number.
-        auto it = trainIndex.try_emplace(trainIndex.end(), std::move(name), counter);
-        it->second = counter++;
-    });
-    names.release();
+    trainIndex.assignFile(std::move(names));
 
-    loadStationCodes(pathOf(u"name.txt"));
+    deferStationCodes(pathOf(u"name.txt"));
     loadAds(pathOf(u"ads.txt"));
 
     for (int i = 0; i < kStationFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(u"S" + fromUtf8(std::to_string(i)) + u".dat"), span)) {
+        if (!readWholeFile(pathOf(recordFileName(u'S', i)), span)) {
             return false;
         }
         stationFiles.push_back(std::move(span));
     }
     for (int i = 0; i < kTrainFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(u"T" + fromUtf8(std::to_string(i)) + u".dat"), span)) {
+        if (!readWholeFile(pathOf(recordFileName(u'T', i)), span)) {
             return false;
         }
         trainFiles.push_back(std::move(span));

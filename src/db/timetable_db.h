@@ -14,12 +14,17 @@
 #include <vector>
 
 #include "db/byte_span.h"
+#include "db/name_lists.h"
 #include "db/records.h"
 #include "db/running_days.h"
 
 namespace zelvan {
 
 struct ResultRow;
+
+// Number of train files (T0-T19) and station files (S0-S9).
+inline constexpr int kTrainFileCount = 20;
+inline constexpr int kStationFileCount = 10;
 
 // A stop of a train record from its 7 bytes: station (2), arrival hour, minute, dwell,
 // distance (2); `sequence` is its position in the run.
@@ -47,14 +52,15 @@ class TimetableDb {
 
     // --- Loading (db/timetable_db.cpp) ---
 
-    // Reads every data file of `dataFolder` (none: the folder resolveDataFolder chooses, see
-    // db/data_folder.h). True when all the
-    // required files were read; on false whatever was read before the failure stays loaded.
+    // Opens every data file of `dataFolder` (none: the folder resolveDataFolder chooses, see
+    // db/data_folder.h). True when all the required files were there; on false whatever was
+    // opened before the failure stays loaded. The files are mapped, not copied; names are
+    // converted and indexes built as questions first need them.
     bool load(std::optional<std::u16string> dataFolder = std::nullopt);
     // Releases the record files and empties the indexes; leaves folder, ads and query context.
     void clear();
-    // Reads a whole file as raw bytes. False (and an empty span) when it cannot be opened or
-    // read completely.
+    // Maps (or, where files cannot be mapped, reads) a whole regular file as raw bytes. False
+    // (and an empty span) when it cannot be opened or read completely.
     static bool readWholeFile(const std::u16string& path, ByteSpan& span);
     // The folder that holds the program file, without a trailing separator ("" if unknown).
     static std::u16string programFolder();
@@ -79,6 +85,8 @@ class TimetableDb {
     // --- Auxiliary tables (db/aux_tables.cpp) ---
 
     bool loadStationCodes(const std::u16string& path);
+    // The same, with the file read at once and parsed when the codes are first used.
+    bool deferStationCodes(const std::u16string& path);
     bool loadAds(const std::u16string& path);
     // Sets `version` to the first line of ver.txt, line break included; unchanged if missing.
     void readDatabaseVersion(std::u16string& version) const;
@@ -138,19 +146,20 @@ class TimetableDb {
     // --- Members, in their documented order ---
 
     std::u16string folder;                     // data folder, no trailing separator
-    std::vector<std::u16string> stationNames;  // station index -> name (s.i order)
-    std::map<std::u16string, int> trainIndex;  // train number -> train index (t.i position)
-    std::map<std::u16string, std::u16string> stationsByCode;  // code -> names joined by "|"
-    std::vector<ByteSpan> trainFiles;                         // T0.dat ... T19.dat by file number
-    std::vector<ByteSpan> stationFiles;                       // S0.dat ... S9.dat by file number
-    std::vector<std::u16string> runningRules;                 // rule number -> line of t.rule
-    std::vector<std::u16string> adTitles;                     // recommended downloads: titles
-    std::vector<std::u16string> adLinks;  // ... and their links, parallel to adTitles
-    DateKey queryDate = 0;                // day of travel for the next decode
-    int fromStation = -1;                 // departure station index, -1 for none
+    StationNameList stationNames;              // station index -> name (s.i order)
+    TrainNumberIndex trainIndex;               // train number -> train index (t.i position)
+    StationCodeMap stationsByCode;             // code -> names joined by "|"
+    std::vector<ByteSpan> trainFiles;          // T0.dat ... T19.dat by file number
+    std::vector<ByteSpan> stationFiles;        // S0.dat ... S9.dat by file number
+    std::vector<std::u16string> runningRules;  // rule number -> line of t.rule
+    std::vector<std::u16string> adTitles;      // recommended downloads: titles
+    std::vector<std::u16string> adLinks;       // ... and their links, parallel to adTitles
+    DateKey queryDate = 0;                     // day of travel for the next decode
+    int fromStation = -1;                      // departure station index, -1 for none
 
-    // Lookups through indexes built at load time when true (the default); the plain linear
-    // scans when false. Both give the same answers; tests compare them.
+    // Lookups through indexes, each built when a question first needs it, when true (the
+    // default); the plain linear scans when false. Both give the same answers; tests compare
+    // them.
     bool useIndexes = true;
 
     // Offset of the record of `index` in `file` as a scan from the file's start finds it, or
@@ -168,19 +177,31 @@ class TimetableDb {
     PlaceStations placeStations(const std::u16string& place) const;
     // The train's stop that findStopForPlace gives for the place; null when none.
     static const StopRecord* stopForPlace(const PlaceStations& place, const TrainRecord& train);
-    // Rebuilds the load-time indexes from the loaded files and names.
+    // Forgets every index built so far; each is built again from the files and names held now
+    // when a question next needs it.
     void buildIndexes();
 
+    // What has been read and indexed so far: the record files whose offsets were built, the
+    // stations whose train lists were read (and of those, whose distances were), the station
+    // names converted, and whether the full train-number map and the code map were built.
+    struct IndexState {
+        std::vector<int> indexedTrainFiles;
+        std::vector<int> indexedStationFiles;
+        std::vector<int> listedStations;
+        std::vector<int> measuredStations;
+        std::size_t convertedStationNames = 0;
+        bool stationNameIndex = false;
+        bool trainNumberMap = false;
+        bool stationCodes = false;
+    };
+    IndexState indexState() const;
+
   private:
-    // True when the indexes were built from the files and names held now (tests may fill the
-    // public members by hand; then the plain scans answer).
-    bool recordIndexCurrent(bool trains) const;
-    bool nameIndexCurrent() const;
+    // The stored train number of a train index (as trainNameByIndex); false when there is none.
+    bool trainNameAt(int trainIndex, std::u16string& name) const;
     // Key-order position and train index of the first match at `start` or later; {-1, -1}.
     std::pair<int, int> findTrainPosition(const std::u16string& text, int start,
                                           bool wholeNumber) const;
-    // The stored train number of a train index (as trainNameByIndex), null when there is none.
-    const std::u16string* trainNameAt(int trainIndex) const;
     // A train's record as decodeTrain reads it, undecoded: the 13 header bytes and the stops,
     // 7 bytes each. No stops (count 0) when the train is not found; then the header may be
     // cut short.
@@ -201,50 +222,69 @@ class TimetableDb {
     // the builder gives no row.
     bool rawStretch(int trainIndex, const RawTrain& train, int departure, int arrival,
                     TrainStretch& stretch) const;
-    // The indexed searches (station lists current): emit(stretch, raw train, count) for every
-    // stretch in query order, `count` times the same one.
+    // The indexed searches: emit(stretch, raw train, count) for every stretch in query order,
+    // `count` times the same one.
     template <class Emit>
     void eachThroughTrain(const std::u16string& from, const std::u16string& to, Emit emit);
     template <class Emit>
     void eachStationTrain(const std::u16string& stationName, Emit emit);
     // The row of a stretch of a raw train.
     bool buildResultRow(const TrainStretch& stretch, const RawTrain& train, ResultRow& row) const;
-    // The station train lists cached at load, when current: the entries of a station's record
-    // as trainsAtStation reads them (empty for none).
-    bool stationListsCurrent() const;
+    // A station's train list as trainsAtStation reads it from the record (empty for none),
+    // read on first use.
     std::span<const std::uint16_t> stationList(int stationIndex) const;
     // Parallel to stationList: the distance of the listed train's first stop at the station,
-    // kNoStop when it has none there. Current when the lists and the train files are.
+    // kNoStop when it has none there; read from the trains' records when asked for the second
+    // time (empty before).
     static constexpr std::uint16_t kNoStop = 0xFFFF;
-    void buildStationListKm();
-    bool stationListKmCurrent() const;
     std::span<const std::uint16_t> stationListKm(int stationIndex) const;
 
-    std::vector<const std::uint8_t*> indexedFiles_;  // train files then station files indexed
-    std::size_t indexedStations_ = 0;
-    std::size_t indexedTrains_ = 0;
-    std::vector<std::int32_t> trainRecordAt_;    // train index -> record offset, -1 none
-    std::vector<std::int32_t> stationRecordAt_;  // station index -> record offset, -1 none
-    static constexpr std::uint16_t kUncounted = 0xFFFF;
-    std::vector<std::uint16_t> trainStopCount_;     // train index -> stops, kUncounted: too many
-    std::vector<std::u16string> trainNamesByRank_;  // key-order rank -> train number
-    std::vector<int> trainIndexByRank_;             // key-order rank -> train index
-    std::unordered_map<std::u16string, int> stationByName_;  // name -> first station index
-    std::vector<std::uint32_t> stationListStart_;  // station index -> first entry; one past the end
-    std::vector<std::uint16_t> stationLists_;      // station record entries, back to back
-    std::vector<std::uint16_t> stationListKm_;     // entry -> km of its train's stop there
+    // Builds the record offsets of one file unless they were built from the file held now.
+    void indexFile(bool trains, int file) const;
+    // The station cache, emptied when any record file changed since it was filled.
+    struct StationEntry;
+    StationEntry& stationEntry(int stationIndex) const;
+    // The rank tables of a train-number map that is not ranked by train index.
+    void rankTrainNumbers() const;
+    // The name -> station table, built from the names held now, and the key of a station in
+    // it: the stored UTF-8 bytes of its name up to a NUL (names set by hand: the name as UTF-8).
+    void indexStationNames() const;
+    std::string_view stationNameKey(std::size_t station, std::string& buffer) const;
+    static std::uint32_t stationNameHash(std::string_view key) {
+        std::uint32_t hash = 2166136261u;  // FNV-1a: names are a few bytes
+        for (const char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        return hash;
+    }
+
+    // The index state is built lazily behind const operations: one thread uses a database.
+    static constexpr int kRecordFileCount = kTrainFileCount + kStationFileCount;
+    mutable std::array<const std::uint8_t*, kRecordFileCount> indexedFiles_{};  // built from
+    mutable std::vector<std::int32_t> trainRecordAt_;    // train index -> record offset, -1 none
+    mutable std::vector<std::int32_t> stationRecordAt_;  // station index -> offset, -1 none
+    struct StationEntry {
+        std::vector<std::uint16_t> trains;  // the record's entries
+        std::vector<std::uint16_t> km;      // parallel: km of the train's first stop there
+        bool measured = false;              // km filled
+        int requests = 0;                   // km asked for
+    };
+    mutable std::unordered_map<int, StationEntry> stations_;  // station index -> its entry
+    mutable std::array<const std::uint8_t*, kRecordFileCount> stationCacheFiles_{};  // filled from
+    // name key -> station, open addressing: (hash of the key, station index), -1 empty; equal
+    // keys stand in station order.
+    mutable std::vector<std::pair<std::uint32_t, std::int32_t>> stationSlots_;
+    mutable std::uint64_t stationSlotsVersion_ = ~std::uint64_t{0};
+    // Only for a t.i out of key order: key-order rank -> train number and train index.
+    mutable std::vector<std::u16string> trainNamesByRank_;
+    mutable std::vector<int> trainIndexByRank_;
+    mutable std::uint64_t rankVersion_ = ~std::uint64_t{0};
     // The stations findStations walks, built on its first use after a load (pinyin.txt is read
     // then, not at load).
     struct StationFinder;
     std::shared_ptr<const StationFinder> stationFinder() const;
     mutable std::shared_ptr<const StationFinder> finder_;
-    // Rule lines as read at load with their rules; a line changed since is read again.
-    std::vector<std::pair<std::u16string, RunningRule>> parsedRules_;
+    // Rule lines as last read, with their rules; a line changed since is read again.
+    mutable std::vector<std::pair<std::u16string, RunningRule>> parsedRules_;
 };
-
-// Number of train files (T0-T19) and station files (S0-S9).
-inline constexpr int kTrainFileCount = 20;
-inline constexpr int kStationFileCount = 10;
 
 // The number of stops of the train record at `offset` of a train file.
 int trainStopCount(const ByteSpan& span, std::int32_t offset);

@@ -30,23 +30,23 @@ TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
     const int f = (trainIndexValue + 1) % kTrainFileCount;
     const ByteSpan& span = trainFiles[static_cast<std::size_t>(f)];
     raw.header = span.data.get() + offset;
-    // Counted at load for the files indexed then.
-    const std::uint16_t counted = fileIndexed(true, f)
-                                      ? trainStopCount_[static_cast<std::size_t>(trainIndexValue)]
-                                      : kUncounted;
-    raw.count = counted != kUncounted ? counted : trainStopCount(span, offset);
+    raw.count = trainStopCount(span, offset);
     if (raw.count > 0) raw.stops = span.data.get() + offset + 13;
     return raw;
 }
 
 RunningRule TimetableDb::runningRuleOf(int ruleNumber) const {
-    // A rule line is read once at load; a line changed since then is read again.
+    // A rule line is read once; a line changed since then is read again.
     const std::size_t r = static_cast<std::size_t>(ruleNumber);
     if (r >= runningRules.size()) return {};
-    if (useIndexes && r < parsedRules_.size() && parsedRules_[r].first == runningRules[r]) {
-        return parsedRules_[r].second;
+    if (!useIndexes) return parseRunningRule(runningRules[r]);
+    if (r >= parsedRules_.size()) parsedRules_.resize(runningRules.size());
+    auto& [line, rule] = parsedRules_[r];
+    if (line != runningRules[r] || line.empty()) {
+        line = runningRules[r];
+        rule = parseRunningRule(line);
     }
-    return parseRunningRule(runningRules[r]);
+    return rule;
 }
 
 RunStatus TimetableDb::runningStatusOf(const RawTrain& train) const {
@@ -75,12 +75,7 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     };
 
     // Assigned in place: the record's own buffer is reused from one decode to the next.
-    const std::u16string* name = trainNameAt(trainIndexValue);
-    if (name) {
-        record.name.assign(*name);
-    } else {
-        record.name.clear();
-    }
+    trainNameAt(trainIndexValue, record.name);
     record.kindCode = at(offset + 2);
     record.fareFactor = at(offset + 3);
     record.validFrom = date(offset + 4);
@@ -96,21 +91,44 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.status = runningStatus(record, runningRuleOf(record.ruleNumber), queryDate, fromStation);
 }
 
-const std::u16string* TimetableDb::trainNameAt(int trainIndexValue) const {
-    if (trainIndex.empty()) return nullptr;
-    int last = static_cast<int>(trainIndex.size()) - 1;
-    int rank = std::clamp(trainIndexValue, 0, last);
-    if (useIndexes && nameIndexCurrent()) {
-        return &trainNamesByRank_[static_cast<std::size_t>(rank)];
+bool TimetableDb::trainNameAt(int trainIndexValue, std::u16string& name) const {
+    name.clear();
+    if (trainIndex.empty()) return false;
+    const int last = static_cast<int>(trainIndex.size()) - 1;
+    const std::size_t rank = static_cast<std::size_t>(std::clamp(trainIndexValue, 0, last));
+    if (useIndexes && trainIndex.ranked()) {
+        // Single-byte text: byte value = code unit.
+        const std::string_view bytes = trainIndex.rankBytes(rank);
+        name.assign(bytes.begin(), bytes.end());
+        for (char16_t& c : name) c = static_cast<char16_t>(c & 0xFF);
+        return true;
+    }
+    if (useIndexes) {
+        rankTrainNumbers();
+        name.assign(trainNamesByRank_[rank]);
+        return true;
     }
     auto it = trainIndex.begin();
     std::advance(it, rank);
-    return &it->first;
+    name.assign(it->first);
+    return true;
+}
+
+void TimetableDb::rankTrainNumbers() const {
+    if (rankVersion_ == trainIndex.version()) return;
+    trainNamesByRank_.clear();
+    trainIndexByRank_.clear();
+    for (const auto& [number, index] : trainIndex) {
+        trainNamesByRank_.push_back(number);
+        trainIndexByRank_.push_back(index);
+    }
+    rankVersion_ = trainIndex.version();
 }
 
 std::u16string TimetableDb::trainNameByIndex(int trainIndexValue) const {
-    const std::u16string* name = trainNameAt(trainIndexValue);
-    return name ? *name : std::u16string();
+    std::u16string name;
+    trainNameAt(trainIndexValue, name);
+    return name;
 }
 
 }  // namespace zelvan

@@ -70,7 +70,7 @@ void setClock(std::u16string& out, int hours, int minutes) {
 // The name of a station index as stationNameByIndex gives it, without a copy on the way.
 const std::u16string& stationName(const TimetableDb& db, int stationIndex) {
     static const std::u16string none;
-    const std::vector<std::u16string>& names = db.stationNames;
+    const StationNameList& names = db.stationNames;
     if (names.empty()) return none;
     const std::size_t i = static_cast<std::size_t>(static_cast<unsigned>(stationIndex));
     return i < names.size() - 1 ? names[i] : names.back();
@@ -307,12 +307,12 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     const StopRecord first = train.stop(0);
     if (departure.station == arrival.station) departure = first;
     if (departure.distanceKm > arrival.distanceKm) return false;
-    static const std::u16string none;
-    const std::u16string* name = trainNameAt(stretch.trainIndex);
+    std::u16string name;
+    trainNameAt(stretch.trainIndex, name);
     // With stops the record's header is whole: kind code in byte 2, fare factor in byte 3.
     fillRow(*this,
-            RowTrain{name ? *name : none, train.header[2], train.header[3], stretch.status,
-                     first.station, train.stop(train.count - 1).station},
+            RowTrain{name, train.header[2], train.header[3], stretch.status, first.station,
+                     train.stop(train.count - 1).station},
             RawStops{train.stops, train.count}, departure, arrival, row);
     return true;
 }

@@ -138,8 +138,8 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
     // train running the other way without reading its record.
     std::span<const std::uint16_t> departureKm;
     std::span<const std::uint16_t> arrivalKm;
-    if (stationListKmCurrent() && fromPlace.count > 0 && fromPlace.stations[0] == fromStation &&
-        toPlace.count > 0 && toPlace.stations[0] == toStation) {
+    if (fromPlace.count > 0 && fromPlace.stations[0] == fromStation && toPlace.count > 0 &&
+        toPlace.stations[0] == toStation) {
         departureKm = stationListKm(fromStation);
         arrivalKm = stationListKm(toStation);
     }
@@ -179,7 +179,7 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
 bool TimetableDb::findStationToStation(const std::u16string& from, const std::u16string& to,
                                        std::vector<TrainStretch>& stretches) {
     fromStation = stationIndexByName(from);
-    if (useIndexes && stationListsCurrent()) {
+    if (useIndexes) {
         eachThroughTrain(from, to,
                          [&](const TrainStretch& stretch, const RawTrain&, std::size_t count) {
                              for (std::size_t i = 0; i < count; ++i) stretches.push_back(stretch);
@@ -200,7 +200,7 @@ bool TimetableDb::findStationToStation(const std::u16string& from, const std::u1
 bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u16string& to,
                                         std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(from);
-    if (useIndexes && stationListsCurrent()) {
+    if (useIndexes) {
         eachThroughTrain(
             from, to, [&](const TrainStretch& stretch, const RawTrain& train, std::size_t count) {
                 rows.emplace_back();
@@ -243,7 +243,7 @@ void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit)
 void TimetableDb::findStationTrains(const std::u16string& stationName,
                                     std::vector<TrainStretch>& stretches) {
     fromStation = stationIndexByName(stationName);
-    if (!useIndexes || !stationListsCurrent()) {
+    if (!useIndexes) {
         plainStationTrains(*this, stationName,
                            [&](int t, const TrainRecord& train, const StopRecord* departure,
                                const StopRecord& arrival) {
@@ -261,7 +261,7 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
 
 void TimetableDb::queryStation(const std::u16string& stationName, std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(stationName);
-    if (useIndexes && stationListsCurrent()) {
+    if (useIndexes) {
         eachStationTrain(stationName,
                          [&](const TrainStretch& stretch, const RawTrain& train, std::size_t) {
                              rows.emplace_back();

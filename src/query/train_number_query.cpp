@@ -20,7 +20,33 @@ std::pair<int, int> TimetableDb::findTrainPosition(const std::u16string& text, i
                                                    bool wholeNumber) const {
     const std::u16string needle = wholeNumber ? text + u'/' : text;
     int position = 0;
-    if (useIndexes && nameIndexCurrent()) {
+    if (useIndexes && trainIndex.ranked()) {
+        // Numbers read straight from t.i, single-byte text: a needle with a wider code unit
+        // is in none of them.
+        std::string bytes;
+        for (const char16_t c : needle) {
+            if (c > 0xFF) return {-1, -1};
+            bytes.push_back(static_cast<char>(c));
+        }
+        std::string number;
+        for (position = std::max(start, 0); position < static_cast<int>(trainIndex.size());
+             ++position) {
+            const std::string_view stored =
+                trainIndex.rankBytes(static_cast<std::size_t>(position));
+            bool found = false;
+            if (wholeNumber) {
+                number.assign(stored);
+                number.push_back('/');
+                found = number.find(bytes) != std::string::npos;
+            } else {
+                found = stored.find(bytes) != std::string_view::npos;
+            }
+            if (found) return {position, position};
+        }
+        return {-1, -1};
+    }
+    if (useIndexes) {
+        rankTrainNumbers();
         for (position = std::max(start, 0); position < static_cast<int>(trainNamesByRank_.size());
              ++position) {
             if (matches(trainNamesByRank_[position], needle, wholeNumber)) {

@@ -14,7 +14,7 @@ constexpr std::size_t kMaxTransferStations = 15;
 
 void TimetableDb::collectReachableStations(const std::u16string& stationName,
                                            std::map<int, int>& reach, bool forward) {
-    if (useIndexes && stationListsCurrent()) {
+    if (useIndexes) {
         // The same walk over the raw stops of each record (station in bytes 0-1, km in bytes
         // 5-6), with no train decoded.
         const int s = stationIndexByName(stationName);

@@ -28,7 +28,10 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                                    QStringLiteral("Walk through every view, save each as a PNG "
                                                   "file in DIR and exit."),
                                    QStringLiteral("DIR"));
-    parser.addOptions({help, version, data, server, screenshots});
+    QCommandLineOption quitWhenShown(
+        QStringLiteral("quit-when-shown"),
+        QStringLiteral("Quit as soon as the main window has been shown (for timing the start)."));
+    parser.addOptions({help, version, data, server, screenshots, quitWhenShown});
     if (!parser.parse(arguments)) {
         message = parser.errorText() + u'\n' + parser.helpText();
         return false;
@@ -61,6 +64,7 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
         options.updateServer = base.toStdString();
     }
     options.screenshotFolder = parser.value(screenshots);
+    options.quitWhenShown = parser.isSet(quitWhenShown);
     return true;
 }
 

@@ -75,7 +75,10 @@ int run(QApplication& app) {
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::bringForward);
     window.show();
-    if (!window.damage().empty()) {
+    // Timing the start: the first pass of the event loop paints the shown window, then quits.
+    if (options.quitWhenShown) {
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    } else if (!window.damage().empty()) {
         QTimer::singleShot(0, &window, &MainWindow::offerRepair);  // once the window is up
     }
     return app.exec();

@@ -250,6 +250,67 @@ TEST(CliFind, PinyinInitialsAndCharactersBusiestFirst) {
     EXPECT_NE(missing.err.find("none.yaml"), std::string::npos);
 }
 
+// Each line of a batch is answered with exactly the document the command prints with --json;
+// a bad line gets an error and the lines after it are answered; the date is per line.
+TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> questions = {
+        {R"({"command": "route", "from": "北京", "to": "上海", "date": "2026-12-08"})",
+         {"--date", "2026-12-08", "route", "北京", "上海"}},
+        {R"({"command":"route","from":"北京","to":"上海","date":"2025-01-02"})",
+         {"--date", "2025-01-02", "route", "北京", "上海"}},
+        {R"({"command": "transfer", "from": "天津", "to": "杭州东"})",
+         {"transfer", "天津", "杭州东"}},
+        {R"({"command": "transfer", "from": "天津", "to": "杭州东", "via": "上海虹桥"})",
+         {"transfer", "天津", "杭州东", "--via", "上海虹桥"}},
+        {R"({"command": "train", "text": "t1"})", {"train", "t1"}},
+        {R"({"command": "stops", "number": "K2"})", {"stops", "K2"}},
+        {R"({"command": "stops", "number": "K"})", {"stops", "K"}},
+        {R"({"command": "station", "name": "济南"})", {"station", "济南"}},
+        {R"({"command": "suggest", "text": "sh"})", {"suggest", "sh"}},
+    };
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"", R"({"error":"empty line"})"},
+        {"{\"command\": \"route\"", R"({"error":"not JSON"})"},
+        {"[1, 2]", R"({"error":"not a JSON object"})"},
+        {R"({"command": "fly", "from": "北京"})", R"({"error":"unknown command \"fly\""})"},
+        {R"({"command": "route", "from": "北京"})", R"({"error":"\"to\" is missing"})"},
+        {R"({"command": "station", "name": 7})", R"({"error":"\"name\" is not a string"})"},
+        {R"({"command": "station", "name": "济南", "date": "2026-02-30"})",
+         R"({"error":"\"date\" is not a date YYYY-MM-DD"})"},
+    };
+    TempDir scratch;
+    std::string input;
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < questions.size(); ++i) {
+        input += questions[i].first + (i % 2 ? "\r\n" : "\n");
+        std::vector<std::string> args = {"--data", data_->path().string(), "--json"};
+        // A line without a date asks for the day of the batch's --date.
+        if (questions[i].second[0] != "--date") {
+            args.insert(args.end(), {"--date", "2026-12-08"});
+        }
+        args.insert(args.end(), questions[i].second.begin(), questions[i].second.end());
+        Outcome single = run(scratch, args);
+        ASSERT_EQ(single.exitCode, 0) << single.err;
+        expected.push_back(single.out);
+        if (i < bad.size()) {
+            input += bad[i].first + "\n";
+            expected.push_back(bad[i].second + "\n");
+        }
+    }
+    input += questions[0].first;  // the last line may lack its line feed
+    expected.push_back(expected[0]);
+    writeBytes(scratch / "questions", input);
+
+    Outcome batch =
+        run(scratch, {"--data", data_->path().string(), "--date", "2026-12-08", "batch"}, {},
+            (scratch / "questions").string());
+    EXPECT_EQ(batch.exitCode, 0);
+    EXPECT_EQ(batch.err, "");
+    std::string all;
+    for (const std::string& answer : expected) all += answer;
+    EXPECT_EQ(batch.out, all);
+}
+
 TEST_F(CliGolden, BadUsageAndMissingData) {
     expectFailure(2, {"route", "北京"});
     expectFailure(2, {"nonsense"});

@@ -13,7 +13,7 @@ extern char** environ;
 namespace zelvan::test {
 
 Outcome run(const TempDir& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env) {
+            const std::vector<std::string>& env, const std::string& input) {
     std::vector<std::string> variables = env;
     for (char** e = environ; *e; ++e) {
         const std::string_view entry = *e;
@@ -34,7 +34,7 @@ Outcome run(const TempDir& dir, const std::vector<std::string>& args,
     const std::string errPath = (dir / "stderr").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -14,9 +14,10 @@ struct Outcome {
     std::string err;
 };
 
-// Runs the tool with `args` (stdin empty), stdout and stderr into files of `dir`. `env`
-// ("NAME=value") is added to the environment, replacing a variable of the same name.
+// Runs the tool with `args`, stdout and stderr into files of `dir`, stdin from the file
+// `input`. `env` ("NAME=value") is added to the environment, replacing a variable of the same
+// name.
 Outcome run(const TempDir& dir, const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {});
+            const std::vector<std::string>& env = {}, const std::string& input = "/dev/null");
 
 }  // namespace zelvan::test

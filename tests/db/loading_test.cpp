@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -175,6 +176,17 @@ TEST(ReadWholeFile, ReadsExactlyAndFailsOnFoldersAndMissingFiles) {
     EXPECT_FALSE(span.data);
     // A folder opens for reading on Linux but cannot be read: a short read, not an empty file.
     EXPECT_FALSE(TimetableDb::readWholeFile(dir.wide(), span));
+    // Mapped files end anywhere in a page, or exactly at its end: the two spare bytes are
+    // always there and zero.
+    const long page = ::sysconf(_SC_PAGESIZE);
+    for (long size : {0L, 1L, page - 3, page - 2, page - 1, page, page + 1, 2 * page}) {
+        writeBytes(dir / "g", std::string(static_cast<std::size_t>(size), '\x80'));
+        ASSERT_TRUE(TimetableDb::readWholeFile(fromUtf8((dir / "g").string()), span)) << size;
+        ASSERT_EQ(span.length, size);
+        EXPECT_EQ(span.data[size - 1 < 0 ? 0 : size - 1], size == 0 ? 0 : 0x80) << size;
+        EXPECT_EQ(span.data[size], 0) << size;
+        EXPECT_EQ(span.data[size + 1], 0) << size;
+    }
 }
 
 TEST(DataFolder, PathsAreFolderSeparatorName) {

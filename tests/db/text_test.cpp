@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "db/text.h"
 
 namespace zelvan {
@@ -35,6 +37,50 @@ TEST(TextConversion, ChineseCodePageBothWays) {
     EXPECT_EQ(toUtf8(u"北京"), "北京");
     EXPECT_EQ(toUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
     EXPECT_EQ(upperAscii(u"k1b京"), u"K1B京");
+}
+
+// Well-formed text takes a way around the converter: random code points of every length class,
+// encoded here by hand, must come back exactly, both ways, and mixed with ill-formed bytes the
+// converter's replacements must still apply.
+TEST(TextConversion, WellFormedTextBothWaysMatchesAByHandEncoding) {
+    std::mt19937 random(15);
+    const char32_t ranges[][2] = {
+        {1, 0x7F}, {0x80, 0x7FF}, {0x800, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
+    for (int round = 0; round < 2000; ++round) {
+        std::string utf8;
+        std::u16string wide;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n) {
+            const auto& range = ranges[random() % 5];
+            const char32_t c = range[0] + random() % (range[1] - range[0] + 1);
+            if (c < 0x80) {
+                utf8 += static_cast<char>(c);
+            } else if (c < 0x800) {
+                utf8 += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+            } else if (c < 0x10000) {
+                utf8 +=
+                    {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+            } else {
+                utf8 +=
+                    {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+                     static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+            }
+            if (c < 0x10000) {
+                wide += static_cast<char16_t>(c);
+            } else {
+                wide += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                wide += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+        }
+        ASSERT_EQ(utf8ToWide(utf8), wide) << round;
+        ASSERT_EQ(fromUtf8(utf8), wide) << round;
+        ASSERT_EQ(toUtf8(wide), utf8) << round;
+        // A lone surrogate or a stray continuation byte sends the text through the converter.
+        ASSERT_EQ(toUtf8(wide + u'\xDC00'), utf8 + "\xEF\xBF\xBD") << round;
+        ASSERT_EQ(utf8ToWide(utf8 + "\x80"), wide + u'\uFFFD') << round;
+    }
+    EXPECT_EQ(ansiToWide("2 1\n"), u"2 1\n");  // ASCII rules need no code page
 }
 
 }  // namespace

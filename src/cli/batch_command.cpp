@@ -1,0 +1,206 @@
+// zelvan-cli batch: questions as JSON lines on stdin, one JSON answer per line on stdout, in
+// order, with the documents the commands print with --json. The timetable is loaded once; a bad
+// line is answered with {"error": "..."} and the next line is read as usual.
+#include <unistd.h>
+
+#include <cerrno>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+#include "cli/query_documents.h"
+#include "db/text.h"
+
+namespace zelvan::cli {
+namespace {
+
+// The string fields of one question, by name.
+using Fields = std::map<std::string, std::u16string>;
+
+struct BatchCommand {
+    const char* name;
+    std::vector<const char*> required;  // string fields that must be given
+    std::vector<const char*> optional;  // string fields that may be given
+    nlohmann::json (*answer)(TimetableDb& db, const Fields& fields);
+};
+
+std::u16string field(const Fields& fields, const char* name) {
+    auto it = fields.find(name);
+    return it == fields.end() ? std::u16string() : it->second;
+}
+
+// The commands a line may ask, with the arguments of the command of the same name. A further
+// query (such as the journey planner) is one more entry here.
+const std::vector<BatchCommand>& batchCommands() {
+    static const std::vector<BatchCommand> commands = {
+        {"route",
+         {"from", "to"},
+         {},
+         [](TimetableDb& db, const Fields& f) {
+             std::vector<ResultRow> rows;
+             db.queryStationToStation(field(f, "from"), field(f, "to"), rows);
+             return rowsDocument(rows);
+         }},
+        {"transfer",
+         {"from", "to"},
+         {"via"},
+         [](TimetableDb& db, const Fields& f) {
+             if (f.count("via") != 0) {
+                 std::vector<ResultRow> rows;
+                 const int legs = db.queryTransferTrains(field(f, "from"), field(f, "via"),
+                                                         field(f, "to"), rows);
+                 return transferRowsDocument(rows, legs);
+             }
+             std::vector<std::u16string> stations;
+             db.queryTransferStations(field(f, "from"), field(f, "to"), stations);
+             return transferStationsDocument(stations);
+         }},
+        {"train",
+         {"text"},
+         {},
+         [](TimetableDb& db, const Fields& f) {
+             std::vector<ResultRow> rows;
+             db.queryTrainNumber(upperAscii(field(f, "text")), rows);
+             return rowsDocument(rows);
+         }},
+        {"stops",
+         {"number"},
+         {},
+         [](TimetableDb& db, const Fields& f) {
+             TrainRecord train;
+             findStops(db, field(f, "number"), train);
+             return stopsDocument(db, train);
+         }},
+        {"station",
+         {"name"},
+         {},
+         [](TimetableDb& db, const Fields& f) {
+             std::vector<ResultRow> rows;
+             db.queryStation(field(f, "name"), rows);
+             return rowsDocument(rows);
+         }},
+        {"suggest",
+         {"text"},
+         {},
+         [](TimetableDb& db, const Fields& f) {
+             std::vector<std::u16string> names;
+             db.suggestStations(upperAscii(field(f, "text")), names);
+             return suggestDocument(names);
+         }},
+    };
+    return commands;
+}
+
+nlohmann::json error(const std::string& what) {
+    return {{"error", what}};
+}
+
+// Answers one line. `defaultDate` is the day of a question that names none.
+nlohmann::json answerLine(TimetableDb& db, std::string_view line, DateKey defaultDate) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) return error("empty line");
+    const nlohmann::json question = nlohmann::json::parse(line, nullptr, false);
+    if (question.is_discarded()) return error("not JSON");
+    if (!question.is_object()) return error("not a JSON object");
+    auto command = question.find("command");
+    if (command == question.end() || !command->is_string()) {
+        return error("\"command\" is missing or not a string");
+    }
+    const std::string name = command->get<std::string>();
+    const BatchCommand* known = nullptr;
+    for (const BatchCommand& c : batchCommands()) {
+        if (name == c.name) known = &c;
+    }
+    if (known == nullptr) return error("unknown command \"" + name + "\"");
+
+    Fields fields;
+    auto take = [&](const char* key, bool required) -> std::string {
+        auto it = question.find(key);
+        if (it == question.end()) {
+            return required ? "\"" + std::string(key) + "\" is missing" : std::string();
+        }
+        if (!it->is_string()) return "\"" + std::string(key) + "\" is not a string";
+        fields[key] = fromUtf8(it->get<std::string>());
+        return {};
+    };
+    for (const char* key : known->required) {
+        if (std::string problem = take(key, true); !problem.empty()) return error(problem);
+    }
+    for (const char* key : known->optional) {
+        if (std::string problem = take(key, false); !problem.empty()) return error(problem);
+    }
+
+    DateKey date = defaultDate;
+    auto day = question.find("date");
+    if (day != question.end()) {
+        if (!day->is_string() || !parseDate(day->get<std::string>(), date)) {
+            return error("\"date\" is not a date YYYY-MM-DD");
+        }
+    }
+    db.queryDate = date;
+    return known->answer(db, fields);
+}
+
+bool writeAll(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Reads stdin in blocks and answers every whole line of a block before the next read, so a
+// script that writes one question and waits gets its answer, and a file of questions is
+// answered in large writes. False when stdout cannot be written or stdin cannot be read.
+bool runBatch(TimetableDb& db) {
+    const DateKey defaultDate = db.queryDate;
+    std::string pending;
+    std::string answers;
+    char block[65536];
+    bool ended = false;
+    while (!ended) {
+        const ssize_t n = ::read(STDIN_FILENO, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        ended = n == 0;
+        pending.append(block, static_cast<std::size_t>(n));
+        std::size_t start = 0;
+        for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            std::string_view line(pending.data() + start, end - start);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            answers += answerLine(db, line, defaultDate)
+                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            answers += '\n';
+        }
+        pending.erase(0, start);
+        if (ended && !pending.empty()) {  // a last line without its line feed
+            answers += answerLine(db, pending, defaultDate)
+                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            answers += '\n';
+        }
+        if (!writeAll(answers)) return false;
+        answers.clear();
+    }
+    return true;
+}
+
+}  // namespace
+
+void addBatchCommand(CLI::App& app, Globals& globals) {
+    app.add_subcommand("batch", "Answer questions given as JSON lines on stdin, one JSON line each")
+        ->callback([&globals] {
+            TimetableDb& db = TimetableDb::instance();
+            if (!openDatabase(globals, db)) return;
+            if (!runBatch(db)) {
+                std::cerr << "zelvan-cli batch: cannot read the questions or write the answers\n";
+                globals.exitCode = kExitFailed;
+            }
+        });
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,184 @@
+#include "db/name_lists.h"
+
+#include "db/text.h"
+
+namespace zelvan {
+
+std::u16string trainNumberOf(std::string_view bytes) {
+    const std::size_t nul = bytes.find('\0');
+    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+    std::u16string number(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        number[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+    }
+    return number;
+}
+
+namespace {
+
+// The offsets of the name bytes of each entry of a name list (framing above): an entry is read
+// only while it starts before length - 2, n = 0 ends the list.
+std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
+    std::vector<std::uint32_t> offsets;
+    offsets.reserve(static_cast<std::size_t>(file.length) / 8);
+    const std::uint8_t* b = file.data.get();
+    const std::int32_t length = file.length;
+    for (std::int32_t pos = 2; pos < length - 2;) {
+        const std::int32_t n = b[pos] * 256 + b[pos + 1];
+        if (n == 0) break;
+        offsets.push_back(static_cast<std::uint32_t>(pos + 2));
+        pos += 2 + n;
+    }
+    return offsets;
+}
+
+// The name bytes of the entry at `offset`: its stored length, cut at the end of the file.
+std::string_view entryAt(const ByteSpan& file, std::uint32_t offset) {
+    const std::uint8_t* b = file.data.get();
+    const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
+    const std::size_t left = static_cast<std::size_t>(file.length) - offset;
+    return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
+}
+
+// a < b, byte by byte as unsigned values (train numbers are a few bytes: no call for them).
+bool precedes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+}  // namespace
+
+// --- StationNameList ---
+
+void StationNameList::assignFile(ByteSpan file) {
+    clear();
+    file_ = std::move(file);
+    fileEntries_ = entryOffsets(file_);
+    fromFile_ = true;
+}
+
+StationNameList& StationNameList::operator=(Names names) {
+    clear();
+    all_ = std::move(names);
+    return *this;
+}
+
+void StationNameList::push_back(std::u16string name) {
+    all();
+    fromFile_ = false;
+    all_.push_back(std::move(name));
+    ++version_;
+}
+
+void StationNameList::clear() {
+    file_.release();
+    fileEntries_.clear();
+    fromFile_ = false;
+    converted_.clear();
+    all_.clear();
+    allBuilt_ = false;
+    ++version_;
+}
+
+std::string_view StationNameList::entryBytes(std::size_t i) const {
+    return entryAt(file_, fileEntries_[i]);
+}
+
+const std::u16string& StationNameList::operator[](std::size_t i) const {
+    if (!fromFile_ || allBuilt_) return all_[i];
+    auto [it, inserted] = converted_.try_emplace(i);
+    if (inserted) it->second = utf8ToWide(entryBytes(i));
+    return it->second;
+}
+
+const StationNameList::Names& StationNameList::all() const {
+    if (fromFile_ && !allBuilt_) {
+        all_.clear();
+        all_.reserve(fileEntries_.size());
+        for (std::size_t i = 0; i < fileEntries_.size(); ++i) all_.push_back((*this)[i]);
+        allBuilt_ = true;
+    }
+    return all_;
+}
+
+bool StationNameList::storedBytes(std::size_t i, std::string_view& bytes) const {
+    if (!fromFile_) return false;
+    bytes = entryBytes(i);
+    bytes = bytes.substr(0, bytes.find('\0'));
+    return true;
+}
+
+// --- TrainNumberIndex ---
+
+void TrainNumberIndex::assignFile(ByteSpan file) {
+    file_ = std::move(file);
+    entries_.clear();
+    scanned_ = false;
+    defer([this](map_type& map) {
+        scan();
+        int counter = 0;
+        for (const std::uint32_t offset : entries_) {
+            // In key order each name belongs at the end and the hint saves the search; a name
+            // out of order is placed by the usual one. A name twice keeps the later number.
+            auto it = map.try_emplace(map.end(), trainNumberOf(entryAt(file_, offset)), counter);
+            it->second = counter++;
+        }
+    });
+    rankedVersion_ = version();
+}
+
+void TrainNumberIndex::scan() const {
+    if (scanned_) return;
+    entries_ = entryOffsets(file_);
+    // Strictly ascending byte order up to each NUL is strictly ascending code-unit order.
+    ranked_ = true;
+    std::string_view previous;
+    for (std::size_t i = 0; i < entries_.size() && ranked_; ++i) {
+        std::string_view name = entryAt(file_, entries_[i]);
+        name = name.substr(0, name.find('\0'));
+        if (i > 0 && !precedes(previous, name)) ranked_ = false;
+        previous = name;
+    }
+    scanned_ = true;
+}
+
+bool TrainNumberIndex::ranked() const {
+    if (rankedVersion_ != version()) return false;
+    scan();
+    return ranked_;
+}
+
+void TrainNumberIndex::clear() {
+    DeferredMap::clear();
+    file_.release();
+    entries_.clear();
+    scanned_ = true;
+    ranked_ = false;
+}
+
+std::string_view TrainNumberIndex::rankBytes(std::size_t rank) const {
+    std::string_view name = entryAt(file_, entries_[rank]);
+    return name.substr(0, name.find('\0'));
+}
+
+// --- StationCodeMap ---
+
+void StationCodeMap::assignFile(ByteSpan file) {
+    file_ = std::move(file);
+    defer([this](map_type& map) {
+        addStationCodes(file_, map);
+        file_.release();
+    });
+}
+
+void StationCodeMap::clear() {
+    DeferredMap::clear();
+    file_.release();
+}
+
+}  // namespace zelvan
