@@ -24,7 +24,10 @@ std::map<std::string, std::string> network() {
             km += 100;
         }
     }
-    return {{"stations.tsv", stations}, {"trains.tsv", trains}, {"stops.tsv", stops}};
+    return {{"stations.tsv", stations},
+            {"trains.tsv", trains},
+            {"stops.tsv", stops},
+            {"codes.tsv", "code\tname\nAZ\tA站\n"}};
 }
 
 TEST(LazyIndexes, StationQuestionReadsOnlyItsStationAndItsTrains) {
@@ -49,6 +52,10 @@ TEST(LazyIndexes, StationQuestionReadsOnlyItsStationAndItsTrains) {
     EXPECT_TRUE(state.stationNameIndex);
     EXPECT_FALSE(state.trainNumberMap);
     EXPECT_FALSE(state.stationCodes);
+    std::vector<std::u16string> names;
+    c.db.suggestStations(u"AZ", names);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"A站"}));
+    EXPECT_TRUE(c.db.indexState().stationCodes);
 }
 
 TEST(LazyIndexes, DistancesBesideAStationsListAreReadOnItsSecondThroughSearch) {
