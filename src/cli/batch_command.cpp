@@ -19,11 +19,24 @@ namespace {
 // The string fields of one question, by name.
 using Fields = std::map<std::string, std::u16string>;
 
+// What the answers of a batch share: the database, and the result rows, whose room is kept
+// from question to question instead of growing anew for each.
+struct Answering {
+    TimetableDb& db;
+    std::vector<ResultRow> rows;
+
+    std::vector<ResultRow>& emptyRows() {
+        rows.clear();
+        return rows;
+    }
+};
+
 struct BatchCommand {
     const char* name;
     std::vector<const char*> required;  // string fields that must be given
     std::vector<const char*> optional;  // string fields that may be given
-    nlohmann::json (*answer)(TimetableDb& db, const Fields& fields);
+    // Appends the answer document to `out`.
+    void (*answer)(Answering& a, const Fields& fields, std::string& out);
 };
 
 std::u16string field(const Fields& fields, const char* name) {
@@ -38,81 +51,80 @@ const std::vector<BatchCommand>& batchCommands() {
         {"route",
          {"from", "to"},
          {},
-         [](TimetableDb& db, const Fields& f) {
-             std::vector<ResultRow> rows;
-             db.queryStationToStation(field(f, "from"), field(f, "to"), rows);
-             return rowsDocument(rows);
+         [](Answering& a, const Fields& f, std::string& out) {
+             std::vector<ResultRow>& rows = a.emptyRows();
+             a.db.queryStationToStation(field(f, "from"), field(f, "to"), rows);
+             appendRowsDocument(out, rows);
          }},
         {"transfer",
          {"from", "to"},
          {"via"},
-         [](TimetableDb& db, const Fields& f) {
+         [](Answering& a, const Fields& f, std::string& out) {
              if (f.count("via") != 0) {
-                 std::vector<ResultRow> rows;
-                 const int legs = db.queryTransferTrains(field(f, "from"), field(f, "via"),
-                                                         field(f, "to"), rows);
-                 return transferRowsDocument(rows, legs);
+                 std::vector<ResultRow>& rows = a.emptyRows();
+                 const int legs = a.db.queryTransferTrains(field(f, "from"), field(f, "via"),
+                                                           field(f, "to"), rows);
+                 appendTransferRowsDocument(out, rows, legs);
+                 return;
              }
              std::vector<std::u16string> stations;
-             db.queryTransferStations(field(f, "from"), field(f, "to"), stations);
-             return transferStationsDocument(stations);
+             a.db.queryTransferStations(field(f, "from"), field(f, "to"), stations);
+             appendTransferStationsDocument(out, stations);
          }},
         {"train",
          {"text"},
          {},
-         [](TimetableDb& db, const Fields& f) {
-             std::vector<ResultRow> rows;
-             db.queryTrainNumber(upperAscii(field(f, "text")), rows);
-             return rowsDocument(rows);
+         [](Answering& a, const Fields& f, std::string& out) {
+             std::vector<ResultRow>& rows = a.emptyRows();
+             a.db.queryTrainNumber(upperAscii(field(f, "text")), rows);
+             appendRowsDocument(out, rows);
          }},
         {"stops",
          {"number"},
          {},
-         [](TimetableDb& db, const Fields& f) {
+         [](Answering& a, const Fields& f, std::string& out) {
              TrainRecord train;
-             findStops(db, field(f, "number"), train);
-             return stopsDocument(db, train);
+             findStops(a.db, field(f, "number"), train);
+             appendStopsDocument(out, a.db, train);
          }},
         {"station",
          {"name"},
          {},
-         [](TimetableDb& db, const Fields& f) {
-             std::vector<ResultRow> rows;
-             db.queryStation(field(f, "name"), rows);
-             return rowsDocument(rows);
+         [](Answering& a, const Fields& f, std::string& out) {
+             std::vector<ResultRow>& rows = a.emptyRows();
+             a.db.queryStation(field(f, "name"), rows);
+             appendRowsDocument(out, rows);
          }},
         {"suggest",
          {"text"},
          {},
-         [](TimetableDb& db, const Fields& f) {
+         [](Answering& a, const Fields& f, std::string& out) {
              std::vector<std::u16string> names;
-             db.suggestStations(upperAscii(field(f, "text")), names);
-             return suggestDocument(names);
+             a.db.suggestStations(upperAscii(field(f, "text")), names);
+             appendSuggestDocument(out, names);
          }},
     };
     return commands;
 }
 
-nlohmann::json error(const std::string& what) {
-    return {{"error", what}};
-}
-
-// Answers one line. `defaultDate` is the day of a question that names none.
-nlohmann::json answerLine(TimetableDb& db, std::string_view line, DateKey defaultDate) {
-    if (line.find_first_not_of(" \t") == std::string_view::npos) return error("empty line");
+// Answers one line: appends the answer to `out` and returns "", or returns what is wrong with
+// the line and appends nothing. `defaultDate` is the day of a question that names none.
+std::string answerQuestion(Answering& answering, std::string_view line, DateKey defaultDate,
+                           std::string& out) {
+    if (line.find_first_not_of(" \t") == std::string_view::npos) return "empty line";
     const nlohmann::json question = nlohmann::json::parse(line, nullptr, false);
-    if (question.is_discarded()) return error("not JSON");
-    if (!question.is_object()) return error("not a JSON object");
+    if (question.is_discarded()) return "not JSON";
+    if (!question.is_object()) return "not a JSON object";
     auto command = question.find("command");
     if (command == question.end() || !command->is_string()) {
-        return error("\"command\" is missing or not a string");
+        return "\"command\" is missing or not a string";
     }
     const std::string name = command->get<std::string>();
     const BatchCommand* known = nullptr;
     for (const BatchCommand& c : batchCommands()) {
         if (name == c.name) known = &c;
     }
-    if (known == nullptr) return error("unknown command \"" + name + "\"");
+    if (known == nullptr) return "unknown command \"" + name + "\"";
 
     Fields fields;
     auto take = [&](const char* key, bool required) -> std::string {
@@ -125,21 +137,32 @@ nlohmann::json answerLine(TimetableDb& db, std::string_view line, DateKey defaul
         return {};
     };
     for (const char* key : known->required) {
-        if (std::string problem = take(key, true); !problem.empty()) return error(problem);
+        if (std::string problem = take(key, true); !problem.empty()) return problem;
     }
     for (const char* key : known->optional) {
-        if (std::string problem = take(key, false); !problem.empty()) return error(problem);
+        if (std::string problem = take(key, false); !problem.empty()) return problem;
     }
 
     DateKey date = defaultDate;
     auto day = question.find("date");
     if (day != question.end()) {
         if (!day->is_string() || !parseDate(day->get<std::string>(), date)) {
-            return error("\"date\" is not a date YYYY-MM-DD");
+            return "\"date\" is not a date YYYY-MM-DD";
         }
     }
-    db.queryDate = date;
-    return known->answer(db, fields);
+    answering.db.queryDate = date;
+    known->answer(answering, fields, out);
+    return {};
+}
+
+// Appends the answer to one line, or its error, and a line feed.
+void answerLine(Answering& answering, std::string_view line, DateKey defaultDate,
+                std::string& out) {
+    const std::string problem = answerQuestion(answering, line, defaultDate, out);
+    if (!problem.empty()) {
+        appendErrorDocument(out, fromUtf8(problem));
+    }
+    out += '\n';
 }
 
 bool writeAll(const std::string& text) {
@@ -157,7 +180,9 @@ bool writeAll(const std::string& text) {
 // script that writes one question and waits gets its answer, and a file of questions is
 // answered in large writes. False when stdout cannot be written or stdin cannot be read.
 bool runBatch(TimetableDb& db) {
+    constexpr std::size_t kWriteAt = 1 << 20;
     const DateKey defaultDate = db.queryDate;
+    Answering answering{db, {}};
     std::string pending;
     std::string answers;
     char block[65536];
@@ -173,15 +198,17 @@ bool runBatch(TimetableDb& db) {
              start = end + 1) {
             std::string_view line(pending.data() + start, end - start);
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            answers += answerLine(db, line, defaultDate)
-                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            answers += '\n';
+            answerLine(answering, line, defaultDate, answers);
+            // A block of short questions can ask for a few hundred long answers: written as
+            // they reach a megabyte, so that they need not all be held at once.
+            if (answers.size() >= kWriteAt) {
+                if (!writeAll(answers)) return false;
+                answers.clear();
+            }
         }
         pending.erase(0, start);
         if (ended && !pending.empty()) {  // a last line without its line feed
-            answers += answerLine(db, pending, defaultDate)
-                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            answers += '\n';
+            answerLine(answering, pending, defaultDate, answers);
         }
         if (!writeAll(answers)) return false;
         answers.clear();

@@ -38,16 +38,13 @@ nlohmann::json rowJson(const ResultRow& row) {
 
 namespace {
 
-nlohmann::json rowsJson(const std::vector<ResultRow>& rows) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const ResultRow& row : rows) list.push_back(rowJson(row));
-    return list;
-}
-
-nlohmann::json namesJson(const std::vector<std::u16string>& names) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const std::u16string& n : names) list.push_back(out(n));
-    return list;
+// Writes one of the query documents, built by `append`, as a line of stdout.
+template <typename Append>
+void printDocument(Append append) {
+    std::string document;
+    append(document);
+    document += '\n';
+    std::cout << document;
 }
 
 // The rows as the results view lays them out for `kind` (train or station table).
@@ -66,7 +63,7 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
 
 void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {
     if (globals.json) {
-        printJson(rowsDocument(rows));
+        printDocument([&](std::string& out) { appendRowsDocument(out, rows); });
     } else if (rows.empty()) {
         std::cout << kNothingFound << "\n";
     } else {
@@ -74,32 +71,11 @@ void printRows(const Globals& globals, TableKind kind, const std::vector<ResultR
     }
 }
 
-nlohmann::json stopsJson(const TimetableDb& db, const TrainRecord& train) {
-    nlohmann::json stops = nlohmann::json::array();
-    for (std::size_t i = 0; i < train.stops.size(); ++i) {
-        const StopRecord& stop = train.stops[i];
-        bool first = i == 0;
-        bool last = i + 1 == train.stops.size();
-        stops.push_back({
-            {"station", out(db.stationNameByIndex(stop.station))},
-            {"stationIndex", stop.station},
-            {"arrivalHour", stop.arrivalHour},
-            {"arrivalMinute", stop.arrivalMinute},
-            {"dwellMinutes", stop.dwellMinutes},
-            {"distanceKm", stop.distanceKm},
-            {"sequence", stop.sequence},
-            {"arrival", out(stopCell(db, stop, first, last, 1))},
-            {"departure", out(stopCell(db, stop, first, last, 2))},
-        });
-    }
-    return stops;
-}
-
 void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     TrainRecord train;
     findStops(db, number, train);
     if (globals.json) {
-        printJson(stopsDocument(db, train));
+        printDocument([&](std::string& out) { appendStopsDocument(out, db, train); });
         return;
     }
     if (train.name.empty()) {
@@ -127,7 +103,8 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
         if (globals.json) {
-            printJson(transferRowsDocument(rows, legCount));
+            printDocument(
+                [&](std::string& out) { appendTransferRowsDocument(out, rows, legCount); });
             return;
         }
         std::cout << out(from) << " 至 " << via << " 至 " << out(to) << " ,结果" << rows.size()
@@ -145,7 +122,7 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
     std::vector<std::u16string> stations;
     db.queryTransferStations(from, to, stations);
     if (globals.json) {
-        printJson(transferStationsDocument(stations));
+        printDocument([&](std::string& out) { appendTransferStationsDocument(out, stations); });
     } else if (stations.empty()) {
         std::cout << kNothingFound << "\n";
     } else {
@@ -168,42 +145,6 @@ CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const 
 }
 
 }  // namespace
-
-nlohmann::json rowsDocument(const std::vector<ResultRow>& rows) {
-    return {{"rows", rowsJson(rows)}};
-}
-
-nlohmann::json transferRowsDocument(const std::vector<ResultRow>& rows, int legCount) {
-    return {{"rows", rowsJson(rows)}, {"transferLegCount", legCount}};
-}
-
-nlohmann::json transferStationsDocument(const std::vector<std::u16string>& stations) {
-    return {{"stations", namesJson(stations)}};
-}
-
-nlohmann::json suggestDocument(const std::vector<std::u16string>& names) {
-    return {{"names", namesJson(names)}};
-}
-
-void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train) {
-    train = TrainRecord();
-    const int hit = db.findTrainByNumber(number, 0, true);
-    if (hit >= 0) db.decodeTrain(hit, train);
-}
-
-nlohmann::json stopsDocument(const TimetableDb& db, const TrainRecord& train) {
-    if (train.name.empty()) return {{"trainName", ""}, {"stops", nlohmann::json::array()}};
-    return {
-        {"trainName", out(train.name)},
-        {"kindCode", train.kindCode},
-        {"fareFactor", train.fareFactor},
-        {"validFrom", train.validFrom},
-        {"validUntil", train.validUntil},
-        {"ruleNumber", train.ruleNumber},
-        {"status", static_cast<int>(train.status)},
-        {"stops", stopsJson(db, train)},
-    };
-}
 
 void addQueryCommands(CLI::App& app, Globals& globals) {
     static std::string from, to, via, text, number, station, typed, found;
@@ -252,18 +193,19 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         ->add_option("NAME", station, "Station name")
         ->required();
 
-    queryCommand(app, globals, "suggest", "Station names for a typed code",
-                 [&globals](TimetableDb& db) {
-                     std::vector<std::u16string> names;
-                     db.suggestStations(upperAscii(fromUtf8(typed)), names);
-                     if (globals.json) {
-                         printJson(suggestDocument(names));
-                     } else if (names.empty()) {
-                         std::cout << kNothingFound << "\n";
-                     } else {
-                         for (const std::u16string& n : names) std::cout << out(n) << "\n";
-                     }
-                 })
+    queryCommand(
+        app, globals, "suggest", "Station names for a typed code",
+        [&globals](TimetableDb& db) {
+            std::vector<std::u16string> names;
+            db.suggestStations(upperAscii(fromUtf8(typed)), names);
+            if (globals.json) {
+                printDocument([&](std::string& out) { appendSuggestDocument(out, names); });
+            } else if (names.empty()) {
+                std::cout << kNothingFound << "\n";
+            } else {
+                for (const std::u16string& n : names) std::cout << out(n) << "\n";
+            }
+        })
         ->add_option("TEXT", typed, "Code letters, e.g. BJ")
         ->required();
 

@@ -1,7 +1,7 @@
-// The JSON documents of the query commands: what --json prints and what batch answers.
+// The JSON documents of the query commands: what --json prints and what batch answers, each
+// appended to a string as one line without its line feed.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -11,16 +11,18 @@
 namespace zelvan::cli {
 
 // {"rows": [ROW...]} (route, train, station).
-nlohmann::json rowsDocument(const std::vector<ResultRow>& rows);
+void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows);
 // {"rows": [...], "transferLegCount": N} (transfer --via).
-nlohmann::json transferRowsDocument(const std::vector<ResultRow>& rows, int legCount);
+void appendTransferRowsDocument(std::string& out, const std::vector<ResultRow>& rows, int legCount);
 // {"stations": [...]} (transfer).
-nlohmann::json transferStationsDocument(const std::vector<std::u16string>& stations);
+void appendTransferStationsDocument(std::string& out, const std::vector<std::u16string>& stations);
 // {"names": [...]} (suggest).
-nlohmann::json suggestDocument(const std::vector<std::u16string>& names);
+void appendSuggestDocument(std::string& out, const std::vector<std::u16string>& names);
 // The train `stops` shows for a whole number (no name and no stops when there is none), and
 // its document.
 void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train);
-nlohmann::json stopsDocument(const TimetableDb& db, const TrainRecord& train);
+void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRecord& train);
+// {"error": TEXT} (a batch line that cannot be answered).
+void appendErrorDocument(std::string& out, std::u16string_view text);
 
 }  // namespace zelvan::cli

@@ -80,6 +80,7 @@ void StationNameList::clear() {
     fileEntries_.clear();
     fromFile_ = false;
     converted_.clear();
+    convertedAt_.clear();
     all_.clear();
     allBuilt_ = false;
     ++version_;
@@ -91,9 +92,13 @@ std::string_view StationNameList::entryBytes(std::size_t i) const {
 
 const std::u16string& StationNameList::operator[](std::size_t i) const {
     if (!fromFile_ || allBuilt_) return all_[i];
-    auto [it, inserted] = converted_.try_emplace(i);
-    if (inserted) it->second = utf8ToWide(entryBytes(i));
-    return it->second;
+    if (convertedAt_.empty()) convertedAt_.assign(fileEntries_.size(), -1);
+    std::int32_t& at = convertedAt_[i];
+    if (at < 0) {
+        at = static_cast<std::int32_t>(converted_.size());
+        converted_.push_back(utf8ToWide(entryBytes(i)));
+    }
+    return converted_[static_cast<std::size_t>(at)];
 }
 
 const StationNameList::Names& StationNameList::all() const {

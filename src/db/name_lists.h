@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "db/byte_span.h"
@@ -66,7 +66,10 @@ class StationNameList {
     ByteSpan file_;
     bool fromFile_ = false;                   // the names are file_'s entries, unchanged
     std::vector<std::uint32_t> fileEntries_;  // entry -> offset of its name bytes in file_
-    mutable std::unordered_map<std::size_t, std::u16string> converted_;  // entry -> its name
+    // Names converted so far, in the order first asked for (a deque: a name once handed out
+    // stays where it is), and entry -> its position there, -1 for not yet.
+    mutable std::deque<std::u16string> converted_;
+    mutable std::vector<std::int32_t> convertedAt_;
     mutable Names all_;  // every name in order (built once all are asked for, or given by hand)
     mutable bool allBuilt_ = false;
     std::uint64_t version_ = 0;

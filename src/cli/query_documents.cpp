@@ -1,0 +1,173 @@
+#include "cli/query_documents.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "cli/json_text.h"
+#include "fare/result_table.h"
+
+namespace zelvan::cli {
+namespace {
+
+using namespace std::string_view_literals;
+
+// The keys of each object stand in byte order, as nlohmann::json (a std::map) wrote them
+// before, so that the documents stay byte for byte what scripts have been reading.
+constexpr std::string_view kRowKeys[] = {
+    "{\"arrivalStation\":"sv,  ",\"arrivalTime\":"sv,     ",\"departureStation\":"sv,
+    ",\"departureTime\":"sv,   ",\"distanceText\":"sv,    ",\"hardSeatFare\":"sv,
+    ",\"hardSleeperFare\":"sv, ",\"kindText\":"sv,        ",\"originStation\":"sv,
+    ",\"softSeatFare\":"sv,    ",\"softSleeperFare\":"sv, ",\"status\":"sv,
+    ",\"terminusStation\":"sv, ",\"trainName\":"sv,       ",\"travelTimeText\":"sv,
+};
+constexpr std::size_t kRowKeyBytes = [] {
+    std::size_t n = 0;
+    for (const std::string_view key : kRowKeys) n += key.size();
+    return n;
+}();
+
+// Copies a key of known length (the copy is a few moves, not a call).
+char* put(char* p, std::string_view bytes) {
+    std::memcpy(p, bytes.data(), bytes.size());
+    return p + bytes.size();
+}
+
+// Rows come by the hundred: each is written in one piece into room for its longest form.
+void appendRow(std::string& out, const ResultRow& row) {
+    const std::size_t units =
+        row.arrivalStation.size() + row.arrivalTime.size() + row.departureStation.size() +
+        row.departureTime.size() + row.distanceText.size() + row.hardSeatFare.size() +
+        row.hardSleeperFare.size() + row.kindText.size() + row.originStation.size() +
+        row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
+        row.trainName.size() + row.travelTimeText.size();
+    // 14 texts, a number of at most 11 characters and the closing brace.
+    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 11 + 1;
+    const std::size_t start = out.size();
+    out.resize(start + bound);
+    char* p = out.data() + start;
+    p = writeJsonString(put(p, kRowKeys[0]), row.arrivalStation);
+    p = writeJsonString(put(p, kRowKeys[1]), row.arrivalTime);
+    p = writeJsonString(put(p, kRowKeys[2]), row.departureStation);
+    p = writeJsonString(put(p, kRowKeys[3]), row.departureTime);
+    p = writeJsonString(put(p, kRowKeys[4]), row.distanceText);
+    p = writeJsonString(put(p, kRowKeys[5]), row.hardSeatFare);
+    p = writeJsonString(put(p, kRowKeys[6]), row.hardSleeperFare);
+    p = writeJsonString(put(p, kRowKeys[7]), row.kindText);
+    p = writeJsonString(put(p, kRowKeys[8]), row.originStation);
+    p = writeJsonString(put(p, kRowKeys[9]), row.softSeatFare);
+    p = writeJsonString(put(p, kRowKeys[10]), row.softSleeperFare);
+    p = put(p, kRowKeys[11]);
+    p = std::to_chars(p, p + 11, row.status).ptr;
+    p = writeJsonString(put(p, kRowKeys[12]), row.terminusStation);
+    p = writeJsonString(put(p, kRowKeys[13]), row.trainName);
+    p = writeJsonString(put(p, kRowKeys[14]), row.travelTimeText);
+    *p++ = '}';
+    out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+void appendRows(std::string& out, const std::vector<ResultRow>& rows) {
+    out += '[';
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0) out += ',';
+        appendRow(out, rows[i]);
+    }
+    out += ']';
+}
+
+void appendNames(std::string& out, const std::vector<std::u16string>& names) {
+    out += '[';
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += ',';
+        appendJsonString(out, names[i]);
+    }
+    out += ']';
+}
+
+void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
+                bool last) {
+    const auto number = [&out](std::string_view key, long long value) {
+        out += key;
+        appendJsonNumber(out, value);
+    };
+    out += "{\"arrival\":";
+    appendJsonString(out, stopCell(db, stop, first, last, 1));
+    number(",\"arrivalHour\":"sv, stop.arrivalHour);
+    number(",\"arrivalMinute\":"sv, stop.arrivalMinute);
+    out += ",\"departure\":";
+    appendJsonString(out, stopCell(db, stop, first, last, 2));
+    number(",\"distanceKm\":"sv, stop.distanceKm);
+    number(",\"dwellMinutes\":"sv, stop.dwellMinutes);
+    number(",\"sequence\":"sv, stop.sequence);
+    out += ",\"station\":";
+    appendJsonString(out, db.stationNameByIndex(stop.station));
+    number(",\"stationIndex\":"sv, stop.station);
+    out += '}';
+}
+
+}  // namespace
+
+void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows) {
+    out += "{\"rows\":";
+    appendRows(out, rows);
+    out += '}';
+}
+
+void appendTransferRowsDocument(std::string& out, const std::vector<ResultRow>& rows,
+                                int legCount) {
+    out += "{\"rows\":";
+    appendRows(out, rows);
+    out += ",\"transferLegCount\":";
+    appendJsonNumber(out, legCount);
+    out += '}';
+}
+
+void appendTransferStationsDocument(std::string& out, const std::vector<std::u16string>& stations) {
+    out += "{\"stations\":";
+    appendNames(out, stations);
+    out += '}';
+}
+
+void appendSuggestDocument(std::string& out, const std::vector<std::u16string>& names) {
+    out += "{\"names\":";
+    appendNames(out, names);
+    out += '}';
+}
+
+void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train) {
+    train = TrainRecord();
+    const int hit = db.findTrainByNumber(number, 0, true);
+    if (hit >= 0) db.decodeTrain(hit, train);
+}
+
+void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRecord& train) {
+    if (train.name.empty()) {
+        out += R"({"stops":[],"trainName":""})";
+        return;
+    }
+    const auto number = [&out](std::string_view key, long long value) {
+        out += key;
+        appendJsonNumber(out, value);
+    };
+    number("{\"fareFactor\":"sv, train.fareFactor);
+    number(",\"kindCode\":"sv, train.kindCode);
+    number(",\"ruleNumber\":"sv, train.ruleNumber);
+    number(",\"status\":"sv, static_cast<int>(train.status));
+    out += ",\"stops\":[";
+    for (std::size_t i = 0; i < train.stops.size(); ++i) {
+        if (i > 0) out += ',';
+        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size());
+    }
+    out += "],\"trainName\":";
+    appendJsonString(out, train.name);
+    number(",\"validFrom\":"sv, train.validFrom);
+    number(",\"validUntil\":"sv, train.validUntil);
+    out += '}';
+}
+
+void appendErrorDocument(std::string& out, std::u16string_view text) {
+    out += "{\"error\":";
+    appendJsonString(out, text);
+    out += '}';
+}
+
+}  // namespace zelvan::cli
