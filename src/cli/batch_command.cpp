@@ -222,6 +222,8 @@ void addBatchCommand(CLI::App& app, Globals& globals) {
     app.add_subcommand("batch", "Answer questions given as JSON lines on stdin, one JSON line each")
         ->callback([&globals] {
             TimetableDb& db = TimetableDb::instance();
+            // A batch may serve for hours: the timetable is copied, not mapped.
+            db.mapFiles = false;
             if (!openDatabase(globals, db)) return;
             if (!runBatch(db)) {
                 std::cerr << "zelvan-cli batch: cannot read the questions or write the answers\n";

@@ -64,7 +64,7 @@ bool TimetableDb::loadStationCodes(const std::u16string& path) {
 
 bool TimetableDb::deferStationCodes(const std::u16string& path) {
     ByteSpan span;
-    if (!readWholeFile(path, span)) return false;
+    if (!readWholeFile(path, span, mapFiles)) return false;
     stationsByCode.assignFile(std::move(span));
     return true;
 }

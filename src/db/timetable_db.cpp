@@ -108,7 +108,7 @@ bool copyFile(int fd, std::size_t size, ByteSpan& span) {
 
 }  // namespace
 
-bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span) {
+bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span, bool map) {
     span.release();
     const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -119,7 +119,7 @@ bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span) {
               st.st_size <= INT32_MAX - 2;
     if (ok) {
         const std::size_t size = static_cast<std::size_t>(st.st_size);
-        ok = (size > 0 && mapFile(fd, size, span)) || copyFile(fd, size, span);
+        ok = (map && size > 0 && mapFile(fd, size, span)) || copyFile(fd, size, span);
     }
     ::close(fd);
     if (!ok) span.release();
@@ -146,10 +146,10 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
     // The name lists keep their files and convert names when they are read; the record files
     // stay mapped and are indexed when a question first needs them.
     ByteSpan names;
-    if (!readWholeFile(pathOf(u"s.i"), names)) return false;
+    if (!readWholeFile(pathOf(u"s.i"), names, mapFiles)) return false;
     stationNames.assignFile(std::move(names));
 
-    if (!readWholeFile(pathOf(u"t.i"), names)) return false;
+    if (!readWholeFile(pathOf(u"t.i"), names, mapFiles)) return false;
     trainIndex.assignFile(std::move(names));
 
     deferStationCodes(pathOf(u"name.txt"));
@@ -157,14 +157,14 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
 
     for (int i = 0; i < kStationFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(recordFileName(u'S', i)), span)) {
+        if (!readWholeFile(pathOf(recordFileName(u'S', i)), span, mapFiles)) {
             return false;
         }
         stationFiles.push_back(std::move(span));
     }
     for (int i = 0; i < kTrainFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(recordFileName(u'T', i)), span)) {
+        if (!readWholeFile(pathOf(recordFileName(u'T', i)), span, mapFiles)) {
             return false;
         }
         trainFiles.push_back(std::move(span));

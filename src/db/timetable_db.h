@@ -54,14 +54,15 @@ class TimetableDb {
 
     // Opens every data file of `dataFolder` (none: the folder resolveDataFolder chooses, see
     // db/data_folder.h). True when all the required files were there; on false whatever was
-    // opened before the failure stays loaded. The files are mapped, not copied; names are
+    // opened before the failure stays loaded. The files are mapped (see mapFiles); names are
     // converted and indexes built as questions first need them.
     bool load(std::optional<std::u16string> dataFolder = std::nullopt);
     // Releases the record files and empties the indexes; leaves folder, ads and query context.
     void clear();
-    // Maps (or, where files cannot be mapped, reads) a whole regular file as raw bytes. False
-    // (and an empty span) when it cannot be opened or read completely.
-    static bool readWholeFile(const std::u16string& path, ByteSpan& span);
+    // Reads a whole regular file as raw bytes: maps it when `map` is true and the file system
+    // can, else copies it. False (and an empty span) when it cannot be opened or read
+    // completely.
+    static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = true);
     // The folder that holds the program file, without a trailing separator ("" if unknown).
     static std::u16string programFolder();
     // `folder` + separator + `fileName`.
@@ -161,6 +162,12 @@ class TimetableDb {
     // default); the plain linear scans when false. Both give the same answers; tests compare
     // them.
     bool useIndexes = true;
+    // The data files are mapped when true (the default): a short run reads only the pages its
+    // question touches. A program that holds the timetable for long sets it to false and gets
+    // copies, so that a data file rewritten in place while it runs (rather than replaced by a
+    // rename, as the compiler and the update do) cannot end it: a mapped file cut short kills
+    // its reader on the next touch of the lost pages (SIGBUS).
+    bool mapFiles = true;
 
     // Offset of the record of `index` in `file` as a scan from the file's start finds it, or
     // -1. `trains` selects the train files, else the station files.

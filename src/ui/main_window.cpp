@@ -103,6 +103,8 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     }
     const DataFolder folder = resolveDataFolder(options.dataFolder);
     updateFolder_ = folder.updateFolder;
+    // The window holds the timetable for as long as it is open: copied, not mapped.
+    db_.mapFiles = false;
     const bool loaded = db_.load(folder.path);
     if (!loaded) {
         std::fprintf(stderr, "zelvan: cannot load the timetable in '%s' (%s): %s\n",

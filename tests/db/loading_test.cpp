@@ -189,6 +189,23 @@ TEST(ReadWholeFile, ReadsExactlyAndFailsOnFoldersAndMissingFiles) {
     }
 }
 
+// A program that holds the timetable for long copies it: files cut short in place after the
+// load (a copy over the folder, not the rename our writers use) change nothing it reads.
+TEST(Loading, CopiedFilesOutliveTheirFilesCutShortInPlace) {
+    DbFolder folder;
+    folder.stations = {"北京", "上海"};
+    folder.trains = {"K1", "K2"};
+    folder.files["T3.dat"] = std::string(5000, '\x01');
+    TimetableDb db;
+    db.mapFiles = false;
+    ASSERT_TRUE(folder.load(db));
+    for (const char* name : {"s.i", "t.i", "T3.dat"}) writeBytes(folder.dir / name, "");
+    EXPECT_EQ(db.stationNames, (std::vector<std::u16string>{u"北京", u"上海"}));
+    EXPECT_EQ(db.trainNameByIndex(1), u"K2");
+    ASSERT_EQ(db.trainFiles[3].length, 5000);
+    EXPECT_EQ(db.trainFiles[3].data[4999], 1);
+}
+
 TEST(DataFolder, PathsAreFolderSeparatorName) {
     TimetableDb db;
     db.folder = u"";
