@@ -51,8 +51,10 @@ void printDocument(Append append) {
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     const std::vector<std::u16string>& headings = tableHeadings(kind);
     std::vector<std::vector<std::u16string>> cells;
+    cells.reserve(rows.size());
     for (const ResultRow& row : rows) {
         std::vector<std::u16string> line;
+        line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
             line.push_back(rowCell(kind, row, c));
         }
@@ -85,8 +87,10 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     std::cout << out(train.name) << out(statusMarker(static_cast<int>(train.status))) << "\n";
     const std::vector<std::u16string>& headings = tableHeadings(TableKind::Stops);
     std::vector<std::vector<std::u16string>> cells;
+    cells.reserve(train.stops.size());
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         std::vector<std::u16string> line;
+        line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
             line.push_back(stopCell(db, train.stops[i], i == 0, i + 1 == train.stops.size(), c));
         }

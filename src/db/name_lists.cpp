@@ -1,5 +1,7 @@
 #include "db/name_lists.h"
 
+#include <algorithm>
+
 #include "db/text.h"
 
 namespace zelvan {
@@ -16,19 +18,28 @@ std::u16string trainNumberOf(std::string_view bytes) {
 
 namespace {
 
-// The offsets of the name bytes of each entry of a name list (framing above): an entry is read
-// only while it starts before length - 2, n = 0 ends the list.
-std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
-    std::vector<std::uint32_t> offsets;
-    offsets.reserve(static_cast<std::size_t>(file.length) / 8);
+// Calls take(offset, bytes) with the offset of the name bytes of each entry of a name list
+// (framing above) and those bytes: an entry is read only while it starts before length - 2,
+// n = 0 ends the list, a name running past the end of the file is cut there.
+template <class Take>
+void eachEntry(const ByteSpan& file, Take take) {
     const std::uint8_t* b = file.data.get();
     const std::int32_t length = file.length;
     for (std::int32_t pos = 2; pos < length - 2;) {
         const std::int32_t n = b[pos] * 256 + b[pos + 1];
         if (n == 0) break;
-        offsets.push_back(static_cast<std::uint32_t>(pos + 2));
-        pos += 2 + n;
+        const std::int32_t start = pos + 2;
+        take(static_cast<std::uint32_t>(start),
+             std::string_view(reinterpret_cast<const char*>(b + start),
+                              static_cast<std::size_t>(std::min(n, length - start))));
+        pos = start + n;
     }
+}
+
+std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
+    std::vector<std::uint32_t> offsets;
+    offsets.reserve(static_cast<std::size_t>(file.length) / 8);
+    eachEntry(file, [&](std::uint32_t offset, std::string_view) { offsets.push_back(offset); });
     return offsets;
 }
 
@@ -139,16 +150,22 @@ void TrainNumberIndex::assignFile(ByteSpan file) {
 
 void TrainNumberIndex::scan() const {
     if (scanned_) return;
-    entries_ = entryOffsets(file_);
-    // Strictly ascending byte order up to each NUL is strictly ascending code-unit order.
+    // One pass finds the entries and checks their order: strictly ascending byte order up to
+    // each NUL is strictly ascending code-unit order.
+    entries_.clear();
+    entries_.reserve(static_cast<std::size_t>(file_.length) / 8);
     ranked_ = true;
     std::string_view previous;
-    for (std::size_t i = 0; i < entries_.size() && ranked_; ++i) {
-        std::string_view name = entryAt(file_, entries_[i]);
-        name = name.substr(0, name.find('\0'));
-        if (i > 0 && !precedes(previous, name)) ranked_ = false;
+    eachEntry(file_, [&](std::uint32_t offset, std::string_view name) {
+        entries_.push_back(offset);
+        if (!ranked_) return;
+        // A number is a few bytes: its NUL, if any, is found by hand rather than by a call.
+        std::size_t end = 0;
+        while (end < name.size() && name[end] != '\0') ++end;
+        name = name.substr(0, end);
+        if (entries_.size() > 1 && !precedes(previous, name)) ranked_ = false;
         previous = name;
-    }
+    });
     scanned_ = true;
 }
 

@@ -68,7 +68,7 @@ std::u16string berthText(std::initializer_list<double> values) {
     std::u16string text;
     for (double value : values) {
         if (!text.empty()) text += u'/';
-        const double rounded = std::round(value);
+        const double rounded = roundHalfAway(value);
         // "%.0f" of a whole number below 2^53 is exactly its digits.
         if (rounded >= 0 && rounded < 1e15 && !std::signbit(rounded)) {
             appendDigits(text, static_cast<unsigned long long>(rounded));
@@ -242,6 +242,18 @@ FareTexts normalTariff(int kind, int cls, double factor, double D, double b, dou
 }
 
 }  // namespace
+
+// Written out so that the command line, which needs nothing else from libm, starts without
+// loading it.
+double roundHalfAway(double x) {
+    // From 2^52 on every double is whole; NaN and the infinities stay as they are.
+    if (!(std::fabs(x) < 4503599627370496.0)) return x;
+    const double whole = std::copysign(static_cast<double>(static_cast<long long>(x)), x);
+    const double rest = x - whole;  // exact: |rest| < 1 and whole holds x's leading bits
+    if (rest >= 0.5) return whole + 1;
+    if (rest <= -0.5) return whole - 1;
+    return whole;
+}
 
 double roundWhole(double x) {
     return std::trunc(x + 0.5);

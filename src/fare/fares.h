@@ -56,6 +56,8 @@ int fareDistance(int distanceKm);
 double baseFare(int chargedKm);
 // The integer part of x + 0.5, as a double (x is never negative).
 double roundWhole(double x);
+// std::round: the nearest whole number, halves away from zero, the sign kept.
+double roundHalfAway(double x);
 // The integer part of (x + 2.5) * 0.2, times 5.
 int roundToFive(double x);
 

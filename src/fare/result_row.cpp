@@ -3,6 +3,8 @@
 #include "fare/result_row.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -153,13 +155,10 @@ namespace {
 void setKindText(std::u16string& out, char16_t firstChar, int kindCode) {
     static constexpr char kLetters[] = {'\0', 'C', 'D', 'G', 'K', 'T', 'Z'};
     static constexpr int kLetterCount = static_cast<int>(sizeof kLetters);
-    static const std::vector<std::u16string> table = [] {
-        std::vector<std::u16string> texts;
-        for (char letter : kLetters) {
-            for (int code = 0; code < 128; ++code) texts.push_back(kindText(letter, code));
-        }
-        return texts;
-    }();
+    // Each text is made when first asked for: a one-off question meets a few of the 896. Per
+    // thread, so that rows may be built on more than one.
+    thread_local std::array<std::u16string, kLetterCount * 128> table;
+    thread_local std::bitset<kLetterCount * 128> made;
     if (kindCode < 0 || kindCode >= 128) {
         out = kindText(firstChar, kindCode);
         return;
@@ -169,7 +168,12 @@ void setKindText(std::u16string& out, char16_t firstChar, int kindCode) {
     for (int i = 1; i < kLetterCount; ++i) {
         if (kLetters[i] == (low == 'N' ? 'K' : low)) letter = i;
     }
-    out = table[static_cast<std::size_t>(letter * 128 + kindCode)];
+    const std::size_t entry = static_cast<std::size_t>(letter * 128 + kindCode);
+    if (!made[entry]) {
+        table[entry] = kindText(kLetters[letter], kindCode);
+        made[entry] = true;
+    }
+    out = table[entry];
 }
 
 // The stops a row is read from: a decoded train's, or the raw 7-byte stops of its record

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
 
 #include "fare/fares.h"
 
@@ -74,6 +78,37 @@ TEST(Tariff, RoundingHelpers) {
     // A corrupt argument must not reach the integer conversion.
     EXPECT_EQ(roundToFive(std::nan("")), 0);
     EXPECT_EQ(roundToFive(1e300), 0);
+}
+
+// The berth prices' rounding stands in for std::round: the same double, sign of zero included,
+// for halves, their neighbours, the edges of the exact range and the values that are no number.
+TEST(Tariff, RoundHalfAwayIsStdRoundBitForBit) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.3,
+                                  -0.3,
+                                  0.49999999999999994,
+                                  -0.49999999999999994,
+                                  4503599627370495.5,
+                                  -4503599627370495.5,
+                                  4503599627370496.0,
+                                  9007199254740993.0,
+                                  1e300,
+                                  -1e300,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::denorm_min()};
+    for (int k = -20000; k <= 20000; ++k) {
+        const double quarter = k * 0.25;
+        values.insert(values.end(), {quarter, std::nextafter(quarter, 1e9),
+                                     std::nextafter(quarter, -1e9), k * 0.1});
+    }
+    for (const double x : values) {
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(roundHalfAway(x)),
+                  std::bit_cast<std::uint64_t>(std::round(x)))
+            << x;
+    }
+    EXPECT_TRUE(std::isnan(roundHalfAway(std::nan(""))));
 }
 
 struct FareCase {
