@@ -30,7 +30,7 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
                                    QStringLiteral("DIR"));
     QCommandLineOption quitWhenShown(
         QStringLiteral("quit-when-shown"),
-        QStringLiteral("Quit as soon as the main window has been shown (for timing the start)."));
+        QStringLiteral("Quit once the main window has painted itself (for timing the start)."));
     parser.addOptions({help, version, data, server, screenshots, quitWhenShown});
     if (!parser.parse(arguments)) {
         message = parser.errorText() + u'\n' + parser.helpText();

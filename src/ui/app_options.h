@@ -13,7 +13,7 @@ struct AppOptions {
     std::optional<std::u16string> dataFolder;  // --data DIR; none: resolveDataFolder's choice
     std::string updateServer;                  // --server URL; the built-in server by default
     QString screenshotFolder;                  // --screenshots DIR; empty: run normally
-    bool quitWhenShown = false;                // --quit-when-shown: end once the window shows
+    bool quitWhenShown = false;                // --quit-when-shown: end once the window painted
 };
 
 // Parses `arguments` (the program name first). False with `message` set for bad usage; true

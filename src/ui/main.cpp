@@ -2,6 +2,7 @@
 // window forward and ends.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,6 +36,22 @@ int handleCommandLine(const QStringList& arguments, zelvan::AppOptions& options)
     }
     return -1;
 }
+
+// Timing the start: ends the program once the watched window has painted itself the first time.
+class QuitWhenPainted : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            // After the paint, which is still running.
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    bool painted_ = false;
+};
 
 // The help and the version need no display: they are answered before the GUI starts.
 bool asksOnlyForText(int argc, char** argv) {
@@ -74,11 +91,11 @@ int run(QApplication& app) {
     MainWindow window(context, TimetableDb::instance(), options);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &MainWindow::bringForward);
+    QuitWhenPainted quitWhenPainted;
+    if (options.quitWhenShown) window.installEventFilter(&quitWhenPainted);
     window.show();
-    // Timing the start: the first pass of the event loop paints the shown window, then quits.
-    if (options.quitWhenShown) {
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
-    } else if (!window.damage().empty()) {
+    // Timing the start (--quit-when-shown) is about the window, not about mending a timetable.
+    if (!options.quitWhenShown && !window.damage().empty()) {
         QTimer::singleShot(0, &window, &MainWindow::offerRepair);  // once the window is up
     }
     return app.exec();
