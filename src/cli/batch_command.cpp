@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "cli/places.h"
 #include "cli/query_documents.h"
 #include "db/text.h"
 
@@ -35,8 +36,9 @@ struct BatchCommand {
     const char* name;
     std::vector<const char*> required;  // string fields that must be given
     std::vector<const char*> optional;  // string fields that may be given
-    // Appends the answer document to `out`.
-    void (*answer)(Answering& a, const Fields& fields, std::string& out);
+    // Appends the answer document to `out` and returns "", or returns why there is none (a
+    // place that names no station, as the command refuses it) and appends nothing.
+    std::string (*answer)(Answering& a, const Fields& fields, std::string& out);
 };
 
 std::u16string field(const Fields& fields, const char* name) {
@@ -51,57 +53,87 @@ const std::vector<BatchCommand>& batchCommands() {
         {"route",
          {"from", "to"},
          {},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             const std::u16string from = field(f, "from"), to = field(f, "to");
+             if (auto unknown = firstUnknownStation(a.db, {from, to})) {
+                 return unknownStationMessage(*unknown);
+             }
              std::vector<ResultRow>& rows = a.emptyRows();
-             a.db.queryStationToStation(field(f, "from"), field(f, "to"), rows);
+             a.db.queryStationToStation(from, to, rows);
              appendRowsDocument(out, rows);
+             return {};
          }},
         {"transfer",
          {"from", "to"},
          {"via"},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             const std::u16string from = field(f, "from"), to = field(f, "to");
+             if (auto unknown = firstUnknownStation(a.db, {from, to})) {
+                 return unknownStationMessage(*unknown);
+             }
              if (f.count("via") != 0) {
+                 const std::u16string via = field(f, "via");
+                 if (auto unknown = firstUnknownStation(a.db, {via})) {
+                     return unknownStationMessage(*unknown);
+                 }
                  std::vector<ResultRow>& rows = a.emptyRows();
-                 const int legs = a.db.queryTransferTrains(field(f, "from"), field(f, "via"),
-                                                           field(f, "to"), rows);
+                 const int legs = a.db.queryTransferTrains(from, via, to, rows);
                  appendTransferRowsDocument(out, rows, legs);
-                 return;
+                 return {};
              }
              std::vector<std::u16string> stations;
-             a.db.queryTransferStations(field(f, "from"), field(f, "to"), stations);
+             a.db.queryTransferStations(from, to, stations);
              appendTransferStationsDocument(out, stations);
+             return {};
          }},
         {"train",
          {"text"},
          {},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
              std::vector<ResultRow>& rows = a.emptyRows();
              a.db.queryTrainNumber(upperAscii(field(f, "text")), rows);
              appendRowsDocument(out, rows);
+             return {};
          }},
         {"stops",
          {"number"},
          {},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
              TrainRecord train;
              findStops(a.db, field(f, "number"), train);
              appendStopsDocument(out, a.db, train);
+             return {};
          }},
         {"station",
          {"name"},
          {},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             const std::u16string name = field(f, "name");
+             if (auto unknown = firstUnknownStation(a.db, {name})) {
+                 return unknownStationMessage(*unknown);
+             }
              std::vector<ResultRow>& rows = a.emptyRows();
-             a.db.queryStation(field(f, "name"), rows);
+             a.db.queryStation(name, rows);
              appendRowsDocument(out, rows);
+             return {};
          }},
         {"suggest",
          {"text"},
          {},
-         [](Answering& a, const Fields& f, std::string& out) {
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
              std::vector<std::u16string> names;
              a.db.suggestStations(upperAscii(field(f, "text")), names);
-             appendSuggestDocument(out, names);
+             appendNamesDocument(out, names);
+             return {};
+         }},
+        {"find",
+         {"text"},
+         {},
+         [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             std::vector<std::u16string> names;
+             a.db.findStations(field(f, "text"), names);
+             appendNamesDocument(out, names);
+             return {};
          }},
     };
     return commands;
@@ -151,8 +183,7 @@ std::string answerQuestion(Answering& answering, std::string_view line, DateKey 
         }
     }
     answering.db.queryDate = date;
-    known->answer(answering, fields, out);
-    return {};
+    return known->answer(answering, fields, out);
 }
 
 // Appends the answer to one line, or its error, and a line feed.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "cli/cli_common.h"
@@ -10,6 +11,10 @@ namespace zelvan::cli {
 
 // The message for a place name that names no station: "没有找到车站：NAME".
 std::string unknownStationMessage(const std::u16string& name);
+
+// The first of `names` that names no station (see requireStations), or none.
+std::optional<std::u16string> firstUnknownStation(const TimetableDb& db,
+                                                  std::initializer_list<std::u16string> names);
 
 // True when every name names a station: itself, through the alias, or with one of the station
 // suffixes (the stations a query would try). Otherwise prints the message for the first one

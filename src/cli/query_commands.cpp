@@ -197,19 +197,18 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         ->add_option("NAME", station, "Station name")
         ->required();
 
-    queryCommand(
-        app, globals, "suggest", "Station names for a typed code",
-        [&globals](TimetableDb& db) {
-            std::vector<std::u16string> names;
-            db.suggestStations(upperAscii(fromUtf8(typed)), names);
-            if (globals.json) {
-                printDocument([&](std::string& out) { appendSuggestDocument(out, names); });
-            } else if (names.empty()) {
-                std::cout << kNothingFound << "\n";
-            } else {
-                for (const std::u16string& n : names) std::cout << out(n) << "\n";
-            }
-        })
+    queryCommand(app, globals, "suggest", "Station names for a typed code",
+                 [&globals](TimetableDb& db) {
+                     std::vector<std::u16string> names;
+                     db.suggestStations(upperAscii(fromUtf8(typed)), names);
+                     if (globals.json) {
+                         printDocument([&](std::string& out) { appendNamesDocument(out, names); });
+                     } else if (names.empty()) {
+                         std::cout << kNothingFound << "\n";
+                     } else {
+                         for (const std::u16string& n : names) std::cout << out(n) << "\n";
+                     }
+                 })
         ->add_option("TEXT", typed, "Code letters, e.g. BJ")
         ->required();
 
@@ -218,9 +217,7 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
                      std::vector<std::u16string> names;
                      db.findStations(fromUtf8(found), names);
                      if (globals.json) {
-                         nlohmann::json list = nlohmann::json::array();
-                         for (const std::u16string& n : names) list.push_back(out(n));
-                         printJson({{"names", list}});
+                         printDocument([&](std::string& out) { appendNamesDocument(out, names); });
                          return;
                      }
                      for (const std::u16string& n : names) std::cout << out(n) << "\n";

@@ -127,7 +127,7 @@ void appendTransferStationsDocument(std::string& out, const std::vector<std::u16
     out += '}';
 }
 
-void appendSuggestDocument(std::string& out, const std::vector<std::u16string>& names) {
+void appendNamesDocument(std::string& out, const std::vector<std::u16string>& names) {
     out += "{\"names\":";
     appendNames(out, names);
     out += '}';

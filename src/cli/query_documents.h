@@ -16,8 +16,8 @@ void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows);
 void appendTransferRowsDocument(std::string& out, const std::vector<ResultRow>& rows, int legCount);
 // {"stations": [...]} (transfer).
 void appendTransferStationsDocument(std::string& out, const std::vector<std::u16string>& stations);
-// {"names": [...]} (suggest).
-void appendSuggestDocument(std::string& out, const std::vector<std::u16string>& names);
+// {"names": [...]} (suggest, find).
+void appendNamesDocument(std::string& out, const std::vector<std::u16string>& names);
 // The train `stops` shows for a whole number (no name and no stops when there is none), and
 // its document.
 void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train);

@@ -267,6 +267,7 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
         {R"({"command": "stops", "number": "K"})", {"stops", "K"}},
         {R"({"command": "station", "name": "济南"})", {"station", "济南"}},
         {R"({"command": "suggest", "text": "sh"})", {"suggest", "sh"}},
+        {R"({"command": "find", "text": "bj"})", {"find", "bj"}},
     };
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"", R"({"error":"empty line"})"},
@@ -277,6 +278,9 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
         {R"({"command": "station", "name": 7})", R"({"error":"\"name\" is not a string"})"},
         {R"({"command": "station", "name": "济南", "date": "2026-02-30"})",
          R"({"error":"\"date\" is not a date YYYY-MM-DD"})"},
+        // A place that names no station is refused, as the command refuses it.
+        {R"({"command": "route", "from": "火星", "to": "上海"})",
+         R"({"error":"没有找到车站：火星"})"},
     };
     TempDir scratch;
     std::string input;
