@@ -61,8 +61,10 @@ class TimetableDb {
     void clear();
     // Reads a whole regular file as raw bytes: maps it when `map` is true and the file system
     // can, else copies it. False (and an empty span) when it cannot be opened or read
-    // completely.
-    static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = true);
+    // completely. Copying is the default: a mapped file cut short in place while its bytes are
+    // read kills the reader (SIGBUS), so only the database's own files are mapped, and only
+    // when mapFiles asks for it.
+    static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = false);
     // The folder that holds the program file, without a trailing separator ("" if unknown).
     static std::u16string programFolder();
     // `folder` + separator + `fileName`.
