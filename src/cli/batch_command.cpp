@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <iostream>
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,18 +15,24 @@
 #include "cli/places.h"
 #include "cli/query_documents.h"
 #include "db/text.h"
+#include "journey/journey_planner.h"
 
 namespace zelvan::cli {
 namespace {
 
-// The string fields of one question, by name.
-using Fields = std::map<std::string, std::u16string>;
+// The fields of one question, by name: texts and whole numbers.
+struct Fields {
+    std::map<std::string, std::u16string> texts;
+    std::map<std::string, int> numbers;
+};
 
-// What the answers of a batch share: the database, and the result rows, whose room is kept
-// from question to question instead of growing anew for each.
+// What the answers of a batch share: the database, the result rows, whose room is kept from
+// question to question instead of growing anew for each, and the journey planner, built for
+// the first journey question (it reads the whole timetable).
 struct Answering {
     TimetableDb& db;
     std::vector<ResultRow> rows;
+    std::unique_ptr<JourneyPlanner> planner;
 
     std::vector<ResultRow>& emptyRows() {
         rows.clear();
@@ -32,18 +40,50 @@ struct Answering {
     }
 };
 
+// A whole number a question may give, and its range.
+struct NumberField {
+    const char* name;
+    int least;
+    int most;
+};
+
 struct BatchCommand {
     const char* name;
     std::vector<const char*> required;  // string fields that must be given
     std::vector<const char*> optional;  // string fields that may be given
+    std::vector<NumberField> numbers;   // whole numbers that may be given
     // Appends the answer document to `out` and returns "", or returns why there is none (a
     // place that names no station, as the command refuses it) and appends nothing.
     std::string (*answer)(Answering& a, const Fields& fields, std::string& out);
 };
 
 std::u16string field(const Fields& fields, const char* name) {
-    auto it = fields.find(name);
-    return it == fields.end() ? std::u16string() : it->second;
+    auto it = fields.texts.find(name);
+    return it == fields.texts.end() ? std::u16string() : it->second;
+}
+
+// Sets `value` to the number `name` when the question gives it.
+void takeNumber(const Fields& fields, const char* name, int& value) {
+    auto it = fields.numbers.find(name);
+    if (it != fields.numbers.end()) value = it->second;
+}
+
+std::string answerJourney(Answering& a, const Fields& f, std::string& out) {
+    JourneyQuestion question;
+    question.from = toUtf8(field(f, "from"));
+    question.to = toUtf8(field(f, "to"));
+    if (f.texts.count("after") != 0 &&
+        !parseClock(toUtf8(field(f, "after")), question.options.afterMinutes)) {
+        return "\"after\" is not a time HH:MM";
+    }
+    takeNumber(f, "maxChanges", question.options.maxChanges);
+    takeNumber(f, "changeMinutes", question.options.changeMinutes);
+    takeNumber(f, "placeChangeMinutes", question.options.placeChangeMinutes);
+    std::vector<JourneyRow> journeys;
+    std::string error;
+    if (!findJourneys(a.db, a.planner, question, journeys, error)) return error;
+    appendJourneysDocument(out, journeys);
+    return {};
 }
 
 // The commands a line may ask, with the arguments of the command of the same name. A further
@@ -52,6 +92,7 @@ const std::vector<BatchCommand>& batchCommands() {
     static const std::vector<BatchCommand> commands = {
         {"route",
          {"from", "to"},
+         {},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              const std::u16string from = field(f, "from"), to = field(f, "to");
@@ -66,12 +107,13 @@ const std::vector<BatchCommand>& batchCommands() {
         {"transfer",
          {"from", "to"},
          {"via"},
+         {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              const std::u16string from = field(f, "from"), to = field(f, "to");
              if (auto unknown = firstUnknownStation(a.db, {from, to})) {
                  return unknownStationMessage(*unknown);
              }
-             if (f.count("via") != 0) {
+             if (f.texts.count("via") != 0) {
                  const std::u16string via = field(f, "via");
                  if (auto unknown = firstUnknownStation(a.db, {via})) {
                      return unknownStationMessage(*unknown);
@@ -89,6 +131,7 @@ const std::vector<BatchCommand>& batchCommands() {
         {"train",
          {"text"},
          {},
+         {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              std::vector<ResultRow>& rows = a.emptyRows();
              a.db.queryTrainNumber(upperAscii(field(f, "text")), rows);
@@ -98,6 +141,7 @@ const std::vector<BatchCommand>& batchCommands() {
         {"stops",
          {"number"},
          {},
+         {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              TrainRecord train;
              findStops(a.db, field(f, "number"), train);
@@ -106,6 +150,7 @@ const std::vector<BatchCommand>& batchCommands() {
          }},
         {"station",
          {"name"},
+         {},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              const std::u16string name = field(f, "name");
@@ -120,6 +165,7 @@ const std::vector<BatchCommand>& batchCommands() {
         {"suggest",
          {"text"},
          {},
+         {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              std::vector<std::u16string> names;
              a.db.suggestStations(upperAscii(field(f, "text")), names);
@@ -129,12 +175,20 @@ const std::vector<BatchCommand>& batchCommands() {
         {"find",
          {"text"},
          {},
+         {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              std::vector<std::u16string> names;
              a.db.findStations(field(f, "text"), names);
              appendNamesDocument(out, names);
              return {};
          }},
+        {"journey",
+         {"from", "to"},
+         {"after"},
+         {{"maxChanges", 0, kMaxJourneyChanges},
+          {"changeMinutes", 0, kMinutesPerDay - 1},
+          {"placeChangeMinutes", 0, kMinutesPerDay - 1}},
+         answerJourney},
     };
     return commands;
 }
@@ -165,7 +219,7 @@ std::string answerQuestion(Answering& answering, std::string_view line, DateKey 
             return required ? "\"" + std::string(key) + "\" is missing" : std::string();
         }
         if (!it->is_string()) return "\"" + std::string(key) + "\" is not a string";
-        fields[key] = fromUtf8(it->get<std::string>());
+        fields.texts[key] = fromUtf8(it->get<std::string>());
         return {};
     };
     for (const char* key : known->required) {
@@ -173,6 +227,26 @@ std::string answerQuestion(Answering& answering, std::string_view line, DateKey 
     }
     for (const char* key : known->optional) {
         if (std::string problem = take(key, false); !problem.empty()) return problem;
+    }
+    for (const NumberField& number : known->numbers) {
+        auto it = question.find(number.name);
+        if (it == question.end()) continue;
+        // Integers only: 2.5, 2.0 and "2" are refused, as a number out of the range is.
+        long long value = 0;
+        bool whole = false;
+        if (it->is_number_unsigned()) {
+            const auto positive = it->get<std::uint64_t>();
+            whole = positive <= static_cast<std::uint64_t>(number.most);
+            value = whole ? static_cast<long long>(positive) : 0;
+        } else if (it->is_number_integer()) {
+            value = it->get<std::int64_t>();
+            whole = true;
+        }
+        if (!whole || value < number.least || value > number.most) {
+            return "\"" + std::string(number.name) + "\" is not a whole number " +
+                   std::to_string(number.least) + "-" + std::to_string(number.most);
+        }
+        fields.numbers[number.name] = static_cast<int>(value);
     }
 
     DateKey date = defaultDate;
@@ -213,7 +287,7 @@ bool writeAll(const std::string& text) {
 bool runBatch(TimetableDb& db) {
     constexpr std::size_t kWriteAt = 1 << 20;
     const DateKey defaultDate = db.queryDate;
-    Answering answering{db, {}};
+    Answering answering{db, {}, nullptr};
     std::string pending;
     std::string answers;
     char block[65536];

@@ -52,9 +52,6 @@ void printJson(const nlohmann::json& document);
 // Text for output: UTF-16 to UTF-8.
 std::string out(const std::u16string& text);
 
-// One result row as the query commands print it (ROW in docs/cli.md).
-nlohmann::json rowJson(const ResultRow& row);
-
 // A journey question: two place names (UTF-8) and what the journeys may do.
 struct JourneyQuestion {
     std::string from;
@@ -67,8 +64,8 @@ struct JourneyQuestion {
 bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
                   const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
                   std::string& error);
-// The document `journey --json` prints.
-nlohmann::json journeysJson(const std::vector<JourneyRow>& journeys);
+// "HH:MM" (hours 0-23, minutes 0-59) as minutes after midnight; false when malformed.
+bool parseClock(const std::string& text, int& minutes);
 
 // Registration of each group of subcommands (one file each).
 void addQueryCommands(CLI::App& app, Globals& globals);

@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/places.h"
+#include "cli/query_documents.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_table.h"
@@ -14,21 +15,6 @@ namespace zelvan::cli {
 namespace {
 
 constexpr const char* kNothingFound = "没有查到相关结果";
-
-// "HH:MM", hours 0-23, minutes 0-59.
-bool parseClock(const std::string& text, int& minutes) {
-    if (text.size() != 5 || text[2] != ':') return false;
-    for (int i : {0, 1, 3, 4}) {
-        if (text[static_cast<std::size_t>(i)] < '0' || text[static_cast<std::size_t>(i)] > '9') {
-            return false;
-        }
-    }
-    const int hours = (text[0] - '0') * 10 + (text[1] - '0');
-    const int mins = (text[3] - '0') * 10 + (text[4] - '0');
-    if (hours > 23 || mins > 59) return false;
-    minutes = hours * 60 + mins;
-    return true;
-}
 
 std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const auto& items) {
     std::vector<std::vector<std::u16string>> cells;
@@ -74,37 +60,18 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs) {
 
 }  // namespace
 
-nlohmann::json journeysJson(const std::vector<JourneyRow>& journeys) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const JourneyRow& journey : journeys) {
-        nlohmann::json legs = nlohmann::json::array();
-        for (const LegRow& leg : journey.legs) {
-            legs.push_back({
-                {"trainName", out(leg.row.trainName)},
-                {"trainIndex", leg.leg.train},
-                {"fromStation", out(leg.row.departureStation)},
-                {"toStation", out(leg.row.arrivalStation)},
-                {"fromSequence", leg.leg.fromStop},
-                {"toSequence", leg.leg.toStop},
-                {"departureDate", out(dateText(leg.departureDate))},
-                {"departureTime", out(clockText(leg.departureClock / 60, leg.departureClock % 60))},
-                {"arrivalDate", out(dateText(leg.arrivalDate))},
-                {"arrivalTime", out(clockText(leg.arrivalClock / 60, leg.arrivalClock % 60))},
-                {"row", rowJson(leg.row)},
-            });
+bool parseClock(const std::string& text, int& minutes) {
+    if (text.size() != 5 || text[2] != ':') return false;
+    for (int i : {0, 1, 3, 4}) {
+        if (text[static_cast<std::size_t>(i)] < '0' || text[static_cast<std::size_t>(i)] > '9') {
+            return false;
         }
-        list.push_back({
-            {"departureDate", out(dateText(journey.departureDate))},
-            {"departureTime",
-             out(clockText(journey.departureClock / 60, journey.departureClock % 60))},
-            {"arrivalDate", out(dateText(journey.arrivalDate))},
-            {"arrivalTime", out(clockText(journey.arrivalClock / 60, journey.arrivalClock % 60))},
-            {"durationMinutes", journey.durationMinutes},
-            {"changes", journey.journey.changes},
-            {"legs", std::move(legs)},
-        });
     }
-    return {{"journeys", std::move(list)}};
+    const int hours = (text[0] - '0') * 10 + (text[1] - '0');
+    const int mins = (text[3] - '0') * 10 + (text[4] - '0');
+    if (hours > 23 || mins > 59) return false;
+    minutes = hours * 60 + mins;
+    return true;
 }
 
 bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
@@ -168,7 +135,7 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
             return;
         }
         if (globals.json) {
-            printJson(journeysJson(journeys));
+            printDocument([&](std::string& out) { appendJourneysDocument(out, journeys); });
         } else if (journeys.empty()) {
             std::cout << kNothingFound << "\n";
         } else {

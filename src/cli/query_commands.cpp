@@ -14,39 +14,6 @@ namespace {
 
 constexpr const char* kNothingFound = "没有查到相关结果";
 
-}  // namespace
-
-nlohmann::json rowJson(const ResultRow& row) {
-    return {
-        {"status", row.status},
-        {"trainName", out(row.trainName)},
-        {"originStation", out(row.originStation)},
-        {"terminusStation", out(row.terminusStation)},
-        {"kindText", out(row.kindText)},
-        {"departureStation", out(row.departureStation)},
-        {"departureTime", out(row.departureTime)},
-        {"arrivalStation", out(row.arrivalStation)},
-        {"arrivalTime", out(row.arrivalTime)},
-        {"distanceText", out(row.distanceText)},
-        {"travelTimeText", out(row.travelTimeText)},
-        {"hardSeatFare", out(row.hardSeatFare)},
-        {"softSeatFare", out(row.softSeatFare)},
-        {"hardSleeperFare", out(row.hardSleeperFare)},
-        {"softSleeperFare", out(row.softSleeperFare)},
-    };
-}
-
-namespace {
-
-// Writes one of the query documents, built by `append`, as a line of stdout.
-template <typename Append>
-void printDocument(Append append) {
-    std::string document;
-    append(document);
-    document += '\n';
-    std::cout << document;
-}
-
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     const std::vector<std::u16string>& headings = tableHeadings(kind);

@@ -104,6 +104,37 @@ void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop,
     out += '}';
 }
 
+// A journey or a leg: dates "YYYY-MM-DD", times "HH:MM" on their own day.
+void appendDateAndTime(std::string& out, std::string_view dateKey, DateKey date,
+                       std::string_view timeKey, int clock) {
+    out += dateKey;
+    appendJsonString(out, dateText(date));
+    out += timeKey;
+    appendJsonString(out, clockText(clock / 60, clock % 60));
+}
+
+void appendLeg(std::string& out, const LegRow& leg) {
+    appendDateAndTime(out, "{\"arrivalDate\":"sv, leg.arrivalDate, ",\"arrivalTime\":"sv,
+                      leg.arrivalClock);
+    appendDateAndTime(out, ",\"departureDate\":"sv, leg.departureDate, ",\"departureTime\":"sv,
+                      leg.departureClock);
+    out += ",\"fromSequence\":";
+    appendJsonNumber(out, leg.leg.fromStop);
+    out += ",\"fromStation\":";
+    appendJsonString(out, leg.row.departureStation);
+    out += ",\"row\":";
+    appendRow(out, leg.row);
+    out += ",\"toSequence\":";
+    appendJsonNumber(out, leg.leg.toStop);
+    out += ",\"toStation\":";
+    appendJsonString(out, leg.row.arrivalStation);
+    out += ",\"trainIndex\":";
+    appendJsonNumber(out, leg.leg.train);
+    out += ",\"trainName\":";
+    appendJsonString(out, leg.row.trainName);
+    out += '}';
+}
+
 }  // namespace
 
 void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows) {
@@ -162,6 +193,29 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     number(",\"validFrom\":"sv, train.validFrom);
     number(",\"validUntil\":"sv, train.validUntil);
     out += '}';
+}
+
+void appendJourneysDocument(std::string& out, const std::vector<JourneyRow>& journeys) {
+    out += "{\"journeys\":[";
+    for (std::size_t i = 0; i < journeys.size(); ++i) {
+        const JourneyRow& journey = journeys[i];
+        if (i > 0) out += ',';
+        appendDateAndTime(out, "{\"arrivalDate\":"sv, journey.arrivalDate, ",\"arrivalTime\":"sv,
+                          journey.arrivalClock);
+        out += ",\"changes\":";
+        appendJsonNumber(out, journey.journey.changes);
+        appendDateAndTime(out, ",\"departureDate\":"sv, journey.departureDate,
+                          ",\"departureTime\":"sv, journey.departureClock);
+        out += ",\"durationMinutes\":";
+        appendJsonNumber(out, journey.durationMinutes);
+        out += ",\"legs\":[";
+        for (std::size_t l = 0; l < journey.legs.size(); ++l) {
+            if (l > 0) out += ',';
+            appendLeg(out, journey.legs[l]);
+        }
+        out += "]}";
+    }
+    out += "]}";
 }
 
 void appendErrorDocument(std::string& out, std::u16string_view text) {

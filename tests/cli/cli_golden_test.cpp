@@ -268,6 +268,11 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
         {R"({"command": "station", "name": "济南"})", {"station", "济南"}},
         {R"({"command": "suggest", "text": "sh"})", {"suggest", "sh"}},
         {R"({"command": "find", "text": "bj"})", {"find", "bj"}},
+        {R"({"command": "journey", "from": "天津", "to": "北京"})", {"journey", "天津", "北京"}},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "after": "08:40", "maxChanges": 1,)"
+         R"( "changeMinutes": 0, "placeChangeMinutes": 1439})",
+         {"journey", "天津", "北京", "--after", "08:40", "--max-changes", "1", "--change-minutes",
+          "0", "--place-change-minutes", "1439"}},
     };
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"", R"({"error":"empty line"})"},
@@ -281,6 +286,14 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
         // A place that names no station is refused, as the command refuses it.
         {R"({"command": "route", "from": "火星", "to": "上海"})",
          R"({"error":"没有找到车站：火星"})"},
+        {R"({"command": "journey", "from": "天津", "to": "火星"})",
+         R"({"error":"没有找到车站：火星"})"},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "after": "8:40"})",
+         R"({"error":"\"after\" is not a time HH:MM"})"},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "maxChanges": 4})",
+         R"({"error":"\"maxChanges\" is not a whole number 0-3"})"},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "changeMinutes": "20"})",
+         R"({"error":"\"changeMinutes\" is not a whole number 0-1439"})"},
     };
     TempDir scratch;
     std::string input;
