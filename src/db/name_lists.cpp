@@ -188,6 +188,32 @@ std::string_view TrainNumberIndex::rankBytes(std::size_t rank) const {
     return name.substr(0, name.find('\0'));
 }
 
+int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool wholeNumber) const {
+    if (start >= entries_.size()) return -1;
+    // The whole file is searched at once and a hit is kept when it lies inside one number: far
+    // cheaper than a search per number, and the framing bytes between numbers only cost a
+    // check now and then. A whole number's "/" may be the one appended after its end.
+    const std::string_view probe = wholeNumber ? bytes.substr(0, bytes.size() - 1) : bytes;
+    if (probe.empty()) return static_cast<int>(start);
+    const std::string_view file(reinterpret_cast<const char*>(file_.data.get()),
+                                static_cast<std::size_t>(file_.length));
+    std::size_t rank = start;
+    for (std::size_t from = entries_[start];;) {
+        const std::size_t hit = file.find(probe, from);
+        if (hit == std::string_view::npos) return -1;
+        rank = static_cast<std::size_t>(
+            std::upper_bound(entries_.begin() + static_cast<std::ptrdiff_t>(rank), entries_.end(),
+                             hit) -
+            entries_.begin() - 1);
+        const std::string_view number = rankBytes(rank);
+        const std::size_t end = hit - entries_[rank] + probe.size();
+        if (end <= number.size() && (!wholeNumber || end == number.size() || number[end] == '/')) {
+            return static_cast<int>(rank);
+        }
+        from = hit + 1;
+    }
+}
+
 // --- StationCodeMap ---
 
 void StationCodeMap::assignFile(ByteSpan file) {

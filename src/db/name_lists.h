@@ -173,6 +173,9 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     bool ranked() const;
     // The number at rank `rank` < size() as single-byte text (ranked only).
     std::string_view rankBytes(std::size_t rank) const;
+    // The first rank from `start` on whose number contains `bytes`, or -1 (ranked only). With
+    // `wholeNumber`, `bytes` ends in "/" and is looked for in the number followed by "/".
+    int findRank(std::string_view bytes, std::size_t start, bool wholeNumber) const;
 
   private:
     // Finds the file's entries and whether they stand in strict key order.

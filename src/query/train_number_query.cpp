@@ -28,22 +28,9 @@ std::pair<int, int> TimetableDb::findTrainPosition(const std::u16string& text, i
             if (c > 0xFF) return {-1, -1};
             bytes.push_back(static_cast<char>(c));
         }
-        std::string number;
-        for (position = std::max(start, 0); position < static_cast<int>(trainIndex.size());
-             ++position) {
-            const std::string_view stored =
-                trainIndex.rankBytes(static_cast<std::size_t>(position));
-            bool found = false;
-            if (wholeNumber) {
-                number.assign(stored);
-                number.push_back('/');
-                found = number.find(bytes) != std::string::npos;
-            } else {
-                found = stored.find(bytes) != std::string_view::npos;
-            }
-            if (found) return {position, position};
-        }
-        return {-1, -1};
+        const int rank =
+            trainIndex.findRank(bytes, static_cast<std::size_t>(std::max(start, 0)), wholeNumber);
+        return {rank, rank};
     }
     if (useIndexes) {
         rankTrainNumbers();

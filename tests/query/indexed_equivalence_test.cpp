@@ -164,7 +164,7 @@ std::string everyQuery(TimetableDb& db, const TimetableSource& source) {
             trace += render(stations) + "|";
         }
     }
-    for (const char16_t* text : {u"", u"K", u"1", u"K9", u"/", u"7"}) {
+    for (const char16_t* text : {u"", u"K", u"1", u"K9", u"/", u"7", u"/K9", u"3/K", u"K9/"}) {
         std::vector<ResultRow> rows;
         db.queryTrainNumber(text, rows);
         trace += render(rows) + "|" + std::to_string(db.findTrainByNumber(text, 2, true));
