@@ -45,6 +45,18 @@ std::string homeFolder() {
     return {};
 }
 
+// Zelvan's folder in one of the XDG base directories: $VARIABLE/zelvan, else
+// $HOME<fallback>/zelvan. The XDG rules: a relative value is invalid and ignored.
+std::u16string xdgFolder(const char* variable, const char* fallback) {
+    std::string base = environmentValue(variable);
+    if (base.empty() || base.front() != '/') {
+        std::string home = homeFolder();
+        if (home.empty()) return {};
+        base = home + fallback;
+    }
+    return withoutTrailingSeparators(fromUtf8(base)) + u"/zelvan";
+}
+
 // The name and the reason of each DataFolderSource, by its value.
 struct SourceText {
     std::string_view name;
@@ -69,14 +81,11 @@ std::vector<std::string> makeRequiredFiles() {
 }  // namespace
 
 std::u16string userDataFolder() {
-    // The XDG base directory rules: a relative XDG_DATA_HOME is invalid and ignored.
-    std::string base = environmentValue("XDG_DATA_HOME");
-    if (base.empty() || base.front() != '/') {
-        std::string home = homeFolder();
-        if (home.empty()) return {};
-        base = home + "/.local/share";
-    }
-    return withoutTrailingSeparators(fromUtf8(base)) + u"/zelvan";
+    return xdgFolder("XDG_DATA_HOME", "/.local/share");
+}
+
+std::u16string userCacheFolder() {
+    return xdgFolder("XDG_CACHE_HOME", "/.cache");
 }
 
 std::u16string installedDataFolder(const std::u16string& programFolder) {

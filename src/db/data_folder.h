@@ -39,6 +39,10 @@ struct DataFolderInputs {
 // $HOME/.local/share/zelvan (the password database's home when HOME is unset); "" when neither
 // is known.
 std::u16string userDataFolder();
+// The user's cache folder for Zelvan: $XDG_CACHE_HOME/zelvan when XDG_CACHE_HOME is an absolute
+// path, else $HOME/.cache/zelvan; "" when neither is known. Nothing in it is needed: it only
+// saves work.
+std::u16string userCacheFolder();
 // The installed timetable's folder: the data folder of the installation prefix, found from the
 // program's folder (bin/ -> share/zelvan/timetable), so a relocated tree still finds its own.
 std::u16string installedDataFolder(const std::u16string& programFolder);

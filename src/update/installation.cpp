@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 
+#include "db/data_folder.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 #include "update/database_install.h"
@@ -200,30 +203,65 @@ bool mendInterruptedInstall(const fs::path& live) {
     return recoverLocked(WorkPaths(live), live);
 }
 
+// Where a pass of the check of `live` is remembered. In the work folder once the updater has
+// installed into it; else in the user's cache, a file per folder named by a hash of the folder's
+// path, so that the installed timetable and a --data folder are not read whole before every
+// question either and nothing is written into them. The stamp names each file by device and
+// inode, so two folders whose paths share a hash never share a pass. Empty: not remembered.
+static fs::path rememberedCheckFile(const fs::path& live, const WorkPaths& paths) {
+    if (present(paths.work)) return paths.checked;
+    const std::u16string cache = userCacheFolder();
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(live, ec);
+    if (cache.empty() || ec) return {};
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a, stable from build to build
+    for (unsigned char c : absolute.lexically_normal().string()) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char name[17];
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+    return fs::path(toUtf8(cache)) / "checked" / name;
+}
+
+// True when no timetable file of `folder` changed in the last two seconds. A file's time stamp
+// moves in clock ticks of a few milliseconds: a file rewritten to the same length within the
+// tick in which it was checked would keep its stamp, so a pass is remembered only for files
+// that have settled.
+static bool filesSettled(const fs::path& folder) {
+    const auto now = fs::file_time_type::clock::now();
+    for (const std::string& name : timetableFileNames()) {
+        std::error_code ec;
+        const auto written = fs::last_write_time(folder / name, ec);
+        if (!ec && written > now - std::chrono::seconds(2)) return false;
+    }
+    return true;
+}
+
 CheckReport checkInstalledTimetable(const fs::path& live) {
     const WorkPaths paths(live);
     const std::u16string folder = fromUtf8(live.string());
+    const fs::path remembered = rememberedCheckFile(live, paths);
     const std::string stamp = timetableFilesStamp(folder);
     std::error_code ec;
-    if (fs::file_size(paths.checked, ec) == stamp.size() && !ec) {
-        std::FILE* file = std::fopen(paths.checked.c_str(), "rb");
-        std::string remembered(stamp.size(), '\0');
-        const bool read =
-            file && std::fread(remembered.data(), 1, remembered.size(), file) == stamp.size();
+    if (!remembered.empty() && fs::file_size(remembered, ec) == stamp.size() && !ec) {
+        std::FILE* file = std::fopen(remembered.c_str(), "rb");
+        std::string kept(stamp.size(), '\0');
+        const bool read = file && std::fread(kept.data(), 1, kept.size(), file) == stamp.size();
         if (file) std::fclose(file);
-        if (read && remembered == stamp) return {};
+        if (read && kept == stamp) return {};
     }
     CheckReport report = checkTimetable(folder);
-    // Remembered only where the updater keeps its files already (the program writes nothing into
-    // a folder it has not installed into), and only when no file changed while it was read;
-    // written whole, then renamed.
-    if (report.passed() && present(paths.work) && timetableFilesStamp(folder) == stamp) {
-        fs::path partial = paths.checked;
+    // Remembered only when no file changed while it was read; written whole, then renamed.
+    if (report.passed() && !remembered.empty() && timetableFilesStamp(folder) == stamp &&
+        filesSettled(live)) {
+        fs::create_directories(remembered.parent_path(), ec);
+        fs::path partial = remembered;
         partial += ".part";
         std::FILE* file = std::fopen(partial.c_str(), "wb");
         if (file) {
             const bool written = std::fwrite(stamp.data(), 1, stamp.size(), file) == stamp.size();
-            if (std::fclose(file) == 0 && written) fs::rename(partial, paths.checked, ec);
+            if (std::fclose(file) == 0 && written) fs::rename(partial, remembered, ec);
         }
     }
     return report;

@@ -88,9 +88,10 @@ bool recoverDataFolder(const std::filesystem::path& live);
 bool mendInterruptedInstall(const std::filesystem::path& live);
 
 // The check of the timetable in `live`, remembered: once it passed, it is not read again until
-// one of its files is replaced or changed (timetableFilesStamp, kept in `.update/checked`). Only
-// a folder with a work folder already (one the updater has installed into) keeps the stamp;
-// others are checked every time. Only a pass is remembered, and without its warnings.
+// one of its files is replaced or changed (timetableFilesStamp, kept in `.update/checked` of a
+// folder the updater has installed into, else in the user's cache folder, `checked/<hash of the
+// folder's path>`; without either, checked every time). Only a pass is remembered, and without
+// its warnings.
 CheckReport checkInstalledTimetable(const std::filesystem::path& live);
 
 // How the user is told about the first error of a check: "数据文件 T3.dat 损坏" ("缺失" when the

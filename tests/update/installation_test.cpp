@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 
 #include "db/text.h"
@@ -68,6 +69,14 @@ bool killedAtStep(int step, const std::function<void()>& action) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// Dates the files of `folder` an hour back: a pass is remembered only for files that settled.
+void settle(const fs::path& folder) {
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) fs::last_write_time(entry.path(), past);
+    }
 }
 
 class Installation : public ::testing::Test {
@@ -151,10 +160,33 @@ TEST_F(Installation, DamagedTimetablesAreNeitherInstalledNorKeptNorRestored) {
 }
 
 TEST_F(Installation, APassIsRememberedUntilAFileChanges) {
-    // Nothing is written into a folder the updater has not installed into.
+    // Nothing is written into a folder the updater has not installed into: its pass is kept in
+    // the user's cache, and a changed file is read again there too.
+    TempDir cache;
+    const char* before = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = before ? before : "";
+    ASSERT_EQ(::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1), 0);
+    // Files written a moment ago may still change within their time stamp's tick.
+    EXPECT_TRUE(checkInstalledTimetable(live.path()).passed());
+    EXPECT_FALSE(fs::exists(cache / "zelvan" / "checked"));
+    settle(live.path());
     EXPECT_TRUE(checkInstalledTimetable(live.path()).passed());
     EXPECT_FALSE(fs::exists(work()));
+    std::vector<fs::path> kept;
+    for (const auto& entry : fs::directory_iterator(cache / "zelvan" / "checked")) {
+        kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(test::readBytes(kept[0]), timetableFilesStamp(live.wide()));
+    test::writeBytes(live / "S1.dat", "");
+    EXPECT_FALSE(checkInstalledTimetable(live.path()).passed());
+    writeGeneration(live.path(), 1);
+    EXPECT_TRUE(checkInstalledTimetable(live.path()).passed());
+    before ? ::setenv("XDG_CACHE_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CACHE_HOME");
+
+    // Once the updater works in the folder, the pass is kept there.
     fs::create_directories(work());
+    settle(live.path());
     EXPECT_TRUE(checkInstalledTimetable(live.path()).passed());
     EXPECT_EQ(test::readBytes(work() / "checked"), timetableFilesStamp(live.wide()));
 
