@@ -46,19 +46,7 @@ bool StationToStationDialog::command(int id) {
     return QueryDialog::command(id);
 }
 
-bool StationToStationDialog::runJourneys() {
-    const std::u16string from = controlText(from_->currentText());
-    const std::u16string to = controlText(to_->currentText());
-    if (!namesStations({from, to})) return false;
-    rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
-    rememberStations({toQString(from), toQString(to)});
-    db_.queryDate = dateKeyOf(date_->date());
-    results_.fromName = from;
-    results_.toName = to;
-    return showJourneys(this, results_, db_, ResultMode::Journeys);
-}
-
-bool StationToStationDialog::runQuery() {
+bool StationToStationDialog::takeQuestion() {
     const std::u16string from = controlText(from_->currentText());
     const std::u16string to = controlText(to_->currentText());
     // A name that names no station is said so: "no through train" would not be true.
@@ -68,6 +56,17 @@ bool StationToStationDialog::runQuery() {
     db_.queryDate = dateKeyOf(date_->date());
     results_.fromName = from;
     results_.toName = to;
+    return true;
+}
+
+bool StationToStationDialog::runJourneys() {
+    return takeQuestion() && showJourneys(this, results_, db_, ResultMode::Journeys);
+}
+
+bool StationToStationDialog::runQuery() {
+    if (!takeQuestion()) return false;
+    const std::u16string& from = results_.fromName;
+    const std::u16string& to = results_.toName;
     results_.rows.clear();
     db_.queryStationToStation(from, to, results_.rows);
     if (!results_.rows.empty()) {

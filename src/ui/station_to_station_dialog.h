@@ -24,6 +24,10 @@ class StationToStationDialog : public QueryDialog {
     bool command(int id) override;
 
   private:
+    // Reads the two stations and the date into the results and remembers them; false (the
+    // user told why) when a name names no station.
+    bool takeQuestion();
+
     StationCombo* from_ = nullptr;
     StationCombo* to_ = nullptr;
     QDateEdit* date_ = nullptr;
