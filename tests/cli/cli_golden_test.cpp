@@ -47,7 +47,7 @@ class CliGolden : public ::testing::Test {
             const std::filesystem::path actual = golden.string() + ".actual";
             writeBytes(actual, r.out);
             std::string diff = "diff -u '" + golden.string() + "' '" + actual.string() + "'";
-            std::system(diff.c_str());
+            if (std::system(diff.c_str()) == -1) ADD_FAILURE() << "could not run diff";
             ADD_FAILURE() << name << ": stdout differs from " << golden << "; actual in " << actual;
         }
     }

@@ -80,7 +80,7 @@ Outcome runOnTerminal(std::vector<std::string> args, const std::string& interrup
         if (n <= 0) break;  // EIO once the tool has closed the terminal
         run.out.append(buffer, static_cast<std::size_t>(n));
         if (!interrupted && run.out.find(interruptAfter) != std::string::npos) {
-            ::write(terminal, "\x03", 1);
+            EXPECT_EQ(::write(terminal, "\x03", 1), 1);
             interrupted = true;
         }
     }
