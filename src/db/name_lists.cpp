@@ -97,13 +97,11 @@ void StationNameList::clear() {
     ++version_;
 }
 
-std::string_view StationNameList::entryBytes(std::size_t i) const {
-    return entryAt(file_, fileEntries_[i]);
-}
-
-const std::u16string& StationNameList::operator[](std::size_t i) const {
-    if (!fromFile_ || allBuilt_) return all_[i];
-    if (convertedAt_.empty()) convertedAt_.assign(fileEntries_.size(), -1);
+const std::u16string& StationNameList::convert(std::size_t i) const {
+    if (convertedAt_.empty()) {
+        convertedAt_.assign(fileEntries_.size(), -1);
+        converted_.reserve(fileEntries_.size());
+    }
     std::int32_t& at = convertedAt_[i];
     if (at < 0) {
         at = static_cast<std::int32_t>(converted_.size());
@@ -122,19 +120,13 @@ const StationNameList::Names& StationNameList::all() const {
     return all_;
 }
 
-bool StationNameList::storedBytes(std::size_t i, std::string_view& bytes) const {
-    if (!fromFile_) return false;
-    bytes = entryBytes(i);
-    bytes = bytes.substr(0, bytes.find('\0'));
-    return true;
-}
-
 // --- TrainNumberIndex ---
 
 void TrainNumberIndex::assignFile(ByteSpan file) {
     file_ = std::move(file);
     entries_.clear();
     scanned_ = false;
+    orderAssumed_ = false;
     defer([this](map_type& map) {
         scan();
         int counter = 0;
@@ -158,7 +150,7 @@ void TrainNumberIndex::scan() const {
     std::string_view previous;
     eachEntry(file_, [&](std::uint32_t offset, std::string_view name) {
         entries_.push_back(offset);
-        if (!ranked_) return;
+        if (!ranked_ || orderAssumed_) return;
         // A number is a few bytes: its NUL, if any, is found by hand rather than by a call.
         std::size_t end = 0;
         while (end < name.size() && name[end] != '\0') ++end;
@@ -169,18 +161,13 @@ void TrainNumberIndex::scan() const {
     scanned_ = true;
 }
 
-bool TrainNumberIndex::ranked() const {
-    if (rankedVersion_ != version()) return false;
-    scan();
-    return ranked_;
-}
-
 void TrainNumberIndex::clear() {
     DeferredMap::clear();
     file_.release();
     entries_.clear();
     scanned_ = true;
     ranked_ = false;
+    orderAssumed_ = false;
 }
 
 std::string_view TrainNumberIndex::rankBytes(std::size_t rank) const {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -40,7 +39,13 @@ class StationNameList {
     std::size_t size() const { return fromFile_ ? fileEntries_.size() : all_.size(); }
     bool empty() const { return size() == 0; }
     // The name of a station index below size(), converted on first use.
-    const std::u16string& operator[](std::size_t i) const;
+    const std::u16string& operator[](std::size_t i) const {
+        if (!fromFile_ || allBuilt_) return all_[i];
+        if (i < convertedAt_.size() && convertedAt_[i] >= 0) {
+            return converted_[static_cast<std::size_t>(convertedAt_[i])];
+        }
+        return convert(i);
+    }
     const std::u16string& front() const { return (*this)[0]; }
     const std::u16string& back() const { return (*this)[size() - 1]; }
     // Every name, converted.
@@ -54,21 +59,47 @@ class StationNameList {
 
     // The stored bytes of name i up to its first NUL; false (and nothing) when the names were
     // not read from a file.
-    bool storedBytes(std::size_t i, std::string_view& bytes) const;
+    bool storedBytes(std::size_t i, std::string_view& bytes) const {
+        if (!fromFile_) return false;
+        const std::string_view entry = entryBytes(i);
+        // A name is a few bytes: its NUL, if any, is found by hand rather than by a call.
+        std::size_t end = 0;
+        while (end < entry.size() && entry[end] != '\0') ++end;
+        bytes = entry.substr(0, end);
+        return true;
+    }
+    // True when the names were read from a file and the stored bytes of name i up to its first
+    // NUL are `key`, a text without NUL.
+    bool storedBytesAre(std::size_t i, std::string_view key) const {
+        if (!fromFile_) return false;
+        const std::string_view entry = entryBytes(i);
+        return entry.size() >= key.size() && entry.compare(0, key.size(), key) == 0 &&
+               (entry.size() == key.size() || entry[key.size()] == '\0');
+    }
+    bool fromFile() const { return fromFile_; }
     // Changes with every assignment or change, so that indexes built from the names can tell.
     std::uint64_t version() const { return version_; }
     // How many names have been converted from the file so far.
     std::size_t convertedCount() const { return converted_.size(); }
 
   private:
-    std::string_view entryBytes(std::size_t i) const;
+    // The name bytes of entry i: its stored length, cut at the end of the file.
+    std::string_view entryBytes(std::size_t i) const {
+        const std::uint8_t* b = file_.data.get();
+        const std::size_t offset = fileEntries_[i];
+        const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
+        const std::size_t left = static_cast<std::size_t>(file_.length) - offset;
+        return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
+    }
+    const std::u16string& convert(std::size_t i) const;
 
     ByteSpan file_;
     bool fromFile_ = false;                   // the names are file_'s entries, unchanged
     std::vector<std::uint32_t> fileEntries_;  // entry -> offset of its name bytes in file_
-    // Names converted so far, in the order first asked for (a deque: a name once handed out
-    // stays where it is), and entry -> its position there, -1 for not yet.
-    mutable std::deque<std::u16string> converted_;
+    // Names converted so far, in the order first asked for (room for every entry is reserved
+    // at once: a name once handed out stays where it is), and entry -> its position there, -1
+    // for not yet.
+    mutable std::vector<std::u16string> converted_;
     mutable std::vector<std::int32_t> convertedAt_;
     mutable Names all_;  // every name in order (built once all are asked for, or given by hand)
     mutable bool allBuilt_ = false;
@@ -169,8 +200,15 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     std::size_t size() const { return ranked() ? entries_.size() : all().size(); }
     bool empty() const { return size() == 0; }
 
+    // Takes the numbers of the file held now as standing in strict key order without comparing
+    // them: for a file that passed the timetable check, which fails a t.i out of that order.
+    void assumeOrdered() { orderAssumed_ = true; }
     // True when the numbers are the file's entries in strict key order, unchanged since.
-    bool ranked() const;
+    bool ranked() const {
+        if (rankedVersion_ != version()) return false;
+        if (!scanned_) scan();
+        return ranked_;
+    }
     // The number at rank `rank` < size() as single-byte text (ranked only).
     std::string_view rankBytes(std::size_t rank) const;
     // The first rank from `start` on whose number contains `bytes`, or -1 (ranked only). With
@@ -185,6 +223,7 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     mutable bool scanned_ = true;
     mutable std::vector<std::uint32_t> entries_;  // entry -> offset of its name bytes in file_
     mutable bool ranked_ = false;
+    bool orderAssumed_ = false;  // assumeOrdered() since the file was assigned
     std::uint64_t rankedVersion_ = 0;
 };
 

@@ -92,6 +92,7 @@ void TimetableDb::indexFile(bool trains, int file) const {
     for (std::size_t i = static_cast<std::size_t>((file + fileCount - 1) % fileCount);
          i < at.size(); i += static_cast<std::size_t>(fileCount)) {
         at[i] = -1;
+        if (trains) trainStopCount_[i] = kUncounted;
     }
     walkAllRecords(span, [&](int recordIndex, std::int32_t offset) {
         // Only records in their own file can be found; the first one wins. Two index bytes
@@ -99,7 +100,14 @@ void TimetableDb::indexFile(bool trains, int file) const {
         // the table grows to the highest index found.
         if ((recordIndex + 1) % fileCount != file) return;
         const std::size_t i = static_cast<std::size_t>(recordIndex);
-        if (i >= at.size()) at.resize(std::max(i + 1, at.size() + at.size() / 2), -1);
+        if (i >= at.size()) {
+            // At once to the most indices two valid index bytes give (or the stations there
+            // are), rather than in steps that each copy the table.
+            const std::size_t room = trains ? 128 * 128 : stationNames.size();
+            at.resize(std::max({i + 1, at.size() + at.size() / 2, room}), -1);
+            // Stop counts are taken when a record is first read.
+            if (trains) trainStopCount_.resize(at.size(), kUncounted);
+        }
         if (at[i] < 0) at[i] = offset;
     });
     indexedFiles_[slotOf(trains, file)] = span.data.get();
@@ -110,7 +118,9 @@ int TimetableDb::findRecord(bool trains, int index) const {
     int f = fileNumberOf(index, trains ? kTrainFileCount : kStationFileCount);
     if (f < 0 || f >= static_cast<int>(files.size())) return -1;
     if (useIndexes) {
-        indexFile(trains, f);
+        if (indexedFiles_[slotOf(trains, f)] != files[static_cast<std::size_t>(f)].data.get()) {
+            indexFile(trains, f);
+        }
         const std::vector<std::int32_t>& at = trains ? trainRecordAt_ : stationRecordAt_;
         return index >= 0 && index < static_cast<int>(at.size()) ? at[index] : -1;
     }
@@ -126,51 +136,51 @@ int TimetableDb::findRecord(bool trains, int index) const {
 void TimetableDb::buildIndexes() {
     indexedFiles_.fill(nullptr);
     trainRecordAt_.clear();
+    trainStopCount_.clear();
     stationRecordAt_.clear();
-    stations_.clear();
-    stationCacheFiles_.fill(nullptr);
+    stationEntryAt_.clear();
+    stationEntries_.clear();
+    measuredFrom_.fill(nullptr);
     stationSlots_.clear();
     stationSlotsVersion_ = ~std::uint64_t{0};
     trainNamesByRank_.clear();
     trainIndexByRank_.clear();
     rankVersion_ = ~std::uint64_t{0};
+    convertedNumbers_.clear();
+    convertedVersion_ = ~std::uint64_t{0};
+    numbersRead_ = 0;
     parsedRules_.clear();
 }
 
 TimetableDb::StationEntry& TimetableDb::stationEntry(int stationIndex) const {
-    // A station's entry rests on its record and, for the distances, on the records of its
-    // trains: a record file changed since the cache was filled empties it.
-    auto data = [&](int i) -> const std::uint8_t* {
-        const bool trains = i < kTrainFileCount;
-        const std::vector<ByteSpan>& files = trains ? trainFiles : stationFiles;
-        const std::size_t f = static_cast<std::size_t>(trains ? i : i - kTrainFileCount);
-        return f < files.size() ? files[f].data.get() : nullptr;
-    };
-    bool changed = false;
-    for (int i = 0; i < kRecordFileCount; ++i) {
-        changed = changed || stationCacheFiles_[static_cast<std::size_t>(i)] != data(i);
+    // A station's train list rests on its record: read again when its station file changed.
+    const std::size_t file = static_cast<std::size_t>((stationIndex + 1) % kStationFileCount);
+    const std::uint8_t* data = file < stationFiles.size() ? stationFiles[file].data.get() : nullptr;
+    const std::size_t station = static_cast<std::size_t>(stationIndex);
+    if (station >= stationEntryAt_.size()) {
+        stationEntryAt_.resize(std::max(station + 1, stationNames.size()), -1);
     }
-    if (changed) {
-        stations_.clear();
-        for (int i = 0; i < kRecordFileCount; ++i) {
-            stationCacheFiles_[static_cast<std::size_t>(i)] = data(i);
+    std::int32_t& at = stationEntryAt_[station];
+    if (at < 0) {
+        at = static_cast<std::int32_t>(stationEntries_.size());
+        stationEntries_.emplace_back();
+    }
+    StationEntry& entry = stationEntries_[static_cast<std::size_t>(at)];
+    if (entry.read && entry.file == data) return entry;
+    entry = StationEntry{};
+    entry.read = true;
+    entry.file = data;
+    // The record's entries as trainsAtStation reads them: an entry is taken while its two bytes
+    // and the byte after them lie within the data.
+    const int offset = findRecord(false, stationIndex);
+    if (offset >= 0) {
+        const ByteSpan& span = stationFiles[file];
+        const std::uint8_t* b = span.data.get();
+        for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
+            entry.trains.push_back(static_cast<std::uint16_t>(b[pos] * 128 + b[pos + 1]));
         }
     }
-    auto [it, inserted] = stations_.try_emplace(stationIndex);
-    if (inserted) {
-        // The record's entries as trainsAtStation reads them: an entry is taken while its two
-        // bytes and the byte after them lie within the data.
-        const int offset = findRecord(false, stationIndex);
-        if (offset >= 0) {
-            const ByteSpan& span =
-                stationFiles[static_cast<std::size_t>((stationIndex + 1) % kStationFileCount)];
-            const std::uint8_t* b = span.data.get();
-            for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
-                it->second.trains.push_back(static_cast<std::uint16_t>(b[pos] * 128 + b[pos + 1]));
-            }
-        }
-    }
-    return it->second;
+    return entry;
 }
 
 std::span<const std::uint16_t> TimetableDb::stationList(int stationIndex) const {
@@ -181,6 +191,18 @@ std::span<const std::uint16_t> TimetableDb::stationList(int stationIndex) const 
 std::span<const std::uint16_t> TimetableDb::stationListKm(int stationIndex) const {
     if (stationIndex < 0) return {};
     StationEntry& entry = stationEntry(stationIndex);
+    // The distances rest on the trains' records: measured again once any train file changed.
+    bool changed = false;
+    for (std::size_t f = 0; f < kTrainFileCount; ++f) {
+        const std::uint8_t* data = f < trainFiles.size() ? trainFiles[f].data.get() : nullptr;
+        changed = changed || measuredFrom_[f] != data;
+        measuredFrom_[f] = data;
+    }
+    if (changed) ++measuredGeneration_;
+    if (entry.measured && entry.generation != measuredGeneration_) {
+        entry.measured = false;
+        entry.requests = 0;
+    }
     // Read on the second request: a one-off question reads only the records it needs.
     if (!entry.measured && ++entry.requests < 2) return {};
     if (!entry.measured) {
@@ -197,6 +219,7 @@ std::span<const std::uint16_t> TimetableDb::stationListKm(int stationIndex) cons
             }
         }
         entry.measured = true;
+        entry.generation = measuredGeneration_;
     }
     return entry.km;
 }
@@ -238,12 +261,16 @@ TimetableDb::IndexState TimetableDb::indexState() const {
             state.indexedStationFiles.push_back(f);
         }
     }
-    for (const auto& [station, entry] : stations_) {
-        state.listedStations.push_back(station);
-        if (entry.measured) state.measuredStations.push_back(station);
+    for (std::size_t station = 0; station < stationEntryAt_.size(); ++station) {
+        const std::int32_t at = stationEntryAt_[station];
+        if (at < 0) continue;
+        const StationEntry& entry = stationEntries_[static_cast<std::size_t>(at)];
+        if (!entry.read) continue;
+        state.listedStations.push_back(static_cast<int>(station));
+        if (entry.measured) {
+            state.measuredStations.push_back(static_cast<int>(station));
+        }
     }
-    std::sort(state.listedStations.begin(), state.listedStations.end());
-    std::sort(state.measuredStations.begin(), state.measuredStations.end());
     state.convertedStationNames = stationNames.convertedCount();
     state.stationNameIndex = stationSlotsVersion_ == stationNames.version();
     state.trainNumberMap = trainIndex.filled();

@@ -38,6 +38,33 @@ bool isPlainName(std::u16string_view name) {
     return true;
 }
 
+// The UTF-8 form of a plain name into `out` (room for three bytes a unit; a surrogate pair
+// gives four for two); its length. Written out here because a lookup by name is mostly this
+// and a hash: the general converters check what isPlainName already has.
+std::size_t plainNameUtf8(std::u16string_view name, char* out) {
+    char* p = out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char32_t c = name[i];
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | c >> 6);
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0xD800 || c > 0xDBFF) {
+            *p++ = static_cast<char>(0xE0 | c >> 12);
+            *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
+            *p++ = static_cast<char>(0xF0 | c >> 18);
+            *p++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
 }  // namespace
 
 const std::array<std::u16string_view, 8>& stationSuffixes() {
@@ -45,22 +72,25 @@ const std::array<std::u16string_view, 8>& stationSuffixes() {
 }
 
 int TimetableDb::stationIndexByName(const std::u16string& name) const {
-    const std::u16string& searched = name == kAliasFrom ? std::u16string(kAliasTo) : name;
+    const std::u16string_view searched = name == kAliasFrom ? kAliasTo : std::u16string_view(name);
     // A plain name (no NUL, no U+FFFD, no lone surrogate, shorter than the 511 units a stored
     // name keeps) is the converted name of exactly those stored names whose bytes up to a NUL
     // are its UTF-8 form: any ill-formed byte would have given a U+FFFD. So the table of stored
     // bytes finds it without converting a name; other names are compared one by one.
     if (useIndexes && isPlainName(searched)) {
-        indexStationNames();
-        const std::string key = toUtf8(searched);
+        if (stationSlotsVersion_ != stationNames.version()) indexStationNames();
+        char bytes[3 * kWideBufferUnits];
+        const std::string_view key(bytes, plainNameUtf8(searched, bytes));
         const std::uint32_t hash = stationNameHash(key);
         const std::size_t mask = stationSlots_.size() - 1;
         std::string buffer;
         for (std::size_t slot = hash & mask; stationSlots_[slot].second >= 0;
              slot = (slot + 1) & mask) {
             const auto [slotHash, station] = stationSlots_[slot];
-            if (slotHash == hash &&
-                stationNameKey(static_cast<std::size_t>(station), buffer) == key) {
+            if (slotHash != hash) continue;
+            const std::size_t i = static_cast<std::size_t>(station);
+            if (stationNames.fromFile() ? stationNames.storedBytesAre(i, key)
+                                        : stationNameKey(i, buffer) == key) {
                 return station;
             }
         }

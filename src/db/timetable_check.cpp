@@ -520,17 +520,30 @@ CheckReport checkTimetable(const std::u16string& folder) {
     return Checker(folder).run();
 }
 
-std::string timetableFilesStamp(const std::u16string& folder) {
+FileIdentity identityOf(const struct stat& st) {
+    return {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
+            static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+            static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
+std::string timetableFilesStamp(const std::u16string& folder,
+                                const std::map<std::string, FileIdentity>& opened) {
     const std::string base = toUtf8(folder) + '/';
     std::string stamp;
     for (const std::string& name : timetableFileNames()) {
-        struct stat st;
         stamp += name;
-        if (::stat((base + name).c_str(), &st) == 0) {
-            for (long long value :
-                 {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
-                  static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-                  static_cast<long long>(st.st_mtim.tv_nsec)}) {
+        FileIdentity identity;
+        bool known = false;
+        if (const auto it = opened.find(name); it != opened.end()) {
+            identity = it->second;
+            known = true;
+        } else if (struct stat st; ::stat((base + name).c_str(), &st) == 0) {
+            identity = identityOf(st);
+            known = true;
+        }
+        if (known) {
+            for (long long value : {identity.device, identity.inode, identity.size,
+                                    identity.seconds, identity.nanoseconds}) {
                 stamp += ' ' + std::to_string(value);
             }
         }

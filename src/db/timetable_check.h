@@ -4,9 +4,12 @@
 // files itself, one at a time, and shares nothing with a loaded database.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+struct stat;
 
 namespace zelvan {
 
@@ -55,9 +58,24 @@ struct CheckReport {
 // tokens.
 CheckReport checkTimetable(const std::u16string& folder);
 
+// What tells a file replaced or changed: its device, inode, size and modification time.
+struct FileIdentity {
+    long long device = 0;
+    long long inode = 0;
+    long long size = 0;
+    long long seconds = 0;
+    long long nanoseconds = 0;
+};
+
+// The identity of a file from what stat() or fstat() gave.
+FileIdentity identityOf(const struct stat& st);
+
 // The data files of `folder` as they stand: for each timetable file its size, modification time
-// and file identity. A file replaced, changed, added or removed gives another stamp.
-std::string timetableFilesStamp(const std::u16string& folder);
+// and file identity. A file replaced, changed, added or removed gives another stamp. The files
+// in `opened` (by file name, e.g. "T3.dat") are taken as they were when opened, not looked at
+// again.
+std::string timetableFilesStamp(const std::u16string& folder,
+                                const std::map<std::string, FileIdentity>& opened = {});
 
 // "T3.dat: stop 4: hour 25 is above 23 (train K1)" — one line of text for a finding.
 std::string describeFinding(const CheckFinding& finding);

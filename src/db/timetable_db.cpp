@@ -26,6 +26,17 @@ std::u16string recordFileName(char16_t letter, int number) {
     return name;
 }
 
+// The folder of the program file, from /proc/self/exe ("" if unknown).
+std::u16string programFileFolder() {
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return {};
+    std::string p(path, static_cast<std::size_t>(n));
+    std::size_t slash = p.rfind('/');
+    if (slash == std::string::npos) return {};
+    return fromUtf8(p.substr(0, slash));
+}
+
 }  // namespace
 
 TimetableDb& TimetableDb::instance() {
@@ -40,13 +51,9 @@ TimetableDb::~TimetableDb() {
 }
 
 std::u16string TimetableDb::programFolder() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return {};
-    std::string p(path, static_cast<std::size_t>(n));
-    std::size_t slash = p.rfind('/');
-    if (slash == std::string::npos) return {};
-    return fromUtf8(p.substr(0, slash));
+    // The program file does not move while it runs: looked up once.
+    static const std::u16string folder = programFileFolder();
+    return folder;
 }
 
 std::u16string TimetableDb::pathOf(std::u16string_view fileName) const {
@@ -108,7 +115,8 @@ bool copyFile(int fd, std::size_t size, ByteSpan& span) {
 
 }  // namespace
 
-bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span, bool map) {
+bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span, bool map,
+                                FileIdentity* identity) {
     span.release();
     const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -118,6 +126,7 @@ bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span, bool
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
               st.st_size <= INT32_MAX - 2;
     if (ok) {
+        if (identity) *identity = identityOf(st);
         const std::size_t size = static_cast<std::size_t>(st.st_size);
         ok = (map && size > 0 && mapFile(fd, size, span)) || copyFile(fd, size, span);
     }
@@ -135,6 +144,7 @@ void TimetableDb::clear() {
     trainIndex.clear();
     runningRules.clear();
     stationsByCode.clear();
+    openedFiles.clear();
     finder_.reset();
     buildIndexes();
 }
@@ -145,11 +155,17 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
 
     // The name lists keep their files and convert names when they are read; the record files
     // stay mapped and are indexed when a question first needs them.
+    const auto open = [this](std::u16string_view name, ByteSpan& span, bool map) {
+        FileIdentity identity;
+        if (!readWholeFile(pathOf(name), span, map, &identity)) return false;
+        openedFiles[toUtf8(name)] = identity;
+        return true;
+    };
     ByteSpan names;
-    if (!readWholeFile(pathOf(u"s.i"), names, mapFiles)) return false;
+    if (!open(u"s.i", names, mapFiles)) return false;
     stationNames.assignFile(std::move(names));
 
-    if (!readWholeFile(pathOf(u"t.i"), names, mapFiles)) return false;
+    if (!open(u"t.i", names, mapFiles)) return false;
     trainIndex.assignFile(std::move(names));
 
     deferStationCodes(pathOf(u"name.txt"));
@@ -157,21 +173,21 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
 
     for (int i = 0; i < kStationFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(recordFileName(u'S', i)), span, mapFiles)) {
+        if (!open(recordFileName(u'S', i), span, mapFiles)) {
             return false;
         }
         stationFiles.push_back(std::move(span));
     }
     for (int i = 0; i < kTrainFileCount; ++i) {
         ByteSpan span;
-        if (!readWholeFile(pathOf(recordFileName(u'T', i)), span, mapFiles)) {
+        if (!open(recordFileName(u'T', i), span, mapFiles)) {
             return false;
         }
         trainFiles.push_back(std::move(span));
     }
 
     ByteSpan rules;
-    if (readWholeFile(pathOf(u"t.rule"), rules)) {
+    if (open(u"t.rule", rules, false)) {
         const std::string_view bytes(reinterpret_cast<const char*>(rules.data.get()),
                                      static_cast<std::size_t>(rules.length));
         for (const std::string& piece : splitRuleFile(bytes))

@@ -10,13 +10,13 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "db/byte_span.h"
 #include "db/name_lists.h"
 #include "db/records.h"
 #include "db/running_days.h"
+#include "db/timetable_check.h"
 
 namespace zelvan {
 
@@ -64,7 +64,9 @@ class TimetableDb {
     // completely. Copying is the default: a mapped file cut short in place while its bytes are
     // read kills the reader (SIGBUS), so only the database's own files are mapped, and only
     // when mapFiles asks for it.
-    static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = false);
+    // `identity`, when given, is set to the identity of the file read.
+    static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = false,
+                              FileIdentity* identity = nullptr);
     // The folder that holds the program file, without a trailing separator ("" if unknown).
     static std::u16string programFolder();
     // `folder` + separator + `fileName`.
@@ -157,8 +159,11 @@ class TimetableDb {
     std::vector<std::u16string> runningRules;  // rule number -> line of t.rule
     std::vector<std::u16string> adTitles;      // recommended downloads: titles
     std::vector<std::u16string> adLinks;       // ... and their links, parallel to adTitles
-    DateKey queryDate = 0;                     // day of travel for the next decode
-    int fromStation = -1;                      // departure station index, -1 for none
+    // The data files the last load read, by file name, as they were when it opened them: their
+    // stamp (timetableFilesStamp) needs no second look at them.
+    std::map<std::string, FileIdentity> openedFiles;
+    DateKey queryDate = 0;  // day of travel for the next decode
+    int fromStation = -1;   // departure station index, -1 for none
 
     // Lookups through indexes, each built when a question first needs it, when true (the
     // default); the plain linear scans when false. Both give the same answers; tests compare
@@ -222,6 +227,9 @@ class TimetableDb {
         StopRecord stop(int position) const { return decodeStop(stops + 7 * position, position); }
     };
     RawTrain rawTrain(int trainIndex) const;
+    // The stop count of the record at `offset` of `span`, the record of `trainIndex` that
+    // findRecord found.
+    int stopCountAt(int trainIndex, const ByteSpan& span, std::int32_t offset) const;
     // The running rule of a t.rule line (daily when there is no such line).
     RunningRule runningRuleOf(int ruleNumber) const;
     // The running status decodeTrain gives the train of a raw record with stops.
@@ -250,7 +258,7 @@ class TimetableDb {
 
     // Builds the record offsets of one file unless they were built from the file held now.
     void indexFile(bool trains, int file) const;
-    // The station cache, emptied when any record file changed since it was filled.
+    // A station's cache entry, its train list read from the station file held now.
     struct StationEntry;
     StationEntry& stationEntry(int stationIndex) const;
     // The rank tables of a train-number map that is not ranked by train index.
@@ -269,19 +277,33 @@ class TimetableDb {
     static constexpr int kRecordFileCount = kTrainFileCount + kStationFileCount;
     mutable std::array<const std::uint8_t*, kRecordFileCount> indexedFiles_{};  // built from
     mutable std::vector<std::int32_t> trainRecordAt_;    // train index -> record offset, -1 none
+    static constexpr std::uint16_t kUncounted = 0xFFFF;  // not counted yet, or too many stops
+    mutable std::vector<std::uint16_t> trainStopCount_;  // parallel: the record's stop count
     mutable std::vector<std::int32_t> stationRecordAt_;  // station index -> offset, -1 none
     struct StationEntry {
-        std::vector<std::uint16_t> trains;  // the record's entries
-        std::vector<std::uint16_t> km;      // parallel: km of the train's first stop there
-        bool measured = false;              // km filled
-        int requests = 0;                   // km asked for
+        std::vector<std::uint16_t> trains;   // the record's entries
+        std::vector<std::uint16_t> km;       // parallel: km of the train's first stop there
+        const std::uint8_t* file = nullptr;  // the station file `trains` were read from
+        bool read = false;                   // `trains` read
+        bool measured = false;               // km filled
+        int requests = 0;                    // km asked for
+        std::uint64_t generation = 0;        // measuredGeneration_ when km was filled
     };
-    mutable std::unordered_map<int, StationEntry> stations_;  // station index -> its entry
-    mutable std::array<const std::uint8_t*, kRecordFileCount> stationCacheFiles_{};  // filled from
+    mutable std::vector<std::int32_t> stationEntryAt_;  // station index -> entry, -1 none yet
+    // In the order first asked for; entries move as it grows, their lists' buffers do not.
+    mutable std::vector<StationEntry> stationEntries_;
+    // The train files the distances were last measured from, and a count of their changes.
+    mutable std::array<const std::uint8_t*, kTrainFileCount> measuredFrom_{};
+    mutable std::uint64_t measuredGeneration_ = 0;
     // name key -> station, open addressing: (hash of the key, station index), -1 empty; equal
     // keys stand in station order.
     mutable std::vector<std::pair<std::uint32_t, std::int32_t>> stationSlots_;
     mutable std::uint64_t stationSlotsVersion_ = ~std::uint64_t{0};
+    // For a t.i in key order: every train number converted, by rank, once a process has asked
+    // for many (trainNameAt), and how many it had asked for before.
+    mutable std::vector<std::u16string> convertedNumbers_;
+    mutable std::uint64_t convertedVersion_ = ~std::uint64_t{0};
+    mutable std::size_t numbersRead_ = 0;
     // Only for a t.i out of key order: key-order rank -> train number and train index.
     mutable std::vector<std::u16string> trainNamesByRank_;
     mutable std::vector<int> trainIndexByRank_;

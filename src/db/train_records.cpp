@@ -11,6 +11,16 @@
 #include "db/timetable_db.h"
 
 namespace zelvan {
+namespace {
+
+// A train number of t.i, single-byte text: byte value = code unit.
+void widenTrainNumber(std::string_view bytes, std::u16string& name) {
+    name.assign(bytes.begin(), bytes.end());
+    for (char16_t& c : name) c = static_cast<char16_t>(c & 0xFF);
+}
+
+}  // namespace
+
 int trainStopCount(const ByteSpan& span, std::int32_t offset) {
     // Stops are taken from byte 13 on while the byte at the position is not 0x80 and all seven
     // bytes lie within the data.
@@ -23,6 +33,16 @@ int trainStopCount(const ByteSpan& span, std::int32_t offset) {
     return count;
 }
 
+int TimetableDb::stopCountAt(int trainIndexValue, const ByteSpan& span, std::int32_t offset) const {
+    if (!useIndexes) return trainStopCount(span, offset);
+    // Counted when the record is first read, and kept while its file's index is.
+    std::uint16_t& counted = trainStopCount_[static_cast<std::size_t>(trainIndexValue)];
+    if (counted != kUncounted) return counted;
+    const int count = trainStopCount(span, offset);
+    if (count < kUncounted) counted = static_cast<std::uint16_t>(count);
+    return count;
+}
+
 TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
     RawTrain raw;
     const int offset = findRecord(true, trainIndexValue);
@@ -30,7 +50,7 @@ TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
     const int f = (trainIndexValue + 1) % kTrainFileCount;
     const ByteSpan& span = trainFiles[static_cast<std::size_t>(f)];
     raw.header = span.data.get() + offset;
-    raw.count = trainStopCount(span, offset);
+    raw.count = stopCountAt(trainIndexValue, span, offset);
     if (raw.count > 0) raw.stops = span.data.get() + offset + 13;
     return raw;
 }
@@ -83,7 +103,7 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.ruleNumber = at(offset + 12);
 
     std::int32_t pos = offset + 13;
-    const int count = trainStopCount(span, offset);
+    const int count = stopCountAt(trainIndexValue, span, offset);
     record.stops.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i, pos += 7) {
         record.stops[static_cast<std::size_t>(i)] = decodeStop(b + pos, i);
@@ -92,15 +112,29 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
 }
 
 bool TimetableDb::trainNameAt(int trainIndexValue, std::u16string& name) const {
+    // Every number converted: the usual case of a process that answers many questions.
+    if (useIndexes && convertedVersion_ == trainIndex.version()) {
+        const int last = static_cast<int>(convertedNumbers_.size()) - 1;
+        name.assign(
+            convertedNumbers_[static_cast<std::size_t>(std::clamp(trainIndexValue, 0, last))]);
+        return true;
+    }
     name.clear();
     if (trainIndex.empty()) return false;
     const int last = static_cast<int>(trainIndex.size()) - 1;
     const std::size_t rank = static_cast<std::size_t>(std::clamp(trainIndexValue, 0, last));
     if (useIndexes && trainIndex.ranked()) {
-        // Single-byte text: byte value = code unit.
-        const std::string_view bytes = trainIndex.rankBytes(rank);
-        name.assign(bytes.begin(), bytes.end());
-        for (char16_t& c : name) c = static_cast<char16_t>(c & 0xFF);
+        // Read from t.i while few numbers have been asked for: a one-off question converts only
+        // its own rows'. Once an eighth of them have been, a process answering many questions
+        // converts every number once and copies ready ones from then on.
+        if (++numbersRead_ > trainIndex.size() / 8) {
+            convertedNumbers_.resize(trainIndex.size());
+            for (std::size_t r = 0; r < convertedNumbers_.size(); ++r) {
+                widenTrainNumber(trainIndex.rankBytes(r), convertedNumbers_[r]);
+            }
+            convertedVersion_ = trainIndex.version();
+        }
+        widenTrainNumber(trainIndex.rankBytes(rank), name);
         return true;
     }
     if (useIndexes) {

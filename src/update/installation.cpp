@@ -238,23 +238,33 @@ static bool filesSettled(const fs::path& folder) {
     return true;
 }
 
-CheckReport checkInstalledTimetable(const fs::path& live) {
+CheckReport checkInstalledTimetable(const fs::path& live,
+                                    const std::map<std::string, FileIdentity>& opened,
+                                    bool* aboutOpened) {
+    bool about = false;
+    if (!aboutOpened) aboutOpened = &about;
+    *aboutOpened = false;
     const WorkPaths paths(live);
     const std::u16string folder = fromUtf8(live.string());
     const fs::path remembered = rememberedCheckFile(live, paths);
-    const std::string stamp = timetableFilesStamp(folder);
+    const std::string stamp = timetableFilesStamp(folder, opened);
     std::error_code ec;
     if (!remembered.empty() && fs::file_size(remembered, ec) == stamp.size() && !ec) {
         std::FILE* file = std::fopen(remembered.c_str(), "rb");
         std::string kept(stamp.size(), '\0');
         const bool read = file && std::fread(kept.data(), 1, kept.size(), file) == stamp.size();
         if (file) std::fclose(file);
-        if (read && kept == stamp) return {};
+        if (read && kept == stamp) {
+            *aboutOpened = !opened.empty();
+            return {};
+        }
     }
     CheckReport report = checkTimetable(folder);
     // Remembered only when no file changed while it was read; written whole, then renamed.
-    if (report.passed() && !remembered.empty() && timetableFilesStamp(folder) == stamp &&
-        filesSettled(live)) {
+    const bool unchanged =
+        report.passed() && timetableFilesStamp(folder) == stamp && filesSettled(live);
+    *aboutOpened = unchanged && !opened.empty();
+    if (unchanged && !remembered.empty()) {
         fs::create_directories(remembered.parent_path(), ec);
         fs::path partial = remembered;
         partial += ".part";

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -92,7 +93,12 @@ bool mendInterruptedInstall(const std::filesystem::path& live);
 // folder the updater has installed into, else in the user's cache folder, `checked/<hash of the
 // folder's path>`; without either, checked every time). Only a pass is remembered, and without
 // its warnings.
-CheckReport checkInstalledTimetable(const std::filesystem::path& live);
+// `opened`: the files of `live` that a load has just read, as it found them (openedFiles): they
+// are not looked at again, and `aboutOpened` (when given) tells whether a pass is known to be
+// about exactly those files (none of them changed between the load and the check).
+CheckReport checkInstalledTimetable(const std::filesystem::path& live,
+                                    const std::map<std::string, FileIdentity>& opened = {},
+                                    bool* aboutOpened = nullptr);
 
 // How the user is told about the first error of a check: "数据文件 T3.dat 损坏" ("缺失" when the
 // file is missing).
