@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <iostream>
 #include <cstdint>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <string>
@@ -324,17 +324,19 @@ bool runBatch(TimetableDb& db) {
 }  // namespace
 
 void addBatchCommand(CLI::App& app, Globals& globals) {
-    app.add_subcommand("batch", "Answer questions given as JSON lines on stdin, one JSON line each")
-        ->callback([&globals] {
-            TimetableDb& db = TimetableDb::instance();
-            // A batch may serve for hours: the timetable is copied, not mapped.
-            db.mapFiles = false;
-            if (!openDatabase(globals, db)) return;
-            if (!runBatch(db)) {
-                std::cerr << "zelvan-cli batch: cannot read the questions or write the answers\n";
-                globals.exitCode = kExitFailed;
-            }
-        });
+    CLI::App* batch = addCommand(
+        app, globals, "batch", "Answer questions given as JSON lines on stdin, one JSON line each");
+    if (!batch) return;
+    batch->callback([&globals] {
+        TimetableDb& db = TimetableDb::instance();
+        // A batch may serve for hours: the timetable is copied, not mapped.
+        db.mapFiles = false;
+        if (!openDatabase(globals, db)) return;
+        if (!runBatch(db)) {
+            std::cerr << "zelvan-cli batch: cannot read the questions or write the answers\n";
+            globals.exitCode = kExitFailed;
+        }
+    });
 }
 
 }  // namespace zelvan::cli

@@ -28,6 +28,31 @@ std::string whyNotLoaded(const std::u16string& folder) {
     return problem.empty() ? "a data file cannot be read" : problem;
 }
 
+void chooseCommand(int argc, const char* const* argv, Globals& globals) {
+    // The first word that is neither an option nor the value of a global option that takes one,
+    // as the parser will read it.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--help-all" || word == "--") {
+            globals.everyCommand = true;
+            return;
+        }
+        if (word == "--data" || word == "--date") {
+            ++i;
+        } else if (word.empty() || word.front() != '-') {
+            globals.command = std::string(word);
+            return;
+        }
+    }
+}
+
+CLI::App* addCommand(CLI::App& app, Globals& globals, const std::string& name,
+                     const std::string& description) {
+    globals.commands.emplace_back(name, description);
+    if (!globals.everyCommand && globals.command != name) return nullptr;
+    return app.add_subcommand(name, description);
+}
+
 bool parseDate(const std::string& text, DateKey& date) {
     int year = 0;
     int month = 0;
@@ -45,10 +70,20 @@ bool parseDate(const std::string& text, DateKey& date) {
 bool openDatabase(Globals& globals, TimetableDb& db, bool checked) {
     const DataFolder folder = mendedDataFolder(globals);
     if (globals.queryDate != 0) db.queryDate = globals.queryDate;
-    // Checked before it is loaded: the check's buffers are gone before the database's come.
+    // Loaded first: once the check has passed, the stamp of the files as the load found them
+    // stands for it, without another look at each file.
+    const bool loaded = db.load(folder.path);
     CheckReport report;
-    if (checked) report = checkInstalledTimetable(std::filesystem::path(toUtf8(folder.path)));
-    if (report.passed() && db.load(folder.path)) return true;
+    bool aboutLoaded = false;
+    if (loaded && checked) {
+        report = checkInstalledTimetable(std::filesystem::path(toUtf8(folder.path)), db.openedFiles,
+                                         &aboutLoaded);
+    }
+    if (loaded && report.passed()) {
+        // The check found the train numbers in order: their order need not be read again.
+        if (aboutLoaded) db.trainIndex.assumeOrdered();
+        return true;
+    }
     if (report.passed()) report = checkTimetable(folder.path);  // why it did not load
     std::cerr << "zelvan-cli: the timetable in '" << toUtf8(folder.path) << "' ("
               << dataSourceReason(folder.source) << ") cannot be used: "

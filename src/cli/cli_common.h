@@ -30,7 +30,23 @@ struct Globals {
     bool json = false;      // --json: one JSON document on stdout, nothing else
     DateKey queryDate = 0;  // parsed --date; 0: leave the database's (today)
     int exitCode = kExitOk;
+    // The command the command line runs ("" when it names none), and whether every command is
+    // set up all the same (for --help-all): see addCommand.
+    std::string command;
+    bool everyCommand = false;
+    // Every command's name and description, in order, for the list in --help.
+    std::vector<std::pair<std::string, std::string>> commands;
 };
+
+// Sets globals.command and globals.everyCommand from the command line, before it is parsed.
+void chooseCommand(int argc, const char* const* argv, Globals& globals);
+// Lists the command `name` in globals.commands and, when the command line runs it (or with
+// --help-all), adds it to `app` and returns it to be given its arguments, options and action;
+// else null. Setting up every command with its options took a one-off question longer than
+// answering it; the parser needs only the command that runs, and --help lists the others from
+// globals.commands.
+CLI::App* addCommand(CLI::App& app, Globals& globals, const std::string& name,
+                     const std::string& description);
 
 // The data folder that --data, ZELVAN_DATA or the default order chooses.
 DataFolder dataFolder(const Globals& globals);

@@ -32,6 +32,25 @@ std::string wrapped(const std::string& text) {
 }  // namespace
 
 std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatMode mode) const {
+    if (mode == CLI::AppFormatMode::Normal && app->get_parent() == nullptr) {
+        // The parser's own layout: the name indented by two in a column, then the description.
+        const std::size_t width = get_column_width();
+        std::string out = commands_.empty() ? "" : "\nSubcommands:\n";
+        for (const auto& [name, description] : commands_) {
+            std::string line = "  " + name;
+            if (line.size() < width) {
+                line.append(width - line.size(), ' ');
+            } else if (!description.empty()) {
+                line += "\n" + std::string(width, ' ');
+            }
+            for (const char c : description) {
+                line += c;
+                if (c == '\n') line.append(width, ' ');
+            }
+            out += line + "\n";
+        }
+        return out;
+    }
     if (mode != CLI::AppFormatMode::All) return CLI::Formatter::make_subcommands(app, mode);
     std::ostringstream out;
     // A line of its own, then a blank line: help2man starts a section there.
@@ -40,6 +59,21 @@ std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatM
         if (!sub->get_name().empty()) out << make_expanded(sub) << "\n";
     }
     return out.str();
+}
+
+std::string HelpFormatter::make_usage(const CLI::App* app, std::string name) const {
+    std::string usage = CLI::Formatter::make_usage(app, std::move(name));
+    const bool marked = !app->get_subcommands([](const CLI::App* sub) {
+                                return !sub->get_disabled() && !sub->get_name().empty();
+                            })
+                             .empty();
+    if (app->get_parent() != nullptr || marked || commands_.empty() || usage.empty()) return usage;
+    const bool optional = app->get_require_subcommand_min() == 0;
+    const bool one = app->get_require_subcommand_max() < 2 || app->get_require_subcommand_min() > 1;
+    usage.insert(usage.size() - 1, std::string(" ") + (optional ? "[" : "") +
+                                       get_label(one ? "SUBCOMMAND" : "SUBCOMMANDS") +
+                                       (optional ? "]" : ""));
+    return usage;
 }
 
 std::string HelpFormatter::make_expanded(const CLI::App* sub) const {

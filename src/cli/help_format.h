@@ -4,16 +4,29 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zelvan::cli {
 
 class HelpFormatter : public CLI::Formatter {
   public:
-    // With --help-all: "Commands:", then one block per command (see make_expanded).
+    // `commands`: every command's name and description (Globals::commands), which the list in
+    // --help shows whether or not the command was added to the parser.
+    explicit HelpFormatter(const std::vector<std::pair<std::string, std::string>>& commands)
+        : commands_(commands) {}
+
+    // With --help-all: "Commands:", then one block per command (see make_expanded). With --help:
+    // "Subcommands:", then a line per command with its description.
     std::string make_subcommands(const CLI::App* app, CLI::AppFormatMode mode) const override;
+    // The usage line, with the SUBCOMMAND marker also when no command was added to the parser.
+    std::string make_usage(const CLI::App* app, std::string name) const override;
     // "NAME ARG [ARG] [OPTIONS]:", an indented line with the description and what each
     // argument is, then the command's options as option lines.
     std::string make_expanded(const CLI::App* sub) const override;
+
+  private:
+    const std::vector<std::pair<std::string, std::string>>& commands_;
 };
 
 }  // namespace zelvan::cli

@@ -98,8 +98,9 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
     static JourneyQuestion question;
     static std::string after = "00:00";
     static bool legs = false;
-    CLI::App* command =
-        app.add_subcommand("journey", "Journeys with changes between two places, matched in time");
+    CLI::App* command = addCommand(app, globals, "journey",
+                                   "Journeys with changes between two places, matched in time");
+    if (!command) return;
     command->add_option("FROM", question.from, "Departure place")->required();
     command->add_option("TO", question.to, "Arrival place")->required();
     command->add_option("--after", after, "Earliest departure on the day of travel (default 00:00)")

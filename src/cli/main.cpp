@@ -10,9 +10,10 @@
 int main(int argc, char** argv) {
     using namespace zelvan::cli;
     Globals globals;
+    chooseCommand(argc, argv, globals);
     CLI::App app{"Zelvan时刻表 command line: offline railway timetable queries", "zelvan-cli"};
     // Before the commands are added: they take the formatter over from here.
-    app.formatter(std::make_shared<HelpFormatter>());
+    app.formatter(std::make_shared<HelpFormatter>(globals.commands));
     app.fallthrough();  // the global options may also follow the command
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Print help for every command and exit");

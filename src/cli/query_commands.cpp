@@ -16,18 +16,12 @@ constexpr const char* kNothingFound = "没有查到相关结果";
 
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
-    const std::vector<std::u16string>& headings = tableHeadings(kind);
-    std::vector<std::vector<std::u16string>> cells;
-    cells.reserve(rows.size());
-    for (const ResultRow& row : rows) {
-        std::vector<std::u16string> line;
-        line.reserve(headings.size());
-        for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-            line.push_back(rowCell(kind, row, c));
-        }
-        cells.push_back(std::move(line));
-    }
-    return renderTable(headings, cells);
+    std::u16string text;
+    return renderTable(tableHeadings(kind), rows.size(),
+                       [&](std::size_t r, std::size_t c) -> std::u16string_view {
+                           text = rowCell(kind, rows[r], static_cast<int>(c));
+                           return text;
+                       });
 }
 
 void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {
@@ -102,17 +96,19 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
     }
 }
 
-// Adds a command that loads the database and then runs `body`.
-template <typename Body>
-CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const char* help,
-                       Body body) {
-    CLI::App* command = app.add_subcommand(name, help);
+// Adds a command that takes `arguments` (a function adding them to the command), loads the
+// database and then runs `body`.
+template <typename Arguments, typename Body>
+void queryCommand(CLI::App& app, Globals& globals, const char* name, const char* help,
+                  Arguments arguments, Body body) {
+    CLI::App* command = addCommand(app, globals, name, help);
+    if (!command) return;
+    arguments(*command);
     command->callback([&globals, body] {
         TimetableDb& db = TimetableDb::instance();
         if (!openDatabase(globals, db)) return;
         body(db);
     });
-    return command;
 }
 
 }  // namespace
@@ -120,77 +116,88 @@ CLI::App* queryCommand(CLI::App& app, Globals& globals, const char* name, const 
 void addQueryCommands(CLI::App& app, Globals& globals) {
     static std::string from, to, via, text, number, station, typed, found;
 
-    queryCommand(app, globals, "route", "Trains from one station to another",
-                 [&globals](TimetableDb& db) {
-                     if (!requireStations(globals, db, {fromUtf8(from), fromUtf8(to)})) return;
-                     std::vector<ResultRow> rows;
-                     db.queryStationToStation(fromUtf8(from), fromUtf8(to), rows);
-                     printRows(globals, TableKind::Train, rows);
-                 })
-        ->add_option("FROM", from, "Departure station")
-        ->required();
-    app.get_subcommand("route")->add_option("TO", to, "Arrival station")->required();
+    queryCommand(
+        app, globals, "route", "Trains from one station to another",
+        [](CLI::App& command) {
+            command.add_option("FROM", from, "Departure station")->required();
+            command.add_option("TO", to, "Arrival station")->required();
+        },
+        [&globals](TimetableDb& db) {
+            if (!requireStations(globals, db, {fromUtf8(from), fromUtf8(to)})) return;
+            std::vector<ResultRow> rows;
+            db.queryStationToStation(fromUtf8(from), fromUtf8(to), rows);
+            printRows(globals, TableKind::Train, rows);
+        });
 
-    CLI::App* transfer =
-        queryCommand(app, globals, "transfer", "Stations to change at, or the two legs via one",
-                     [&globals](TimetableDb& db) {
-                         runTransfer(globals, db, fromUtf8(from), fromUtf8(to), via);
-                     });
-    transfer->add_option("FROM", from, "Departure station")->required();
-    transfer->add_option("TO", to, "Arrival station")->required();
-    transfer->add_option("--via", via, "List the trains of both legs through this station");
+    queryCommand(
+        app, globals, "transfer", "Stations to change at, or the two legs via one",
+        [](CLI::App& command) {
+            command.add_option("FROM", from, "Departure station")->required();
+            command.add_option("TO", to, "Arrival station")->required();
+            command.add_option("--via", via, "List the trains of both legs through this station");
+        },
+        [&globals](TimetableDb& db) {
+            runTransfer(globals, db, fromUtf8(from), fromUtf8(to), via);
+        });
 
-    queryCommand(app, globals, "train", "Trains whose number contains TEXT",
-                 [&globals](TimetableDb& db) {
-                     std::vector<ResultRow> rows;
-                     db.queryTrainNumber(upperAscii(fromUtf8(text)), rows);
-                     printRows(globals, TableKind::Train, rows);
-                 })
-        ->add_option("TEXT", text, "Train number or part of one")
-        ->required();
+    queryCommand(
+        app, globals, "train", "Trains whose number contains TEXT",
+        [](CLI::App& command) {
+            command.add_option("TEXT", text, "Train number or part of one")->required();
+        },
+        [&globals](TimetableDb& db) {
+            std::vector<ResultRow> rows;
+            db.queryTrainNumber(upperAscii(fromUtf8(text)), rows);
+            printRows(globals, TableKind::Train, rows);
+        });
 
-    queryCommand(app, globals, "stops", "The stops of the train with this number",
-                 [&globals](TimetableDb& db) { runStops(globals, db, fromUtf8(number)); })
-        ->add_option("NUMBER", number, "Train number")
-        ->required();
+    queryCommand(
+        app, globals, "stops", "The stops of the train with this number",
+        [](CLI::App& command) { command.add_option("NUMBER", number, "Train number")->required(); },
+        [&globals](TimetableDb& db) { runStops(globals, db, fromUtf8(number)); });
 
-    queryCommand(app, globals, "station", "Trains calling at a station",
-                 [&globals](TimetableDb& db) {
-                     if (!requireStations(globals, db, {fromUtf8(station)})) return;
-                     std::vector<ResultRow> rows;
-                     db.queryStation(fromUtf8(station), rows);
-                     printRows(globals, TableKind::Station, rows);
-                 })
-        ->add_option("NAME", station, "Station name")
-        ->required();
+    queryCommand(
+        app, globals, "station", "Trains calling at a station",
+        [](CLI::App& command) { command.add_option("NAME", station, "Station name")->required(); },
+        [&globals](TimetableDb& db) {
+            if (!requireStations(globals, db, {fromUtf8(station)})) return;
+            std::vector<ResultRow> rows;
+            db.queryStation(fromUtf8(station), rows);
+            printRows(globals, TableKind::Station, rows);
+        });
 
-    queryCommand(app, globals, "suggest", "Station names for a typed code",
-                 [&globals](TimetableDb& db) {
-                     std::vector<std::u16string> names;
-                     db.suggestStations(upperAscii(fromUtf8(typed)), names);
-                     if (globals.json) {
-                         printDocument([&](std::string& out) { appendNamesDocument(out, names); });
-                     } else if (names.empty()) {
-                         std::cout << kNothingFound << "\n";
-                     } else {
-                         for (const std::u16string& n : names) std::cout << out(n) << "\n";
-                     }
-                 })
-        ->add_option("TEXT", typed, "Code letters, e.g. BJ")
-        ->required();
+    queryCommand(
+        app, globals, "suggest", "Station names for a typed code",
+        [](CLI::App& command) {
+            command.add_option("TEXT", typed, "Code letters, e.g. BJ")->required();
+        },
+        [&globals](TimetableDb& db) {
+            std::vector<std::u16string> names;
+            db.suggestStations(upperAscii(fromUtf8(typed)), names);
+            if (globals.json) {
+                printDocument([&](std::string& out) { appendNamesDocument(out, names); });
+            } else if (names.empty()) {
+                std::cout << kNothingFound << "\n";
+            } else {
+                for (const std::u16string& n : names) std::cout << out(n) << "\n";
+            }
+        });
 
-    queryCommand(app, globals, "find", "Stations by pinyin, pinyin initials or first characters",
-                 [&globals](TimetableDb& db) {
-                     std::vector<std::u16string> names;
-                     db.findStations(fromUtf8(found), names);
-                     if (globals.json) {
-                         printDocument([&](std::string& out) { appendNamesDocument(out, names); });
-                         return;
-                     }
-                     for (const std::u16string& n : names) std::cout << out(n) << "\n";
-                 })
-        ->add_option("TEXT", found, "e.g. beijingnan, \"xi'an\", bjn or 北京")
-        ->required();
+    queryCommand(
+        app, globals, "find", "Stations by pinyin, pinyin initials or first characters",
+        [](CLI::App& command) {
+            command.add_option("TEXT", found, "e.g. beijingnan, \"xi'an\", bjn or 北京")
+                ->required();
+        },
+        [&globals](TimetableDb& db) {
+            std::vector<std::u16string> names;
+            db.findStations(fromUtf8(found), names);
+            if (globals.json) {
+                printDocument([&](std::string& out) { appendNamesDocument(out, names); });
+                return;
+            }
+            for (const std::u16string& n : names) std::cout << out(n) << "\n";
+        });
 }
 
 }  // namespace zelvan::cli

@@ -25,17 +25,28 @@ std::u16string trimmed(const std::u16string& text) {
 
 }  // namespace
 
-int displayWidth(const std::u16string& text) {
+int displayWidth(std::u16string_view text) {
     int width = 0;
     for (char16_t c : text) {
-        if (c >= 0xDC00 && c <= 0xDFFF) continue;  // second half of a surrogate pair
-        width += isWide(c) ? 2 : 1;
+        if (c < 0x1100) {  // most cells are digits and signs
+            ++width;
+        } else if (c < 0xDC00 || c > 0xDFFF) {  // not the second half of a surrogate pair
+            width += isWide(c) ? 2 : 1;
+        }
     }
     return width;
 }
 
 std::string renderTable(const std::vector<std::u16string>& headings,
                         const std::vector<std::vector<std::u16string>>& rows) {
+    return renderTable(
+        headings, rows.size(), [&rows](std::size_t r, std::size_t c) -> std::u16string_view {
+            return c < rows[r].size() ? std::u16string_view(rows[r][c]) : std::u16string_view();
+        });
+}
+
+std::string renderTable(const std::vector<std::u16string>& headings, std::size_t rowCount,
+                        const CellText& cell) {
     std::vector<std::u16string> heads;
     for (const std::u16string& h : headings) heads.push_back(trimmed(h));
     const std::size_t columns = heads.size();
@@ -43,20 +54,20 @@ std::string renderTable(const std::vector<std::u16string>& headings,
     std::vector<int> headWidths;
     for (const std::u16string& h : heads) headWidths.push_back(displayWidth(h));
     std::vector<int> widths = headWidths;
-    std::vector<int> cellWidths(rows.size() * columns, 0);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size() && c < columns; ++c) {
-            const int w = displayWidth(rows[r][c]);
+    std::vector<int> cellWidths(rowCount * columns, 0);
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        for (std::size_t c = 0; c < columns; ++c) {
+            const int w = displayWidth(cell(r, c));
             cellWidths[r * columns + c] = w;
             widths[c] = std::max(widths[c], w);
         }
     }
     std::u16string text;
     text.reserve(static_cast<std::size_t>(
-        (rows.size() + 1) * (std::accumulate(widths.begin(), widths.end(), 0) + 2 * columns + 1)));
-    auto line = [&](const std::vector<std::u16string>& cells, const int* cellWidth) {
+        (rowCount + 1) * (std::accumulate(widths.begin(), widths.end(), 0) + 2 * columns + 1)));
+    auto line = [&](auto cellOf, const int* cellWidth) {
         for (std::size_t c = 0; c < columns; ++c) {
-            if (c < cells.size()) text += cells[c];
+            text += cellOf(c);
             if (c + 1 < columns) {
                 text.append(static_cast<std::size_t>(widths[c] - cellWidth[c] + 2), u' ');
             }
@@ -65,8 +76,10 @@ std::string renderTable(const std::vector<std::u16string>& headings,
         text.erase(text.find_last_not_of(u' ') + 1);
         text += u'\n';
     };
-    line(heads, headWidths.data());
-    for (std::size_t r = 0; r < rows.size(); ++r) line(rows[r], cellWidths.data() + r * columns);
+    line([&](std::size_t c) { return std::u16string_view(heads[c]); }, headWidths.data());
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        line([&](std::size_t c) { return cell(r, c); }, cellWidths.data() + r * columns);
+    }
     return toUtf8(text);
 }
 

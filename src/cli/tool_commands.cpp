@@ -57,34 +57,36 @@ void addToolCommands(CLI::App& app, Globals& globals) {
     static int kindCode = 0, fareFactor = 0, distance = 0;
     static std::string trainName, source, output, pinyinDictionary, checked;
 
-    CLI::App* fares = app.add_subcommand("fares", "The four fares of a kind code over a distance");
-    fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
-        ->required()
-        ->check(CLI::Range(0, 127));
-    fares->add_option("FAREFACTOR", fareFactor, "Fare factor in tenths as stored, 0-127")
-        ->required()
-        ->check(CLI::Range(0, 127));
-    fares->add_option("DISTANCE", distance, "Distance in km, 0-16383")
-        ->required()
-        ->check(CLI::Range(0, 16383));
-    fares->add_option("TRAIN", trainName, "Train number (read by the high-speed tariff)");
-    fares->callback([&globals] {
-        FareTexts f = computeFares(kindCode, fareFactor * 0.1, distance, fromUtf8(trainName));
-        if (globals.json) {
-            printJson({{"hardSeat", out(f.hardSeat)},
-                       {"softSeat", out(f.softSeat)},
-                       {"hardSleeper", out(f.hardSleeper)},
-                       {"softSleeper", out(f.softSleeper)}});
-            return;
-        }
-        std::cout << "硬座  " << out(f.hardSeat) << "\n软座  " << out(f.softSeat) << "\n硬卧  "
-                  << out(f.hardSleeper) << "\n软卧  " << out(f.softSleeper) << "\n";
-    });
+    if (CLI::App* fares =
+            addCommand(app, globals, "fares", "The four fares of a kind code over a distance")) {
+        fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
+            ->required()
+            ->check(CLI::Range(0, 127));
+        fares->add_option("FAREFACTOR", fareFactor, "Fare factor in tenths as stored, 0-127")
+            ->required()
+            ->check(CLI::Range(0, 127));
+        fares->add_option("DISTANCE", distance, "Distance in km, 0-16383")
+            ->required()
+            ->check(CLI::Range(0, 16383));
+        fares->add_option("TRAIN", trainName, "Train number (read by the high-speed tariff)");
+        fares->callback([&globals] {
+            FareTexts f = computeFares(kindCode, fareFactor * 0.1, distance, fromUtf8(trainName));
+            if (globals.json) {
+                printJson({{"hardSeat", out(f.hardSeat)},
+                           {"softSeat", out(f.softSeat)},
+                           {"hardSleeper", out(f.hardSleeper)},
+                           {"softSleeper", out(f.softSleeper)}});
+                return;
+            }
+            std::cout << "硬座  " << out(f.hardSeat) << "\n软座  " << out(f.softSeat) << "\n硬卧  "
+                      << out(f.hardSleeper) << "\n软卧  " << out(f.softSleeper) << "\n";
+        });
+    }
 
-    app.add_subcommand("info",
-                       "Which data folder answers and why, where an update installs, the "
-                       "database version and size, and whether it loads")
-        ->callback([&globals] {
+    if (CLI::App* info = addCommand(app, globals, "info",
+                                    "Which data folder answers and why, where an update installs, "
+                                    "the database version and size, and whether it loads")) {
+        info->callback([&globals] {
             const DataFolder folder = mendedDataFolder(globals);
             TimetableDb db;
             const bool loaded = db.load(folder.path);
@@ -113,60 +115,66 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                       << "\n";
             if (!loaded) std::cout << "问题        " << problem << "\n";
         });
+    }
 
-    CLI::App* check = app.add_subcommand(
-        "check", "Check that a data folder holds a whole timetable; exit 1 when it is damaged");
-    check->add_option("DIR", checked, "Data folder (default: the one in use)");
-    check->callback([&globals] { runCheck(globals, checked); });
+    if (CLI::App* check = addCommand(
+            app, globals, "check",
+            "Check that a data folder holds a whole timetable; exit 1 when it is damaged")) {
+        check->add_option("DIR", checked, "Data folder (default: the one in use)");
+        check->callback([&globals] { runCheck(globals, checked); });
+    }
 
-    CLI::App* build = app.add_subcommand("build", "Compile a timetable source folder");
-    build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
-        ->required();
-    build->add_option("OUT", output, "Data folder to write")->required();
-    CLI::Option* pinyin = build->add_option("--pinyin", pinyinDictionary,
-                                            "Pinyin word list for pinyin.txt (default " +
-                                                defaultPinyinDictionary().string() +
-                                                "; an empty value writes no pinyin.txt)");
-    build->callback([&globals, pinyin] {
-        std::string error;
-        CompileOptions options;
-        bool skipped = false;
-        options.pinyinSkipped = &skipped;
-        if (pinyin->count() > 0) {
-            // A word list named on the command line must be there.
-            options.pinyinDictionary = pinyinDictionary;
-            options.pinyinRequired = true;
-        }
-        if (!compileTimetable(source, output, error, options)) {
-            std::cerr << "zelvan-cli build: " << error << "\n";
-            globals.exitCode = kExitFailed;
-            return;
-        }
-        if (skipped) {
-            // The timetable works without it; the station fields then take codes and
-            // characters only.
-            std::cerr << "zelvan-cli build: warning: no pinyin word list at "
-                      << options.pinyinDictionary.string()
-                      << " (Debian package rime-data-pinyin-simp); pinyin.txt not written\n";
-        }
-        if (globals.json) {
-            printJson({{"built", true}});
-        }
-    });
+    if (CLI::App* build = addCommand(app, globals, "build", "Compile a timetable source folder")) {
+        build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
+            ->required();
+        build->add_option("OUT", output, "Data folder to write")->required();
+        CLI::Option* pinyin = build->add_option("--pinyin", pinyinDictionary,
+                                                "Pinyin word list for pinyin.txt (default " +
+                                                    defaultPinyinDictionary().string() +
+                                                    "; an empty value writes no pinyin.txt)");
+        build->callback([&globals, pinyin] {
+            std::string error;
+            CompileOptions options;
+            bool skipped = false;
+            options.pinyinSkipped = &skipped;
+            if (pinyin->count() > 0) {
+                // A word list named on the command line must be there.
+                options.pinyinDictionary = pinyinDictionary;
+                options.pinyinRequired = true;
+            }
+            if (!compileTimetable(source, output, error, options)) {
+                std::cerr << "zelvan-cli build: " << error << "\n";
+                globals.exitCode = kExitFailed;
+                return;
+            }
+            if (skipped) {
+                // The timetable works without it; the station fields then take codes and
+                // characters only.
+                std::cerr << "zelvan-cli build: warning: no pinyin word list at "
+                          << options.pinyinDictionary.string()
+                          << " (Debian package rime-data-pinyin-simp); pinyin.txt not written\n";
+            }
+            if (globals.json) {
+                printJson({{"built", true}});
+            }
+        });
+    }
 
-    CLI::App* dump = app.add_subcommand("dump", "Write the database of --data as source files");
-    dump->add_option("OUT", output, "Source folder to write")->required();
-    dump->callback([&globals] {
-        TimetableDb db;
-        if (!openDatabase(globals, db, false)) return;  // a damaged timetable may be mended
-        std::string error;
-        if (!dumpTimetableTo(db, output, error)) {
-            std::cerr << "zelvan-cli dump: " << error << "\n";
-            globals.exitCode = kExitFailed;
-        } else if (globals.json) {
-            printJson({{"dumped", true}});
-        }
-    });
+    if (CLI::App* dump =
+            addCommand(app, globals, "dump", "Write the database of --data as source files")) {
+        dump->add_option("OUT", output, "Source folder to write")->required();
+        dump->callback([&globals] {
+            TimetableDb db;
+            if (!openDatabase(globals, db, false)) return;  // a damaged timetable may be mended
+            std::string error;
+            if (!dumpTimetableTo(db, output, error)) {
+                std::cerr << "zelvan-cli dump: " << error << "\n";
+                globals.exitCode = kExitFailed;
+            } else if (globals.json) {
+                printJson({{"dumped", true}});
+            }
+        });
+    }
 }
 
 }  // namespace zelvan::cli

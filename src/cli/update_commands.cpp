@@ -299,52 +299,55 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
         std::string text = "时刻表数据更新";
     } options;
 
-    CLI::App* update = app.add_subcommand(
-        "update", "Check the download server for a newer program or timetable and install it");
-    update->add_option("--server", options.server, "Base address of the download server")
-        ->check(kWebAddress)
-        ->capture_default_str();
-    update->add_flag("--yes,-y", options.yes, "Answer yes to every question");
-    update->callback([&globals] {
-        TimetableDb db;
-        // A folder without a (loadable) timetable can still receive one.
-        const DataFolder folder = mendedDataFolder(globals);
-        db.load(folder.path);
-        UpdateChecker checker(db, withoutTrailingSlash(options.server));
-        checker.setInstallFolder(folder.updateFolder);
-        CancelToken cancel;
-        TerminalNotifier notifier(options.yes, globals.json, cancel);
-        NetworkConnection connection;
-        checker.setCancelToken(&cancel);
-        UpdateOutcome outcome;
-        {
-            CancelOnInterrupt interrupt(cancel);
-            outcome = runUpdateCommand(connection, checker, notifier);
-            notifier.finishProgress();
-        }
-        if (outcome == UpdateOutcome::NoAnswer) {
-            std::cerr << "zelvan-cli update: the version file of " << checker.server()
-                      << " is not understood (it needs six fields separated by \"|\")\n";
-        }
-        if (outcome == UpdateOutcome::Failed || outcome == UpdateOutcome::NoAnswer ||
-            outcome == UpdateOutcome::Cancelled || outcome == UpdateOutcome::Busy) {
-            globals.exitCode = kExitFailed;
-        }
-        if (globals.json) {
-            std::u16string version;
-            db.readDatabaseVersion(version);
-            printJson({{"outcome", outcomeName(outcome)},
-                       {"questions", notifier.questions},
-                       {"answers", notifier.answers},
-                       {"notices", notifier.notices},
-                       {"errors", notifier.errors},
-                       {"databaseVersion", out(version)},
-                       {"dataFolder", out(db.folder)}});
-        }
-    });
+    if (CLI::App* update = addCommand(
+            app, globals, "update",
+            "Check the download server for a newer program or timetable and install it")) {
+        update->add_option("--server", options.server, "Base address of the download server")
+            ->check(kWebAddress)
+            ->capture_default_str();
+        update->add_flag("--yes,-y", options.yes, "Answer yes to every question");
+        update->callback([&globals] {
+            TimetableDb db;
+            // A folder without a (loadable) timetable can still receive one.
+            const DataFolder folder = mendedDataFolder(globals);
+            db.load(folder.path);
+            UpdateChecker checker(db, withoutTrailingSlash(options.server));
+            checker.setInstallFolder(folder.updateFolder);
+            CancelToken cancel;
+            TerminalNotifier notifier(options.yes, globals.json, cancel);
+            NetworkConnection connection;
+            checker.setCancelToken(&cancel);
+            UpdateOutcome outcome;
+            {
+                CancelOnInterrupt interrupt(cancel);
+                outcome = runUpdateCommand(connection, checker, notifier);
+                notifier.finishProgress();
+            }
+            if (outcome == UpdateOutcome::NoAnswer) {
+                std::cerr << "zelvan-cli update: the version file of " << checker.server()
+                          << " is not understood (it needs six fields separated by \"|\")\n";
+            }
+            if (outcome == UpdateOutcome::Failed || outcome == UpdateOutcome::NoAnswer ||
+                outcome == UpdateOutcome::Cancelled || outcome == UpdateOutcome::Busy) {
+                globals.exitCode = kExitFailed;
+            }
+            if (globals.json) {
+                std::u16string version;
+                db.readDatabaseVersion(version);
+                printJson({{"outcome", outcomeName(outcome)},
+                           {"questions", notifier.questions},
+                           {"answers", notifier.answers},
+                           {"notices", notifier.notices},
+                           {"errors", notifier.errors},
+                           {"databaseVersion", out(version)},
+                           {"dataFolder", out(db.folder)}});
+            }
+        });
+    }
 
-    app.add_subcommand("rollback", "Put back the timetable that the last update replaced")
-        ->callback([&globals] {
+    if (CLI::App* rollback = addCommand(app, globals, "rollback",
+                                        "Put back the timetable that the last update replaced")) {
+        rollback->callback([&globals] {
             const DataFolder folder = mendedDataFolder(globals);
             TimetableDb db;
             db.load(folder.path);
@@ -367,77 +370,84 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                 std::cerr << "zelvan-cli rollback: " << text << "\n";
             }
         });
+    }
 
-    CLI::App* extract = app.add_subcommand("extract", "Unpack a database package into a folder");
-    extract->add_option("PACKAGE", options.package, "Package file (a zip archive)")->required();
-    extract->add_option("DIR", options.folder, "Folder to unpack into (created if missing)")
-        ->required();
-    extract->callback([&globals] {
-        ExtractSummary summary =
-            extractPackage(fromUtf8(options.package), fromUtf8(options.folder));
-        if (summary.code == kPackageCannotOpen && summary.entries == 0) {
-            std::cerr << "zelvan-cli extract: " << options.package
-                      << " cannot be opened as a zip archive\n";
-        } else if (summary.code == kPackageTooLarge && summary.written == 0) {
-            std::cerr << "zelvan-cli extract: " << options.package
-                      << " would unpack to more than allowed (256 MiB, or 100 times its size)\n";
-        } else if (summary.code != kPackageOk) {
-            std::cerr << "zelvan-cli extract: " << summary.failed << " of " << summary.entries
-                      << " entries could not be unpacked (code 0x" << std::hex << summary.code
-                      << std::dec << ")\n";
-        }
-        if (summary.skipped > 0) {
-            std::cerr << "zelvan-cli extract: skipped " << summary.skipped
-                      << " entries whose names lead outside " << options.folder << "\n";
-        }
-        if (summary.code != kPackageOk) globals.exitCode = kExitFailed;
-        if (globals.json) {
-            printJson({{"entries", summary.entries},
-                       {"written", summary.written},
-                       {"skipped", summary.skipped},
-                       {"failed", summary.failed},
-                       {"code", summary.code}});
-        } else if (summary.code == kPackageOk) {
-            std::cout << summary.written << " of " << summary.entries << " entries unpacked into "
-                      << options.folder << "\n";
-        }
-    });
+    if (CLI::App* extract =
+            addCommand(app, globals, "extract", "Unpack a database package into a folder")) {
+        extract->add_option("PACKAGE", options.package, "Package file (a zip archive)")->required();
+        extract->add_option("DIR", options.folder, "Folder to unpack into (created if missing)")
+            ->required();
+        extract->callback([&globals] {
+            ExtractSummary summary =
+                extractPackage(fromUtf8(options.package), fromUtf8(options.folder));
+            if (summary.code == kPackageCannotOpen && summary.entries == 0) {
+                std::cerr << "zelvan-cli extract: " << options.package
+                          << " cannot be opened as a zip archive\n";
+            } else if (summary.code == kPackageTooLarge && summary.written == 0) {
+                std::cerr
+                    << "zelvan-cli extract: " << options.package
+                    << " would unpack to more than allowed (256 MiB, or 100 times its size)\n";
+            } else if (summary.code != kPackageOk) {
+                std::cerr << "zelvan-cli extract: " << summary.failed << " of " << summary.entries
+                          << " entries could not be unpacked (code 0x" << std::hex << summary.code
+                          << std::dec << ")\n";
+            }
+            if (summary.skipped > 0) {
+                std::cerr << "zelvan-cli extract: skipped " << summary.skipped
+                          << " entries whose names lead outside " << options.folder << "\n";
+            }
+            if (summary.code != kPackageOk) globals.exitCode = kExitFailed;
+            if (globals.json) {
+                printJson({{"entries", summary.entries},
+                           {"written", summary.written},
+                           {"skipped", summary.skipped},
+                           {"failed", summary.failed},
+                           {"code", summary.code}});
+            } else if (summary.code == kPackageOk) {
+                std::cout << summary.written << " of " << summary.entries
+                          << " entries unpacked into " << options.folder << "\n";
+            }
+        });
+    }
 
-    CLI::App* pack = app.add_subcommand(
-        "pack",
-        "Make a database package OUT and its version file OUT.ver from a data folder (serve "
-        "them as wm.db and wm.ver)");
-    pack->add_option("DIR", options.folder, "Data folder holding the timetable files")->required();
-    pack->add_option("OUT", options.output, "Package file to write")->required();
-    pack->add_option("--url", options.url, "Address the package will be served from")
-        ->check(kWebAddress)
-        ->capture_default_str();
-    pack->add_option("--text", options.text, "Text about the update (field 3 of the version file)")
-        ->capture_default_str();
-    pack->callback([&globals] {
-        std::vector<std::string> packed;
-        std::string error;
-        std::string versionFile = options.output + ".ver";
-        bool ok = writePackage(options.folder, options.output, packed, error);
-        if (ok &&
-            !writeVersionFile(options.folder, versionFile, options.text, options.url, error)) {
-            std::error_code ec;
-            std::filesystem::remove(options.output, ec);  // no package without its version file
-            ok = false;
-        }
-        if (!ok) {
-            std::cerr << "zelvan-cli pack: " << error << "\n";
-            globals.exitCode = kExitFailed;
-            return;
-        }
-        if (globals.json) {
-            printJson(
-                {{"package", options.output}, {"versionFile", versionFile}, {"files", packed}});
-            return;
-        }
-        std::cout << "packed " << packed.size() << " files into " << options.output
-                  << "\nversion file " << versionFile << "\n";
-    });
+    if (CLI::App* pack = addCommand(
+            app, globals, "pack",
+            "Make a database package OUT and its version file OUT.ver from a data folder (serve "
+            "them as wm.db and wm.ver)")) {
+        pack->add_option("DIR", options.folder, "Data folder holding the timetable files")
+            ->required();
+        pack->add_option("OUT", options.output, "Package file to write")->required();
+        pack->add_option("--url", options.url, "Address the package will be served from")
+            ->check(kWebAddress)
+            ->capture_default_str();
+        pack->add_option("--text", options.text,
+                         "Text about the update (field 3 of the version file)")
+            ->capture_default_str();
+        pack->callback([&globals] {
+            std::vector<std::string> packed;
+            std::string error;
+            std::string versionFile = options.output + ".ver";
+            bool ok = writePackage(options.folder, options.output, packed, error);
+            if (ok &&
+                !writeVersionFile(options.folder, versionFile, options.text, options.url, error)) {
+                std::error_code ec;
+                std::filesystem::remove(options.output, ec);  // no package without its version file
+                ok = false;
+            }
+            if (!ok) {
+                std::cerr << "zelvan-cli pack: " << error << "\n";
+                globals.exitCode = kExitFailed;
+                return;
+            }
+            if (globals.json) {
+                printJson(
+                    {{"package", options.output}, {"versionFile", versionFile}, {"files", packed}});
+                return;
+            }
+            std::cout << "packed " << packed.size() << " files into " << options.output
+                      << "\nversion file " << versionFile << "\n";
+        });
+    }
 }
 
 }  // namespace zelvan::cli
