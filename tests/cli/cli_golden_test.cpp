@@ -345,6 +345,36 @@ TEST_F(CliGolden, BadUsageAndMissingData) {
     EXPECT_NE(info.out.find("\"loaded\":false"), std::string::npos);
 }
 
+TEST_F(CliGolden, HelpListsEveryCommandAndARunSetsUpTheCommandItNames) {
+    TempDir scratch;
+    const std::vector<std::string> commands = {
+        "route", "transfer", "train", "stops", "station", "suggest", "find",     "journey", "batch",
+        "fares", "info",     "check", "build", "dump",    "update",  "rollback", "extract", "pack"};
+    Outcome help = run(scratch, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: zelvan-cli [OPTIONS] SUBCOMMAND\n"), std::string::npos);
+    for (const std::string& command : commands) {
+        EXPECT_NE(help.out.find("\n  " + command + " "), std::string::npos) << command;
+    }
+    EXPECT_NE(help.out.find("  journey                     Journeys with changes"),
+              std::string::npos);
+    // Every command with its options for the manual page.
+    Outcome all = run(scratch, {"--help-all"});
+    for (const char* option : {"--via", "--max-changes", "--pinyin", "--server", "--url"}) {
+        EXPECT_NE(all.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_NE(run(scratch, {"route", "--help"}).out.find("FROM TEXT REQUIRED"), std::string::npos);
+    // The value of a global option is not the command, wherever the options stand.
+    Outcome info = run(scratch, {"--data", "route", "--json", "info"});
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_NE(info.out.find("\"loaded\":false"), std::string::npos);
+    EXPECT_EQ(run(scratch, {"--date", "2026-12-08", "--data", "fares", "fares", "1", "10", "100"})
+                  .exitCode,
+              0);
+    expectFailure(2, {"--data", data_->path().string(), "rout", "北京", "上海"});
+    expectFailure(2, {"--json"});
+}
+
 // A copy of the test timetable to damage.
 void copyData(const TempDir& from, const TempDir& to) {
     for (const auto& entry : std::filesystem::directory_iterator(from.path())) {

@@ -202,6 +202,31 @@ TEST_F(Installation, APassIsRememberedUntilAFileChanges) {
     EXPECT_FALSE(checkInstalledTimetable(live.path()).passed());
 }
 
+TEST_F(Installation, TheFilesALoadOpenedStandInTheStampAndTellWhatAPassCovers) {
+    fs::create_directories(work());
+    settle(live.path());
+    TimetableDb db;
+    ASSERT_TRUE(db.load(live.wide()));
+    EXPECT_EQ(timetableFilesStamp(live.wide(), db.openedFiles), timetableFilesStamp(live.wide()));
+    // A pass covers the loaded files when they are what was checked, or what passed before.
+    bool covered = false;
+    EXPECT_TRUE(checkInstalledTimetable(live.path(), db.openedFiles, &covered).passed());
+    EXPECT_TRUE(covered);
+    covered = false;
+    EXPECT_TRUE(checkInstalledTimetable(live.path(), db.openedFiles, &covered).passed());
+    EXPECT_TRUE(covered);
+    EXPECT_TRUE(checkInstalledTimetable(live.path(), {}, &covered).passed());
+    EXPECT_FALSE(covered);
+
+    // A damaged file loaded after the pass has another stamp: it is checked, and refused.
+    std::string t1 = test::readBytes(live / "T1.dat");
+    t1[15] = 24;
+    test::writeBytes(live / "T1.dat", t1);
+    ASSERT_TRUE(db.load(live.wide()));
+    EXPECT_FALSE(checkInstalledTimetable(live.path(), db.openedFiles, &covered).passed());
+    EXPECT_FALSE(covered);
+}
+
 TEST_F(Installation, InstallKilledAtEveryStepLeavesOneWholeTimetable) {
     const Snapshot oldSet = snapshotOf(1);
     const Snapshot newSet = snapshotOf(2);
