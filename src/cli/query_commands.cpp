@@ -17,11 +17,9 @@ constexpr const char* kNothingFound = "没有查到相关结果";
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     std::u16string text;
-    return renderTable(tableHeadings(kind), rows.size(),
-                       [&](std::size_t r, std::size_t c) -> std::u16string_view {
-                           text = rowCell(kind, rows[r], static_cast<int>(c));
-                           return text;
-                       });
+    return renderTable(tableHeadings(kind), rows.size(), [&](std::size_t r, std::size_t c) {
+        return rowCellText(kind, rows[r], static_cast<int>(c), text);
+    });
 }
 
 void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {

@@ -94,6 +94,7 @@ void StationNameList::clear() {
     convertedAt_.clear();
     all_.clear();
     allBuilt_ = false;
+    reads_ = 0;
     ++version_;
 }
 
@@ -114,7 +115,11 @@ const StationNameList::Names& StationNameList::all() const {
     if (fromFile_ && !allBuilt_) {
         all_.clear();
         all_.reserve(fileEntries_.size());
-        for (std::size_t i = 0; i < fileEntries_.size(); ++i) all_.push_back((*this)[i]);
+        for (std::size_t i = 0; i < fileEntries_.size(); ++i) {
+            const bool converted = i < convertedAt_.size() && convertedAt_[i] >= 0;
+            all_.push_back(converted ? converted_[static_cast<std::size_t>(convertedAt_[i])]
+                                     : utf8ToWide(entryBytes(i)));
+        }
         allBuilt_ = true;
     }
     return all_;

@@ -42,6 +42,9 @@ class StationNameList {
     const std::u16string& operator[](std::size_t i) const {
         if (!fromFile_ || allBuilt_) return all_[i];
         if (i < convertedAt_.size() && convertedAt_[i] >= 0) {
+            // A process that reads names again and again (four times as many as there are)
+            // gets all of them converted once, and reads them from a plain table after that.
+            if (++reads_ > 4 * fileEntries_.size()) return all()[i];
             return converted_[static_cast<std::size_t>(convertedAt_[i])];
         }
         return convert(i);
@@ -77,13 +80,8 @@ class StationNameList {
                (entry.size() == key.size() || entry[key.size()] == '\0');
     }
     bool fromFile() const { return fromFile_; }
-    // Changes with every assignment or change, so that indexes built from the names can tell.
-    std::uint64_t version() const { return version_; }
-    // How many names have been converted from the file so far.
-    std::size_t convertedCount() const { return converted_.size(); }
-
-  private:
-    // The name bytes of entry i: its stored length, cut at the end of the file.
+    // The name bytes of entry i (names read from a file only): its stored length, cut at the end
+    // of the file, NUL and what follows it included.
     std::string_view entryBytes(std::size_t i) const {
         const std::uint8_t* b = file_.data.get();
         const std::size_t offset = fileEntries_[i];
@@ -91,6 +89,12 @@ class StationNameList {
         const std::size_t left = static_cast<std::size_t>(file_.length) - offset;
         return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
     }
+    // Changes with every assignment or change, so that indexes built from the names can tell.
+    std::uint64_t version() const { return version_; }
+    // How many names have been converted from the file so far.
+    std::size_t convertedCount() const { return converted_.size(); }
+
+  private:
     const std::u16string& convert(std::size_t i) const;
 
     ByteSpan file_;
@@ -103,6 +107,7 @@ class StationNameList {
     mutable std::vector<std::int32_t> convertedAt_;
     mutable Names all_;  // every name in order (built once all are asked for, or given by hand)
     mutable bool allBuilt_ = false;
+    mutable std::size_t reads_ = 0;  // names read through converted_
     std::uint64_t version_ = 0;
 };
 

@@ -239,8 +239,19 @@ void TimetableDb::indexStationNames() const {
     stationSlots_.assign(size, {0, -1});
     const std::size_t mask = size - 1;
     std::string buffer;
+    const bool stored = stationNames.fromFile();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t hash = stationNameHash(stationNameKey(i, buffer));
+        std::uint32_t hash = 0;
+        if (stored) {
+            // The hash of the stored bytes up to a NUL, in the one pass that finds the NUL.
+            hash = kNameHashStart;
+            for (const char c : stationNames.entryBytes(i)) {
+                if (c == '\0') break;
+                hash = nameHashStep(hash, c);
+            }
+        } else {
+            hash = stationNameHash(stationNameKey(i, buffer));
+        }
         // Linear probing in index order: of equal names the first is met first.
         std::size_t slot = hash & mask;
         while (stationSlots_[slot].second >= 0) slot = (slot + 1) & mask;

@@ -267,9 +267,14 @@ class TimetableDb {
     // it: the stored UTF-8 bytes of its name up to a NUL (names set by hand: the name as UTF-8).
     void indexStationNames() const;
     std::string_view stationNameKey(std::size_t station, std::string& buffer) const;
+    // FNV-1a: names are a few bytes.
+    static constexpr std::uint32_t kNameHashStart = 2166136261u;
+    static std::uint32_t nameHashStep(std::uint32_t hash, char c) {
+        return (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
     static std::uint32_t stationNameHash(std::string_view key) {
-        std::uint32_t hash = 2166136261u;  // FNV-1a: names are a few bytes
-        for (const char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        std::uint32_t hash = kNameHashStart;
+        for (const char c : key) hash = nameHashStep(hash, c);
         return hash;
     }
 

@@ -73,9 +73,11 @@ void setClock(std::u16string& out, int hours, int minutes) {
 const std::u16string& stationName(const TimetableDb& db, int stationIndex) {
     static const std::u16string none;
     const StationNameList& names = db.stationNames;
-    if (names.empty()) return none;
+    const std::size_t size = names.size();
+    if (size == 0) return none;
+    // Out of range (negative too): the last station's name.
     const std::size_t i = static_cast<std::size_t>(static_cast<unsigned>(stationIndex));
-    return i < names.size() - 1 ? names[i] : names.back();
+    return names[i < size ? i : size - 1];
 }
 
 }  // namespace

@@ -130,11 +130,14 @@ std::u16string travelDateText(DateKey date) {
     return text + kWeekdays[weekday];
 }
 
-std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {
+std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
+                                std::u16string& scratch) {
     if (kind == TableKind::Train) {
         switch (column) {
             case 0:
-                return row.trainName + statusMarker(row.status);
+                scratch = row.trainName;
+                scratch += statusMarker(row.status);
+                return scratch;
             case 1:
                 return row.departureTime;
             case 2:
@@ -164,7 +167,9 @@ std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {
     if (kind == TableKind::Station) {
         switch (column) {
             case 0:
-                return row.trainName + statusMarker(row.status);
+                scratch = row.trainName;
+                scratch += statusMarker(row.status);
+                return scratch;
             case 1:
                 return row.departureTime;  // leaving the queried station
             case 2:
@@ -182,6 +187,11 @@ std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {
         }
     }
     return {};
+}
+
+std::u16string rowCell(TableKind kind, const ResultRow& row, int column) {
+    std::u16string scratch;
+    return std::u16string(rowCellText(kind, row, column, scratch));
 }
 
 std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool first, bool last,

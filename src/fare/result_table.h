@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/records.h"
@@ -53,6 +54,9 @@ std::u16string travelDateText(DateKey date);
 
 // Cell text of a train-table or station-table column for a row.
 std::u16string rowCell(TableKind kind, const ResultRow& row, int column);
+// The same without a copy: a view of the row's text, or of `scratch` where the cell joins two.
+std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
+                                std::u16string& scratch);
 // Cell text of a stop-table column; `last` marks the train's last stop.
 std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool first, bool last,
                         int column);
