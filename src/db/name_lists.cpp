@@ -36,9 +36,16 @@ void eachEntry(const ByteSpan& file, Take take) {
     }
 }
 
+// The most entries a name list can hold (each takes its 2-byte length and at least a byte):
+// room reserved for them at once is only touched as far as entries fill it, while a list grown
+// step by step copies itself into new pages.
+std::size_t mostEntries(const ByteSpan& file) {
+    return file.length > 2 ? static_cast<std::size_t>(file.length - 2) / 3 + 1 : 0;
+}
+
 std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
     std::vector<std::uint32_t> offsets;
-    offsets.reserve(static_cast<std::size_t>(file.length) / 8);
+    offsets.reserve(mostEntries(file));
     eachEntry(file, [&](std::uint32_t offset, std::string_view) { offsets.push_back(offset); });
     return offsets;
 }
@@ -150,7 +157,7 @@ void TrainNumberIndex::scan() const {
     // One pass finds the entries and checks their order: strictly ascending byte order up to
     // each NUL is strictly ascending code-unit order.
     entries_.clear();
-    entries_.reserve(static_cast<std::size_t>(file_.length) / 8);
+    entries_.reserve(mostEntries(file_));
     ranked_ = true;
     std::string_view previous;
     eachEntry(file_, [&](std::uint32_t offset, std::string_view name) {

@@ -3,6 +3,8 @@
 // station's train list (and the distances beside it) on the station's first use, the table of
 // station names on the first lookup by name. Both ways find the same record: the index keeps,
 // for every record index, the first record that the scan of its own file would stop at.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
@@ -93,6 +95,12 @@ void TimetableDb::indexFile(bool trains, int file) const {
          i < at.size(); i += static_cast<std::size_t>(fileCount)) {
         at[i] = -1;
         if (trains) trainStopCount_[i] = kUncounted;
+    }
+    // The walk reads the whole file: a mapped one has its pages mapped in one call rather than
+    // by a fault every few pages (a kernel without MADV_POPULATE_READ, or a file cut short,
+    // says no, and the walk faults them in as before).
+    if (span.data && span.data.get_deleter().mappedBytes > 0) {
+        ::madvise(span.data.get(), static_cast<std::size_t>(span.length), MADV_POPULATE_READ);
     }
     walkAllRecords(span, [&](int recordIndex, std::int32_t offset) {
         // Only records in their own file can be found; the first one wins. Two index bytes

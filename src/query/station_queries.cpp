@@ -201,6 +201,10 @@ bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u
                                         std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(from);
     if (useIndexes) {
+        // Room for as many rows as the shorter train list holds, a bound for the common case:
+        // rows grown step by step are each moved again and again, into pages touched anew.
+        rows.reserve(rows.size() + std::min(stationList(fromStation).size(),
+                                            stationList(stationIndexByName(to)).size()));
         eachThroughTrain(
             from, to, [&](const TrainStretch& stretch, const RawTrain& train, std::size_t count) {
                 rows.emplace_back();
