@@ -62,7 +62,9 @@ ANALYZE;
 // origin stations on the day of travel (day 0), each with every later stop; the through
 // journeys among them; and every second leg from where a first leg ends, after the wait of its
 // change, on any day a boarding can fall on (-1 to 2), to a destination. Then the unbeaten
-// (departure, arrival, changes). ?1-?8: key and day number of days -1 to 2; ?9: earliest
+// (departure, arrival, changes). A run boarded on day d at a stop its run reaches after
+// status_off midnights left its first stop on d - status_off: validity and rule hold there.
+// ?1-?8: key and day number of days -1 to 2; ?9: earliest
 // departure; ?10-?17 origin stations, ?20-?27 destination stations (-1 for none); ?18, ?19:
 // the waits at one station and between two of one place.
 constexpr const char* kJourneys = R"sql(
@@ -75,10 +77,12 @@ first AS (
   JOIN run_stop AS a ON a.train = b.train AND a.seq > b.seq AND a.arr >= b.dep
   WHERE b.station IN (?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)
     AND b.dep - 1440 * b.days >= ?9 AND a.arr - 1440 * b.days < 4320
-    AND d.key BETWEEN t.valid_from AND t.valid_until
+    AND (CASE b.status_off WHEN 0 THEN d.key
+         ELSE CAST(strftime('%Y%m%d', (d.num - b.status_off) * 86400, 'unixepoch') AS INTEGER)
+         END) BETWEEN t.valid_from AND t.valid_until
     AND (t.period = 1 OR
-         ((d.num - t.from_day + b.status_off) % t.period BETWEEN 0 AND 31 AND
-          (t.mask >> ((d.num - t.from_day + b.status_off) % t.period)) & 1))
+         ((d.num - t.from_day - b.status_off) % t.period BETWEEN 0 AND 31 AND
+          (t.mask >> ((d.num - t.from_day - b.status_off) % t.period)) & 1))
 ),
 found(dep, arr, changes) AS (
   SELECT dep, arr, 0 FROM first WHERE station IN (?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27)
@@ -94,10 +98,12 @@ found(dep, arr, changes) AS (
     AND a.station IN (?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27)
     AND (d.e - b.days) * 1440 + b.dep >= f.arr + CASE x.place WHEN 0 THEN ?18 ELSE ?19 END
     AND (d.e - b.days) * 1440 + a.arr < 4320
-    AND d.key BETWEEN t.valid_from AND t.valid_until
+    AND (CASE b.status_off WHEN 0 THEN d.key
+         ELSE CAST(strftime('%Y%m%d', (d.num - b.status_off) * 86400, 'unixepoch') AS INTEGER)
+         END) BETWEEN t.valid_from AND t.valid_until
     AND (t.period = 1 OR
-         ((d.num - t.from_day + b.status_off) % t.period BETWEEN 0 AND 31 AND
-          (t.mask >> ((d.num - t.from_day + b.status_off) % t.period)) & 1))
+         ((d.num - t.from_day - b.status_off) % t.period BETWEEN 0 AND 31 AND
+          (t.mask >> ((d.num - t.from_day - b.status_off) % t.period)) & 1))
 ),
 best(dep, arr, changes) AS (SELECT dep, min(arr), changes FROM found GROUP BY dep, changes)
 SELECT dep, arr, changes FROM best AS c
@@ -107,13 +113,13 @@ WHERE NOT EXISTS (SELECT 1 FROM best AS o
 ORDER BY dep, arr, changes
 )sql";
 
-// Every train calling at the departure station and, not earlier along its run, at the arrival
-// station: train, departure time, arrival time, distance.
+// Every train calling at the departure station and, not earlier in its run nor nearer its
+// origin, at the arrival station: train, departure time, arrival time, distance.
 constexpr const char* kStationToStation = R"sql(
 SELECT t.name, d.arrival + d.dwell, a.arrival, a.km - d.km
 FROM stop AS d
 JOIN stop AS a ON a.station = (SELECT id FROM station WHERE name = ?2)
-              AND a.train = d.train AND a.km >= d.km
+              AND a.train = d.train AND a.seq >= d.seq AND a.km >= d.km
 JOIN train AS t ON t.id = d.train
 WHERE d.station = (SELECT id FROM station WHERE name = ?1)
 )sql";

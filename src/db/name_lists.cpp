@@ -193,7 +193,19 @@ int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool w
     // cheaper than a search per number, and the framing bytes between numbers only cost a
     // check now and then. A whole number's "/" may be the one appended after its end.
     const std::string_view probe = wholeNumber ? bytes.substr(0, bytes.size() - 1) : bytes;
-    if (probe.empty()) return static_cast<int>(start);
+    if (probe.empty() && !wholeNumber) return static_cast<int>(start);
+    if (probe.empty()) {
+        // An empty whole number stands only where a name is empty or has a "/" at its start,
+        // at its end or next to another "/".
+        for (std::size_t rank = start; rank < entries_.size(); ++rank) {
+            const std::string_view number = rankBytes(rank);
+            if (number.empty() || number.front() == '/' || number.back() == '/' ||
+                number.find("//") != std::string_view::npos) {
+                return static_cast<int>(rank);
+            }
+        }
+        return -1;
+    }
     const std::string_view file(reinterpret_cast<const char*>(file_.data.get()),
                                 static_cast<std::size_t>(file_.length));
     std::size_t rank = start;
@@ -206,7 +218,10 @@ int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool w
             entries_.begin() - 1);
         const std::string_view number = rankBytes(rank);
         const std::size_t end = hit - entries_[rank] + probe.size();
-        if (end <= number.size() && (!wholeNumber || end == number.size() || number[end] == '/')) {
+        const std::size_t begin = end - probe.size();
+        if (end <= number.size() &&
+            (!wholeNumber || ((begin == 0 || number[begin - 1] == '/') &&
+                              (end == number.size() || number[end] == '/')))) {
             return static_cast<int>(rank);
         }
         from = hit + 1;

@@ -53,6 +53,20 @@ int daysBetween(DateKey a, DateKey b) {
     return static_cast<int>(dayNumber(b) - dayNumber(a));
 }
 
+DateKey addDays(DateKey date, int days) {
+    // Days since 1970-01-01 back to a civil date (proleptic Gregorian).
+    const long long z = static_cast<long long>(dayNumber(date)) + days + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    const long long day = doy - (153 * mp + 2) / 5 + 1;
+    const long long month = mp < 10 ? mp + 3 : mp - 9;
+    const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    return makeDateKey(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
+}
+
 DateKey todayUtc() {
     std::time_t now = std::time(nullptr);
     std::tm utc{};
@@ -123,6 +137,7 @@ RunStatus runningStatus(const TrainRecord& train, const std::vector<std::u16stri
 RunStatus runningStatus(const TrainRecord& train, const RunningRule& rule, DateKey queryDate,
                         int fromStation) {
     return runningStatus(train.validFrom, train.validUntil, rule, queryDate,
+                         static_cast<int>(train.stops.size()),
                          [&] { return dayOffset(train.stops, fromStation); });
 }
 

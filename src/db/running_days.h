@@ -19,6 +19,8 @@ int daysBetween(DateKey a, DateKey b);
 inline DateKey makeDateKey(int year, int month, int day) {
     return year * 10000 + month * 100 + day;
 }
+// The calendar date `days` days after `date` (before it when negative).
+DateKey addDays(DateKey date, int days);
 // Today's date on the system clock (UTC).
 DateKey todayUtc();
 
@@ -58,20 +60,36 @@ int dayOffset(int count, int fromStation, StopAt stopAt) {
     return offset;
 }
 
-// The status of a train valid from `validFrom` to `validUntil` under `rule` for `queryDate`;
-// `dayOffset()` gives its day offset (as the function above) and is called only when the rule
-// has a period.
+// The status of a train valid from `validFrom` to `validUntil` under `rule` at a station on
+// `queryDate`. The run that calls there on that day left its first stop `dayOffset()` days
+// earlier (the function above), so validity and rule are both tested for that day. A weekly rule
+// counted the other way would move an overnight train by two days. `maxOffset` bounds what
+// `dayOffset()` can return (the stop count); it is called only when the answer depends on it.
 template <class DayOffset>
 RunStatus runningStatus(DateKey validFrom, DateKey validUntil, const RunningRule& rule,
-                        DateKey queryDate, DayOffset dayOffset) {
+                        DateKey queryDate, int maxOffset, DayOffset dayOffset) {
+    const bool daily = rule.period == 1;
+    // A daily train whose possible run days all lie on one side of the validity dates, or all
+    // inside them, has its status without a walk over its stops. Valid dates order as integers.
+    if (daily && isCalendarDate(queryDate)) {
+        if (queryDate < validFrom) return RunStatus::NotYetValid;
+        const DateKey earliest =
+            queryDate % 100 > maxOffset ? queryDate - maxOffset : addDays(queryDate, -maxOffset);
+        if (earliest >= validFrom) {
+            if (queryDate <= validUntil) return RunStatus::Running;
+            if (earliest > validUntil) return RunStatus::Expired;
+        }
+    }
+    const int offset = dayOffset();
+    const DateKey runDate = offset == 0 ? queryDate : addDays(queryDate, -offset);
     RunStatus status = RunStatus::Running;
-    if (queryDate < validFrom) {
+    if (runDate < validFrom) {
         status = RunStatus::NotYetValid;
-    } else if (queryDate > validUntil) {
+    } else if (runDate > validUntil) {
         status = RunStatus::Expired;
     }
-    if (rule.period == 1) return status;
-    const long long d = static_cast<long long>(daysBetween(validFrom, queryDate)) + dayOffset();
+    if (daily) return status;
+    const long long d = static_cast<long long>(daysBetween(validFrom, runDate));
     const long long r = d % rule.period;  // truncates toward zero: negative for negative d
     // The mask has 32 bits; a day beyond them (or before the period) has no bit.
     const std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;

@@ -75,7 +75,7 @@ RunStatus TimetableDb::runningStatusOf(const RawTrain& train) const {
     auto date = [&](int i) {
         return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
     };
-    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, [&] {
+    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, train.count, [&] {
         return dayOffset(train.count, fromStation, [&](int i) { return train.stop(i); });
     });
 }

@@ -293,6 +293,8 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
     const StopRecord& first = train.stops.front();
     // Asked for one station only: the row runs from the train's origin to that station.
     if (departure->station == arrival->station) departure = &first;
+    // The other way: the arrival stop comes earlier in the run, or nearer the origin.
+    if (arrival->sequence < departure->sequence) return false;
     if (departure->distanceKm > arrival->distanceKm) return false;
     return buildStretchRow(*this, train, *departure, *arrival, row);
 }
@@ -312,6 +314,7 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     const StopRecord arrival = train.stop(stretch.arrivalStop);
     const StopRecord first = train.stop(0);
     if (departure.station == arrival.station) departure = first;
+    if (arrival.sequence < departure.sequence) return false;
     if (departure.distanceKm > arrival.distanceKm) return false;
     std::u16string name;
     trainNameAt(stretch.trainIndex, name);

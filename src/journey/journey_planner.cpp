@@ -72,7 +72,7 @@ class RoundSearch {
   private:
     // Whether train `train` may be boarded on day `day` (after the day of travel) at a stop
     // whose station-query day offset is `offset`: the station query of that day at that
-    // station would mark it running.
+    // station would mark it running (its run left the first stop on day - offset).
     bool runs(int train, int day, int offset) const;
     // The bounds of the search state, for every number of legs left.
     void computeBounds(const std::vector<int>& destinations);
@@ -109,14 +109,23 @@ class RoundSearch {
 };
 
 bool RoundSearch::runs(int train, int day, int offset) const {
-    // The station query's status: valid on the day, and on a day of the rule counted from the
-    // first valid day plus the day offset.
+    // The station query's status: the run that calls at the stop on `day` left its first stop
+    // `offset` days before, and that day must be valid and a day of the rule.
     if (day < kFirstDay || day > kLastDay) return false;
     const TrainDays& d = arrays_.days[static_cast<std::size_t>(train)];
-    const std::size_t e = static_cast<std::size_t>(day - kFirstDay);
-    if (dayKeys_[e] < d.validFrom || dayKeys_[e] > d.validUntil) return false;
+    const int runDay = day - offset;
+    DateKey key = 0;
+    int number = 0;
+    if (runDay >= kFirstDay) {
+        key = dayKeys_[static_cast<std::size_t>(runDay - kFirstDay)];
+        number = dayNumbers_[static_cast<std::size_t>(runDay - kFirstDay)];
+    } else {
+        key = addDays(dayKeys_[0], runDay - kFirstDay);
+        number = dayNumbers_[0] + (runDay - kFirstDay);
+    }
+    if (key < d.validFrom || key > d.validUntil) return false;
     if (d.period == 1) return true;
-    const long long n = static_cast<long long>(dayNumbers_[e] - d.validFromDay) + offset;
+    const long long n = static_cast<long long>(number - d.validFromDay);
     const long long r = n % d.period;  // negative for a negative day number, as the query has it
     const std::uint32_t bit = r >= 0 && r < 32 ? std::uint32_t{1} << r : 0;
     return (static_cast<std::uint32_t>(d.mask) & bit) != 0;

@@ -38,8 +38,6 @@ struct JourneyRow {
 std::vector<JourneyRow> journeyRows(const TimetableDb& db, const std::vector<Journey>& journeys,
                                     DateKey date);
 
-// The calendar date `days` days after `date` (before it when negative).
-DateKey addDays(DateKey date, int days);
 // "YYYY-MM-DD".
 std::u16string dateText(DateKey date);
 // "HH:MM" of a journey time, followed by "+N" on the Nth day after the day of travel ("-N"

@@ -44,12 +44,16 @@ std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
 }
 
 // The stretch from `departure` to `arrival` by the row builder's rules: both stops present; at
-// one station the row starts at `first`, the train's first stop; not backwards. The status is
+// one station the row starts at `first`, the train's first stop; not backwards (neither in the
+// run nor in distance). The status is
 // left to the caller.
 bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* departure,
                     const StopRecord* arrival, TrainStretch& stretch) {
     if (departure == nullptr || arrival == nullptr) return false;
     if (departure->station == arrival->station) departure = &first;
+    // An arrival earlier in the run is the other way, whatever the distances say (two stations
+    // under a kilometre apart share their whole kilometre).
+    if (arrival->sequence < departure->sequence) return false;
     if (departure->distanceKm > arrival->distanceKm) return false;
     stretch.trainIndex = trainIndex;
     stretch.departureStop = departure->sequence;
@@ -91,7 +95,9 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
             std::optional<StopRecord> departure = db.findStopForPlace(from, train);
             std::optional<StopRecord> arrival = db.findStopForPlace(to, train);
             if (!departure || !arrival) continue;
-            if (arrival->distanceKm < departure->distanceKm) continue;  // runs the other way
+            // Runs the other way: the arrival stop comes first, or lies nearer the origin.
+            if (arrival->sequence < departure->sequence) continue;
+            if (arrival->distanceKm < departure->distanceKm) continue;
             emit(a, train, *departure, *arrival);
         }
     }
@@ -148,7 +154,7 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm) return;  // the other way
         const RawTrain train = rawTrain(t);
         const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train.stops, train.count);
-        if (fromStop < 0 || toStop < 0) return;
+        if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
         if (rawStretch(t, train, fromStop, toStop, stretch)) emit(stretch, train, count);

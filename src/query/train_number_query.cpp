@@ -7,11 +7,17 @@
 namespace zelvan {
 namespace {
 
-// In whole-number mode a number ends before "/" or at the end of the name, so both the text and
-// the name get a "/" appended: K12 then matches K12 and K11/K12 but not K123.
+// In whole-number mode the text is a whole number of the name: it starts the name or follows a
+// "/", and it ends the name or stands before a "/". K12 then matches K12 and K11/K12 but not
+// K123 or AK12. `needle` carries the "/" appended to the text.
 bool matches(const std::u16string& name, const std::u16string& needle, bool wholeNumber) {
     if (!wholeNumber) return name.find(needle) != std::u16string::npos;
-    return (name + u'/').find(needle) != std::u16string::npos;
+    const std::u16string padded = name + u'/';
+    for (std::size_t at = padded.find(needle); at != std::u16string::npos;
+         at = padded.find(needle, at + 1)) {
+        if (at == 0 || padded[at - 1] == u'/') return true;
+    }
+    return false;
 }
 
 }  // namespace

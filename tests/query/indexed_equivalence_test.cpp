@@ -29,7 +29,7 @@ TimetableSource randomTimetable(std::mt19937& random) {
         train.fareFactor = pick(20);
         train.validFrom = 20260101 + pick(3) * 10000;
         train.validUntil = train.validFrom + 10000;
-        train.ruleNumber = pick(4);
+        train.ruleNumber = pick(5);
         const int stops = pick(7);
         int km = pick(50);
         for (int i = 0; i < stops; ++i) {
@@ -38,7 +38,8 @@ TimetableSource randomTimetable(std::mt19937& random) {
             stop.arrivalHour = pick(24);
             stop.arrivalMinute = pick(60);
             stop.dwellMinutes = pick(30);
-            km += pick(5) == 0 ? -pick(40) : pick(300);  // now and then a step backwards
+            // Now and then a step backwards, or none (two stations at one distance).
+            km += pick(5) == 0 ? -pick(40) : pick(6) == 0 ? 0 : pick(300);
             stop.distanceKm = std::clamp(km, 0, 16383);
             train.stops.push_back(stop);
         }
@@ -64,7 +65,7 @@ TimetableSource randomTimetable(std::mt19937& random) {
         if (pick(6) == 0) source.codes.push_back({u"ZA", source.stations[s].name});
     }
     source.hasCodes = true;
-    source.rules = {u"1 1", u"2 1", u"2 2", u"3 5"};
+    source.rules = {u"1 1", u"2 1", u"2 2", u"3 5", u"7 85"};
     source.hasRules = true;
     return source;
 }

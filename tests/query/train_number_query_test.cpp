@@ -62,8 +62,50 @@ TEST(TrainNumber, WholeNumberModeEndsAtSlashOrEnd) {
         EXPECT_EQ(c.db.findTrainByNumber(u"K12", 4, true), -1);  // K123 is another number
         EXPECT_EQ(name(c.db.findTrainByNumber(u"Z12", 0, true)), "Z12/Z13");
         EXPECT_EQ(name(c.db.findTrainByNumber(u"K12", 4, false)), "K123");
-        EXPECT_EQ(c.db.findTrainByNumber(u"", 0, true), 0);  // the first train in key order
+        EXPECT_EQ(c.db.findTrainByNumber(u"", 0, true), -1);  // an empty text is no number
         EXPECT_EQ(c.db.findTrainByNumber(u"X", 0, false), -1);
+    }
+}
+
+TEST(TrainNumber, WholeNumberStandsBetweenSlashesOrTheEnds) {
+    // Key order: /K9, 1147, 147A, 1583, 1583/83, 83X, AK12, K11/K12, K12/, K123.
+    CompiledDb c({
+        {"stations.tsv", "name\ttrains\nA\t*\nB\t*\n"},
+        {"trains.tsv",
+         "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n"
+         "1147\t0\t0\t20260101\t20271231\t0\n147A\t0\t0\t20260101\t20271231\t0\n"
+         "1583\t0\t0\t20260101\t20271231\t0\n1583/83\t0\t0\t20260101\t20271231\t0\n"
+         "83X\t0\t0\t20260101\t20271231\t0\nAK12\t0\t0\t20260101\t20271231\t0\n"
+         "K11/K12\t0\t0\t20260101\t20271231\t0\nK12/\t0\t0\t20260101\t20271231\t0\n"
+         "K123\t0\t0\t20260101\t20271231\t0\n/K9\t0\t0\t20260101\t20271231\t0\n"},
+        {"stops.tsv", "train\tstation\tarrival\tdwell\tkm\n"},
+    });
+    struct Case {
+        std::u16string text;
+        int start;
+        const char* found;  // nullptr: none
+    };
+    const Case cases[] = {
+        {u"83", 0, "1583/83"},  // never inside 1583 nor at the start of 83X
+        {u"147", 0, nullptr},   // neither 1147 nor 147A
+        {u"1583", 0, "1583"},       {u"1583", 4, "1583/83"}, {u"K12", 0, "K11/K12"},
+        {u"K12", 8, "K12/"},  // never AK12 or K123
+        {u"K12", 9, nullptr},       {u"K9", 0, "/K9"},       {u"", 0, "/K9"},
+        {u"", 1, "K12/"},  // an empty number: next to an end's "/"
+        {u"1583/83", 0, "1583/83"},
+    };
+    for (bool indexed : {true, false}) {
+        c.db.useIndexes = indexed;
+        for (const Case& k : cases) {
+            const int hit = c.db.findTrainByNumber(k.text, k.start, true);
+            if (k.found == nullptr) {
+                EXPECT_EQ(hit, -1) << toUtf8(k.text) << " " << indexed;
+            } else {
+                EXPECT_EQ(toUtf8(c.db.trainNameByIndex(hit)), k.found) << toUtf8(k.text) << indexed;
+            }
+        }
+        // Substring mode is unchanged: 83 is in 1583 first.
+        EXPECT_EQ(toUtf8(c.db.trainNameByIndex(c.db.findTrainByNumber(u"83", 0, false))), "1583");
     }
 }
 
