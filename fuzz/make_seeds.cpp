@@ -72,6 +72,50 @@ void seedsOf(const std::string& name, const fs::path& sourceFolder, const fs::pa
     write(out / "text" / (name + "-rules"), readFile(data / "t.rule"));
 }
 
+// A timetable of 130 stations and trains (train i from station i to i + 1), whole and with
+// bytes ahead of the records of index 128 or 129 that the record lookup reads as theirs: the
+// check must refuse those, and a mutation of them must never pass it with garbage behind.
+void misplacedRecordSeeds(const fs::path& out) {
+    TimetableSource source;
+    for (int i = 0; i < 130; ++i) {
+        SourceStation station;
+        station.name = fromUtf8("S" + std::to_string(i));
+        source.stations.push_back(station);
+    }
+    for (int i = 0; i < 130; ++i) {
+        SourceTrain train;
+        train.name = fromUtf8("T" + std::to_string(1000 + i));
+        train.validFrom = 20110101;
+        train.validUntil = 20111231;
+        train.stops = {
+            {source.stations[static_cast<std::size_t>(i)].name, 8, 0, 0, 0, 0},
+            {source.stations[static_cast<std::size_t>((i + 1) % 130)].name, 9, 0, 0, 60, 0}};
+        source.trains.push_back(train);
+    }
+    const fs::path data = out / "work" / "wide.data";
+    std::string error;
+    CompileOptions options;
+    options.pinyinDictionary.clear();
+    if (!writeDataFiles(source, data, error, options)) {
+        std::fprintf(stderr, "zelvan_fuzz_seeds: wide: %s\n", error.c_str());
+        failed = true;
+        return;
+    }
+    write(out / "timetable" / "wide", joinFolder(data, timetableFileNames()));
+    const std::vector<std::pair<std::string, std::string>> damages = {
+        {"T9.dat", std::string("\x00\x80", 2)},           // train 128
+        {"T10.dat", std::string("\x00\x81\x05\x80", 4)},  // train 129
+        {"S9.dat", std::string("\x00\x80", 2)},           // station 128
+    };
+    for (const auto& [file, bytes] : damages) {
+        const std::string whole = readFile(data / file);
+        write(data / file, bytes + whole);
+        write(out / "timetable" / ("misplaced-" + file.substr(0, file.find('.'))),
+              joinFolder(data, timetableFileNames()));
+        write(data / file, whole);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +141,8 @@ int main(int argc, char** argv) {
         }
         seedsOf(name, out / "work" / name, out);
     }
+
+    misplacedRecordSeeds(out);
 
     // The installed version, then the version file; in GBK, 新的时刻表.
     const std::string text = "\xD0\xC2\xB5\xC4\xCA\xB1\xBF\xCC\xB1\xED";

@@ -256,7 +256,10 @@ std::string answerQuestion(Answering& answering, std::string_view line, DateKey 
             return "\"date\" is not a date YYYY-MM-DD";
         }
     }
+    // Every line starts where a one-off command starts: its day, and no departure station (a
+    // route or station line leaves its own behind, which a stops line would count from).
     answering.db.queryDate = date;
+    answering.db.fromStation = -1;
     return known->answer(answering, fields, out);
 }
 

@@ -237,25 +237,50 @@ class Checker {
             const void* hit = std::memchr(b + pos, 0x80, static_cast<std::size_t>(length - pos));
             const std::int32_t end =
                 hit ? static_cast<std::int32_t>(static_cast<const std::uint8_t*>(hit) - b) : length;
-            checkRecord(trains, f, file, b, pos, end, hit != nullptr);
+            checkRecord(trains, f, file, b, length, pos, end, hit != nullptr);
             pos = end + 1;
         }
     }
 
     // The record from `pos` to `end` (its 0x80, or the end of the file when `terminated` is
-    // false).
+    // false) of a file of `length` bytes.
     void checkRecord(bool trains, int f, const std::string& file, const std::uint8_t* b,
-                     std::int32_t pos, std::int32_t end, bool terminated) {
+                     std::int32_t length, std::int32_t pos, std::int32_t end, bool terminated) {
         const std::int32_t size = end - pos;
+        const int count = trains ? trains_.size() : stations_.size();
+        const int fileCount = trains ? kTrainFileCount : kStationFileCount;
+        const char* kind = trains ? "train" : "station";
+        auto seenBefore = [&](int index) {
+            return trains ? trainState_[index] != kNoRecord : stationSeen_[index] != 0;
+        };
         if (size < 2 || b[pos] > 0x7F || b[pos + 1] > 0x7F) {
+            // The record lookup reads the two bytes at every record start as an index wherever
+            // both lie in the file, digits or not: "00 80" (a lone byte before an end marker)
+            // reads as 128, "00 81" as 129. Ahead of that index's record, these bytes are what
+            // the lookup finds, and the record it decodes from them is made of what follows.
+            if (pos + 1 < length) {
+                const int index = b[pos] * 128 + b[pos + 1];
+                if (index < count && (index + 1) % fileCount == f && !seenBefore(index)) {
+                    error(file,
+                          atByte(pos) + ": its first bytes " + hexByte(b[pos]) + " " +
+                              hexByte(b[pos + 1]) + " read as " + kind + " index " +
+                              std::to_string(index) + ", ahead of that " + kind +
+                              "'s record: the " + kind + " is read from bytes that are no record",
+                          trains ? trainName(index) : std::u16string(),
+                          trains ? std::u16string() : stationName(index));
+                    if (trains) {
+                        trainState_[index] = kBroken;
+                    } else {
+                        stationSeen_[index] = 1;
+                    }
+                    return;
+                }
+            }
             warning(file, "stray bytes at byte " + std::to_string(pos) +
                               " (no record index): never read");
             return;
         }
         const int index = base128(b + pos);
-        const int count = trains ? trains_.size() : stations_.size();
-        const int fileCount = trains ? kTrainFileCount : kStationFileCount;
-        const char* kind = trains ? "train" : "station";
         if (index >= count || (index + 1) % fileCount != f) {
             warning(file, atByte(pos) + " is of " + kind + " index " + std::to_string(index) +
                               (index >= count ? ", which the name list does not hold"
@@ -265,8 +290,7 @@ class Checker {
         }
         auto train = [&] { return trains ? trainName(index) : std::u16string(); };
         auto station = [&] { return trains ? std::u16string() : stationName(index); };
-        const bool seen = trains ? trainState_[index] != kNoRecord : stationSeen_[index] != 0;
-        if (seen) {
+        if (seenBefore(index)) {
             warning(file, "a second " + atByte(pos) + ": never read (the first one counts)",
                     train(), station());
             return;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 
 #include "cli_run.h"
 #include "test_files.h"
@@ -326,6 +327,60 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
     std::string all;
     for (const std::string& answer : expected) all += answer;
     EXPECT_EQ(batch.out, all);
+}
+
+// Random sequences of mixed lines: each answer is the one-off command's, whatever the lines
+// before it asked (a route leaves its departure station behind, a dated line its day).
+TEST_F(CliGolden, BatchSequencesAnswerLineByLineAsOneOffCommands) {
+    struct Question {
+        std::string line;  // without its date
+        std::vector<std::string> args;
+    };
+    const std::vector<Question> pool = {
+        {R"("command":"route","from":"南京","to":"上海")", {"route", "南京", "上海"}},
+        {R"("command":"route","from":"济南","to":"上海")", {"route", "济南", "上海"}},
+        {R"("command":"station","name":"南京")", {"station", "南京"}},
+        {R"("command":"station","name":"上海")", {"station", "上海"}},
+        {R"("command":"stops","number":"K2")", {"stops", "K2"}},
+        {R"("command":"stops","number":"T110")", {"stops", "T110"}},
+        {R"("command":"stops","number":"K3")", {"stops", "K3"}},
+        {R"("command":"train","text":"K")", {"train", "K"}},
+        {R"("command":"transfer","from":"天津","to":"杭州东","via":"上海虹桥")",
+         {"transfer", "天津", "杭州东", "--via", "上海虹桥"}},
+        {R"("command":"journey","from":"北京","to":"上海")", {"journey", "北京", "上海"}},
+    };
+    // Validity edges, where a run from the day before and one from the day itself differ.
+    const std::vector<std::string> dates = {"2026-01-01", "2026-12-08", "2028-01-01"};
+    TempDir scratch;
+    std::map<std::pair<std::size_t, std::size_t>, std::string> single;
+    auto answer = [&](std::size_t q, std::size_t d) -> const std::string& {
+        auto [it, added] = single.try_emplace({q, d});
+        if (added) {
+            std::vector<std::string> args = {"--data", data_->path().string(), "--json", "--date",
+                                             dates[d]};
+            args.insert(args.end(), pool[q].args.begin(), pool[q].args.end());
+            const Outcome r = run(scratch, args);
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+            it->second = r.out;
+        }
+        return it->second;
+    };
+    std::mt19937 random(25);
+    for (int sequence = 0; sequence < 4; ++sequence) {
+        std::string input;
+        std::string expected;
+        for (int i = 0; i < 30; ++i) {
+            const std::size_t q = random() % pool.size();
+            const std::size_t d = random() % dates.size();
+            input += "{" + pool[q].line + ",\"date\":\"" + dates[d] + "\"}\n";
+            expected += answer(q, d);
+        }
+        writeBytes(scratch / "questions", input);
+        const Outcome batch = run(scratch, {"--data", data_->path().string(), "batch"}, {},
+                                  (scratch / "questions").string());
+        EXPECT_EQ(batch.exitCode, 0);
+        ASSERT_EQ(batch.out, expected) << input;
+    }
 }
 
 TEST_F(CliGolden, BadUsageAndMissingData) {

@@ -3,6 +3,7 @@
 // passes for a whole timetable.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "db/timetable_check.h"
@@ -143,6 +144,81 @@ TEST(TimetableCheck, FlawsTheProgramReadsAroundAreWarnings) {
             "skipped",
             "ads.txt: line 1 holds 1 token, an odd number: the pairs after it are shifted",
         }));
+}
+
+// 130 stations and 130 trains, train i calling at station i only and each station listing the
+// train of its own index: big enough for indices 128 and 129, whose base-128 digits 01 00 and
+// 01 01 are what a lone byte before an end marker (00 80) or "00 81" misreads as.
+void makeWideTimetable(DbFolder& folder) {
+    folder.stations.clear();
+    folder.trains.clear();
+    folder.files.clear();
+    char name[8];
+    for (int i = 0; i < 130; ++i) {
+        std::snprintf(name, sizeof name, "S%03d", i);
+        folder.stations.push_back(name);
+        std::snprintf(name, sizeof name, "T%03d", i);
+        folder.trains.push_back(name);
+    }
+    for (int i = 0; i < 130; ++i) {
+        const std::string index = {static_cast<char>(i / 128), static_cast<char>(i % 128)};
+        folder.files["T" + std::to_string((i + 1) % 20) + ".dat"] +=
+            index + hexBytes("00 00 15 36 4B 09 7F 3E 4B 09 00") + index +
+            hexBytes("08 00 00 00 00 80");
+        folder.files["S" + std::to_string((i + 1) % 10) + ".dat"] += index + index + "\x80";
+    }
+}
+
+TEST(TimetableCheck, RecordsAreJudgedWhereTheLookupFindsThem) {
+    struct Case {
+        const char* file;
+        const char* bytes;  // put ahead of the file's records, or after them
+        bool ahead;
+        const char* finding;  // the first error, or the warning when there is none
+        int decodedTrain;     // a train whose decode the damage reaches, -1 none
+    } cases[] = {
+        {"T9.dat", "00 80", true,
+         "T9.dat: record at byte 0: its first bytes 0x00 0x80 read as train index 128, ahead of "
+         "that train's record: the train is read from bytes that are no record (train T128)",
+         128},
+        {"T10.dat", "00 81 05 05 80", true,
+         "T10.dat: record at byte 0: its first bytes 0x00 0x81 read as train index 129, ahead of "
+         "that train's record: the train is read from bytes that are no record (train T129)",
+         129},
+        {"S9.dat", "00 80", true,
+         "S9.dat: record at byte 0: its first bytes 0x00 0x80 read as station index 128, ahead "
+         "of that station's record: the station is read from bytes that are no record (station "
+         "S128)",
+         -1},
+        // Where the lookup never reaches them they stay stray bytes: after the real record, or
+        // in a file the index does not belong to.
+        {"T9.dat", "00 80", false, "T9.dat: stray bytes at byte 147 (no record index): never read",
+         -1},
+        {"T0.dat", "00 80", true, "T0.dat: stray bytes at byte 0 (no record index): never read",
+         -1},
+    };
+    for (const Case& c : cases) {
+        DbFolder folder;
+        makeWideTimetable(folder);
+        std::string& bytes = folder.files[c.file];
+        bytes = c.ahead ? hexBytes(c.bytes) + bytes : bytes + hexBytes(c.bytes);
+        TimetableDb db;
+        ASSERT_TRUE(folder.load(db)) << c.file;
+        const CheckReport report = checkTimetable(folder.dir.wide());
+        if (c.decodedTrain < 0 && !c.ahead) {
+            EXPECT_TRUE(report.passed()) << c.finding;
+        }
+        const std::vector<CheckFinding>& findings =
+            report.passed() ? report.warnings : report.errors;
+        ASSERT_FALSE(findings.empty()) << c.finding;
+        EXPECT_EQ(describeFinding(findings.front()), c.finding);
+        if (c.decodedTrain >= 0) {
+            // What the check keeps from being installed: the train read from the wrong bytes.
+            TrainRecord train;
+            db.decodeTrain(c.decodedTrain, train);
+            EXPECT_NE(train.stops.size(), 1u);
+        }
+    }
 }
 
 // Whatever the cut, a data file that lost its end is never taken for a whole timetable.

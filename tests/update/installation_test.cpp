@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include "db/text.h"
@@ -143,6 +144,27 @@ TEST_F(Installation, DamagedTimetablesAreNeitherInstalledNorKeptNorRestored) {
     EXPECT_EQ(toUtf8(damageText(result.check)), "数据文件 T2.dat 损坏");
     EXPECT_EQ(test::snapshot(live.path()), snapshotOf(1));
     EXPECT_FALSE(hasPreviousTimetable(live.path()));
+
+    // A train file whose lone byte before an end marker reads as the index of a train it
+    // stands ahead of (00 80: train 128) is refused, though every real record is whole.
+    test::TestTimetable wide;
+    for (int i = 0; i < 130; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "S%03d", i);
+        wide.stations.push_back(name);
+        std::snprintf(name, sizeof name, "T%03d", i);
+        wide.trains.push_back({name, {{i, 8, 0, 0, 0}, {(i + 1) % 130, 9, 0, 0, 50}}});
+    }
+    wide.version = "2011.02.01\n";
+    TempDir misplaced;
+    test::writeTimetable(misplaced.path(), wide);
+    ASSERT_TRUE(checkTimetable(misplaced.wide()).passed());
+    test::writeBytes(misplaced / "T9.dat",
+                     std::string("\x00\x80", 2) + test::readBytes(misplaced / "T9.dat"));
+    result = installCheckedTimetable(db, misplaced.path(), live.path());
+    EXPECT_EQ(result.status, InstallStatus::Damaged);
+    EXPECT_EQ(toUtf8(damageText(result.check)), "数据文件 T9.dat 损坏");
+    EXPECT_EQ(test::snapshot(live.path()), snapshotOf(1));
 
     // A timetable in use that went bad is no step back: the older one stays the step back.
     ASSERT_EQ(install(2).status, InstallStatus::Installed);
