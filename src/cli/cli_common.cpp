@@ -73,6 +73,10 @@ bool openDatabase(Globals& globals, TimetableDb& db, bool checked) {
     // Loaded first: once the check has passed, the stamp of the files as the load found them
     // stands for it, without another look at each file.
     const bool loaded = db.load(folder.path);
+    // "Today" is the timetable's own: an imported railway's in its time zone.
+    if (globals.queryDate == 0 && loaded && !db.extensions.timeZone().empty()) {
+        db.queryDate = todayIn(db.extensions.timeZone());
+    }
     CheckReport report;
     bool aboutLoaded = false;
     if (loaded && checked) {

@@ -88,6 +88,7 @@ void addQueryCommands(CLI::App& app, Globals& globals);
 void addJourneyCommand(CLI::App& app, Globals& globals);
 void addToolCommands(CLI::App& app, Globals& globals);
 void addUpdateCommands(CLI::App& app, Globals& globals);
+void addImportCommand(CLI::App& app, Globals& globals);
 void addBatchCommand(CLI::App& app, Globals& globals);
 
 }  // namespace zelvan::cli

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     addJourneyCommand(app, globals);
     addBatchCommand(app, globals);
     addToolCommands(app, globals);
+    addImportCommand(app, globals);
     addUpdateCommands(app, globals);
     try {
         app.parse(argc, argv);

@@ -50,12 +50,16 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = writeJsonString(put(p, kRowKeys[2]), row.departureStation);
     p = writeJsonString(put(p, kRowKeys[3]), row.departureTime);
     p = writeJsonString(put(p, kRowKeys[4]), row.distanceText);
-    p = writeJsonString(put(p, kRowKeys[5]), row.hardSeatFare);
-    p = writeJsonString(put(p, kRowKeys[6]), row.hardSleeperFare);
+    // A timetable without the built-in tariff has no fares: null, not an empty text.
+    const auto fare = [&](char* at, const std::u16string& text) {
+        return row.hasFares ? writeJsonString(at, text) : put(at, "null");
+    };
+    p = fare(put(p, kRowKeys[5]), row.hardSeatFare);
+    p = fare(put(p, kRowKeys[6]), row.hardSleeperFare);
     p = writeJsonString(put(p, kRowKeys[7]), row.kindText);
     p = writeJsonString(put(p, kRowKeys[8]), row.originStation);
-    p = writeJsonString(put(p, kRowKeys[9]), row.softSeatFare);
-    p = writeJsonString(put(p, kRowKeys[10]), row.softSleeperFare);
+    p = fare(put(p, kRowKeys[9]), row.softSeatFare);
+    p = fare(put(p, kRowKeys[10]), row.softSleeperFare);
     p = put(p, kRowKeys[11]);
     p = std::to_chars(p, p + 11, row.status).ptr;
     p = writeJsonString(put(p, kRowKeys[12]), row.terminusStation);
@@ -166,7 +170,7 @@ void appendNamesDocument(std::string& out, const std::vector<std::u16string>& na
 
 void findStops(TimetableDb& db, const std::u16string& number, TrainRecord& train) {
     train = TrainRecord();
-    const int hit = db.findTrainByNumber(number, 0, true);
+    const int hit = db.findTrainRun(number);
     if (hit >= 0) db.decodeTrain(hit, train);
 }
 

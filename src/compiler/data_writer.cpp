@@ -142,6 +142,7 @@ std::vector<OutputFile> dataFiles(const TimetableSource& source, const ResolvedT
         files.push_back({"ads.txt", utf16Pairs(pairs)});
     }
     if (source.hasVersion) files.push_back({"ver.txt", source.version});
+    for (const auto& [name, bytes] : source.extensions) files.push_back({name, bytes});
     return files;
 }
 
@@ -174,6 +175,9 @@ bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& 
     if (!source.hasAds) stale.push_back("ads.txt");
     if (!source.hasVersion) stale.push_back("ver.txt");
     if (!pinyin) stale.push_back("pinyin.txt");
+    for (const std::string& name : extensionFileNames()) {
+        if (source.extensions.count(name) == 0) stale.push_back(name);
+    }
     return replaceFiles(dataFolder, files, stale, error);
 }
 

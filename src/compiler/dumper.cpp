@@ -113,6 +113,14 @@ void dumpTables(const TimetableDb& db, TimetableSource& source) {
     }
     source.hasAds = !source.ads.empty() || fileExists(db, u"ads.txt");
 
+    for (const std::string& name : extensionFileNames()) {
+        ByteSpan bytes;
+        if (TimetableDb::readWholeFile(db.pathOf(fromUtf8(name)), bytes)) {
+            source.extensions[name].assign(reinterpret_cast<const char*>(bytes.data.get()),
+                                           static_cast<std::size_t>(bytes.length));
+        }
+    }
+
     ByteSpan version;
     if (TimetableDb::readWholeFile(db.pathOf(u"ver.txt"), version)) {
         source.hasVersion = true;

@@ -9,6 +9,7 @@
 
 #include "compiler/compiler_p.h"
 #include "db/text.h"
+#include "db/timetable_extensions.h"
 
 namespace zelvan {
 namespace {
@@ -339,8 +340,22 @@ bool readTimetableSource(const fs::path& sourceFolder, TimetableSource& source,
         !readRules(sourceFolder, source, error)) {
         return false;
     }
-    return readSourceFile(sourceFolder, kVersionFile, false, source.hasVersion, source.version,
-                          error);
+    if (!readSourceFile(sourceFolder, kVersionFile, false, source.hasVersion, source.version,
+                        error)) {
+        return false;
+    }
+    for (const std::string& name : extensionFileNames()) {
+        bool present = false;
+        std::string bytes;
+        if (!readSourceFile(sourceFolder, name, false, present, bytes, error)) return false;
+        if (!present) continue;
+        if (!isValidUtf8(bytes)) {
+            error = messageAt(name, 0) + "the file is not UTF-8 text";
+            return false;
+        }
+        source.extensions[name] = std::move(bytes);
+    }
+    return true;
 }
 
 }  // namespace zelvan

@@ -7,6 +7,7 @@
 
 #include "compiler/compiler_p.h"
 #include "db/text.h"
+#include "db/timetable_extensions.h"
 
 namespace zelvan {
 namespace {
@@ -220,6 +221,10 @@ bool writeTimetableSource(const TimetableSource& source, const std::filesystem::
         }
     }
     if (optional(source.hasVersion, kVersionFile)) files.back().bytes = source.version;
+    for (const std::string& name : extensionFileNames()) {
+        auto it = source.extensions.find(name);
+        if (optional(it != source.extensions.end(), name)) files.back().bytes = it->second;
+    }
     return replaceFiles(sourceFolder, files, stale, error);
 }
 

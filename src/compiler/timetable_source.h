@@ -71,6 +71,9 @@ struct TimetableSource {
     bool hasCodes = false;
     bool hasAds = false;
     bool hasRules = false;
+    // The optional tables beyond the record files (t.days, t.more, ...: extensionFileNames()),
+    // file name -> bytes, the same in the source folder and the data folder.
+    std::map<std::string, std::string> extensions;
 };
 
 // Reads the source folder. On failure `error` says "file:line: what is wrong".

@@ -39,6 +39,7 @@ struct TrainRecord {
     RunStatus status = RunStatus::Running;
     int ruleNumber = 0;  // line of t.rule holding the running rule
     std::vector<StopRecord> stops;
+    int index = -1;  // the train index it was decoded from
 };
 
 // One train over one stretch of its run, as numbers: what a result row is built from. The

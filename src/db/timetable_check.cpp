@@ -20,6 +20,7 @@ std::vector<std::string> makeNames() {
     for (const char* optional : {"t.rule", "name.txt", "ads.txt", "ver.txt", "pinyin.txt"}) {
         names.push_back(optional);
     }
+    for (const std::string& extension : extensionFileNames()) names.push_back(extension);
     return names;
 }
 

@@ -145,6 +145,7 @@ void TimetableDb::clear() {
     runningRules.clear();
     stationsByCode.clear();
     openedFiles.clear();
+    extensions.clear();
     finder_.reset();
     buildIndexes();
 }
@@ -193,6 +194,7 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
         for (const std::string& piece : splitRuleFile(bytes))
             runningRules.push_back(ansiToWide(piece));
     }
+    extensions.load(folder);
     return true;
 }
 

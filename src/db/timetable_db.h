@@ -17,6 +17,7 @@
 #include "db/records.h"
 #include "db/running_days.h"
 #include "db/timetable_check.h"
+#include "db/timetable_extensions.h"
 
 namespace zelvan {
 
@@ -125,6 +126,10 @@ class TimetableDb {
     // Train index of the first name at key-order position `start` or later that contains
     // `text` (whole-number mode: `text` ends a number, before "/" or at the end); -1 if none.
     int findTrainByNumber(const std::u16string& text, int start, bool wholeNumber) const;
+    // The train whose stops the list of stops shows for a number: findTrainByNumber's, or, when
+    // several trains are shown under that train's number (an imported timetable's runs that
+    // differ by day), the first of them running on queryDate from its origin. -1 if none.
+    int findTrainRun(const std::u16string& number) const;
     // Appends a whole-run row for every train whose number contains `text`.
     void queryTrainNumber(const std::u16string& text, std::vector<ResultRow>& rows);
     // Appends a row per through train; true when `rows` is non-empty afterwards.
@@ -148,6 +153,13 @@ class TimetableDb {
     int queryTransferTrains(const std::u16string& from, const std::u16string& via,
                             const std::u16string& to, std::vector<ResultRow>& rows);
 
+    // True unless the train forbids boarding at stop position `from` or leaving at `to`.
+    bool canRide(int trainIndex, int from, int to) const {
+        if (!extensions.restricted(trainIndex)) return true;
+        return extensions.stopExtras(trainIndex, from).board &&
+               extensions.stopExtras(trainIndex, to).alight;
+    }
+
     // --- Members, in their documented order ---
 
     std::u16string folder;                     // data folder, no trailing separator
@@ -159,6 +171,9 @@ class TimetableDb {
     std::vector<std::u16string> runningRules;  // rule number -> line of t.rule
     std::vector<std::u16string> adTitles;      // recommended downloads: titles
     std::vector<std::u16string> adLinks;       // ... and their links, parallel to adTitles
+    // The optional tables beyond the record files: service days, numbers shown, route types,
+    // stop restrictions, station extras, time zone and tariff (empty for a native timetable).
+    TimetableExtensions extensions;
     // The data files the last load read, by file name, as they were when it opened them: their
     // stamp (timetableFilesStamp) needs no second look at them.
     std::map<std::string, FileIdentity> openedFiles;
@@ -233,7 +248,7 @@ class TimetableDb {
     // The running rule of a t.rule line (daily when there is no such line).
     RunningRule runningRuleOf(int ruleNumber) const;
     // The running status decodeTrain gives the train of a raw record with stops.
-    RunStatus runningStatusOf(const RawTrain& train) const;
+    RunStatus runningStatusOf(int trainIndex, const RawTrain& train) const;
     // The stretch of a raw train from stop `departure` to stop `arrival` (positions, -1 for
     // none) as the row builder takes them, with the status decodeTrain would give; false when
     // the builder gives no row.

@@ -69,19 +69,26 @@ RunningRule TimetableDb::runningRuleOf(int ruleNumber) const {
     return rule;
 }
 
-RunStatus TimetableDb::runningStatusOf(const RawTrain& train) const {
+RunStatus TimetableDb::runningStatusOf(int trainIndexValue, const RawTrain& train) const {
+    const auto offset = [&] {
+        return dayOffset(train.count, fromStation, [&](int i) { return train.stop(i); });
+    };
+    // A train that runs on listed days: the run calling on queryDate left offset days before.
+    if (const ServiceDays* days = extensions.serviceDays(trainIndexValue)) {
+        const int back = offset();
+        return days->statusOn(back == 0 ? queryDate : addDays(queryDate, -back));
+    }
     // With stops the whole header lies within the file.
     const std::uint8_t* h = train.header;
     auto date = [&](int i) {
         return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
     };
-    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, train.count, [&] {
-        return dayOffset(train.count, fromStation, [&](int i) { return train.stop(i); });
-    });
+    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, train.count, offset);
 }
 
 void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.stops.clear();
+    record.index = trainIndexValue;
     int offset = findRecord(true, trainIndexValue);
     if (offset < 0) return;
     const ByteSpan& span =
@@ -108,10 +115,21 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     for (int i = 0; i < count; ++i, pos += 7) {
         record.stops[static_cast<std::size_t>(i)] = decodeStop(b + pos, i);
     }
+    if (const ServiceDays* days = extensions.serviceDays(trainIndexValue)) {
+        const int back = dayOffset(record.stops, fromStation);
+        record.status = days->statusOn(back == 0 ? queryDate : addDays(queryDate, -back));
+        return;
+    }
     record.status = runningStatus(record, runningRuleOf(record.ruleNumber), queryDate, fromStation);
 }
 
 bool TimetableDb::trainNameAt(int trainIndexValue, std::u16string& name) const {
+    // Several trains of one number: each is shown under that number.
+    if (const std::u16string_view shown = extensions.displayNumber(trainIndexValue);
+        !shown.empty()) {
+        name.assign(shown);
+        return true;
+    }
     // Every number converted: the usual case of a process that answers many questions.
     if (useIndexes && convertedVersion_ == trainIndex.version()) {
         const int last = static_cast<int>(convertedNumbers_.size()) - 1;

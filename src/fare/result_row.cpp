@@ -233,6 +233,7 @@ void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& de
 // What a row shows of its train besides the stops.
 struct RowTrain {
     const std::u16string& name;
+    int index = -1;
     int kindCode = 0;
     int fareFactor = 0;
     RunStatus status = RunStatus::Running;
@@ -257,7 +258,21 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
     row.terminusStation = stationName(db, train.lastStation);
     row.arrivalStation = stationName(db, arrival.station);
     setClock(row.arrivalTime, arrival.arrivalHour, arrival.arrivalMinute);
-    setKindText(row.kindText, train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
+    row.trainIndex = train.index;
+    // An imported timetable names its trains' types after their routes.
+    if (const std::u16string_view type = db.extensions.typeText(train.index); !type.empty()) {
+        row.kindText.assign(type);
+    } else {
+        setKindText(row.kindText, train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
+    }
+    row.hasFares = db.extensions.hasTariff();
+    if (!row.hasFares) {
+        row.hardSeatFare.clear();
+        row.softSeatFare.clear();
+        row.hardSleeperFare.clear();
+        row.softSleeperFare.clear();
+        return;
+    }
     FareTexts fares = computeFares(
         train.kindCode, train.fareFactor * 0.1,
         static_cast<int>(std::min<std::int64_t>(distance, kMaxDistanceKm)), train.name);
@@ -280,7 +295,7 @@ bool buildStretchRow(const TimetableDb& db, const TrainRecord& train, const Stop
                      const StopRecord& arrival, ResultRow& row) {
     if (train.stops.empty()) return false;
     fillRow(db,
-            RowTrain{train.name, train.kindCode, train.fareFactor, train.status,
+            RowTrain{train.name, train.index, train.kindCode, train.fareFactor, train.status,
                      train.stops.front().station, train.stops.back().station},
             DecodedStops{train.stops}, departure, arrival, row);
     return true;
@@ -320,8 +335,8 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     trainNameAt(stretch.trainIndex, name);
     // With stops the record's header is whole: kind code in byte 2, fare factor in byte 3.
     fillRow(*this,
-            RowTrain{name, train.header[2], train.header[3], stretch.status, first.station,
-                     train.stop(train.count - 1).station},
+            RowTrain{name, stretch.trainIndex, train.header[2], train.header[3], stretch.status,
+                     first.station, train.stop(train.count - 1).station},
             RawStops{train.stops, train.count}, departure, arrival, row);
     return true;
 }

@@ -26,6 +26,10 @@ struct ResultRow {
     std::u16string softSeatFare;
     std::u16string hardSleeperFare;
     std::u16string softSleeperFare;
+    // False for a timetable the built-in tariff does not price: the four fares are empty and
+    // show as "—" (null in JSON).
+    bool hasFares = true;
+    int trainIndex = -1;  // the train the row is of: views reopen this very train
 
     bool operator==(const ResultRow&) const = default;
 };

@@ -149,13 +149,13 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             case 5:
                 return row.kindText;
             case 6:
-                return row.hardSeatFare;
+                return row.hasFares ? std::u16string_view(row.hardSeatFare) : kNoFare;
             case 7:
-                return row.softSeatFare;
+                return row.hasFares ? std::u16string_view(row.softSeatFare) : kNoFare;
             case 8:
-                return row.hardSleeperFare;
+                return row.hasFares ? std::u16string_view(row.hardSleeperFare) : kNoFare;
             case 9:
-                return row.softSleeperFare;
+                return row.hasFares ? std::u16string_view(row.softSleeperFare) : kNoFare;
             case 10:
                 return row.originStation;
             case 11:

@@ -52,6 +52,9 @@ std::u16string markerLegend(const std::vector<int>& statuses);
 // A day of travel as the views show it: "2026-12-24 星期四".
 std::u16string travelDateText(DateKey date);
 
+// The fare cell of a row without fares (a timetable the built-in tariff does not price).
+inline constexpr std::u16string_view kNoFare = u"—";
+
 // Cell text of a train-table or station-table column for a row.
 std::u16string rowCell(TableKind kind, const ResultRow& row, int column);
 // The same without a copy: a view of the row's text, or of `scratch` where the cell joins two.

@@ -123,6 +123,7 @@ bool RoundSearch::runs(int train, int day, int offset) const {
         key = addDays(dayKeys_[0], runDay - kFirstDay);
         number = dayNumbers_[0] + (runDay - kFirstDay);
     }
+    if (d.listed != nullptr) return d.listed->statusOn(key) == RunStatus::Running;
     if (key < d.validFrom || key > d.validUntil) return false;
     if (d.period == 1) return true;
     const long long n = static_cast<long long>(number - d.validFromDay);
@@ -415,6 +416,7 @@ void RoundSearch::rideFirstLeg(const FirstLeg& leg) {
         const std::size_t g = static_cast<std::size_t>(first + j);
         const int time = base + arrays_.arrival[g];
         if (time >= kJourneyHorizon) break;
+        if (arrays_.noAlight[g]) continue;  // no rider may leave here
         arrive(1, arrays_.station[g], time, RoundLabel{leg.train, leg.day, leg.position, j});
     }
 }
@@ -450,7 +452,9 @@ void RoundSearch::scanTrain(int round, int train, int from) {
         if (bestStop >= 0) {
             const int time = bestDay * kMinutesPerDay + arrays_.arrival[g];
             if (time < limit) {
-                arrive(round, station, time, RoundLabel{train, bestDay, bestStop, pos});
+                if (!arrays_.noAlight[g]) {
+                    arrive(round, station, time, RoundLabel{train, bestDay, bestStop, pos});
+                }
             } else {
                 bestStop = -1;  // further on it arrives later still
                 bestDay = kNever;

@@ -99,9 +99,10 @@ void eachRideEdge(const TimetableArrays& arrays, int train, Emit emit) {
 std::size_t TimetableArrays::memoryBytes() const {
     return sizeof(*this) + bytesOf(firstStop) + bytesOf(days) + bytesOf(station) +
            bytesOf(arrival) + bytesOf(departure) + bytesOf(clockDay) + bytesOf(statusOffset) +
-           bytesOf(alightFrom) + bytesOf(stationStopStart) + bytesOf(stationStops) +
-           bytesOf(stationStopClock) + bytesOf(groupStart) + bytesOf(stationGroups) +
-           bytesOf(memberStart) + bytesOf(groupMembers) + bytesOf(rideInStart) + bytesOf(rideIn);
+           bytesOf(alightFrom) + bytesOf(noAlight) + bytesOf(stationStopStart) +
+           bytesOf(stationStops) + bytesOf(stationStopClock) + bytesOf(groupStart) +
+           bytesOf(stationGroups) + bytesOf(memberStart) + bytesOf(groupMembers) +
+           bytesOf(rideInStart) + bytesOf(rideIn);
 }
 
 TimetableArrays buildTimetableArrays(const TimetableDb& db) {
@@ -130,6 +131,7 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
         days.validFrom = train.validFrom;
         days.validUntil = train.validUntil;
         days.validFromDay = daysBetween(kDayZero, train.validFrom);
+        days.listed = db.extensions.serviceDays(t);
         const std::size_t rule = static_cast<std::size_t>(train.ruleNumber);
         if (train.ruleNumber >= 0 && rule < db.runningRules.size()) {
             const RunningRule parsed = parseRunningRule(db.runningRules[rule]);
@@ -170,10 +172,19 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
         // Where a rider boarding at each stop may leave: arrivals never decrease along a run.
         const std::size_t first = static_cast<std::size_t>(arrays.firstStop.back());
         const auto begin = arrays.arrival.begin() + static_cast<std::ptrdiff_t>(first);
+        const bool restricted = db.extensions.restricted(t);
+        const int count = static_cast<int>(arrays.arrival.size() - first);
         for (std::size_t g = first; g < arrays.arrival.size(); ++g) {
             const auto from = arrays.arrival.begin() + static_cast<std::ptrdiff_t>(g) + 1;
-            arrays.alightFrom.push_back(static_cast<std::int32_t>(
-                std::lower_bound(from, arrays.arrival.end(), arrays.departure[g]) - begin));
+            const int position = static_cast<int>(g - first);
+            const StopExtras extras =
+                restricted ? db.extensions.stopExtras(t, position) : StopExtras{};
+            arrays.alightFrom.push_back(
+                extras.board
+                    ? static_cast<std::int32_t>(
+                          std::lower_bound(from, arrays.arrival.end(), arrays.departure[g]) - begin)
+                    : count);
+            arrays.noAlight.push_back(extras.alight ? 0 : 1);
         }
     }
     arrays.firstStop.push_back(static_cast<std::int32_t>(arrays.station.size()));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/records.h"
+#include "db/timetable_extensions.h"
 
 namespace zelvan {
 
@@ -23,6 +24,9 @@ struct TrainDays {
     int validFromDay = 0;  // day number of validFrom (daysBetween from a fixed date)
     long long period = 1;
     long long mask = 1;
+    // The days it leaves its first stop on, for a train that runs on listed days (the rule
+    // above then does not count); owned by the database.
+    const ServiceDays* listed = nullptr;
 };
 
 // A stop named by its train and its position in the train's run, with its flat number and
@@ -58,7 +62,9 @@ struct TimetableArrays {
     std::vector<std::int32_t> statusOffset;  // stop -> the day offset the station query counts
                                              // for this train at this stop's station
     std::vector<std::int32_t> alightFrom;    // stop -> first position a rider boarding here may
-                                             // leave at: the arrival is not before the departure
+                                             // leave at: the arrival is not before the departure;
+                                             // the stop count where no rider may board
+    std::vector<std::uint8_t> noAlight;      // stop -> 1 where no rider may leave the train
 
     std::vector<std::uint32_t> stationStopStart;  // station -> first entry in stationStops; +1
     std::vector<StopRef> stationStops;  // the stops at each station, by departure clock time

@@ -98,6 +98,8 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
             // Runs the other way: the arrival stop comes first, or lies nearer the origin.
             if (arrival->sequence < departure->sequence) continue;
             if (arrival->distanceKm < departure->distanceKm) continue;
+            const int boarded = departure->station == arrival->station ? 0 : departure->sequence;
+            if (!db.canRide(a, boarded, arrival->sequence)) continue;
             emit(a, train, *departure, *arrival);
         }
     }
@@ -126,7 +128,7 @@ bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int dep
     const StopRecord from = train.stop(departure);
     const StopRecord to = train.stop(arrival);
     if (!stretchBetween(trainIndexValue, train.stop(0), &from, &to, stretch)) return false;
-    stretch.status = runningStatusOf(train);
+    stretch.status = runningStatusOf(trainIndexValue, train);
     return true;
 }
 
@@ -157,7 +159,10 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
-        if (rawStretch(t, train, fromStop, toStop, stretch)) emit(stretch, train, count);
+        if (!rawStretch(t, train, fromStop, toStop, stretch)) return;
+        // A stop that forbids boarding, or an arrival that forbids leaving, gives no ride.
+        if (!canRide(t, stretch.departureStop, stretch.arrivalStop)) return;
+        emit(stretch, train, count);
     };
     if (std::is_sorted(departures.begin(), departures.end()) &&
         std::is_sorted(arrivals.begin(), arrivals.end())) {

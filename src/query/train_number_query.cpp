@@ -59,6 +59,22 @@ int TimetableDb::findTrainByNumber(const std::u16string& text, int start, bool w
     return findTrainPosition(text, start, wholeNumber).second;
 }
 
+int TimetableDb::findTrainRun(const std::u16string& number) const {
+    const int hit = findTrainByNumber(number, 0, true);
+    if (hit < 0 || !extensions.present()) return hit;
+    const std::vector<int>& others = extensions.trainsNumbered(trainNameByIndex(hit));
+    if (others.empty()) return hit;
+    std::vector<int> runs = {hit};
+    runs.insert(runs.end(), others.begin(), others.end());
+    std::sort(runs.begin(), runs.end());
+    // From its origin (no day offset): the run that leaves on queryDate.
+    for (const int t : runs) {
+        const ServiceDays* days = extensions.serviceDays(t);
+        if (days && days->statusOn(queryDate) == RunStatus::Running) return t;
+    }
+    return hit;
+}
+
 void TimetableDb::queryTrainNumber(const std::u16string& text, std::vector<ResultRow>& rows) {
     auto [position, hit] = findTrainPosition(text, 0, false);
     TrainRecord train;

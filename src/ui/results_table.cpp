@@ -83,7 +83,7 @@ std::vector<int> fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
 
 std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumber,
                            const TimetableDb& db) {
-    int train = db.findTrainByNumber(trainNumber, 0, true);
+    int train = db.findTrainRun(trainNumber);
     if (train < 0) return {};
     TrainRecord record;
     db.decodeTrain(train, record);

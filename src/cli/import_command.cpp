@@ -1,0 +1,127 @@
+// zelvan-cli import gtfs FEED OUT: a railway's GTFS feed as a data folder.
+#include <unistd.h>
+
+#include <iostream>
+#include <sstream>
+
+#include "cli/cli_common.h"
+#include "gtfs/gtfs_import.h"
+
+namespace zelvan::cli {
+namespace {
+
+std::string dateText(DateKey date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
+    return text;
+}
+
+struct ImportArguments {
+    std::string feed;
+    std::string out;
+    std::string from;
+    std::string until;
+    std::vector<std::string> agencies;
+    std::string routeTypes;
+    std::string version;
+};
+
+// "2,100,101" as numbers; false on anything else.
+bool parseRouteTypes(const std::string& text, std::vector<int>& types) {
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        if (item.empty() || item.size() > 5 ||
+            item.find_first_not_of("0123456789") != std::string::npos) {
+            return false;
+        }
+        types.push_back(std::stoi(item));
+    }
+    return !types.empty();
+}
+
+void printSummary(const gtfs::ImportSummary& s, const std::string& out) {
+    std::cout << "imported into " << out << ": " << s.stations << " stations, " << s.trains
+              << " trains from " << s.trips << " trips and " << s.stopTimes << " stop times\n"
+              << "runs: " << s.runs << ", of which " << s.runsMerged
+              << " joined a train of the same number, stops and times\n"
+              << "service days: " << dateText(s.firstDay) << " to " << dateText(s.lastDay) << "\n";
+    for (const auto& [why, count] : s.dropped)
+        std::cout << "left out: " << count << " " << why << "\n";
+    for (const auto& [what, count] : s.warnings)
+        std::cout << "warning: " << count << " " << what << "\n";
+}
+
+}  // namespace
+
+void addImportCommand(CLI::App& app, Globals& globals) {
+    static ImportArguments args;
+    CLI::App* import = addCommand(app, globals, "import", "Import a railway's timetable feed");
+    if (!import) return;
+    import->require_subcommand(1);
+    CLI::App* gtfs = import->add_subcommand(
+        "gtfs", "Write a data folder from a GTFS static feed (a zip or a folder)");
+    gtfs->add_option("FEED", args.feed, "The feed: a zip archive or a folder of .txt files")
+        ->required();
+    gtfs->add_option("OUT", args.out, "Data folder to write")->required();
+    gtfs->add_option("--from", args.from, "First day to import, YYYY-MM-DD (default: the feed's)");
+    gtfs->add_option("--until", args.until, "Last day to import, YYYY-MM-DD (default: the feed's)");
+    gtfs->add_option("--agency", args.agencies, "agency_id to import (repeatable; default: all)");
+    gtfs->add_option("--route-types", args.routeTypes,
+                     "route_type values to import, comma-separated (default: all)");
+    gtfs->add_option("--version", args.version, "Database version (default: the feed's)");
+    gtfs->callback([&globals] {
+        gtfs::ImportOptions options;
+        options.feed = args.feed;
+        options.out = args.out;
+        options.agencies = args.agencies;
+        options.version = args.version;
+        if ((!args.from.empty() && !parseDate(args.from, options.from)) ||
+            (!args.until.empty() && !parseDate(args.until, options.until))) {
+            std::cerr << "zelvan-cli import: --from and --until take a date YYYY-MM-DD\n";
+            globals.exitCode = kExitUsage;
+            return;
+        }
+        if (!args.routeTypes.empty() && !parseRouteTypes(args.routeTypes, options.routeTypes)) {
+            std::cerr << "zelvan-cli import: --route-types takes numbers separated by commas\n";
+            globals.exitCode = kExitUsage;
+            return;
+        }
+        // Progress on a terminal: one line, redrawn.
+        const bool terminal = ::isatty(STDERR_FILENO) == 1 && !globals.json;
+        if (terminal) {
+            options.progress = [](const std::string& what) {
+                std::cerr << "\r\033[K" << what << "…" << std::flush;
+            };
+        }
+        gtfs::ImportSummary summary;
+        std::string error;
+        const bool ok = gtfs::importGtfs(options, summary, error);
+        if (terminal) std::cerr << "\r\033[K" << std::flush;
+        if (!ok) {
+            std::cerr << "zelvan-cli import: " << error << "\n";
+            globals.exitCode = kExitFailed;
+            return;
+        }
+        if (globals.json) {
+            nlohmann::json dropped = nlohmann::json::object();
+            for (const auto& [why, count] : summary.dropped) dropped[why] = count;
+            nlohmann::json warnings = nlohmann::json::object();
+            for (const auto& [what, count] : summary.warnings) warnings[what] = count;
+            printJson({{"stations", summary.stations},
+                       {"trains", summary.trains},
+                       {"trips", summary.trips},
+                       {"stopTimes", summary.stopTimes},
+                       {"runs", summary.runs},
+                       {"runsMerged", summary.runsMerged},
+                       {"firstDay", dateText(summary.firstDay)},
+                       {"lastDay", dateText(summary.lastDay)},
+                       {"dropped", dropped},
+                       {"warnings", warnings}});
+            return;
+        }
+        printSummary(summary, args.out);
+    });
+}
+
+}  // namespace zelvan::cli

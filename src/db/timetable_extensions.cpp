@@ -1,0 +1,339 @@
+#include "db/timetable_extensions.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+
+#include "db/running_days.h"
+#include "db/text.h"
+#include "db/timetable_db.h"
+
+namespace zelvan {
+namespace {
+
+// Days: a hex digit covers four days, its lowest bit the first.
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool parseInt(std::string_view text, long long& value, long long least, long long most) {
+    if (text.empty() || text.size() > 18) return false;
+    long long v = 0;
+    bool negative = text.front() == '-';
+    std::size_t i = negative ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    value = negative ? -v : v;
+    return value >= least && value <= most;
+}
+
+bool parseDouble(std::string_view text, double& value) {
+    if (text.empty() || text.size() > 40) return false;
+    const std::string copy(text);
+    char* end = nullptr;
+    value = std::strtod(copy.c_str(), &end);
+    return end == copy.c_str() + copy.size();
+}
+
+// The table's lines for train or station `index` grow a vector to hold it, up to the limit of
+// the record format.
+constexpr long long kMostIndex = 16383;
+
+template <class T>
+T& slot(std::vector<T>& v, long long index) {
+    if (static_cast<std::size_t>(index) >= v.size()) v.resize(static_cast<std::size_t>(index) + 1);
+    return v[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+const std::vector<std::string>& extensionFileNames() {
+    static const std::vector<std::string> names = {"t.days", "t.more",  "t.stops",
+                                                   "s.more", "s.walks", "x.feed"};
+    return names;
+}
+
+std::vector<std::string_view> readTable(
+    std::string_view text, const std::function<void(const std::vector<std::string_view>&)>& row) {
+    std::vector<std::string_view> header;
+    std::vector<std::string_view> fields;
+    bool first = true;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty()) continue;
+        fields.clear();
+        for (std::size_t at = 0;;) {
+            const std::size_t tab = line.find('\t', at);
+            fields.push_back(line.substr(at, tab == std::string_view::npos ? tab : tab - at));
+            if (tab == std::string_view::npos) break;
+            at = tab + 1;
+        }
+        if (first) {
+            header = fields;
+            first = false;
+        } else if (fields.size() == header.size()) {
+            row(fields);
+        }
+    }
+    return header;
+}
+
+DateKey ServiceDays::last() const {
+    for (std::size_t i = bits.size() * 8; i-- > 0;) {
+        if (runsOn(static_cast<int>(i))) return addDays(first, static_cast<int>(i));
+    }
+    return first;
+}
+
+RunStatus ServiceDays::statusOn(DateKey runDate) const {
+    const int day = daysBetween(first, runDate);
+    if (day < 0) return RunStatus::NotYetValid;
+    if (runsOn(day)) return RunStatus::Running;
+    if (runDate > last()) return RunStatus::Expired;
+    return RunStatus::NotScheduled;
+}
+
+void TimetableExtensions::load(const std::u16string& folder) {
+    clear();
+    for (const std::string& name : extensionFileNames()) {
+        ByteSpan span;
+        if (!TimetableDb::readWholeFile(folder + u'/' + fromUtf8(name), span)) continue;
+        files_[name].assign(reinterpret_cast<const char*>(span.data.get()),
+                            static_cast<std::size_t>(span.length));
+    }
+}
+
+void TimetableExtensions::clear() {
+    *this = TimetableExtensions();
+}
+
+void TimetableExtensions::parseDays() const {
+    if (daysParsed_) return;
+    daysParsed_ = true;
+    auto it = files_.find("t.days");
+    if (it == files_.end()) return;
+    // train, first day (YYYYMMDD), the days as hex digits
+    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        long long train = 0, first = 0;
+        if (f.size() != 3 || !parseInt(f[0], train, 0, kMostIndex) ||
+            !parseInt(f[1], first, 0, 99991231) || !isCalendarDate(static_cast<DateKey>(first))) {
+            return;
+        }
+        ServiceDays days;
+        days.first = static_cast<DateKey>(first);
+        days.bits.assign((f[2].size() + 1) / 2, 0);
+        for (std::size_t i = 0; i < f[2].size(); ++i) {
+            const int v = hexValue(f[2][i]);
+            if (v < 0) return;
+            days.bits[i / 2] |= static_cast<std::uint8_t>(v << (4 * (i % 2)));
+        }
+        slot(days_, train) = std::move(days);
+    });
+}
+
+void TimetableExtensions::parseTrains() const {
+    if (trainsParsed_) return;
+    trainsParsed_ = true;
+    auto it = files_.find("t.more");
+    if (it == files_.end()) return;
+    // train, number shown, type text
+    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        long long train = 0;
+        if (f.size() != 3 || !parseInt(f[0], train, 0, kMostIndex)) return;
+        TrainExtras& extras = slot(trains_, train);
+        extras.number = fromUtf8(f[1]);
+        extras.type = fromUtf8(f[2]);
+        if (!extras.number.empty()) numbered_[extras.number].push_back(static_cast<int>(train));
+    });
+}
+
+void TimetableExtensions::parseStops() const {
+    if (stopsParsed_) return;
+    stopsParsed_ = true;
+    auto it = files_.find("t.stops");
+    if (it == files_.end()) return;
+    // train, stop position, board (0/1), alight (0/1), platform
+    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        long long train = 0, stop = 0, board = 1, alight = 1;
+        if (f.size() != 5 || !parseInt(f[0], train, 0, kMostIndex) ||
+            !parseInt(f[1], stop, 0, 1 << 20) || !parseInt(f[2], board, 0, 1) ||
+            !parseInt(f[3], alight, 0, 1)) {
+            return;
+        }
+        StopExtras& extras = stops_[{static_cast<int>(train), static_cast<int>(stop)}];
+        extras.board = board == 1;
+        extras.alight = alight == 1;
+        extras.platform = fromUtf8(f[4]);
+        if (!extras.board || !extras.alight) slot(restricted_, train) = 1;
+    });
+}
+
+void TimetableExtensions::parseStations() const {
+    if (stationsParsed_) return;
+    stationsParsed_ = true;
+    if (auto it = files_.find("s.more"); it != files_.end()) {
+        // station, feed id, latitude, longitude, change minutes
+        readTable(it->second, [&](const std::vector<std::string_view>& f) {
+            long long station = 0, change = -1;
+            if (f.size() != 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
+            StationExtras& extras = slot(stations_, station);
+            extras.id = fromUtf8(f[1]);
+            extras.located = parseDouble(f[2], extras.latitude) &&
+                             parseDouble(f[3], extras.longitude) && extras.latitude >= -90 &&
+                             extras.latitude <= 90 && extras.longitude >= -180 &&
+                             extras.longitude <= 180;
+            if (!f[4].empty() && parseInt(f[4], change, 0, 1439)) {
+                extras.changeMinutes = static_cast<int>(change);
+            }
+        });
+    }
+    if (auto it = files_.find("s.walks"); it != files_.end()) {
+        // from station, to station, minutes
+        readTable(it->second, [&](const std::vector<std::string_view>& f) {
+            long long from = 0, to = 0, minutes = 0;
+            if (f.size() != 3 || !parseInt(f[0], from, 0, kMostIndex) ||
+                !parseInt(f[1], to, 0, kMostIndex) || !parseInt(f[2], minutes, 0, 1439)) {
+                return;
+            }
+            walks_.push_back(
+                {static_cast<int>(from), static_cast<int>(to), static_cast<int>(minutes)});
+        });
+    }
+}
+
+void TimetableExtensions::parseFeed() const {
+    if (feedParsed_) return;
+    feedParsed_ = true;
+    auto it = files_.find("x.feed");
+    if (it == files_.end()) return;
+    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        if (f.size() == 2) feed_[std::string(f[0])] = fromUtf8(f[1]);
+    });
+}
+
+const ServiceDays* TimetableExtensions::serviceDays(int train) const {
+    if (files_.empty()) return nullptr;
+    parseDays();
+    if (train < 0 || static_cast<std::size_t>(train) >= days_.size()) return nullptr;
+    const auto& days = days_[static_cast<std::size_t>(train)];
+    return days ? &*days : nullptr;
+}
+
+std::u16string_view TimetableExtensions::displayNumber(int train) const {
+    if (files_.empty()) return {};
+    parseTrains();
+    if (train < 0 || static_cast<std::size_t>(train) >= trains_.size()) return {};
+    return trains_[static_cast<std::size_t>(train)].number;
+}
+
+std::u16string_view TimetableExtensions::typeText(int train) const {
+    if (files_.empty()) return {};
+    parseTrains();
+    if (train < 0 || static_cast<std::size_t>(train) >= trains_.size()) return {};
+    return trains_[static_cast<std::size_t>(train)].type;
+}
+
+const std::vector<int>& TimetableExtensions::trainsNumbered(std::u16string_view number) const {
+    static const std::vector<int> none;
+    if (files_.empty()) return none;
+    parseTrains();
+    auto it = numbered_.find(number);
+    return it == numbered_.end() ? none : it->second;
+}
+
+StopExtras TimetableExtensions::stopExtras(int train, int position) const {
+    if (files_.empty()) return {};
+    parseStops();
+    auto it = stops_.find({train, position});
+    return it == stops_.end() ? StopExtras{} : it->second;
+}
+
+bool TimetableExtensions::restricted(int train) const {
+    if (files_.empty()) return false;
+    parseStops();
+    return train >= 0 && static_cast<std::size_t>(train) < restricted_.size() &&
+           restricted_[static_cast<std::size_t>(train)] != 0;
+}
+
+StationExtras TimetableExtensions::stationExtras(int station) const {
+    if (files_.empty()) return {};
+    parseStations();
+    if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
+    return stations_[static_cast<std::size_t>(station)];
+}
+
+const std::vector<Walk>& TimetableExtensions::walks() const {
+    parseStations();
+    return walks_;
+}
+
+std::u16string TimetableExtensions::feedValue(std::string_view key) const {
+    if (files_.empty()) return {};
+    parseFeed();
+    auto it = feed_.find(key);
+    return it == feed_.end() ? std::u16string() : it->second;
+}
+
+std::u16string TimetableExtensions::timeZone() const {
+    return feedValue("timezone");
+}
+
+bool TimetableExtensions::hasTariff() const {
+    return feedValue("tariff") != u"none";
+}
+
+bool knownTimeZone(const std::string& name) {
+    // An IANA name: letters, digits and "/_-+", no way out of the zone folder.
+    if (name.empty() || name.size() > 64 || name.front() == '/' ||
+        name.find("..") != std::string::npos) {
+        return false;
+    }
+    for (char c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '/' && c != '_' && c != '-' &&
+            c != '+') {
+            return false;
+        }
+    }
+    const char* base = std::getenv("TZDIR");
+    const std::string path = std::string(base && *base ? base : "/usr/share/zoneinfo") + "/" + name;
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+DateKey todayIn(const std::u16string& timeZone) {
+    const std::string name = toUtf8(timeZone);
+    if (!knownTimeZone(name)) return todayUtc();
+    // The C library's time-zone database, read through a zone named for this one call; TZ is
+    // the process's, so the change is made and undone under a lock.
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> guard(lock);
+    const char* previous = std::getenv("TZ");
+    const std::string saved = previous ? previous : "";
+    ::setenv("TZ", name.c_str(), 1);
+    ::tzset();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    if (previous) {
+        ::setenv("TZ", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+    return makeDateKey(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+}  // namespace zelvan

@@ -1,0 +1,135 @@
+// What a timetable holds beyond the fixed record files, in optional tables of our own: the
+// service days of trains that run on listed dates rather than by a rule, the number a train is
+// shown under when several trains carry one number, the type text of its route, boarding and
+// alighting restrictions and platforms of stops, the stations' feed identities, coordinates and
+// change times, walks between stations, and the timetable's time zone and tariff. A timetable
+// without these files answers exactly as the record files alone say.
+//
+// Every table is UTF-8 text, tab-separated, with a header line naming its columns (layouts in
+// docs/formats.md); a file is read at load and parsed when a question first needs it. A line
+// that does not parse is left out (`zelvan-cli check` reports it).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/records.h"
+
+namespace zelvan {
+
+// The extension files, in the order pack and check list them.
+const std::vector<std::string>& extensionFileNames();
+
+// The days a train leaves its first stop on: day `first` + i for every set bit i.
+struct ServiceDays {
+    DateKey first = 0;
+    std::vector<std::uint8_t> bits;  // bit i % 8 of byte i / 8: day first + i
+
+    bool runsOn(int dayFromFirst) const {
+        return dayFromFirst >= 0 && static_cast<std::size_t>(dayFromFirst) < bits.size() * 8 &&
+               (bits[static_cast<std::size_t>(dayFromFirst) / 8] >> (dayFromFirst % 8) & 1) != 0;
+    }
+    // The last day with a set bit, or `first` when none is.
+    DateKey last() const;
+    // The status of the run that leaves its first stop on `runDate`.
+    RunStatus statusOn(DateKey runDate) const;
+};
+
+// A stop's extras: whether riders may board or leave there, and its platform.
+struct StopExtras {
+    bool board = true;
+    bool alight = true;
+    std::u16string platform;
+};
+
+// A station's extras.
+struct StationExtras {
+    std::u16string id;    // the feed's stop_id (a parent station's)
+    double latitude = 0;  // degrees, when `located`
+    double longitude = 0;
+    bool located = false;
+    int changeMinutes = -1;  // least minutes for a change there, -1: the journey default
+};
+
+// A walk (or any way on foot or by city transport) from one station to another.
+struct Walk {
+    int from = 0;
+    int to = 0;
+    int minutes = 0;
+};
+
+class TimetableExtensions {
+  public:
+    // Reads the extension files of `folder` (those present); parsing waits for first use.
+    void load(const std::u16string& folder);
+    void clear();
+    // True when any extension file was read.
+    bool present() const { return !files_.empty(); }
+
+    // The service days of a train that runs on listed dates; null for a train run by its rule.
+    const ServiceDays* serviceDays(int train) const;
+    // The number a train is shown under; empty: its t.i number.
+    std::u16string_view displayNumber(int train) const;
+    // The type text of the train's route; empty: the kind names of the built-in tariff.
+    std::u16string_view typeText(int train) const;
+    // The extras of stop `position` of a train.
+    StopExtras stopExtras(int train, int position) const;
+    // True when some stop of the train forbids boarding or alighting.
+    bool restricted(int train) const;
+    // The station's extras (defaults when it has none).
+    StationExtras stationExtras(int station) const;
+    const std::vector<Walk>& walks() const;
+    // The trains shown under a number (displayNumber), in train-index order.
+    const std::vector<int>& trainsNumbered(std::u16string_view number) const;
+
+    // The time zone the timetable's times are in (an IANA name); empty: none given.
+    std::u16string timeZone() const;
+    // False when the built-in tariff must not price this timetable (a foreign railway).
+    bool hasTariff() const;
+    // The value of a key of the timetable's own table (x.feed); empty when absent.
+    std::u16string feedValue(std::string_view key) const;
+
+  private:
+    void parseDays() const;
+    void parseTrains() const;
+    void parseStops() const;
+    void parseStations() const;
+    void parseFeed() const;
+
+    std::map<std::string, std::string> files_;  // file name -> bytes
+    mutable bool daysParsed_ = false;
+    mutable bool trainsParsed_ = false;
+    mutable bool stopsParsed_ = false;
+    mutable bool stationsParsed_ = false;
+    mutable bool feedParsed_ = false;
+    mutable std::vector<std::optional<ServiceDays>> days_;  // train -> days
+    struct TrainExtras {
+        std::u16string number;
+        std::u16string type;
+    };
+    mutable std::vector<TrainExtras> trains_;  // train -> extras
+    mutable std::map<std::u16string, std::vector<int>, std::less<>> numbered_;
+    mutable std::map<std::pair<int, int>, StopExtras> stops_;  // (train, position) -> extras
+    mutable std::vector<char> restricted_;                     // train -> any restriction
+    mutable std::vector<StationExtras> stations_;              // station -> extras
+    mutable std::vector<Walk> walks_;
+    mutable std::map<std::string, std::u16string, std::less<>> feed_;
+};
+
+// The rows of a tab-separated table with a header: calls row(fields) for each line after the
+// header whose field count equals the header's, and returns the header's fields.
+std::vector<std::string_view> readTable(
+    std::string_view text, const std::function<void(const std::vector<std::string_view>&)>& row);
+
+// Today's date in the time zone named (an IANA name such as "America/New_York"); UTC when the
+// name is empty or unknown.
+DateKey todayIn(const std::u16string& timeZone);
+// True when the system's time-zone database knows the name.
+bool knownTimeZone(const std::string& name);
+
+}  // namespace zelvan

@@ -1,0 +1,32 @@
+// Reading CSV as RFC 4180 has it: fields separated by commas, lines by LF or CR LF, a field in
+// double quotes may hold commas, line breaks and doubled quotes; a byte-order mark before the
+// header is skipped. The GTFS files are read this way, columns found by their header names.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvan::gtfs {
+
+// One parsed line: its fields (views into the file, or into the reader's buffer for a quoted
+// field that needed unescaping) and the number of the line it starts on (1: the header).
+struct CsvRow {
+    std::vector<std::string_view> fields;
+    int line = 0;
+};
+
+// Reads `text` line by line. `header` gets the header's fields (trimmed); then `row` gets each
+// later non-empty line, with fields trimmed of surrounding spaces and tabs (`trimmed` counts
+// the fields that had some). Returns false and sets `error` for a quote that
+// is never closed or text after a closing quote ("N: what", N the line); `row` returning false
+// stops the walk.
+bool readCsv(std::string_view text,
+             const std::function<void(const std::vector<std::string_view>&)>& header,
+             const std::function<bool(const CsvRow&)>& row, long long& trimmed, std::string& error);
+
+// The column of a header by name; -1 when absent.
+int columnOf(const std::vector<std::string_view>& header, std::string_view name);
+
+}  // namespace zelvan::gtfs
