@@ -429,7 +429,19 @@ class Importer {
             }
         }
         for (const Raw& raw : raws) {
-            if (raw.type != 0) continue;  // entrances, nodes and boarding areas are not called at
+            // Entrances, nodes and boarding areas are not called at. A station is, in feeds
+            // that call at it rather than at its platforms.
+            if (raw.type == 1) {
+                StopPoint point;
+                point.station = stationOf[raw.id];
+                point.lat = raw.lat;
+                point.lon = raw.lon;
+                point.located = raw.located;
+                stopIndex_[raw.id] = static_cast<int>(stops_.size());
+                stops_.push_back(std::move(point));
+                continue;
+            }
+            if (raw.type != 0) continue;
             StopPoint point;
             if (raw.parent.empty()) {
                 point.station = stationOf[raw.id];

@@ -1,0 +1,363 @@
+// Importing GTFS feeds: hand-made feeds whose answers are written out, bad feeds refused by
+// file and line with the output folder untouched, random feeds whose every route and station
+// answer on every service day is compared with a plain reading of the feed, and the real feed
+// beside the project when it is there.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <tuple>
+
+#include "db/text.h"
+#include "db/timetable_check.h"
+#include "db/timetable_db.h"
+#include "fare/result_row.h"
+#include "feed_maker.h"
+#include "gtfs/gtfs_import.h"
+#include "journey/journey_planner.h"
+#include "test_files.h"
+
+namespace zelvan::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Imports `feed` into a fresh folder and loads it.
+struct Imported {
+    explicit Imported(const Feed& feed) {
+        writeFeed(feed, source.path());
+        gtfs::ImportOptions options;
+        options.feed = source.path();
+        options.out = out.path() / "data";
+        ok = gtfs::importGtfs(options, summary, error);
+        if (ok) ok = db.load(fromUtf8((out.path() / "data").string()));
+    }
+    TempDir source;
+    TempDir out;
+    gtfs::ImportSummary summary;
+    std::string error;
+    bool ok = false;
+    TimetableDb db;
+};
+
+// Zurich 08:00 -> Bern 09:00 -> Geneva 10:40 on weekdays, with the same number on Saturdays an
+// hour later; a night run past midnight; a stop that only lets riders off.
+Feed handFeed() {
+    Feed feed;
+    feed.stops = {{"ZH", "Zürich HB", 47.378, 8.540, "", 1, ""},
+                  {"ZH7", "Zürich HB", 47.378, 8.540, "ZH", 0, "7"},
+                  {"BN", "Bern", 46.949, 7.439, "", 0, ""},
+                  {"GE", "Genève", 46.210, 6.142, "", 0, ""},
+                  {"XX", "Unused", 46.0, 7.0, "", 0, ""}};
+    feed.routes = {{"R1", "IC1"}};
+    feed.services = {{"WD", 0b0011111, "20261207", "20261220", {{"20261208", 2}}},
+                     {"SA", 0b0100000, "20261207", "20261220", {}},
+                     {"NIGHT", 0, "", "", {{"20261211", 1}}}};
+    feed.trips = {
+        {"t1",
+         "R1",
+         "WD",
+         "701",
+         {{"ZH7", 28800, 28800}, {"BN", 32400, 32520}, {"GE", 38400, 38400}}},
+        {"t2",
+         "R1",
+         "SA",
+         "701",
+         {{"ZH7", 32400, 32400}, {"BN", 36000, 36120}, {"GE", 42000, 42000}}},
+        {"t3",
+         "R1",
+         "NIGHT",
+         "799",
+         {{"GE", 84600, 84600}, {"BN", 90000, 90000, 1, 0}, {"ZH", 93600, 93600}}},
+    };
+    return feed;
+}
+
+std::string statuses(const std::vector<ResultRow>& rows) {
+    std::string text;
+    for (const ResultRow& r : rows) {
+        text += toUtf8(r.trainName + u" " + r.departureTime + u" " + r.arrivalTime + u" " +
+                       r.kindText) +
+                " " + std::to_string(r.status) + (r.hasFares ? " fares" : "") + "\n";
+    }
+    return text;
+}
+
+TEST(GtfsImport, AHandMadeFeedAnswersItsOwnTimetable) {
+    Imported imported(handFeed());
+    ASSERT_TRUE(imported.ok) << imported.error;
+    TimetableDb& db = imported.db;
+    EXPECT_TRUE(checkTimetable(db.folder).passed());
+    EXPECT_EQ(imported.summary.stations, 3);  // the platform is its station; Unused goes
+    EXPECT_EQ(imported.summary.trains, 3);    // 701 twice: weekdays and Saturdays differ
+    EXPECT_EQ(imported.summary.firstDay, 20261207);
+    EXPECT_EQ(imported.summary.lastDay, 20261219);  // the last Saturday
+    EXPECT_EQ(imported.summary.dropped["trips whose service has no day"], 0);
+    EXPECT_EQ(toUtf8(db.extensions.timeZone()), "Europe/Zurich");
+
+    struct Case {
+        DateKey date;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Monday: the weekday run; the Saturday one is not valid yet.
+        {20261207, "701 08:00 09:00 IC1 0\n701 09:00 10:00 IC1 -1\n"},
+        // Tuesday 8 December is taken out by calendar_dates.
+        {20261208, "701 08:00 09:00 IC1 2\n701 09:00 10:00 IC1 -1\n"},
+        {20261212, "701 08:00 09:00 IC1 2\n701 09:00 10:00 IC1 0\n"},
+        {20261221, "701 08:00 09:00 IC1 1\n701 09:00 10:00 IC1 1\n"},
+    };
+    for (bool indexed : {true, false}) {
+        db.useIndexes = indexed;
+        for (const Case& c : cases) {
+            db.queryDate = c.date;
+            std::vector<ResultRow> rows;
+            db.queryStationToStation(u"Zürich HB", u"Bern", rows);
+            EXPECT_EQ(statuses(rows), c.expected) << c.date << " " << indexed;
+        }
+        // The night run: leaves Geneva on Friday 11 December at 23:30 (service day 11th, times
+        // past 24:00), reaches Bern on the 12th; riders may leave at Bern but not board there.
+        db.queryDate = 20261212;
+        std::vector<ResultRow> rows;
+        db.queryStationToStation(u"Genève", u"Bern", rows);
+        EXPECT_EQ(statuses(rows), "799 23:30 01:00 IC1 1\n");  // it left on the 11th
+        rows.clear();
+        db.queryDate = 20261211;
+        db.queryStationToStation(u"Genève", u"Zürich HB", rows);
+        EXPECT_EQ(statuses(rows), "799 23:30 02:00 IC1 0\n");
+        rows.clear();
+        db.queryDate = 20261212;
+        db.queryStationToStation(u"Bern", u"Zürich HB", rows);
+        EXPECT_EQ(statuses(rows), "") << "799 may not be boarded at Bern";
+        rows.clear();
+        db.queryStationToStation(u"Genève", u"Bern", rows);
+        EXPECT_EQ(statuses(rows), "799 23:30 01:00 IC1 1\n");
+    }
+    // The list of stops opens the run of the day asked for.
+    db.queryDate = 20261212;
+    EXPECT_EQ(toUtf8(db.trainNameByIndex(db.findTrainRun(u"701"))), "701");
+    TrainRecord train;
+    db.decodeTrain(db.findTrainRun(u"701"), train);
+    EXPECT_EQ(train.stops.front().arrivalHour, 9);
+    db.queryDate = 20261209;
+    db.decodeTrain(db.findTrainRun(u"701"), train);
+    EXPECT_EQ(train.stops.front().arrivalHour, 8);
+    EXPECT_EQ(toUtf8(db.extensions.stopExtras(train.index, 0).platform), "7");
+
+    // Journeys board the runs of the day and never at a stop that lets riders off only.
+    JourneyPlanner planner(db);
+    EXPECT_EQ(planner.plan(u"Genève", u"Zürich HB", 20261211, JourneyOptions{}).size(), 1u);
+    EXPECT_TRUE(planner.plan(u"Bern", u"Zürich HB", 20261213, JourneyOptions{}).empty());
+}
+
+TEST(GtfsImport, BadFeedsAreRefusedByFileAndLineAndWriteNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(Feed&)> change;
+        std::string error;  // the start of the message
+    } cases[] = {
+        {"unknown service", [](Feed& f) { f.trips[0].service = "NONE"; },
+         "trips.txt:2: service_id NONE is in neither"},
+        {"unknown stop", [](Feed& f) { f.trips[1].stops[1].stop = "NOPE"; },
+         "stop_times.txt:6: stop_id NOPE is no stop"},
+        {"times backwards", [](Feed& f) { f.trips[0].stops[2].arrival = 30000; },
+         "stop_times.txt:4: trip t1: the times run backwards"},
+        {"bad time zone", [](Feed& f) { f.timezone = "Mars/Olympus"; },
+         "agency.txt:2: time zone \"Mars/Olympus\""},
+        {"row too short",
+         [](Feed& f) { f.extra["routes.txt"] = "route_id,route_short_name,route_type\nR1,IC1\n"; },
+         "routes.txt:2: 2 fields, the header has 3"},
+        {"stop without a name", [](Feed& f) { f.stops[2].name = ""; },
+         "stops.txt:4: stop BN has no name"},
+        {"bad date",
+         [](Feed& f) {
+             f.services[0].exceptions.push_back({"20261232", 1});
+         },
+         "calendar_dates.txt:3: a date that is not"},
+        {"duplicate sequence",
+         [](Feed& f) {
+             f.extra["stop_times.txt"] =
+                 "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+                 "t1,08:00:00,08:00:00,ZH7,1\nt1,09:00:00,09:00:00,BN,1\n";
+         },
+         "stop_times.txt:3: trip t1: stop_sequence 1 stands twice"},
+        {"open quote",
+         [](Feed& f) { f.extra["trips.txt"] = "route_id,service_id,trip_id\n\"R1,WD,t1\n"; },
+         "trips.txt:2: a quote is never closed"},
+        {"no stop_times", [](Feed& f) { f.extra["stop_times.txt"] = ""; },
+         "stop_times.txt:1: no column trip_id"},
+    };
+    for (const Case& c : cases) {
+        Feed feed = handFeed();
+        c.change(feed);
+        TempDir source, out;
+        writeFeed(feed, source.path());
+        writeBytes(out / "keep.txt", "mine");
+        gtfs::ImportOptions options;
+        options.feed = source.path();
+        options.out = out.path();
+        gtfs::ImportSummary summary;
+        std::string error;
+        EXPECT_FALSE(gtfs::importGtfs(options, summary, error)) << c.what;
+        EXPECT_EQ(error.substr(0, c.error.size()), c.error) << c.what << ": " << error;
+        EXPECT_EQ(fs::directory_iterator(out.path())->path().filename(), "keep.txt") << c.what;
+    }
+    // Missing files.
+    TempDir empty, out;
+    gtfs::ImportOptions options;
+    options.feed = empty.path();
+    options.out = out.path();
+    gtfs::ImportSummary summary;
+    std::string error;
+    EXPECT_FALSE(gtfs::importGtfs(options, summary, error));
+    EXPECT_EQ(error, "agency.txt: missing");
+    options.feed = empty / "feed.zip";
+    writeBytes(options.feed, "not a zip");
+    EXPECT_FALSE(gtfs::importGtfs(options, summary, error));
+    EXPECT_NE(error.find("not a zip archive"), std::string::npos);
+}
+
+// --- Random feeds against a plain reading ---
+
+int dayNumber(const std::string& yyyymmdd) {
+    using namespace std::chrono;
+    const int v = std::stoi(yyyymmdd);
+    return static_cast<int>(
+        sys_days{year{v / 10000} / (v / 100 % 100) / (v % 100)}.time_since_epoch().count());
+}
+
+DateKey dateOf(int day) {
+    using namespace std::chrono;
+    const year_month_day ymd{sys_days{days{day}}};
+    return static_cast<int>(ymd.year()) * 10000 + static_cast<int>(unsigned(ymd.month())) * 100 +
+           static_cast<int>(unsigned(ymd.day()));
+}
+
+// The service days of a service, read plainly: weekdays within the dates, then exceptions.
+std::set<int> serviceDays(const FeedService& s) {
+    std::set<int> days;
+    if (s.weekdays != 0) {
+        for (int d = dayNumber(s.start); d <= dayNumber(s.end); ++d) {
+            const int monday0 = ((d % 7) + 7 + 3) % 7;  // 1970-01-01 was a Thursday
+            if (s.weekdays >> monday0 & 1) days.insert(d);
+        }
+    }
+    for (const auto& [date, type] : s.exceptions) {
+        if (type == 1) days.insert(dayNumber(date));
+        if (type == 2) days.erase(dayNumber(date));
+    }
+    return days;
+}
+
+std::string station(const Feed& feed, const std::string& stop) {
+    for (const FeedStop& s : feed.stops) {
+        if (s.id == stop) return s.parent.empty() ? s.name : station(feed, s.parent);
+    }
+    return "";
+}
+
+std::string clock(int seconds) {
+    return gtfsTime(seconds % 86400).substr(0, 5);
+}
+
+using Row = std::tuple<std::string, std::string, std::string, std::string>;  // number, type,
+                                                                             // dep, arr
+
+TEST(GtfsImport, RandomFeedsAnswerAsAPlainReadingOfTheFeed) {
+    std::mt19937 random(22);
+    long long compared = 0;
+    for (int round = 0; round < 60; ++round) {
+        const Feed feed = randomFeed(random);
+        Imported imported(feed);
+        if (!imported.ok) {
+            // A feed whose every trip runs on no day has no timetable; anything else must import.
+            ASSERT_EQ(imported.error, "the feed has no train that runs in the range") << round;
+            continue;
+        }
+        TimetableDb& db = imported.db;
+        std::set<std::string> names;
+        for (const FeedStop& s : feed.stops) names.insert(station(feed, s.id));
+        for (int day = dayNumber("20261206"); day <= dayNumber("20270106"); ++day) {
+            db.queryDate = dateOf(day);
+            for (const std::string& from : names) {
+                for (const std::string& to : names) {
+                    if (from == to) continue;
+                    std::set<Row> expected;
+                    for (const FeedTrip& trip : feed.trips) {
+                        std::size_t i = trip.stops.size(), j = trip.stops.size();
+                        for (std::size_t k = trip.stops.size(); k-- > 0;) {
+                            if (station(feed, trip.stops[k].stop) == from) i = k;
+                            if (station(feed, trip.stops[k].stop) == to) j = k;
+                        }
+                        if (i == trip.stops.size() || j == trip.stops.size() || j < i) continue;
+                        const FeedStopTime& a = trip.stops[i];
+                        const FeedStopTime& b = trip.stops[j];
+                        if (a.pickup == 1 || b.dropoff == 1) continue;
+                        // The calendar day the trip calls at `from` on.
+                        const int at = i == 0 ? a.departure : a.arrival;
+                        const std::set<int> days = serviceDays(*std::find_if(
+                            feed.services.begin(), feed.services.end(),
+                            [&](const FeedService& s) { return s.id == trip.service; }));
+                        const std::string type = trip.route == "R1" ? "IC" : "S3";
+                        if (days.count(day - at / 86400) != 0) {
+                            expected.insert(
+                                {trip.number, type, clock(a.departure), clock(b.arrival)});
+                        }
+                    }
+                    std::vector<ResultRow> rows;
+                    db.queryStationToStation(fromUtf8(from), fromUtf8(to), rows);
+                    std::set<Row> running;
+                    for (const ResultRow& r : rows) {
+                        if (r.status != 0) continue;
+                        running.insert({toUtf8(r.trainName), toUtf8(r.kindText),
+                                        toUtf8(r.departureTime), toUtf8(r.arrivalTime)});
+                    }
+                    ASSERT_EQ(running, expected)
+                        << round << " " << from << " -> " << to << " on " << db.queryDate;
+                    compared += static_cast<long long>(expected.size());
+                }
+            }
+        }
+        EXPECT_TRUE(checkTimetable(db.folder).passed()) << round;
+    }
+    EXPECT_GT(compared, 500);
+}
+
+// The real feed beside the project: 961 trains and 10,120 stop times on Wednesday 2026-09-23.
+TEST(GtfsImport, TheRealFeedAnswersItsOwnDay) {
+    const fs::path feed = ZELVAN_SHARED_FEED;
+    if (!fs::exists(feed)) GTEST_SKIP() << "no " << feed;
+    TempDir out;
+    gtfs::ImportOptions options;
+    options.feed = feed;
+    options.out = out.path();
+    gtfs::ImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(gtfs::importGtfs(options, summary, error)) << error;
+    EXPECT_EQ(summary.trains, 2077);
+    EXPECT_EQ(summary.stopTimes, 22730);
+    EXPECT_TRUE(checkTimetable(fromUtf8(out.path().string())).passed());
+    TimetableDb db;
+    ASSERT_TRUE(db.load(fromUtf8(out.path().string())));
+    db.queryDate = 20260923;
+    std::vector<ResultRow> rows;
+    db.queryTrainNumber(u"", rows);
+    int running = 0;
+    long long stops = 0;
+    TrainRecord train;
+    for (const ResultRow& r : rows) {
+        if (r.status != 0) continue;
+        ++running;
+        db.decodeTrain(r.trainIndex, train);
+        stops += static_cast<long long>(train.stops.size());
+    }
+    EXPECT_EQ(running, 961);
+    EXPECT_EQ(stops, 10120);
+    // Neighbours under a kilometre apart: never listed the wrong way round.
+    rows.clear();
+    db.queryStationToStation(u"Far Rockaway", u"Inwood", rows);
+    for (const ResultRow& r : rows) EXPECT_LE(r.departureTime, r.arrivalTime);
+}
+
+}  // namespace
+}  // namespace zelvan::test
