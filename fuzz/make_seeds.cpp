@@ -14,6 +14,8 @@
 #include "timetable_generator.h"
 #include "update/package_writer.h"
 
+#include <zip.h>
+
 namespace fs = std::filesystem;
 using namespace zelvan;
 using namespace zelvan::fuzz;
@@ -116,6 +118,49 @@ void misplacedRecordSeeds(const fs::path& out) {
     }
 }
 
+// A small feed: a station with a platform, a night run past midnight, a weekday calendar
+// with an exception, a stop that lets riders off only, a frequency, a change time; as files
+// and as a zip archive.
+void gtfsSeeds(const fs::path& out) {
+    const std::vector<std::string> files = {
+        "agency_id,agency_name,agency_url,agency_timezone\nA,Rail,http://x,Europe/Zurich\n",
+        "stop_id,stop_name,stop_lat,stop_lon,location_type,parent_station,platform_code\n"
+        "ZH,Z\xC3\xBCrich HB,47.378,8.540,1,,\nZH7,Z\xC3\xBCrich HB,47.378,8.540,0,ZH,7\n"
+        "BN,Bern,46.949,7.439,0,,\nGE,\"Gen\xC3\xA8ve, Cornavin\",46.210,6.142,0,,\n",
+        "route_id,agency_id,route_short_name,route_long_name,route_type\nR1,A,IC1,,2\n",
+        "route_id,service_id,trip_id,trip_short_name\nR1,WD,t1,701\nR1,WD,t2,799\nR1,SA,t3,701\n",
+        "trip_id,arrival_time,departure_time,stop_id,stop_sequence,pickup_type,drop_off_type\n"
+        "t1,08:00:00,08:00:00,ZH7,1,0,0\nt1,,,BN,2,0,0\nt1,10:40:00,10:40:00,GE,3,0,0\n"
+        "t2,23:30:00,23:30:00,GE,1,0,0\nt2,25:00:00,25:02:00,BN,2,1,0\n"
+        "t2,26:00:00,26:00:00,ZH,3,0,0\nt3,09:00:00,09:00:00,ZH7,1,0,0\n"
+        "t3,10:00:00,10:02:00,BN,2,0,0\n",
+        "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+        "WD,1,1,1,1,1,0,0,20261207,20261220\n",
+        "service_id,date,exception_type\nWD,20261208,2\nSA,20261212,1\n",
+        "trip_id,start_time,end_time,headway_secs\nt3,09:00:00,11:00:00,3600\n",
+        "from_stop_id,to_stop_id,transfer_type,min_transfer_time\nBN,BN,2,240\n"};
+    write(out / "gtfs" / "small", joinFiles(files));
+    const std::vector<std::string> names = {
+        "agency.txt",   "stops.txt",          "routes.txt",      "trips.txt",    "stop_times.txt",
+        "calendar.txt", "calendar_dates.txt", "frequencies.txt", "transfers.txt"};
+    const fs::path zip = out / "gtfs" / "small.zip";
+    zipFile archive = zipOpen64(zip.c_str(), 0);
+    bool ok = archive != nullptr;
+    for (std::size_t i = 0; ok && i < names.size(); ++i) {
+        zip_fileinfo info{};
+        ok = zipOpenNewFileInZip4_64(archive, names[i].c_str(), &info, nullptr, 0, nullptr, 0,
+                                     nullptr, Z_DEFLATED, 6, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                                     nullptr, 0, 20, 0, 0) == ZIP_OK &&
+             zipWriteInFileInZip(archive, files[i].data(),
+                                 static_cast<unsigned>(files[i].size())) == ZIP_OK &&
+             zipCloseFileInZip(archive) == ZIP_OK;
+    }
+    if (archive == nullptr || zipClose(archive, nullptr) != ZIP_OK || !ok) {
+        std::fprintf(stderr, "zelvan_fuzz_seeds: cannot write %s\n", zip.c_str());
+        failed = true;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +188,7 @@ int main(int argc, char** argv) {
     }
 
     misplacedRecordSeeds(out);
+    gtfsSeeds(out);
 
     // The installed version, then the version file; in GBK, 新的时刻表.
     const std::string text = "\xD0\xC2\xB5\xC4\xCA\xB1\xBF\xCC\xB1\xED";

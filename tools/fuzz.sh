@@ -2,7 +2,7 @@
 # Builds the fuzz targets (preset `fuzz`: clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for SECONDS seconds from its corpus.
 #
-#   tools/fuzz.sh SECONDS [TARGET...]     targets: timetable package version source text
+#   tools/fuzz.sh SECONDS [TARGET...]     targets: timetable package version source text gtfs
 #
 # Inputs come from build-fuzz/corpus/<target> (kept between runs, where new inputs are added),
 # the seeds (build-fuzz/seeds/<target>, written by zelvan_fuzz_seeds) and fuzz/regressions/<target>.
@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: tools/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(timetable package version source text)
+[ ${#targets[@]} -gt 0 ] || targets=(timetable package version source text gtfs)
 
 cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target zelvan_fuzz_seeds "${targets[@]/#/fuzz_}"
@@ -21,7 +21,7 @@ build-fuzz/bin/zelvan_fuzz_seeds build-fuzz/seeds
 
 # Small inputs run fast and reach every parser state; the seeds of the sample timetable are
 # larger and are cut to these lengths (which makes them damaged seeds, welcome too).
-declare -A max_len=([timetable]=16384 [package]=20000 [version]=1024 [source]=24576 [text]=4096)
+declare -A max_len=([timetable]=16384 [package]=20000 [version]=1024 [source]=24576 [text]=4096 [gtfs]=16384)
 failed=0
 for target in "${targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$target" "build-fuzz/artifacts/$target" build-fuzz/logs
