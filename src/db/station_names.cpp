@@ -145,6 +145,11 @@ std::optional<StopRecord> TimetableDb::findStopForPlace(const std::u16string& pl
 void TimetableDb::suggestStations(const std::u16string& typed,
                                   std::vector<std::u16string>& names) const {
     names.clear();
+    // An imported timetable has no codes: its names themselves are matched (findStations).
+    if (stationsByCode.empty() && extensions.present()) {
+        findStations(typed, names, 20);
+        return;
+    }
     auto it = stationsByCode.find(typed);
     if (it == stationsByCode.end()) return;
     // The walk ends at the first code after the hit that does not contain the typed text.

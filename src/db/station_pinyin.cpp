@@ -55,6 +55,51 @@ TypedStation::TypedStation(std::u16string_view typed) {
     }
 }
 
+std::string foldLatin(std::u16string_view name) {
+    // U+00C0-U+024F to their base letters ('.' for none), as NFKD less the marks gives them.
+    static constexpr std::string_view kBase =
+        "aaaaaaaceeeeiiiidnooooo.ouuuuytsaaaaaaaceeeeiiiidnooooo.ouuuuyty"
+        "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkklllllll"
+        "lllnnnnnn.nnoooooooorrrrrrsssssssstttt..uuuuuuuuuuuuwwyyyzzzzzzs"
+        "................................oo.............uu..............."
+        "....dddlllnnnaaiioouuuuuuuuuu.aaaa....ggkkoooo..jdddgg..nnaa...."
+        "aaaaeeeeiiiioooorrrruuuusstt..hh......aaeeooooooooyy............"
+        "................";
+    std::string folded;
+    bool letter = false;
+    for (const char16_t c : name) {
+        char base = 0;
+        if (c >= u'A' && c <= u'Z') {
+            base = static_cast<char>(c - u'A' + 'a');
+        } else if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')) {
+            base = static_cast<char>(c);
+        } else if (c >= 0xC0 && c < 0xC0 + kBase.size() && kBase[c - 0xC0] != '.') {
+            base = kBase[c - 0xC0];
+        } else if (c == 0x0300 || (c > 0x0300 && c <= 0x036F)) {
+            continue;  // a combining mark: the letter before it stands
+        }
+        if (base != 0) {
+            letter = letter || (base >= 'a' && base <= 'z');
+            folded.push_back(base);
+        } else if (!folded.empty() && folded.back() != ' ') {
+            folded.push_back(' ');
+        }
+    }
+    if (!folded.empty() && folded.back() == ' ') folded.pop_back();
+    return letter ? folded : std::string();
+}
+
+bool latinMatches(std::string_view folded, std::string_view typed) {
+    if (typed.empty() || folded.size() < typed.size()) return false;
+    for (std::size_t at = 0; at + typed.size() <= folded.size();) {
+        if (folded.compare(at, typed.size(), typed) == 0) return true;
+        const std::size_t space = folded.find(' ', at);
+        if (space == std::string_view::npos) return false;
+        at = space + 1;
+    }
+    return false;
+}
+
 bool readingMatches(const PinyinReading& reading, const TypedStation& typed) {
     if (!typed.pinyin) return false;
     const std::string& q = typed.letters;
@@ -134,6 +179,7 @@ struct TimetableDb::StationFinder {
     struct Entry {
         std::u16string name;
         const std::vector<PinyinReading>* readings = nullptr;
+        std::string latin;  // foldLatin of the name
     };
     StationPinyin pinyin;
     std::vector<Entry> entries;
@@ -165,7 +211,7 @@ std::shared_ptr<const TimetableDb::StationFinder> TimetableDb::stationFinder() c
                      [](const Ranked& a, const Ranked& b) { return a.trains > b.trains; });
     for (const Ranked& r : ranked) {
         const std::u16string& name = stationNames[r.index];
-        finder->entries.push_back({name, finder->pinyin.readingsOf(name)});
+        finder->entries.push_back({name, finder->pinyin.readingsOf(name), foldLatin(name)});
     }
     finder_ = std::move(finder);
     return finder_;
@@ -177,8 +223,13 @@ void TimetableDb::findStations(const std::u16string& typed, std::vector<std::u16
     const TypedStation query(typed);
     if (query.text.empty()) return;
     std::shared_ptr<const StationFinder> finder = stationFinder();
+    // Latin names match by the start of any word, whatever the case and accents.
+    const std::string latin = foldLatin(query.text);
     for (const StationFinder::Entry& entry : finder->entries) {
         bool match = entry.name.compare(0, query.text.size(), query.text) == 0;
+        if (!match && !latin.empty() && !entry.latin.empty()) {
+            match = latinMatches(entry.latin, latin);
+        }
         if (!match && query.pinyin && entry.readings) {
             match = std::any_of(entry.readings->begin(), entry.readings->end(),
                                 [&](const PinyinReading& r) { return readingMatches(r, query); });

@@ -28,6 +28,14 @@ struct TypedStation {
     explicit TypedStation(std::u16string_view typed);
 };
 
+// A name in Latin script as station fields compare it: lower-case ASCII letters and digits,
+// accents dropped ("Zürich HB" -> "zurich hb"), words separated by single spaces; empty when
+// the name holds no Latin letter.
+std::string foldLatin(std::u16string_view name);
+// True when `typed` (folded) starts a word of `folded` and runs on from there ("rock" and
+// "far rock" both match "far rockaway").
+bool latinMatches(std::string_view folded, std::string_view typed);
+
 // True when `typed` (pinyin mode) is a prefix of the reading's letters with every typed
 // separator on a syllable boundary, or a prefix of its initials.
 bool readingMatches(const PinyinReading& reading, const TypedStation& typed);

@@ -220,7 +220,17 @@ class Importer {
         long long trimmed = 0;
         bool missing = false;
         bool ok = readCsv(
-            it->second, [&](const std::vector<std::string_view>& header) { table.header = header; },
+            it->second,
+            [&](const std::vector<std::string_view>& header) {
+                // Columns are checked before any row: the rows read the required ones.
+                table.header = header;
+                for (const char* column : required) {
+                    if (table.column(column) < 0 && problem.empty()) {
+                        problem = at(file, 1) + "no column " + column;
+                        missing = true;
+                    }
+                }
+            },
             [&](const CsvRow& r) {
                 if (missing) return false;
                 if (r.fields.size() != table.header.size()) {
@@ -235,18 +245,11 @@ class Importer {
                 return true;
             },
             trimmed, problem);
-        for (const char* column : required) {
-            if (table.column(column) < 0 && problem.empty()) {
-                problem = at(file, 1) + "no column " + column;
-            }
-        }
         warn(file + ": values with spaces around them (trimmed)", trimmed);
         if (!ok) return fail(file + ":" + problem);
         if (!problem.empty()) return fail(problem);
         return true;
     }
-    // Header columns are checked before the rows: a row callback that reads a required column
-    // would otherwise run with index -1. The callbacks below look them up on their first row.
 
     bool readAgencies() {
         Table t;

@@ -144,6 +144,17 @@ TEST(GtfsImport, AHandMadeFeedAnswersItsOwnTimetable) {
     EXPECT_EQ(train.stops.front().arrivalHour, 8);
     EXPECT_EQ(toUtf8(db.extensions.stopExtras(train.index, 0).platform), "7");
 
+    // Latin names by the start of any word, whatever the case and accents; suggestions too.
+    std::vector<std::u16string> names;
+    db.findStations(u"zurich", names);
+    EXPECT_EQ(names, std::vector<std::u16string>{u"Zürich HB"});
+    db.findStations(u"HB", names);
+    EXPECT_EQ(names, std::vector<std::u16string>{u"Zürich HB"});
+    db.suggestStations(u"GENE", names);
+    EXPECT_EQ(names, std::vector<std::u16string>{u"Genève"});
+    db.findStations(u"ern", names);
+    EXPECT_TRUE(names.empty());  // inside a word, not at its start
+
     // Journeys board the runs of the day and never at a stop that lets riders off only.
     JourneyPlanner planner(db);
     EXPECT_EQ(planner.plan(u"Genève", u"Zürich HB", 20261211, JourneyOptions{}).size(), 1u);
