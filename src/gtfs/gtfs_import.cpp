@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <numeric>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "compiler/timetable_source.h"
@@ -25,8 +26,9 @@ constexpr int kMostKm = 16383;
 constexpr int kNoTime = -1;
 
 const std::vector<std::string> kFeedFiles = {
-    "agency.txt",   "stops.txt",          "routes.txt",      "trips.txt",     "stop_times.txt",
-    "calendar.txt", "calendar_dates.txt", "frequencies.txt", "transfers.txt", "feed_info.txt"};
+    "agency.txt",     "stops.txt",     "routes.txt",         "trips.txt",
+    "stop_times.txt", "calendar.txt",  "calendar_dates.txt", "frequencies.txt",
+    "transfers.txt",  "feed_info.txt", "shapes.txt"};
 
 std::string at(const std::string& file, int line) {
     return file + ":" + std::to_string(line) + ": ";
@@ -142,7 +144,14 @@ struct Trip {
     int route = -1;
     int service = -1;
     std::string number;
+    int shape = -1;  // index in shapes_, -1 none
     int line = 0;
+};
+
+// A shape: its points and the distance along it to each, in km.
+struct Shape {
+    std::vector<std::pair<double, double>> points;  // latitude, longitude
+    std::vector<double> km;
 };
 
 struct StopTime {
@@ -190,8 +199,8 @@ class Importer {
         if (files_.count("calendar.txt") == 0 && files_.count("calendar_dates.txt") == 0) {
             return fail("calendar.txt and calendar_dates.txt: both missing (one is required)");
         }
-        return readAgencies() && readCalendars() && readStops() && readRoutes() && readTrips() &&
-               readStopTimes() && buildRuns() && readTransfers() && write();
+        return readAgencies() && readCalendars() && readStops() && readRoutes() && readShapes() &&
+               readTrips() && readStopTimes() && buildRuns() && readTransfers() && write();
     }
 
   private:
@@ -505,6 +514,85 @@ class Importer {
         });
     }
 
+    bool readShapes() {
+        if (files_.count("shapes.txt") == 0) return true;
+        tell("reading shapes.txt");
+        Table t;
+        std::unordered_map<std::string, int> ids;
+        std::vector<std::vector<std::tuple<long long, double, double>>> raw;
+        bool ok =
+            walk("shapes.txt", {"shape_id", "shape_pt_lat", "shape_pt_lon", "shape_pt_sequence"}, t,
+                 [&](const CsvRow& r) {
+                     double lat = 0, lon = 0;
+                     long long sequence = 0;
+                     if (!parseCoordinate(r.fields[t.column("shape_pt_lat")], lat, 90) ||
+                         !parseCoordinate(r.fields[t.column("shape_pt_lon")], lon, 180) ||
+                         !parseInteger(r.fields[t.column("shape_pt_sequence")], sequence)) {
+                         error_ = at(t.file, r.line) + "a shape point that is not valid";
+                         return false;
+                     }
+                     auto [it, added] = ids.try_emplace(std::string(r.fields[t.column("shape_id")]),
+                                                        static_cast<int>(raw.size()));
+                     if (added) raw.emplace_back();
+                     raw[static_cast<std::size_t>(it->second)].emplace_back(sequence, lat, lon);
+                     return true;
+                 });
+        if (!ok) return false;
+        shapes_.resize(raw.size());
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            std::sort(raw[i].begin(), raw[i].end());
+            Shape& shape = shapes_[i];
+            for (const auto& [sequence, lat, lon] : raw[i]) {
+                shape.km.push_back(shape.points.empty()
+                                       ? 0.0
+                                       : shape.km.back() + greatCircleKm(shape.points.back().first,
+                                                                         shape.points.back().second,
+                                                                         lat, lon));
+                shape.points.emplace_back(lat, lon);
+            }
+        }
+        shapeIds_ = std::move(ids);
+        return true;
+    }
+
+    // The distance along `shape` of each stop, nearest point first, never falling: each stop is
+    // looked for on the segments from the previous stop's on. Empty when a stop has no
+    // coordinates or the shape has fewer than two points.
+    std::vector<double> alongShape(const Shape& shape, std::size_t begin, std::size_t n) const {
+        std::vector<double> km;
+        if (shape.points.size() < 2) return km;
+        std::size_t segment = 0;
+        double previous = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const StopPoint& p = stops_[static_cast<std::size_t>(times_[begin + k].stop)];
+            if (!p.located) return {};
+            const double scale = std::cos(p.lat * 3.14159265358979323846 / 180.0);
+            double best = 1e18, at = previous;
+            std::size_t bestSegment = segment;
+            for (std::size_t s = segment; s + 1 < shape.points.size(); ++s) {
+                const auto [lat1, lon1] = shape.points[s];
+                const auto [lat2, lon2] = shape.points[s + 1];
+                const double ax = (lon1 - p.lon) * scale, ay = lat1 - p.lat;
+                const double bx = (lon2 - p.lon) * scale, by = lat2 - p.lat;
+                const double dx = bx - ax, dy = by - ay;
+                const double length = dx * dx + dy * dy;
+                double u = length > 0 ? -(ax * dx + ay * dy) / length : 0;
+                u = std::clamp(u, 0.0, 1.0);
+                const double x = ax + u * dx, y = ay + u * dy;
+                const double d = x * x + y * y;
+                if (d < best) {
+                    best = d;
+                    bestSegment = s;
+                    at = shape.km[s] + u * (shape.km[s + 1] - shape.km[s]);
+                }
+            }
+            segment = bestSegment;
+            previous = std::max(previous, at);
+            km.push_back(previous);
+        }
+        return km;
+    }
+
     bool readTrips() {
         Table t;
         return walk("trips.txt", {"route_id", "service_id", "trip_id"}, t, [&](const CsvRow& r) {
@@ -530,6 +618,10 @@ class Importer {
             trip.route = route->second;
             trip.service = service->second;
             trip.number = field("trip_short_name");
+            if (auto shape = shapeIds_.find(std::string(field("shape_id")));
+                shape != shapeIds_.end()) {
+                trip.shape = shape->second;
+            }
             if (trip.number.empty()) {
                 const Route& owner = routes_[static_cast<std::size_t>(trip.route)];
                 trip.number =
@@ -693,6 +785,22 @@ class Importer {
                 km[k] = km[k - 1] +
                         (a.located && b.located ? greatCircleKm(a.lat, a.lon, b.lat, b.lon) : 0.0);
             }
+            // Along the trip's shape where it has one that the stops lie on.
+            if (trip.shape >= 0) {
+                const std::string key = std::to_string(trip.shape) + ':' + stopList(begin, n);
+                auto cached = shapeKm_.find(key);
+                if (cached == shapeKm_.end()) {
+                    cached =
+                        shapeKm_
+                            .emplace(key, alongShape(shapes_[static_cast<std::size_t>(trip.shape)],
+                                                     begin, n))
+                            .first;
+                }
+                if (cached->second.size() == n) {
+                    km = cached->second;
+                    for (double& d : km) d -= cached->second.front();
+                }
+            }
             // Times: one missing is the other; stops with neither are interpolated by distance
             // between the timed stops around them.
             arrivals.assign(n, kNoTime);
@@ -757,6 +865,12 @@ class Importer {
         times_.clear();
         times_.shrink_to_fit();
         return true;
+    }
+
+    std::string stopList(std::size_t begin, std::size_t n) const {
+        std::string list;
+        for (std::size_t k = 0; k < n; ++k) list += std::to_string(times_[begin + k].stop) + ',';
+        return list;
     }
 
     bool addRun(const Trip& trip, std::size_t begin, std::size_t n,
@@ -1099,6 +1213,9 @@ class Importer {
     std::vector<StopTime> times_;
     std::vector<Train> trains_;
     std::vector<Walk> walks_;
+    std::vector<Shape> shapes_;
+    std::unordered_map<std::string, int> shapeIds_;
+    std::unordered_map<std::string, std::vector<double>> shapeKm_;  // shape and stops -> km
 };
 
 }  // namespace

@@ -364,6 +364,12 @@ TEST(GtfsImport, TheRealFeedAnswersItsOwnDay) {
     }
     EXPECT_EQ(running, 961);
     EXPECT_EQ(stops, 10120);
+    // Distances along the shapes: 189 km by rail from Penn Station to Montauk (the great
+    // circle gives 177).
+    rows.clear();
+    db.queryStationToStation(u"Penn Station", u"Montauk", rows);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(toUtf8(rows.front().distanceText), "189");
     // Neighbours under a kilometre apart: never listed the wrong way round.
     rows.clear();
     db.queryStationToStation(u"Far Rockaway", u"Inwood", rows);
