@@ -62,10 +62,11 @@ bool readZip(const std::filesystem::path& zip, const std::vector<std::string>& w
             base.erase(0, slash + 1);
         }
         if (!wantedName(wanted, base) || files.count(base) != 0) continue;
-        // The declared size is only a hint: the data read is counted against the limit.
+        // The declared size is only a hint (a damaged or hostile archive declares anything):
+        // room for at most 64 MiB is taken ahead, the data read is counted against the limit.
         std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(
-            std::min<unsigned long long>(info.uncompressed_size, limit - std::min(limit, total))));
+        bytes.reserve(static_cast<std::size_t>(std::min<unsigned long long>(
+            {info.uncompressed_size, limit - std::min(limit, total), 64ULL << 20})));
         if (unzOpenCurrentFile(archive) != UNZ_OK) {
             error = base + ": cannot be read from the zip archive";
             ok = false;

@@ -734,6 +734,12 @@ class Importer {
                                      "start_time, end_time or headway_secs is not valid";
                             return false;
                         }
+                        // A run a minute at least, within two days: more is no timetable.
+                        if ((end - start) / headway > 2880 || end > 7 * 86400) {
+                            error_ =
+                                at(t.file, r.line) + "more runs than one a minute for two days";
+                            return false;
+                        }
                         out[it->second].push_back({start, end, static_cast<int>(headway)});
                         return true;
                     });
