@@ -78,6 +78,7 @@ std::string answerJourney(Answering& a, const Fields& f, std::string& out) {
     }
     takeNumber(f, "maxChanges", question.options.maxChanges);
     takeNumber(f, "changeMinutes", question.options.changeMinutes);
+    question.options.changeMinutesGiven = f.numbers.count("changeMinutes") != 0;
     takeNumber(f, "placeChangeMinutes", question.options.placeChangeMinutes);
     std::vector<JourneyRow> journeys;
     std::string error;

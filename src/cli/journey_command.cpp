@@ -113,18 +113,21 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
             "HH:MM"));
     command->add_option("--max-changes", question.options.maxChanges, "Most changes (default 2)")
         ->check(CLI::Range(0, kMaxJourneyChanges));
-    command
-        ->add_option("--change-minutes", question.options.changeMinutes,
-                     "Least wait when changing at one station (default 20)")
-        ->check(CLI::Range(0, kMinutesPerDay - 1));
+    CLI::Option* change =
+        command
+            ->add_option("--change-minutes", question.options.changeMinutes,
+                         "Least wait when changing at one station (default 20, or the "
+                         "timetable's own change time of the station)")
+            ->check(CLI::Range(0, kMinutesPerDay - 1));
     command
         ->add_option("--place-change-minutes", question.options.placeChangeMinutes,
                      "Least wait between two stations of one place (default 60)")
         ->check(CLI::Range(0, kMinutesPerDay - 1));
     command->add_flag("--legs", legs, "List each journey's legs under it");
     command->add_flag("--trace", question.trace, "Print the search's rounds on stderr");
-    command->callback([&globals] {
+    command->callback([&globals, change] {
         parseClock(after, question.options.afterMinutes);
+        question.options.changeMinutesGiven = change->count() > 0;
         TimetableDb db;
         if (!openDatabase(globals, db)) return;
         std::unique_ptr<JourneyPlanner> planner;

@@ -20,6 +20,9 @@ struct JourneyOptions {
     int maxChanges = 2;           // 0 to kMaxJourneyChanges
     int changeMinutes = 20;       // least wait when changing trains at one station (0-1439)
     int placeChangeMinutes = 60;  // least wait between two stations of one place (0-1439)
+    // True when changeMinutes was asked for: it then holds at every station, also where the
+    // timetable gives a station a change time of its own.
+    bool changeMinutesGiven = false;
 };
 
 // True when every option lies in its range.

@@ -93,6 +93,12 @@ class RoundSearch {
     void offerReady(int round, int station, int time, int from);
     // Turns the round's arrivals into departures for the next round, then clears its marks.
     void closeRound(int round);
+    // The least wait for a change at station `s`: the timetable's own unless asked otherwise.
+    int changeAt(int s) const {
+        if (options_.changeMinutesGiven || arrays_.changeAt.empty()) return options_.changeMinutes;
+        const int own = arrays_.changeAt[static_cast<std::size_t>(s)];
+        return own >= 0 ? own : options_.changeMinutes;
+    }
     void markTrains(int round);
     Journey reconstruct(int round, int station) const;
     void traceArrival(int round, int station, int time, const RoundLabel& how) const;
@@ -218,8 +224,14 @@ void RoundSearch::arrivedFrom(int left) {
     const int* board = &state_.boardBound[static_cast<std::size_t>(left) * stations];
     int* arrived = &state_.arrivedBound[static_cast<std::size_t>(left) * stations];
     for (std::size_t s = 0; s < stations; ++s) {
-        arrived[s] = std::min(state_.arrivedBound[s],
-                              board[s] < kNever ? board[s] + options_.changeMinutes : kNever);
+        arrived[s] =
+            std::min(state_.arrivedBound[s],
+                     board[s] < kNever ? board[s] + changeAt(static_cast<int>(s)) : kNever);
+    }
+    for (const Walk& walk : arrays_.walks) {
+        const int to = board[static_cast<std::size_t>(walk.to)];
+        int& bound = arrived[static_cast<std::size_t>(walk.from)];
+        if (to < kNever) bound = std::min(bound, to + walk.minutes);
     }
     // To another station of the place: the least of its group but the station's own.
     for (std::size_t g = 0; g + 1 < arrays_.memberStart.size(); ++g) {
@@ -377,7 +389,14 @@ void RoundSearch::closeRound(int round) {
         state_.improvedMark[static_cast<std::size_t>(s)] = 0;
         if (round == legs_) continue;
         const int time = state_.arrivalAt(round, s);
-        offerReady(round, s, time + options_.changeMinutes, s);
+        offerReady(round, s, time + changeAt(s), s);
+        // Walks from here to other stations.
+        const auto walk =
+            std::lower_bound(arrays_.walks.begin(), arrays_.walks.end(), s,
+                             [](const Walk& w, int station) { return w.from < station; });
+        for (auto w = walk; w != arrays_.walks.end() && w->from == s; ++w) {
+            offerReady(round, w->to, time + w->minutes, s);
+        }
         // The two earliest arrivals of the round in each group of the station's place: every
         // other station of the group may be left from the earliest, the earliest from the second.
         for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(s)];

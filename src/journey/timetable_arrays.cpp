@@ -189,6 +189,24 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
     }
     arrays.firstStop.push_back(static_cast<std::int32_t>(arrays.station.size()));
 
+    // The timetable's own change times and walks (an imported feed's transfers).
+    if (db.extensions.present()) {
+        arrays.changeAt.assign(static_cast<std::size_t>(arrays.stationCount), -1);
+        for (int s = 0; s < arrays.stationCount; ++s) {
+            const int change = db.extensions.stationExtras(s).changeMinutes;
+            if (change >= 0)
+                arrays.changeAt[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(change);
+        }
+        for (const Walk& walk : db.extensions.walks()) {
+            if (walk.from < arrays.stationCount && walk.to < arrays.stationCount &&
+                walk.from != walk.to) {
+                arrays.walks.push_back(walk);
+            }
+        }
+        std::sort(arrays.walks.begin(), arrays.walks.end(),
+                  [](const Walk& a, const Walk& b) { return a.from < b.from; });
+    }
+
     // Each station's stops by the clock time of their departure, so that a search finds the
     // runs leaving within a span of the day by halving.
     arrays.stationStopStart.assign(static_cast<std::size_t>(arrays.stationCount) + 1, 0);

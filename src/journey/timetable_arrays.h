@@ -79,6 +79,9 @@ struct TimetableArrays {
     std::vector<std::uint32_t> memberStart;   // group -> first entry in groupMembers; +1
     std::vector<std::int32_t> groupMembers;   // the stations of each group
 
+    std::vector<std::int16_t> changeAt;  // station -> the timetable's change minutes, -1 none
+    std::vector<Walk> walks;             // walks between stations, by `from`
+
     std::vector<std::uint32_t> rideInStart;  // station -> first entry in rideIn; +1
     std::vector<RideEdge> rideIn;            // least riding minutes from each station before it
 

@@ -370,6 +370,19 @@ TEST(GtfsImport, TheRealFeedAnswersItsOwnDay) {
     db.queryStationToStation(u"Penn Station", u"Montauk", rows);
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(toUtf8(rows.front().distanceText), "189");
+    // Jamaica's change time is the feed's 5 minutes: 2721 in at 07:47, 608 out at 07:53.
+    JourneyPlanner planner(db);
+    auto departsAt = [&](const JourneyOptions& options, int minutes) {
+        for (const Journey& j :
+             planner.plan(u"Far Rockaway", u"Port Jefferson", 20260923, options)) {
+            if (j.departure == minutes) return true;
+        }
+        return false;
+    };
+    JourneyOptions asked;
+    EXPECT_TRUE(departsAt(asked, 7 * 60 + 10));
+    asked.changeMinutesGiven = true;  // 20 minutes everywhere
+    EXPECT_FALSE(departsAt(asked, 7 * 60 + 10));
     // Neighbours under a kilometre apart: never listed the wrong way round.
     rows.clear();
     db.queryStationToStation(u"Far Rockaway", u"Inwood", rows);
