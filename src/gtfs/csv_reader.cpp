@@ -36,6 +36,7 @@ bool readCsv(std::string_view text,
     // Unescaped quoted fields live here until their row is handed on (kept as offsets while it
     // grows, made views once the row is whole).
     std::string unquoted;
+    std::string headerText;
     bool first = true;
     int line = 1;
     std::size_t pos = 0;
@@ -124,7 +125,18 @@ bool readCsv(std::string_view text,
             }
         }
         if (first) {
-            header(current.fields);
+            // The header's names outlive the buffer of quoted fields, which the next row
+            // reuses: they get their own copy for the whole walk.
+            std::size_t total = 0;
+            for (std::string_view f : current.fields) total += f.size();
+            headerText.reserve(total);
+            std::vector<std::string_view> names;
+            for (std::string_view f : current.fields) {
+                const std::size_t at = headerText.size();
+                headerText.append(f);
+                names.push_back(std::string_view(headerText).substr(at, f.size()));
+            }
+            header(names);
             first = false;
             continue;
         }

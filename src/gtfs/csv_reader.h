@@ -17,7 +17,8 @@ struct CsvRow {
     int line = 0;
 };
 
-// Reads `text` line by line. `header` gets the header's fields (trimmed); then `row` gets each
+// Reads `text` line by line. `header` gets the header's fields (trimmed; the views hold until
+// readCsv returns); then `row` gets each
 // later non-empty line, with fields trimmed of surrounding spaces and tabs (`trimmed` counts
 // the fields that had some). Returns false and sets `error` for a quote that
 // is never closed or text after a closing quote ("N: what", N the line); `row` returning false
