@@ -14,11 +14,12 @@ using namespace std::string_view_literals;
 // The keys of each object stand in byte order, as nlohmann::json (a std::map) wrote them
 // before, so that the documents stay byte for byte what scripts have been reading.
 constexpr std::string_view kRowKeys[] = {
-    "{\"arrivalStation\":"sv,  ",\"arrivalTime\":"sv,     ",\"departureStation\":"sv,
-    ",\"departureTime\":"sv,   ",\"distanceText\":"sv,    ",\"hardSeatFare\":"sv,
-    ",\"hardSleeperFare\":"sv, ",\"kindText\":"sv,        ",\"originStation\":"sv,
-    ",\"softSeatFare\":"sv,    ",\"softSleeperFare\":"sv, ",\"status\":"sv,
-    ",\"terminusStation\":"sv, ",\"trainName\":"sv,       ",\"travelTimeText\":"sv,
+    "{\"arrivalDays\":"sv,      ",\"arrivalStation\":"sv, ",\"arrivalTime\":"sv,
+    ",\"departureStation\":"sv, ",\"departureTime\":"sv,  ",\"distanceText\":"sv,
+    ",\"endsHere\":"sv,         ",\"hardSeatFare\":"sv,   ",\"hardSleeperFare\":"sv,
+    ",\"kindText\":"sv,         ",\"originStation\":"sv,  ",\"softSeatFare\":"sv,
+    ",\"softSleeperFare\":"sv,  ",\"status\":"sv,         ",\"terminusStation\":"sv,
+    ",\"trainName\":"sv,        ",\"travelTimeText\":"sv,
 };
 constexpr std::size_t kRowKeyBytes = [] {
     std::size_t n = 0;
@@ -40,27 +41,30 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.hardSleeperFare.size() + row.kindText.size() + row.originStation.size() +
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
         row.trainName.size() + row.travelTimeText.size();
-    // 14 texts, a number of at most 11 characters and the closing brace.
-    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 11 + 1;
+    // 14 texts, two numbers of at most 11 characters, "false" and the closing brace.
+    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 2 * 11 + 5 + 1;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
-    p = writeJsonString(put(p, kRowKeys[0]), row.arrivalStation);
-    p = writeJsonString(put(p, kRowKeys[1]), row.arrivalTime);
-    p = writeJsonString(put(p, kRowKeys[2]), row.departureStation);
-    p = writeJsonString(put(p, kRowKeys[3]), row.departureTime);
-    p = writeJsonString(put(p, kRowKeys[4]), row.distanceText);
-    p = writeJsonString(put(p, kRowKeys[5]), row.hardSeatFare);
-    p = writeJsonString(put(p, kRowKeys[6]), row.hardSleeperFare);
-    p = writeJsonString(put(p, kRowKeys[7]), row.kindText);
-    p = writeJsonString(put(p, kRowKeys[8]), row.originStation);
-    p = writeJsonString(put(p, kRowKeys[9]), row.softSeatFare);
-    p = writeJsonString(put(p, kRowKeys[10]), row.softSleeperFare);
-    p = put(p, kRowKeys[11]);
+    p = put(p, kRowKeys[0]);
+    p = std::to_chars(p, p + 11, row.arrivalDays).ptr;
+    p = writeJsonString(put(p, kRowKeys[1]), row.arrivalStation);
+    p = writeJsonString(put(p, kRowKeys[2]), row.arrivalTime);
+    p = writeJsonString(put(p, kRowKeys[3]), row.departureStation);
+    p = writeJsonString(put(p, kRowKeys[4]), row.departureTime);
+    p = writeJsonString(put(p, kRowKeys[5]), row.distanceText);
+    p = put(put(p, kRowKeys[6]), row.endsHere ? "true"sv : "false"sv);
+    p = writeJsonString(put(p, kRowKeys[7]), row.hardSeatFare);
+    p = writeJsonString(put(p, kRowKeys[8]), row.hardSleeperFare);
+    p = writeJsonString(put(p, kRowKeys[9]), row.kindText);
+    p = writeJsonString(put(p, kRowKeys[10]), row.originStation);
+    p = writeJsonString(put(p, kRowKeys[11]), row.softSeatFare);
+    p = writeJsonString(put(p, kRowKeys[12]), row.softSleeperFare);
+    p = put(p, kRowKeys[13]);
     p = std::to_chars(p, p + 11, row.status).ptr;
-    p = writeJsonString(put(p, kRowKeys[12]), row.terminusStation);
-    p = writeJsonString(put(p, kRowKeys[13]), row.trainName);
-    p = writeJsonString(put(p, kRowKeys[14]), row.travelTimeText);
+    p = writeJsonString(put(p, kRowKeys[14]), row.terminusStation);
+    p = writeJsonString(put(p, kRowKeys[15]), row.trainName);
+    p = writeJsonString(put(p, kRowKeys[16]), row.travelTimeText);
     *p++ = '}';
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
