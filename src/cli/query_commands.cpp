@@ -47,11 +47,12 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     const std::vector<std::u16string>& headings = tableHeadings(TableKind::Stops);
     std::vector<std::vector<std::u16string>> cells;
     cells.reserve(train.stops.size());
+    const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         std::vector<std::u16string> line;
         line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-            line.push_back(stopCell(db, train.stops[i], i == 0, i + 1 == train.stops.size(), c));
+            line.push_back(stopTableCell(db, train.stops, days, i, c));
         }
         cells.push_back(std::move(line));
     }

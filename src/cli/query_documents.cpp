@@ -88,17 +88,19 @@ void appendNames(std::string& out, const std::vector<std::u16string>& names) {
 }
 
 void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
-                bool last) {
+                bool last, const StopDays& days) {
     const auto number = [&out](std::string_view key, long long value) {
         out += key;
         appendJsonNumber(out, value);
     };
     out += "{\"arrival\":";
     appendJsonString(out, stopCell(db, stop, first, last, 1));
+    number(",\"arrivalDays\":"sv, days.arrival);
     number(",\"arrivalHour\":"sv, stop.arrivalHour);
     number(",\"arrivalMinute\":"sv, stop.arrivalMinute);
     out += ",\"departure\":";
     appendJsonString(out, stopCell(db, stop, first, last, 2));
+    number(",\"departureDays\":"sv, days.departure);
     number(",\"distanceKm\":"sv, stop.distanceKm);
     number(",\"dwellMinutes\":"sv, stop.dwellMinutes);
     number(",\"sequence\":"sv, stop.sequence);
@@ -188,9 +190,10 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     number(",\"ruleNumber\":"sv, train.ruleNumber);
     number(",\"status\":"sv, static_cast<int>(train.status));
     out += ",\"stops\":[";
+    const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         if (i > 0) out += ',';
-        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size());
+        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i]);
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);

@@ -142,6 +142,8 @@ TEST_F(CliGolden, TrainsStopsAndStations) {
     expectGolden("stops_missing_json", {"--json", "stops", "K"});
     expectGolden("station", {"station", "南京"});
     expectGolden("station_json", {"--json", "station", "济南"});
+    // T4 ends at 济南: its first time there is its arrival.
+    expectGolden("station_ends", {"station", "济南"});
 }
 
 TEST_F(CliGolden, SuggestFaresInfo) {
