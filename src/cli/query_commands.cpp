@@ -22,7 +22,8 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     });
 }
 
-void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {
+void printRows(const Globals& globals, TableKind kind, std::vector<ResultRow>& rows) {
+    sortRows(rows, globals.sort, false);
     if (globals.json) {
         printDocument([&](std::string& out) { appendRowsDocument(out, rows); });
     } else if (rows.empty()) {
@@ -66,6 +67,7 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
         if (!requireStations(globals, db, {fromUtf8(via)})) return;
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
+        sortTransferLegs(rows, legCount, globals.sort);
         if (globals.json) {
             printDocument(
                 [&](std::string& out) { appendTransferRowsDocument(out, rows, legCount); });
