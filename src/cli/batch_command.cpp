@@ -68,7 +68,19 @@ void takeNumber(const Fields& fields, const char* name, int& value) {
     if (it != fields.numbers.end()) value = it->second;
 }
 
+// The order a line asks for ("sort", as --sort takes it; the query's own order without it).
+// False when the field holds another word.
+bool takeSort(const Fields& fields, SortKey& key) {
+    key = SortKey::Listed;
+    auto it = fields.texts.find("sort");
+    return it == fields.texts.end() || parseSortKey(toUtf8(it->second), key);
+}
+
+constexpr const char* kBadSort = "\"sort\" is not departure, arrival, duration or train";
+
 std::string answerJourney(Answering& a, const Fields& f, std::string& out) {
+    SortKey sort = SortKey::Listed;
+    if (!takeSort(f, sort)) return kBadSort;
     JourneyQuestion question;
     question.from = toUtf8(field(f, "from"));
     question.to = toUtf8(field(f, "to"));
@@ -83,6 +95,7 @@ std::string answerJourney(Answering& a, const Fields& f, std::string& out) {
     std::vector<JourneyRow> journeys;
     std::string error;
     if (!findJourneys(a.db, a.planner, question, journeys, error)) return error;
+    sortJourneys(journeys, sort, false);
     appendJourneysDocument(out, journeys);
     return {};
 }
@@ -93,23 +106,28 @@ const std::vector<BatchCommand>& batchCommands() {
     static const std::vector<BatchCommand> commands = {
         {"route",
          {"from", "to"},
-         {},
+         {"sort"},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             SortKey sort = SortKey::Listed;
+             if (!takeSort(f, sort)) return kBadSort;
              const std::u16string from = field(f, "from"), to = field(f, "to");
              if (auto unknown = firstUnknownStation(a.db, {from, to})) {
                  return unknownStationMessage(*unknown);
              }
              std::vector<ResultRow>& rows = a.emptyRows();
              a.db.queryStationToStation(from, to, rows);
+             sortRows(rows, sort, false);
              appendRowsDocument(out, rows);
              return {};
          }},
         {"transfer",
          {"from", "to"},
-         {"via"},
+         {"via", "sort"},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             SortKey sort = SortKey::Listed;
+             if (!takeSort(f, sort)) return kBadSort;
              const std::u16string from = field(f, "from"), to = field(f, "to");
              if (auto unknown = firstUnknownStation(a.db, {from, to})) {
                  return unknownStationMessage(*unknown);
@@ -121,6 +139,7 @@ const std::vector<BatchCommand>& batchCommands() {
                  }
                  std::vector<ResultRow>& rows = a.emptyRows();
                  const int legs = a.db.queryTransferTrains(from, via, to, rows);
+                 sortTransferLegs(rows, legs, sort);
                  appendTransferRowsDocument(out, rows, legs);
                  return {};
              }
@@ -131,11 +150,14 @@ const std::vector<BatchCommand>& batchCommands() {
          }},
         {"train",
          {"text"},
-         {},
+         {"sort"},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             SortKey sort = SortKey::Listed;
+             if (!takeSort(f, sort)) return kBadSort;
              std::vector<ResultRow>& rows = a.emptyRows();
              a.db.queryTrainNumber(upperAscii(field(f, "text")), rows);
+             sortRows(rows, sort, false);
              appendRowsDocument(out, rows);
              return {};
          }},
@@ -151,15 +173,18 @@ const std::vector<BatchCommand>& batchCommands() {
          }},
         {"station",
          {"name"},
-         {},
+         {"sort"},
          {},
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
+             SortKey sort = SortKey::Listed;
+             if (!takeSort(f, sort)) return kBadSort;
              const std::u16string name = field(f, "name");
              if (auto unknown = firstUnknownStation(a.db, {name})) {
                  return unknownStationMessage(*unknown);
              }
              std::vector<ResultRow>& rows = a.emptyRows();
              a.db.queryStation(name, rows);
+             sortRows(rows, sort, false);
              appendRowsDocument(out, rows);
              return {};
          }},
@@ -185,7 +210,7 @@ const std::vector<BatchCommand>& batchCommands() {
          }},
         {"journey",
          {"from", "to"},
-         {"after"},
+         {"after", "sort"},
          {{"maxChanges", 0, kMaxJourneyChanges},
           {"changeMinutes", 0, kMinutesPerDay - 1},
           {"placeChangeMinutes", 0, kMinutesPerDay - 1}},

@@ -1,7 +1,9 @@
 #include "cli/cli_common.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 
 #include "db/running_days.h"
 #include "db/text.h"
@@ -37,7 +39,7 @@ void chooseCommand(int argc, const char* const* argv, Globals& globals) {
             globals.everyCommand = true;
             return;
         }
-        if (word == "--data" || word == "--date") {
+        if (word == "--data" || word == "--date" || word == "--sort") {
             ++i;
         } else if (word.empty() || word.front() != '-') {
             globals.command = std::string(word);
@@ -51,6 +53,37 @@ CLI::App* addCommand(CLI::App& app, Globals& globals, const std::string& name,
     globals.commands.emplace_back(name, description);
     if (!globals.everyCommand && globals.command != name) return nullptr;
     return app.add_subcommand(name, description);
+}
+
+bool parseSortKey(std::string_view name, SortKey& key) {
+    static constexpr std::pair<std::string_view, SortKey> kKeys[] = {
+        {"departure", SortKey::Departure},
+        {"arrival", SortKey::Arrival},
+        {"duration", SortKey::Duration},
+        {"train", SortKey::Train},
+    };
+    for (const auto& [word, value] : kKeys) {
+        if (word == name) {
+            key = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key) {
+    if (key == SortKey::Listed) return;
+    const std::size_t split =
+        std::min(rows.size(), static_cast<std::size_t>(std::max(legCount, 0)));
+    std::vector<ResultRow> first(std::make_move_iterator(rows.begin()),
+                                 std::make_move_iterator(rows.begin() + split));
+    std::vector<ResultRow> second(std::make_move_iterator(rows.begin() + split),
+                                  std::make_move_iterator(rows.end()));
+    sortRows(first, key, false);
+    sortRows(second, key, false);
+    rows = std::move(first);
+    rows.insert(rows.end(), std::make_move_iterator(second.begin()),
+                std::make_move_iterator(second.end()));
 }
 
 bool parseDate(const std::string& text, DateKey& date) {

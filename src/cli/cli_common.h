@@ -9,6 +9,7 @@
 
 #include "db/data_folder.h"
 #include "db/timetable_db.h"
+#include "fare/row_order.h"
 #include "journey/journey.h"
 
 namespace zelvan {
@@ -25,10 +26,12 @@ inline constexpr int kExitFailed = 1;  // the database cannot be loaded, or the 
 inline constexpr int kExitUsage = 2;
 
 struct Globals {
-    std::string dataDir;    // --data; empty: the folder resolveDataFolder chooses
-    std::string date;       // --date YYYY-MM-DD; empty: today
-    bool json = false;      // --json: one JSON document on stdout, nothing else
-    DateKey queryDate = 0;  // parsed --date; 0: leave the database's (today)
+    std::string dataDir;             // --data; empty: the folder resolveDataFolder chooses
+    std::string date;                // --date YYYY-MM-DD; empty: today
+    bool json = false;               // --json: one JSON document on stdout, nothing else
+    std::string sortName;            // --sort as given
+    SortKey sort = SortKey::Listed;  // ... parsed: the order of rows and journeys
+    DateKey queryDate = 0;           // parsed --date; 0: leave the database's (today)
     int exitCode = kExitOk;
     // The command the command line runs ("" when it names none), and whether every command is
     // set up all the same (for --help-all): see addCommand.
@@ -60,6 +63,10 @@ DataFolder mendedDataFolder(const Globals& globals);
 bool openDatabase(Globals& globals, TimetableDb& db, bool checked = true);
 // Why the timetable in `folder` does not load: "s.i is missing", "T7.dat cannot be read", ...
 std::string whyNotLoaded(const std::u16string& folder);
+// The keys --sort takes ("departure", "arrival", "duration", "train"); false for another word.
+bool parseSortKey(std::string_view name, SortKey& key);
+// Sorts a transfer's two legs by `key`, each on its own: the first `legCount` rows, then the rest.
+void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key);
 // Parses YYYY-MM-DD into a DateKey; false when malformed.
 bool parseDate(const std::string& text, DateKey& date);
 

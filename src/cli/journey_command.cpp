@@ -138,6 +138,7 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
             globals.exitCode = kExitFailed;
             return;
         }
+        sortJourneys(journeys, globals.sort, false);
         if (globals.json) {
             printDocument([&](std::string& out) { appendJourneysDocument(out, journeys); });
         } else if (journeys.empty()) {

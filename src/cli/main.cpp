@@ -31,6 +31,16 @@ int main(int argc, char** argv) {
             },
             "YYYY-MM-DD"));
     app.add_flag("--json", globals.json, "Print exactly one JSON document");
+    app.add_option("--sort", globals.sortName,
+                   "Order of the rows and journeys: departure, arrival, duration or train "
+                   "(default: as the query finds them)")
+        ->check(CLI::Validator(
+            [&globals](std::string& text) {
+                return parseSortKey(text, globals.sort)
+                           ? std::string()
+                           : "expects departure, arrival, duration or train, got '" + text + "'";
+            },
+            "KEY"));
 
     addQueryCommands(app, globals);
     addJourneyCommand(app, globals);

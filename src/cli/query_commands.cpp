@@ -22,7 +22,8 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     });
 }
 
-void printRows(const Globals& globals, TableKind kind, const std::vector<ResultRow>& rows) {
+void printRows(const Globals& globals, TableKind kind, std::vector<ResultRow>& rows) {
+    sortRows(rows, globals.sort, false);
     if (globals.json) {
         printDocument([&](std::string& out) { appendRowsDocument(out, rows); });
     } else if (rows.empty()) {
@@ -47,11 +48,12 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     const std::vector<std::u16string>& headings = tableHeadings(TableKind::Stops);
     std::vector<std::vector<std::u16string>> cells;
     cells.reserve(train.stops.size());
+    const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         std::vector<std::u16string> line;
         line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-            line.push_back(stopCell(db, train.stops[i], i == 0, i + 1 == train.stops.size(), c));
+            line.push_back(stopTableCell(db, train.stops, days, i, c));
         }
         cells.push_back(std::move(line));
     }
@@ -65,6 +67,7 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
         if (!requireStations(globals, db, {fromUtf8(via)})) return;
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
+        sortTransferLegs(rows, legCount, globals.sort);
         if (globals.json) {
             printDocument(
                 [&](std::string& out) { appendTransferRowsDocument(out, rows, legCount); });

@@ -14,11 +14,12 @@ using namespace std::string_view_literals;
 // The keys of each object stand in byte order, as nlohmann::json (a std::map) wrote them
 // before, so that the documents stay byte for byte what scripts have been reading.
 constexpr std::string_view kRowKeys[] = {
-    "{\"arrivalStation\":"sv,  ",\"arrivalTime\":"sv,     ",\"departureStation\":"sv,
-    ",\"departureTime\":"sv,   ",\"distanceText\":"sv,    ",\"hardSeatFare\":"sv,
-    ",\"hardSleeperFare\":"sv, ",\"kindText\":"sv,        ",\"originStation\":"sv,
-    ",\"softSeatFare\":"sv,    ",\"softSleeperFare\":"sv, ",\"status\":"sv,
-    ",\"terminusStation\":"sv, ",\"trainName\":"sv,       ",\"travelTimeText\":"sv,
+    "{\"arrivalDays\":"sv,      ",\"arrivalStation\":"sv, ",\"arrivalTime\":"sv,
+    ",\"departureStation\":"sv, ",\"departureTime\":"sv,  ",\"distanceText\":"sv,
+    ",\"endsHere\":"sv,         ",\"hardSeatFare\":"sv,   ",\"hardSleeperFare\":"sv,
+    ",\"kindText\":"sv,         ",\"originStation\":"sv,  ",\"softSeatFare\":"sv,
+    ",\"softSleeperFare\":"sv,  ",\"status\":"sv,         ",\"terminusStation\":"sv,
+    ",\"trainName\":"sv,        ",\"travelTimeText\":"sv,
 };
 constexpr std::size_t kRowKeyBytes = [] {
     std::size_t n = 0;
@@ -40,31 +41,34 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.hardSleeperFare.size() + row.kindText.size() + row.originStation.size() +
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
         row.trainName.size() + row.travelTimeText.size();
-    // 14 texts, a number of at most 11 characters and the closing brace.
-    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 11 + 1;
+    // 14 texts, two numbers of at most 11 characters, "false" and the closing brace.
+    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 2 * 11 + 5 + 1;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
-    p = writeJsonString(put(p, kRowKeys[0]), row.arrivalStation);
-    p = writeJsonString(put(p, kRowKeys[1]), row.arrivalTime);
-    p = writeJsonString(put(p, kRowKeys[2]), row.departureStation);
-    p = writeJsonString(put(p, kRowKeys[3]), row.departureTime);
-    p = writeJsonString(put(p, kRowKeys[4]), row.distanceText);
     // A timetable without the built-in tariff has no fares: null, not an empty text.
     const auto fare = [&](char* at, const std::u16string& text) {
         return row.hasFares ? writeJsonString(at, text) : put(at, "null");
     };
-    p = fare(put(p, kRowKeys[5]), row.hardSeatFare);
-    p = fare(put(p, kRowKeys[6]), row.hardSleeperFare);
-    p = writeJsonString(put(p, kRowKeys[7]), row.kindText);
-    p = writeJsonString(put(p, kRowKeys[8]), row.originStation);
-    p = fare(put(p, kRowKeys[9]), row.softSeatFare);
-    p = fare(put(p, kRowKeys[10]), row.softSleeperFare);
-    p = put(p, kRowKeys[11]);
+    p = put(p, kRowKeys[0]);
+    p = std::to_chars(p, p + 11, row.arrivalDays).ptr;
+    p = writeJsonString(put(p, kRowKeys[1]), row.arrivalStation);
+    p = writeJsonString(put(p, kRowKeys[2]), row.arrivalTime);
+    p = writeJsonString(put(p, kRowKeys[3]), row.departureStation);
+    p = writeJsonString(put(p, kRowKeys[4]), row.departureTime);
+    p = writeJsonString(put(p, kRowKeys[5]), row.distanceText);
+    p = put(put(p, kRowKeys[6]), row.endsHere ? "true"sv : "false"sv);
+    p = fare(put(p, kRowKeys[7]), row.hardSeatFare);
+    p = fare(put(p, kRowKeys[8]), row.hardSleeperFare);
+    p = writeJsonString(put(p, kRowKeys[9]), row.kindText);
+    p = writeJsonString(put(p, kRowKeys[10]), row.originStation);
+    p = fare(put(p, kRowKeys[11]), row.softSeatFare);
+    p = fare(put(p, kRowKeys[12]), row.softSleeperFare);
+    p = put(p, kRowKeys[13]);
     p = std::to_chars(p, p + 11, row.status).ptr;
-    p = writeJsonString(put(p, kRowKeys[12]), row.terminusStation);
-    p = writeJsonString(put(p, kRowKeys[13]), row.trainName);
-    p = writeJsonString(put(p, kRowKeys[14]), row.travelTimeText);
+    p = writeJsonString(put(p, kRowKeys[14]), row.terminusStation);
+    p = writeJsonString(put(p, kRowKeys[15]), row.trainName);
+    p = writeJsonString(put(p, kRowKeys[16]), row.travelTimeText);
     *p++ = '}';
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
@@ -88,17 +92,19 @@ void appendNames(std::string& out, const std::vector<std::u16string>& names) {
 }
 
 void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
-                bool last) {
+                bool last, const StopDays& days) {
     const auto number = [&out](std::string_view key, long long value) {
         out += key;
         appendJsonNumber(out, value);
     };
     out += "{\"arrival\":";
     appendJsonString(out, stopCell(db, stop, first, last, 1));
+    number(",\"arrivalDays\":"sv, days.arrival);
     number(",\"arrivalHour\":"sv, stop.arrivalHour);
     number(",\"arrivalMinute\":"sv, stop.arrivalMinute);
     out += ",\"departure\":";
     appendJsonString(out, stopCell(db, stop, first, last, 2));
+    number(",\"departureDays\":"sv, days.departure);
     number(",\"distanceKm\":"sv, stop.distanceKm);
     number(",\"dwellMinutes\":"sv, stop.dwellMinutes);
     number(",\"sequence\":"sv, stop.sequence);
@@ -188,9 +194,10 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     number(",\"ruleNumber\":"sv, train.ruleNumber);
     number(",\"status\":"sv, static_cast<int>(train.status));
     out += ",\"stops\":[";
+    const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         if (i > 0) out += ',';
-        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size());
+        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i]);
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);

@@ -55,6 +55,8 @@ struct TrainStretch {
     int arrivalHour = 0;
     int arrivalMinute = 0;
     int distanceKm = 0;  // from the departure stop to the arrival stop
+    // Station query: the train ends at the queried station (its row runs from the origin).
+    bool endsHere = false;
 
     bool operator==(const TrainStretch&) const = default;
 };

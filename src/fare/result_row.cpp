@@ -195,17 +195,17 @@ struct RawStops {
     int minute(std::int64_t i) const { return bytes[7 * i + 3]; }
 };
 
+// Minutes of the legs from `departure` to `arrival`, each (next arrival - this arrival) modulo a
+// day. Only legs whose both stops exist are counted, so a stop whose sequence lies outside the
+// run cannot lead the walk out of the stop list.
 template <class Stops>
-void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& departure,
-                   const StopRecord& arrival) {
-    // Legs are summed from arrival to arrival; only legs whose both stops exist are counted, so
-    // a stop whose sequence lies outside the run cannot lead the walk out of the stop list.
+std::int64_t legMinutes(const Stops& stops, const StopRecord& departure,
+                        const StopRecord& arrival) {
     const std::int64_t count = stops.size();
     const std::int64_t from = std::max<std::int64_t>(departure.sequence, 0);
     const std::int64_t to = std::min<std::int64_t>(arrival.sequence, count - 1);
-    // Each leg lasts (next arrival - this arrival) modulo a day, so from 22:53 to 22:26 is
-    // 23:33: wrapping the hours before borrowing for the minutes would count -27 minutes. A leg
-    // counts at most 23:59; a leg of a day or more cannot be told apart.
+    // From 22:53 to 22:26 is 23:33: wrapping the hours before borrowing for the minutes would
+    // count -27 minutes. A leg counts at most 23:59; a leg of a day or more cannot be told apart.
     constexpr std::int64_t kDay = 24 * 60;
     std::int64_t total = 0;
     for (std::int64_t i = from; i < to; ++i) {
@@ -213,6 +213,26 @@ void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& de
                                  stops.minute(i + 1) - stops.minute(i);
         total += (leg % kDay + kDay) % kDay;
     }
+    return total;
+}
+
+// Midnights between leaving `departure` (its arrival plus dwell) and reaching `arrival`, `legs`
+// minutes after the departure stop's arrival.
+int arrivalDayCount(const StopRecord& departure, std::int64_t legs) {
+    constexpr std::int64_t kDay = 24 * 60;
+    const std::int64_t arrived = std::int64_t{departure.arrivalHour} * 60 + departure.arrivalMinute;
+    if (arrived < 0) return 0;  // a hand-made record: no day to count from
+    const std::int64_t left = arrived + std::max<std::int64_t>(departure.dwellMinutes, 0);
+    const std::int64_t days = (arrived + legs) / kDay - left / kDay;
+    return static_cast<int>(std::clamp<std::int64_t>(days, 0, INT32_MAX));
+}
+
+template <class Stops>
+void setTravelTime(std::u16string& out, const Stops& stops, const StopRecord& departure,
+                   std::int64_t legs) {
+    // Legs are summed from arrival to arrival (legMinutes).
+    const std::int64_t count = stops.size();
+    const std::int64_t total = legs;
     std::int64_t m = total % 60;
     std::int64_t h = total / 60;
     // The train stands at the departure stop before it leaves: its dwell is not travel. A dwell
@@ -254,7 +274,10 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
     row.departureStation = stationName(db, departure.station);
     setDepartureTime(row.departureTime, departure);
     setNumber(row.distanceText, distance);
-    setTravelTime(row.travelTimeText, stops, departure, arrival);
+    const std::int64_t legs = legMinutes(stops, departure, arrival);
+    setTravelTime(row.travelTimeText, stops, departure, legs);
+    row.arrivalDays = arrivalDayCount(departure, legs);
+    row.endsHere = false;
     row.terminusStation = stationName(db, train.lastStation);
     row.arrivalStation = stationName(db, arrival.station);
     setClock(row.arrivalTime, arrival.arrivalHour, arrival.arrivalMinute);
@@ -287,7 +310,8 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
 std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
                           const StopRecord& arrival) {
     std::u16string text;
-    setTravelTime(text, DecodedStops{train.stops}, departure, arrival);
+    const DecodedStops stops{train.stops};
+    setTravelTime(text, stops, departure, legMinutes(stops, departure, arrival));
     return text;
 }
 
@@ -338,6 +362,7 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
             RowTrain{name, stretch.trainIndex, train.header[2], train.header[3], stretch.status,
                      first.station, train.stop(train.count - 1).station},
             RawStops{train.stops, train.count}, departure, arrival, row);
+    row.endsHere = stretch.endsHere;
     return true;
 }
 

@@ -26,6 +26,10 @@ struct ResultRow {
     std::u16string softSeatFare;
     std::u16string hardSleeperFare;
     std::u16string softSleeperFare;
+    // Beyond the table's texts:
+    int arrivalDays = 0;    // calendar days from the departure's day to the arrival's ("+N")
+    bool endsHere = false;  // station query: the train ends at the queried station, so the row
+                            // runs from its origin to there
     // False for a timetable the built-in tariff does not price: the four fares are empty and
     // show as "—" (null in JSON).
     bool hasFares = true;

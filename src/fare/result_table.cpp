@@ -10,6 +10,15 @@
 namespace zelvan {
 namespace {
 
+// A stop table's time that is not there: the first arrival, the last departure.
+constexpr std::u16string_view kNoTimeText = u"-- --";
+
+std::u16string ascii(const char* text) {
+    std::u16string out;
+    for (const char* c = text; *c != '\0'; ++c) out.push_back(static_cast<char16_t>(*c));
+    return out;
+}
+
 bool startsHere(const ResultRow& row) {
     return row.originStation == row.departureStation;
 }
@@ -141,7 +150,9 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             case 1:
                 return row.departureTime;
             case 2:
-                return row.arrivalTime;
+                if (row.arrivalDays <= 0) return row.arrivalTime;
+                scratch = row.arrivalTime + dayMark(row.arrivalDays);
+                return scratch;
             case 3:
                 return row.travelTimeText;
             case 4:
@@ -170,12 +181,19 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
                 scratch = row.trainName;
                 scratch += statusMarker(row.status);
                 return scratch;
+            // Every row's first time is the queried station's: the departure from there, or
+            // for a train that ends there its arrival, with nothing after it.
             case 1:
-                return row.departureTime;  // leaving the queried station
+                if (!row.endsHere) return row.departureTime;
+                scratch = std::u16string(kEndsHereText) + u' ' + row.arrivalTime;
+                return scratch;
             case 2:
-                return row.arrivalTime;  // arriving at the terminus
+                if (row.endsHere) return kNoTimeText;
+                if (row.arrivalDays <= 0) return row.arrivalTime;  // arriving at the terminus
+                scratch = row.arrivalTime + dayMark(row.arrivalDays);
+                return scratch;
             case 3:
-                return row.distanceText;
+                return row.endsHere ? u"0" : std::u16string_view(row.distanceText);
             case 4:
                 return row.kindText;
             case 5:
@@ -201,19 +219,62 @@ std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool firs
         case 0:
             return db.stationNameByIndex(stop.station);
         case 1:
-            return first ? u"-- --" : clockText(stop.arrivalHour, stop.arrivalMinute);
+            return first ? std::u16string(kNoTimeText)
+                         : clockText(stop.arrivalHour, stop.arrivalMinute);
         case 2:
-            return last ? u"-- --" : departureTimeText(stop);
+            return last ? std::u16string(kNoTimeText) : departureTimeText(stop);
         case 3: {
             char buffer[16];
             std::snprintf(buffer, sizeof buffer, "%d", stop.distanceKm);
-            std::u16string text;
-            for (const char* c = buffer; *c != '\0'; ++c) text.push_back(static_cast<char16_t>(*c));
-            return text;
+            return ascii(buffer);
         }
         default:
             return {};
     }
+}
+
+std::u16string dayMark(int days) {
+    if (days <= 0) return {};
+    return u"+" + ascii(std::to_string(days).c_str());
+}
+
+std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops) {
+    std::vector<StopDays> days;
+    if (stops.empty()) return days;
+    constexpr long long kDay = 24 * 60;
+    const auto clock = [](const StopRecord& stop) {
+        return static_cast<long long>(stop.arrivalHour) * 60 + stop.arrivalMinute;
+    };
+    const auto dayOf = [](long long minutes) {
+        return minutes >= 0 ? minutes / kDay : -((-minutes + kDay - 1) / kDay);
+    };
+    long long arrival = clock(stops.front());
+    const long long firstDay = dayOf(arrival + std::max<long long>(stops.front().dwellMinutes, 0));
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        if (i > 0) {
+            const long long leg = clock(stops[i]) - clock(stops[i - 1]);
+            arrival += (leg % kDay + kDay) % kDay;
+        }
+        const long long departure = arrival + std::max<long long>(stops[i].dwellMinutes, 0);
+        const auto since = [&](long long minutes) {
+            return static_cast<int>(std::clamp<long long>(dayOf(minutes) - firstDay, 0, 9999));
+        };
+        days.push_back({since(arrival), since(departure)});
+    }
+    return days;
+}
+
+std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
+                             const std::vector<StopDays>& days, std::size_t index, int column) {
+    if (index >= stops.size()) return {};
+    const bool first = index == 0;
+    const bool last = index + 1 == stops.size();
+    std::u16string text = stopCell(db, stops[index], first, last, column);
+    if (index < days.size()) {
+        if (column == 1 && !first) text += dayMark(days[index].arrival);
+        if (column == 2 && !last) text += dayMark(days[index].departure);
+    }
+    return text;
 }
 
 std::u16string trainNumberFromCell(const std::u16string& cell) {

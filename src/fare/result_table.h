@@ -60,9 +60,30 @@ std::u16string rowCell(TableKind kind, const ResultRow& row, int column);
 // The same without a copy: a view of the row's text, or of `scratch` where the cell joins two.
 std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
                                 std::u16string& scratch);
-// Cell text of a stop-table column; `last` marks the train's last stop.
+// Cell text of a stop-table column; `last` marks the train's last stop. The times are plain
+// clock times (the stop table's texts as stored in JSON); stopTableCell adds the day marks.
 std::u16string stopCell(const TimetableDb& db, const StopRecord& stop, bool first, bool last,
                         int column);
+
+// "+N" for a time N days after the day a row starts on; empty for 0 (and for a negative N,
+// which no well-formed record gives).
+std::u16string dayMark(int days);
+// The days of a stop's arrival and departure after the day the train leaves its first stop.
+struct StopDays {
+    int arrival = 0;
+    int departure = 0;
+};
+// One entry per stop: each leg is (next arrival - this arrival) modulo a day, as travel times
+// count it, so an overnight run reads 22:32, then 00:18+1.
+std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops);
+// The stop table's cell as the views and the command line show it: stopCell, with "+N" after
+// a time on a later day than the first stop's departure. `days` is stopDays(stops).
+std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
+                             const std::vector<StopDays>& days, std::size_t index, int column);
+
+// The station table's first time of a train that ends at the queried station: "终到" before its
+// arrival there.
+inline constexpr std::u16string_view kEndsHereText = u"终到";
 // The train number in a first cell: the text before its first space.
 std::u16string trainNumberFromCell(const std::u16string& cell);
 

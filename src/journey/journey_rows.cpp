@@ -1,5 +1,6 @@
 #include "journey/journey_rows.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "db/running_days.h"
@@ -144,6 +145,33 @@ std::u16string legCell(const LegRow& leg, int column) {
         default:
             return column > 6 ? rowCell(TableKind::Train, leg.row, column - 3) : std::u16string();
     }
+}
+
+std::u16string journeySortText(const JourneyRow& journey, SortKey key) {
+    switch (key) {
+        case SortKey::Departure:
+            return sortNumberText(journey.journey.departure);
+        case SortKey::Arrival:
+            return sortNumberText(journey.journey.arrival);
+        case SortKey::Duration:
+            return sortNumberText(journey.durationMinutes);
+        case SortKey::Changes:
+            return sortNumberText(journey.journey.changes);
+        case SortKey::Train:
+            return journey.legs.empty() ? std::u16string()
+                                        : trainSortText(journey.legs.front().row.trainName);
+        default:
+            return {};
+    }
+}
+
+void sortJourneys(std::vector<JourneyRow>& journeys, SortKey key, bool descending) {
+    if (key == SortKey::Listed) return;
+    std::stable_sort(journeys.begin(), journeys.end(),
+                     [key, descending](const JourneyRow& a, const JourneyRow& b) {
+                         return sortsBefore(journeySortText(a, key), journeySortText(b, key),
+                                            descending);
+                     });
 }
 
 }  // namespace zelvan

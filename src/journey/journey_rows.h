@@ -7,6 +7,7 @@
 
 #include "db/records.h"
 #include "fare/result_row.h"
+#include "fare/row_order.h"
 #include "journey/journey.h"
 
 namespace zelvan {
@@ -50,6 +51,12 @@ std::u16string durationText(int minutes);
 // table's columns with the stations, and the wait at the change); headings come from
 // tableHeadings(TableKind::Journeys) and tableHeadings(TableKind::JourneyLegs).
 std::u16string journeyCell(const JourneyRow& journey, int column);
+
+// A journey's value under `key` (departure, arrival, duration, changes or its first train), as
+// sortText gives a row's; empty for another key.
+std::u16string journeySortText(const JourneyRow& journey, SortKey key);
+// Sorts `journeys` by `key` (stable; Listed leaves them as found).
+void sortJourneys(std::vector<JourneyRow>& journeys, SortKey key, bool descending);
 std::u16string legCell(const LegRow& leg, int column);
 
 }  // namespace zelvan

@@ -120,6 +120,13 @@ void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit
     }
 }
 
+// A station query's row ends at the queried station when the train's stop there is at its last
+// stop's station (not the first stop of a run that starts and ends there): the row builder then
+// runs the row from the origin.
+bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& last) {
+    return placeStop.sequence > 0 && placeStop.station == last.station;
+}
+
 }  // namespace
 
 bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int departure, int arrival,
@@ -251,7 +258,10 @@ void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit)
         const RawTrain train = rawTrain(t);
         const int departure = placeStops(place, none, train.stops, train.count).first;
         TrainStretch stretch;
-        if (rawStretch(t, train, departure, train.count - 1, stretch)) emit(stretch, train, 1);
+        if (rawStretch(t, train, departure, train.count - 1, stretch)) {
+            stretch.endsHere = endsAtPlaceStop(train.stop(departure), train.stop(train.count - 1));
+            emit(stretch, train, 1);
+        }
     }
 }
 
@@ -264,6 +274,7 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
                                const StopRecord& arrival) {
                                TrainStretch stretch;
                                if (stretchOf(t, train, departure, &arrival, stretch)) {
+                                   stretch.endsHere = endsAtPlaceStop(*departure, arrival);
                                    stretches.push_back(stretch);
                                }
                            });
@@ -289,6 +300,7 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
         [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival) {
             ResultRow row;
             if (buildResultRow(train, departure, &arrival, row)) {
+                row.endsHere = endsAtPlaceStop(*departure, arrival);
                 rows.push_back(std::move(row));
             }
         });

@@ -88,10 +88,12 @@ std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumbe
     TrainRecord record;
     db.decodeTrain(train, record);
     const int count = static_cast<int>(record.stops.size());
+    const std::vector<StopDays> days = stopDays(record.stops);
     for (int i = 0; i < count; ++i) {
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) {
-            cells.push_back(toQString(stopCell(db, record.stops[i], i == 0, i == count - 1, c)));
+            cells.push_back(
+                toQString(stopTableCell(db, record.stops, days, static_cast<std::size_t>(i), c)));
         }
         addRow(table, i, cells, RowColours{});
     }

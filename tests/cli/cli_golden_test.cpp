@@ -74,6 +74,8 @@ TEST_F(CliGolden, RouteTables) {
     expectGolden("route_options_after", {"route", "北京", "上海", "--json"});
     expectGolden("route_empty", {"route", "天津", "北京"});
     expectGolden("route_empty_json", {"route", "天津", "北京", "--json"});
+    // T109/T110 arrives before K2; both on the next day.
+    expectGolden("route_sorted", {"--sort", "arrival", "route", "北京", "上海"});
 }
 
 TEST_F(CliGolden, PlacesThatNameNoStationAreRefusedByName) {
@@ -142,6 +144,8 @@ TEST_F(CliGolden, TrainsStopsAndStations) {
     expectGolden("stops_missing_json", {"--json", "stops", "K"});
     expectGolden("station", {"station", "南京"});
     expectGolden("station_json", {"--json", "station", "济南"});
+    // T4 ends at 济南: its first time there is its arrival.
+    expectGolden("station_ends", {"station", "济南"});
 }
 
 TEST_F(CliGolden, SuggestFaresInfo) {
@@ -270,6 +274,13 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
         {R"({"command": "suggest", "text": "sh"})", {"suggest", "sh"}},
         {R"({"command": "find", "text": "bj"})", {"find", "bj"}},
         {R"({"command": "journey", "from": "天津", "to": "北京"})", {"journey", "天津", "北京"}},
+        {R"({"command": "route", "from": "北京", "to": "上海", "sort": "train"})",
+         {"--sort", "train", "route", "北京", "上海"}},
+        {R"({"command": "transfer", "from": "天津", "to": "杭州东", "via": "上海虹桥",)"
+         R"( "sort": "duration"})",
+         {"transfer", "天津", "杭州东", "--via", "上海虹桥", "--sort", "duration"}},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "sort": "arrival"})",
+         {"journey", "天津", "北京", "--sort", "arrival"}},
         {R"({"command": "journey", "from": "天津", "to": "北京", "after": "08:40", "maxChanges": 1,)"
          R"( "changeMinutes": 0, "placeChangeMinutes": 1439})",
          {"journey", "天津", "北京", "--after", "08:40", "--max-changes", "1", "--change-minutes",
@@ -289,6 +300,8 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
          R"({"error":"没有找到车站：火星"})"},
         {R"({"command": "journey", "from": "天津", "to": "火星"})",
          R"({"error":"没有找到车站：火星"})"},
+        {R"({"command": "station", "name": "济南", "sort": "fastest"})",
+         R"({"error":"\"sort\" is not departure, arrival, duration or train"})"},
         {R"({"command": "journey", "from": "天津", "to": "北京", "after": "8:40"})",
          R"({"error":"\"after\" is not a time HH:MM"})"},
         {R"({"command": "journey", "from": "天津", "to": "北京", "maxChanges": 4})",
@@ -389,6 +402,7 @@ TEST_F(CliGolden, BadUsageAndMissingData) {
     expectFailure(2, {});
     expectFailure(2, {"--date", "2026-02-30", "info"});
     expectFailure(2, {"fares", "128", "0", "10"});
+    expectFailure(2, {"--sort", "fastest", "route", "北京", "上海"});
     TempDir empty;
     Outcome r = expectFailure(1, {"--data", empty.path().string(), "route", "北京", "上海"});
     EXPECT_NE(r.err.find(empty.path().string()), std::string::npos);

@@ -96,6 +96,51 @@ TEST(ResultTable, StopCells) {
     EXPECT_EQ(stopCell(db, stop, false, false, 0), u"济南");
 }
 
+TEST(ResultTable, LaterDaysAreMarkedAndATrainEndingHereShowsItsArrival) {
+    ResultRow row = sampleRow();
+    row.arrivalDays = 1;
+    EXPECT_EQ(rowCell(TableKind::Train, row, 2), u"11:20+1");
+    EXPECT_EQ(rowCell(TableKind::Station, row, 2), u"11:20+1");
+    // Ending at the queried station: its first time is the arrival there, nothing after it.
+    row.endsHere = true;
+    EXPECT_EQ(rowCell(TableKind::Station, row, 1), u"终到 11:20");
+    EXPECT_EQ(rowCell(TableKind::Station, row, 2), u"-- --");
+    EXPECT_EQ(rowCell(TableKind::Station, row, 3), u"0");
+    EXPECT_EQ(rowCell(TableKind::Train, row, 1), u"07:00");  // other tables keep the row's texts
+    EXPECT_EQ(dayMark(0), u"");
+    EXPECT_EQ(dayMark(-1), u"");
+    EXPECT_EQ(dayMark(12), u"+12");
+}
+
+TEST(ResultTable, StopTimesCountDaysFromTheFirstDeparture) {
+    // 22:32 -> 00:18 -> a dwell over midnight at 23:58 -> 06:00, then a stop an hour "earlier"
+    // that is 23 hours on.
+    TimetableDb db;
+    db.stationNames = {u"甲", u"乙", u"丙", u"丁", u"戊"};
+    const int times[][3] = {{22, 32, 0}, {0, 18, 4}, {23, 58, 5}, {6, 0, 0}, {5, 0, 0}};
+    std::vector<StopRecord> stops;
+    for (int i = 0; i < 5; ++i) {
+        StopRecord stop;
+        stop.station = i;
+        stop.arrivalHour = times[i][0];
+        stop.arrivalMinute = times[i][1];
+        stop.dwellMinutes = times[i][2];
+        stop.sequence = i;
+        stops.push_back(stop);
+    }
+    const std::vector<StopDays> days = stopDays(stops);
+    std::u16string lines;
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        for (int c = 0; c < 3; ++c) lines += stopTableCell(db, stops, days, i, c) + u" ";
+        lines += u"|";
+    }
+    EXPECT_EQ(lines,
+              u"甲 -- -- 22:32 |乙 00:18+1 00:22+1 |丙 23:58+1 00:03+2 |丁 06:00+2 06:00+2 |"
+              u"戊 05:00+3 -- -- |");
+    EXPECT_TRUE(stopDays({}).empty());
+    EXPECT_EQ(stopTableCell(db, stops, days, 9, 0), u"");
+}
+
 class RowColouring : public testing::Test {
   protected:
     // Row 0 starts at its departure station; row 1 passes through.

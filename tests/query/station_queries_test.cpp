@@ -104,6 +104,34 @@ TEST(StationQuery, EveryTrainFromTheStationToItsTerminus) {
     EXPECT_EQ(c.db.fromStation, -1);
 }
 
+// "train endsHere arrivalDays" per row.
+std::string renderEnds(const std::vector<ResultRow>& rows) {
+    std::string text;
+    for (const ResultRow& r : rows) {
+        text += toUtf8(r.trainName) + (r.endsHere ? " ends " : " on ") +
+                std::to_string(r.arrivalDays) + "\n";
+    }
+    return text;
+}
+
+TEST(StationQuery, RowsSayWhereTheTrainEndsAndOnWhichDayTheyArrive) {
+    for (const bool indexed : {true, false}) {
+        CompiledDb c(kLine);
+        c.db.useIndexes = indexed;
+        std::vector<ResultRow> rows;
+        // At 上海 K2 and Z5 end; K3 starts. K2 left 北京 the evening before.
+        c.db.queryStation(u"上海", rows);
+        EXPECT_EQ(renderEnds(rows), "K2 ends 1\nK3 on 0\nZ5 ends 0\n") << indexed;
+        // At 济南 K2 stands over midnight: it leaves at 00:05 and reaches 上海 that same day.
+        rows.clear();
+        c.db.queryStation(u"济南", rows);
+        EXPECT_EQ(renderEnds(rows), "K2 on 0\nT4 ends 0\n") << indexed;
+        rows.clear();
+        c.db.queryStationToStation(u"北京", u"南京", rows);
+        EXPECT_EQ(renderEnds(rows), "K2 on 1\n") << indexed;
+    }
+}
+
 TEST(StationLists, DuplicatesRepeatRowsAndStrangersGiveNone) {
     std::map<std::string, std::string> files = kLine;
     // 南京 lists K2 twice and G1 once; 上海 lists T4, which never calls there.
