@@ -109,7 +109,7 @@ Feed randomFeed(std::mt19937& random) {
         service.start = "20261207";
         service.end = "20270103";
         for (int e = pick(4) + (v == 3 ? 1 : 0); e > 0; --e) {
-            char date[16];
+            char date[24];
             std::snprintf(date, sizeof date, "202612%02d", 7 + pick(24));
             service.exceptions.push_back({date, 1 + pick(2)});
         }
