@@ -21,6 +21,8 @@ constexpr std::string_view kRowKeys[] = {
     ",\"softSleeperFare\":"sv,  ",\"status\":"sv,         ",\"terminusStation\":"sv,
     ",\"trainName\":"sv,        ",\"travelTimeText\":"sv,
 };
+// Between endsHere and hardSeatFare, in rows of a timetable without the built-in tariff.
+constexpr std::string_view kFareKey = ",\"fare\":"sv;
 constexpr std::size_t kRowKeyBytes = [] {
     std::size_t n = 0;
     for (const std::string_view key : kRowKeys) n += key.size();
@@ -40,9 +42,10 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.departureTime.size() + row.distanceText.size() + row.hardSeatFare.size() +
         row.hardSleeperFare.size() + row.kindText.size() + row.originStation.size() +
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
-        row.trainName.size() + row.travelTimeText.size();
-    // 14 texts, two numbers of at most 11 characters, "false" and the closing brace.
-    const std::size_t bound = kRowKeyBytes + jsonStringBound(units) + 13 * 2 + 2 * 11 + 5 + 1;
+        row.trainName.size() + row.travelTimeText.size() + row.feedFare.size();
+    // 15 texts, two numbers of at most 11 characters, "false" and the closing brace.
+    const std::size_t bound =
+        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 14 * 2 + 2 * 11 + 5 + 1;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
@@ -58,9 +61,15 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = writeJsonString(put(p, kRowKeys[4]), row.departureTime);
     p = writeJsonString(put(p, kRowKeys[5]), row.distanceText);
     p = put(put(p, kRowKeys[6]), row.endsHere ? "true"sv : "false"sv);
+    // Only a timetable without the built-in tariff has the railway's own fare.
+    if (!row.hasFares) {
+        p = put(p, kFareKey);
+        p = row.feedFare.empty() ? put(p, "null") : writeJsonString(p, row.feedFare);
+    }
     p = fare(put(p, kRowKeys[7]), row.hardSeatFare);
     p = fare(put(p, kRowKeys[8]), row.hardSleeperFare);
     p = writeJsonString(put(p, kRowKeys[9]), row.kindText);
+    if (row.noBoarding) p = put(p, ",\"noBoarding\":true"sv);
     p = writeJsonString(put(p, kRowKeys[10]), row.originStation);
     p = fare(put(p, kRowKeys[11]), row.softSeatFare);
     p = fare(put(p, kRowKeys[12]), row.softSleeperFare);
@@ -92,21 +101,29 @@ void appendNames(std::string& out, const std::vector<std::u16string>& names) {
 }
 
 void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
-                bool last, const StopDays& days) {
+                bool last, const StopDays& days, const StopExtras& extras) {
     const auto number = [&out](std::string_view key, long long value) {
         out += key;
         appendJsonNumber(out, value);
     };
-    out += "{\"arrival\":";
+    // A stop's restrictions and platform, only where it has them: documents of a timetable
+    // without stop extras stay as they were.
+    out += extras.alight ? "{" : "{\"alight\":false,";
+    out += "\"arrival\":";
     appendJsonString(out, stopCell(db, stop, first, last, 1));
     number(",\"arrivalDays\":"sv, days.arrival);
     number(",\"arrivalHour\":"sv, stop.arrivalHour);
     number(",\"arrivalMinute\":"sv, stop.arrivalMinute);
+    if (!extras.board) out += ",\"board\":false";
     out += ",\"departure\":";
     appendJsonString(out, stopCell(db, stop, first, last, 2));
     number(",\"departureDays\":"sv, days.departure);
     number(",\"distanceKm\":"sv, stop.distanceKm);
     number(",\"dwellMinutes\":"sv, stop.dwellMinutes);
+    if (!extras.platform.empty()) {
+        out += ",\"platform\":";
+        appendJsonString(out, extras.platform);
+    }
     number(",\"sequence\":"sv, stop.sequence);
     out += ",\"station\":";
     appendJsonString(out, db.stationNameByIndex(stop.station));
@@ -197,7 +214,8 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         if (i > 0) out += ',';
-        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i]);
+        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i],
+                   db.extensions.stopExtras(train.index, static_cast<int>(i)));
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);

@@ -154,6 +154,10 @@ class TimetableDb {
                             const std::u16string& to, std::vector<ResultRow>& rows);
 
     // True unless the train forbids boarding at stop position `from` or leaving at `to`.
+    bool canBoard(int trainIndex, int position) const {
+        return !extensions.restricted(trainIndex) ||
+               extensions.stopExtras(trainIndex, position).board;
+    }
     bool canRide(int trainIndex, int from, int to) const {
         if (!extensions.restricted(trainIndex)) return true;
         return extensions.stopExtras(trainIndex, from).board &&

@@ -57,8 +57,8 @@ T& slot(std::vector<T>& v, long long index) {
 }  // namespace
 
 const std::vector<std::string>& extensionFileNames() {
-    static const std::vector<std::string> names = {"t.days", "t.more",  "t.stops",
-                                                   "s.more", "s.walks", "x.feed"};
+    static const std::vector<std::string> names = {"t.days",  "t.more", "t.stops", "s.more",
+                                                   "s.walks", "x.feed", "x.fares"};
     return names;
 }
 
@@ -149,13 +149,14 @@ void TimetableExtensions::parseTrains() const {
     trainsParsed_ = true;
     auto it = files_.find("t.more");
     if (it == files_.end()) return;
-    // train, number shown, type text
+    // train, number shown, type text[, route id]
     readTable(it->second, [&](const std::vector<std::string_view>& f) {
         long long train = 0;
-        if (f.size() != 3 || !parseInt(f[0], train, 0, kMostIndex)) return;
+        if (f.size() < 3 || !parseInt(f[0], train, 0, kMostIndex)) return;
         TrainExtras& extras = slot(trains_, train);
         extras.number = fromUtf8(f[1]);
         extras.type = fromUtf8(f[2]);
+        if (f.size() > 3) extras.route = f[3];
         if (!extras.number.empty()) numbered_[extras.number].push_back(static_cast<int>(train));
     });
 }
@@ -185,10 +186,10 @@ void TimetableExtensions::parseStations() const {
     if (stationsParsed_) return;
     stationsParsed_ = true;
     if (auto it = files_.find("s.more"); it != files_.end()) {
-        // station, feed id, latitude, longitude, change minutes
+        // station, feed id, latitude, longitude, change minutes[, fare zone]
         readTable(it->second, [&](const std::vector<std::string_view>& f) {
             long long station = 0, change = -1;
-            if (f.size() != 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
+            if (f.size() < 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
             StationExtras& extras = slot(stations_, station);
             extras.id = fromUtf8(f[1]);
             extras.located = parseDouble(f[2], extras.latitude) &&
@@ -198,6 +199,7 @@ void TimetableExtensions::parseStations() const {
             if (!f[4].empty() && parseInt(f[4], change, 0, 1439)) {
                 extras.changeMinutes = static_cast<int>(change);
             }
+            if (f.size() > 5) extras.zone = f[5];
         });
     }
     if (auto it = files_.find("s.walks"); it != files_.end()) {
@@ -222,6 +224,32 @@ void TimetableExtensions::parseFeed() const {
     readTable(it->second, [&](const std::vector<std::string_view>& f) {
         if (f.size() == 2) feed_[std::string(f[0])] = fromUtf8(f[1]);
     });
+}
+
+void TimetableExtensions::parseFares() const {
+    if (faresParsed_) return;
+    faresParsed_ = true;
+    if (auto it = files_.find("x.fares"); it != files_.end()) fares_.parse(it->second);
+}
+
+std::u16string TimetableExtensions::fareText(int train, const std::vector<int>& stations) const {
+    if (files_.empty() || stations.empty()) return {};
+    parseFares();
+    if (fares_.empty()) return {};
+    parseTrains();
+    parseStations();
+    const auto zone = [&](int station) -> std::string_view {
+        if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
+        return stations_[static_cast<std::size_t>(station)].zone;
+    };
+    std::vector<std::string_view> passed;
+    passed.reserve(stations.size());
+    for (int station : stations) passed.push_back(zone(station));
+    const std::string_view route =
+        train >= 0 && static_cast<std::size_t>(train) < trains_.size()
+            ? std::string_view(trains_[static_cast<std::size_t>(train)].route)
+            : std::string_view();
+    return fares_.price(route, passed.front(), passed.back(), passed);
 }
 
 const ServiceDays* TimetableExtensions::serviceDays(int train) const {

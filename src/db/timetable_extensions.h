@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/feed_fares.h"
 #include "db/records.h"
 
 namespace zelvan {
@@ -54,6 +55,7 @@ struct StationExtras {
     double longitude = 0;
     bool located = false;
     int changeMinutes = -1;  // least minutes for a change there, -1: the journey default
+    std::string zone;        // the feed's fare zone, empty: none
 };
 
 // A walk (or any way on foot or by city transport) from one station to another.
@@ -77,6 +79,9 @@ class TimetableExtensions {
     std::u16string_view displayNumber(int train) const;
     // The type text of the train's route; empty: the kind names of the built-in tariff.
     std::u16string_view typeText(int train) const;
+    // The feed's price of a ride on the train through `stations` (boarding to alighting, in
+    // order), as "USD 10.25"; empty when the feed gives none.
+    std::u16string fareText(int train, const std::vector<int>& stations) const;
     // The extras of stop `position` of a train.
     StopExtras stopExtras(int train, int position) const;
     // True when some stop of the train forbids boarding or alighting.
@@ -100,6 +105,7 @@ class TimetableExtensions {
     void parseStops() const;
     void parseStations() const;
     void parseFeed() const;
+    void parseFares() const;
 
     std::map<std::string, std::string> files_;  // file name -> bytes
     mutable bool daysParsed_ = false;
@@ -107,10 +113,12 @@ class TimetableExtensions {
     mutable bool stopsParsed_ = false;
     mutable bool stationsParsed_ = false;
     mutable bool feedParsed_ = false;
+    mutable bool faresParsed_ = false;
     mutable std::vector<std::optional<ServiceDays>> days_;  // train -> days
     struct TrainExtras {
         std::u16string number;
         std::u16string type;
+        std::string route;  // the feed's route_id, for its fares
     };
     mutable std::vector<TrainExtras> trains_;  // train -> extras
     mutable std::map<std::u16string, std::vector<int>, std::less<>> numbered_;
@@ -119,6 +127,7 @@ class TimetableExtensions {
     mutable std::vector<StationExtras> stations_;              // station -> extras
     mutable std::vector<Walk> walks_;
     mutable std::map<std::string, std::u16string, std::less<>> feed_;
+    mutable FeedFares fares_;
 };
 
 // The rows of a tab-separated table with a header: calls row(fields) for each line after the

@@ -185,6 +185,7 @@ struct DecodedStops {
     std::int64_t size() const { return static_cast<std::int64_t>(stops.size()); }
     int hour(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].arrivalHour; }
     int minute(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].arrivalMinute; }
+    int station(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].station; }
 };
 
 struct RawStops {
@@ -193,6 +194,7 @@ struct RawStops {
     std::int64_t size() const { return count; }
     int hour(std::int64_t i) const { return bytes[7 * i + 2]; }
     int minute(std::int64_t i) const { return bytes[7 * i + 3]; }
+    int station(std::int64_t i) const { return bytes[7 * i] * 128 + bytes[7 * i + 1]; }
 };
 
 // Minutes of the legs from `departure` to `arrival`, each (next arrival - this arrival) modulo a
@@ -294,8 +296,15 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
         row.softSeatFare.clear();
         row.hardSleeperFare.clear();
         row.softSleeperFare.clear();
+        // The railway's own price, from the stations the ride passes.
+        std::vector<int> passed;
+        const std::int64_t from = std::max<std::int64_t>(departure.sequence, 0);
+        const std::int64_t to = std::min<std::int64_t>(arrival.sequence, stops.size() - 1);
+        for (std::int64_t i = from; i <= to; ++i) passed.push_back(stops.station(i));
+        row.feedFare = db.extensions.fareText(train.index, passed);
         return;
     }
+    row.feedFare.clear();
     FareTexts fares = computeFares(
         train.kindCode, train.fareFactor * 0.1,
         static_cast<int>(std::min<std::int64_t>(distance, kMaxDistanceKm)), train.name);

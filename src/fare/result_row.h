@@ -33,7 +33,12 @@ struct ResultRow {
     // False for a timetable the built-in tariff does not price: the four fares are empty and
     // show as "—" (null in JSON).
     bool hasFares = true;
+    // Without the built-in tariff: the railway's own price of the stretch ("USD 10.25"), empty
+    // when its fares do not cover it. Shown in the first fare column.
+    std::u16string feedFare = {};
     int trainIndex = -1;  // the train the row is of: views reopen this very train
+    // Station query: riders cannot board the train at the queried station (it only sets down).
+    bool noBoarding = false;
 
     bool operator==(const ResultRow&) const = default;
 };

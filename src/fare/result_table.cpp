@@ -160,7 +160,8 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             case 5:
                 return row.kindText;
             case 6:
-                return row.hasFares ? std::u16string_view(row.hardSeatFare) : kNoFare;
+                if (row.hasFares) return row.hardSeatFare;
+                return row.feedFare.empty() ? kNoFare : std::u16string_view(row.feedFare);
             case 7:
                 return row.hasFares ? std::u16string_view(row.softSeatFare) : kNoFare;
             case 8:
@@ -184,6 +185,10 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             // Every row's first time is the queried station's: the departure from there, or
             // for a train that ends there its arrival, with nothing after it.
             case 1:
+                if (row.noBoarding && !row.endsHere) {
+                    scratch = row.departureTime + u' ' + std::u16string(kSetsDownText);
+                    return scratch;
+                }
                 if (!row.endsHere) return row.departureTime;
                 scratch = std::u16string(kEndsHereText) + u' ' + row.arrivalTime;
                 return scratch;
@@ -264,12 +269,31 @@ std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops) {
     return days;
 }
 
+std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
+    if (train < 0 || !db.extensions.present()) return {};
+    const StopExtras extras = db.extensions.stopExtras(train, static_cast<int>(index));
+    std::u16string marks;
+    if (!extras.platform.empty()) marks += u' ' + extras.platform + u"站台";
+    const bool board = extras.board || index + 1 == count;
+    const bool alight = extras.alight || index == 0;
+    if (!board && !alight) {
+        marks += u" 不办客运";
+    } else if (!board) {
+        marks += u' ' + std::u16string(kSetsDownText);
+    } else if (!alight) {
+        marks += u" 仅上客";
+    }
+    return marks;
+}
+
 std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
-                             const std::vector<StopDays>& days, std::size_t index, int column) {
+                             const std::vector<StopDays>& days, std::size_t index, int column,
+                             int train) {
     if (index >= stops.size()) return {};
     const bool first = index == 0;
     const bool last = index + 1 == stops.size();
     std::u16string text = stopCell(db, stops[index], first, last, column);
+    if (column == 0) text += stopMarks(db, train, index, stops.size());
     if (index < days.size()) {
         if (column == 1 && !first) text += dayMark(days[index].arrival);
         if (column == 2 && !last) text += dayMark(days[index].departure);

@@ -78,12 +78,21 @@ struct StopDays {
 std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops);
 // The stop table's cell as the views and the command line show it: stopCell, with "+N" after
 // a time on a later day than the first stop's departure. `days` is stopDays(stops).
+// For the stops of train `train` of a timetable with stop extras, the station cell also shows
+// the platform ("Jamaica 3站台") and a stop that forbids boarding ("仅下客") or alighting
+// ("仅上客"); the first stop's alighting and the last's boarding go without saying.
 std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
-                             const std::vector<StopDays>& days, std::size_t index, int column);
+                             const std::vector<StopDays>& days, std::size_t index, int column,
+                             int train = -1);
+// The marks of a stop: its platform and what it forbids, as the stop table shows them after the
+// station's name; empty for a stop without extras.
+std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count);
 
 // The station table's first time of a train that ends at the queried station: "终到" before its
 // arrival there.
 inline constexpr std::u16string_view kEndsHereText = u"终到";
+// After the station table's first time of a train riders cannot board at the queried station.
+inline constexpr std::u16string_view kSetsDownText = u"仅下客";
 // The train number in a first cell: the text before its first space.
 std::u16string trainNumberFromCell(const std::u16string& cell);
 

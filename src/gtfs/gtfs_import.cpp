@@ -26,9 +26,9 @@ constexpr int kMostKm = 16383;
 constexpr int kNoTime = -1;
 
 const std::vector<std::string> kFeedFiles = {
-    "agency.txt",     "stops.txt",     "routes.txt",         "trips.txt",
-    "stop_times.txt", "calendar.txt",  "calendar_dates.txt", "frequencies.txt",
-    "transfers.txt",  "feed_info.txt", "shapes.txt"};
+    "agency.txt",   "stops.txt",           "routes.txt",      "trips.txt",     "stop_times.txt",
+    "calendar.txt", "calendar_dates.txt",  "frequencies.txt", "transfers.txt", "feed_info.txt",
+    "shapes.txt",   "fare_attributes.txt", "fare_rules.txt"};
 
 std::string at(const std::string& file, int line) {
     return file + ":" + std::to_string(line) + ": ";
@@ -119,6 +119,7 @@ struct Station {
     std::string id;
     std::string name;
     std::string code;
+    std::string zone;  // fare zone: the station's own, else its first platform's
     double lat = 0, lon = 0;
     bool located = false;
     int changeMinutes = -1;
@@ -133,6 +134,7 @@ struct StopPoint {
 };
 
 struct Route {
+    std::string id;
     std::string agency;
     std::string type;  // the text shown: short name, else long name
     std::string shortName;
@@ -200,7 +202,8 @@ class Importer {
             return fail("calendar.txt and calendar_dates.txt: both missing (one is required)");
         }
         return readAgencies() && readCalendars() && readStops() && readRoutes() && readShapes() &&
-               readTrips() && readStopTimes() && buildRuns() && readTransfers() && write();
+               readTrips() && readStopTimes() && buildRuns() && readTransfers() && readFares() &&
+               write();
     }
 
   private:
@@ -379,7 +382,7 @@ class Importer {
     bool readStops() {
         Table t;
         struct Raw {
-            std::string id, name, code, parent, platform;
+            std::string id, name, code, parent, platform, zone;
             int type = 0;
             double lat = 0, lon = 0;
             bool located = false;
@@ -397,6 +400,7 @@ class Importer {
             raw.code = field("stop_code");
             raw.parent = field("parent_station");
             raw.platform = field("platform_code");
+            raw.zone = field("zone_id");
             raw.line = r.line;
             long long type = 0;
             if (!field("location_type").empty() && !parseInteger(field("location_type"), type)) {
@@ -434,6 +438,7 @@ class Importer {
                 s.id = raw.id;
                 s.name = raw.name;
                 s.code = raw.code;
+                s.zone = raw.zone;
                 s.lat = raw.lat;
                 s.lon = raw.lon;
                 s.located = raw.located;
@@ -470,6 +475,7 @@ class Importer {
             point.lon = raw.located ? raw.lon : stations_[point.station].lon;
             point.located = raw.located || stations_[point.station].located;
             Station& station = stations_[point.station];
+            if (station.zone.empty()) station.zone = raw.zone;
             if (!station.located && raw.located) {
                 station.lat = raw.lat;
                 station.lon = raw.lon;
@@ -505,6 +511,7 @@ class Importer {
                           std::find(options_.routeTypes.begin(), options_.routeTypes.end(),
                                     static_cast<int>(type)) != options_.routeTypes.end());
             const std::string id(field("route_id"));
+            route.id = id;
             if (!routeIndex_.emplace(id, static_cast<int>(routes_.size())).second) {
                 error_ = at(t.file, r.line) + "route_id " + id + " stands twice";
                 return false;
@@ -935,7 +942,10 @@ class Importer {
         // The merge key: number, route, then every stop as it is stored.
         std::string key = trip.number;
         key += '\0';
+        // The route's id too: its fares may be its own.
         key += routes_[static_cast<std::size_t>(trip.route)].type;
+        key += '\0';
+        key += routes_[static_cast<std::size_t>(trip.route)].id;
         for (const RunStop& s : stops) {
             key += '\0';
             key += std::to_string(s.station) + ',' + std::to_string(s.arrival) + ',' +
@@ -1005,6 +1015,101 @@ class Importer {
                         }
                         return true;
                     });
+    }
+
+    // Fares: each fare's price, then its rules, as the x.fares table (a fare's lines together).
+    bool readFares() {
+        Table t;
+        struct Fare {
+            std::string id, price, currency;
+            std::vector<std::string> rules;  // route, origin, destination, contains
+        };
+        std::vector<Fare> fares;
+        std::unordered_map<std::string, std::size_t> byId;
+        std::set<std::string> leftOut;  // fares of agencies --agency left out
+        bool ok = walk(
+            "fare_attributes.txt", {"fare_id", "price", "currency_type"}, t, [&](const CsvRow& r) {
+                auto field = [&](const char* name) -> std::string_view {
+                    const int c = t.column(name);
+                    return c >= 0 ? r.fields[static_cast<std::size_t>(c)] : std::string_view();
+                };
+                Fare fare;
+                fare.id = field("fare_id");
+                fare.price = field("price");
+                fare.currency = field("currency_type");
+                if (fare.id.empty()) {
+                    error_ = at(t.file, r.line) + "a fare without a fare_id";
+                    return false;
+                }
+                if (!validPrice(fare.price) || !validCurrency(fare.currency)) {
+                    error_ = at(t.file, r.line) + "fare " + fare.id +
+                             ": price or currency_type is not valid";
+                    return false;
+                }
+                const std::string agency(field("agency_id"));
+                if (!agency.empty() && agencies_.count(agency) == 0 &&
+                    !(agencies_.size() == 1 && agencies_.count("") != 0)) {
+                    drop("fares of agencies left out");
+                    leftOut.insert(fare.id);
+                    return true;
+                }
+                if (!byId.emplace(fare.id, fares.size()).second) {
+                    error_ = at(t.file, r.line) + "fare_id " + fare.id + " stands twice";
+                    return false;
+                }
+                fares.push_back(std::move(fare));
+                return true;
+            });
+        if (!ok) return false;
+        Table rules;
+        ok = walk("fare_rules.txt", {"fare_id"}, rules, [&](const CsvRow& r) {
+            auto field = [&](const char* name) -> std::string {
+                const int c = rules.column(name);
+                return c >= 0 ? std::string(r.fields[static_cast<std::size_t>(c)]) : std::string();
+            };
+            auto it = byId.find(field("fare_id"));
+            if (it == byId.end()) {
+                if (leftOut.count(field("fare_id")) == 0) {
+                    warn("fare_rules.txt: rules of no fare in fare_attributes.txt (left out)");
+                }
+                return true;
+            }
+            std::vector<std::string>& list = fares[it->second].rules;
+            for (const char* column : {"route_id", "origin_id", "destination_id", "contains_id"}) {
+                list.push_back(clean(field(column)));
+            }
+            return true;
+        });
+        if (!ok) return false;
+        if (fares.empty()) return true;
+        fareTable_ = "fare\tprice\tcurrency\troute\torigin\tdestination\tcontains\n";
+        for (const Fare& fare : fares) {
+            const std::string head = clean(fare.id) + '\t' + fare.price + '\t' + fare.currency;
+            if (fare.rules.empty()) fareTable_ += head + "\t\t\t\t\n";
+            for (std::size_t k = 0; k + 3 < fare.rules.size(); k += 4) {
+                fareTable_ += head + '\t' + fare.rules[k] + '\t' + fare.rules[k + 1] + '\t' +
+                              fare.rules[k + 2] + '\t' + fare.rules[k + 3] + '\n';
+            }
+        }
+        return true;
+    }
+
+    static bool validPrice(const std::string& price) {
+        if (price.empty() || price.size() > 15 || price.front() == '.') return false;
+        int points = 0;
+        for (char c : price) {
+            if (c == '.') {
+                ++points;
+            } else if (c < '0' || c > '9') {
+                return false;
+            }
+        }
+        return points <= 1 && price.back() != '.';
+    }
+
+    static bool validCurrency(const std::string& currency) {
+        return currency.size() == 3 && std::all_of(currency.begin(), currency.end(),
+                                                   [](char c) { return c >= 'A' && c <= 'Z'; });
     }
 
     bool write() {
@@ -1089,7 +1194,7 @@ class Importer {
                    trains_[static_cast<std::size_t>(b)].key;
         });
         std::string days = "train\tfirst\tdays\n";
-        std::string more = "train\tnumber\ttype\n";
+        std::string more = "train\tnumber\ttype\troute\n";
         std::string stopExtras = "train\tstop\tboard\talight\tplatform\n";
         int first = INT32_MAX, last = INT32_MIN;
         for (std::size_t index = 0; index < order.size(); ++index) {
@@ -1129,10 +1234,11 @@ class Importer {
             days +=
                 std::to_string(index) + '\t' + std::to_string(dateOfDay(from)) + '\t' + bits + '\n';
             const std::string shown = train.key == train.number ? "" : clean(train.number);
-            more += std::to_string(index) + '\t' + shown + '\t' +
-                    clean(routes_[static_cast<std::size_t>(train.route)].type) + '\n';
+            const Route& route = routes_[static_cast<std::size_t>(train.route)];
+            more += std::to_string(index) + '\t' + shown + '\t' + clean(route.type) + '\t' +
+                    clean(route.id) + '\n';
         }
-        std::string stationExtras = "station\tid\tlatitude\tlongitude\tchange\n";
+        std::string stationExtras = "station\tid\tlatitude\tlongitude\tchange\tzone\n";
         for (std::size_t s = 0; s < kept.size(); ++s) {
             const Station& station = stations_[static_cast<std::size_t>(kept[s])];
             char coordinates[64] = "\t";
@@ -1142,7 +1248,8 @@ class Importer {
             }
             stationExtras +=
                 std::to_string(s) + '\t' + clean(station.id) + '\t' + coordinates + '\t' +
-                (station.changeMinutes >= 0 ? std::to_string(station.changeMinutes) : "") + '\n';
+                (station.changeMinutes >= 0 ? std::to_string(station.changeMinutes) : "") + '\t' +
+                clean(station.zone) + '\n';
         }
         std::string walks = "from\tto\tminutes\n";
         for (const Walk& w : walks_) {
@@ -1162,6 +1269,7 @@ class Importer {
         source.extensions["s.more"] = stationExtras;
         source.extensions["s.walks"] = walks;
         source.extensions["x.feed"] = feed;
+        if (!fareTable_.empty()) source.extensions["x.fares"] = fareTable_;
         // Every train runs on its listed days; the one rule line keeps the record's rule number
         // meaning "daily" for a reader that does not know the days table.
         source.rules = {u"1 1"};
@@ -1205,6 +1313,7 @@ class Importer {
     std::string& error_;
     std::map<std::string, std::string> files_;
     std::string timeZone_;
+    std::string fareTable_;  // x.fares, empty: the feed has no fares
     std::string agencyNames_;
     std::set<std::string> agencies_;
     std::vector<std::set<int>> services_;

@@ -288,11 +288,15 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
 void TimetableDb::queryStation(const std::u16string& stationName, std::vector<ResultRow>& rows) {
     fromStation = stationIndexByName(stationName);
     if (useIndexes) {
-        eachStationTrain(stationName,
-                         [&](const TrainStretch& stretch, const RawTrain& train, std::size_t) {
-                             rows.emplace_back();
-                             if (!buildResultRow(stretch, train, rows.back())) rows.pop_back();
-                         });
+        eachStationTrain(
+            stationName, [&](const TrainStretch& stretch, const RawTrain& train, std::size_t) {
+                rows.emplace_back();
+                if (!buildResultRow(stretch, train, rows.back())) {
+                    rows.pop_back();
+                    return;
+                }
+                rows.back().noBoarding = !canBoard(stretch.trainIndex, stretch.departureStop);
+            });
         return;
     }
     plainStationTrains(
@@ -301,6 +305,7 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
             ResultRow row;
             if (buildResultRow(train, departure, &arrival, row)) {
                 row.endsHere = endsAtPlaceStop(*departure, arrival);
+                row.noBoarding = departure && !canBoard(train.index, departure->sequence);
                 rows.push_back(std::move(row));
             }
         });

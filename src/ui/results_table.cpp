@@ -92,8 +92,8 @@ std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumbe
     for (int i = 0; i < count; ++i) {
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) {
-            cells.push_back(
-                toQString(stopTableCell(db, record.stops, days, static_cast<std::size_t>(i), c)));
+            cells.push_back(toQString(
+                stopTableCell(db, record.stops, days, static_cast<std::size_t>(i), c, train)));
         }
         addRow(table, i, cells, RowColours{});
     }

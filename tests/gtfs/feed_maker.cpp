@@ -19,12 +19,13 @@ void writeFeed(const Feed& feed, const std::filesystem::path& folder) {
                "agency_id,agency_name,agency_url,agency_timezone\nA,Test Railway,http://x," +
                    feed.timezone + "\n");
     std::string stops =
-        "stop_id,stop_name,stop_lat,stop_lon,location_type,parent_station,platform_code\n";
+        "stop_id,stop_name,stop_lat,stop_lon,location_type,parent_station,platform_code,zone_id\n";
     for (const FeedStop& s : feed.stops) {
         char coordinates[64];
         std::snprintf(coordinates, sizeof coordinates, "%.6f,%.6f", s.lat, s.lon);
         stops += s.id + ",\"" + s.name + "\"," + coordinates + "," +
-                 std::to_string(s.locationType) + "," + s.parent + "," + s.platform + "\n";
+                 std::to_string(s.locationType) + "," + s.parent + "," + s.platform + "," + s.zone +
+                 "\n";
     }
     writeBytes(folder / "stops.txt", stops);
     std::string routes = "route_id,agency_id,route_short_name,route_long_name,route_type\n";
@@ -62,6 +63,21 @@ void writeFeed(const Feed& feed, const std::filesystem::path& folder) {
     }
     if (anyCalendar) writeBytes(folder / "calendar.txt", calendar);
     writeBytes(folder / "calendar_dates.txt", dates);
+    if (!feed.fares.empty()) {
+        std::string attributes = "fare_id,price,currency_type,payment_method,transfers\n";
+        std::string rules = "fare_id,route_id,origin_id,destination_id,contains_id\n";
+        for (const FeedFare& fare : feed.fares) {
+            attributes += fare.id + "," + std::to_string(fare.centimes / 100) + "." +
+                          std::to_string(fare.centimes % 100 / 10) +
+                          std::to_string(fare.centimes % 10) + ",CHF,0,0\n";
+            for (const std::vector<std::string>& rule : fare.rules) {
+                rules +=
+                    fare.id + "," + rule[0] + "," + rule[1] + "," + rule[2] + "," + rule[3] + "\n";
+            }
+        }
+        writeBytes(folder / "fare_attributes.txt", attributes);
+        writeBytes(folder / "fare_rules.txt", rules);
+    }
     for (const auto& [name, text] : feed.extra) writeBytes(folder / name, text);
 }
 
@@ -76,6 +92,8 @@ Feed randomFeed(std::mt19937& random) {
         station.name = names[s];
         station.lat = 47.0 + 0.1 * s;
         station.lon = 8.0 + 0.05 * s;
+        const int zone = pick(4);
+        station.zone = zone == 3 ? "" : "Z" + std::to_string(zone);
         if (pick(2) == 0) {
             // A station with two platforms: the trips call at the platforms.
             station.locationType = 1;
@@ -117,6 +135,26 @@ Feed randomFeed(std::mt19937& random) {
     }
     // A service whose only line takes its only day away: it runs on no day.
     feed.services.push_back({"EMPTY", 0, "", "", {{"20261210", 2}}});
+    // Fares by route and zones (a field left empty matches any), some by the zones passed.
+    const auto anyOf = [&](const std::vector<std::string>& values) {
+        return pick(3) == 0 ? std::string() : values[static_cast<std::size_t>(pick(3))];
+    };
+    for (int f = pick(4); f > 0; --f) {
+        FeedFare fare;
+        fare.id = "F" + std::to_string(f);
+        fare.centimes = 100 + pick(5000);
+        for (int r = pick(3); r > 0; --r) {
+            if (pick(4) == 0) {
+                for (int z = 0; z < 3; ++z) {
+                    if (pick(2) == 0) fare.rules.push_back({"", "", "", "Z" + std::to_string(z)});
+                }
+            } else {
+                fare.rules.push_back({anyOf({"R1", "R2", "R9"}), anyOf({"Z0", "Z1", "Z2"}),
+                                      anyOf({"Z0", "Z1", "Z2"}), ""});
+            }
+        }
+        feed.fares.push_back(fare);
+    }
     const int trips = 2 + pick(10);
     for (int t = 0; t < trips; ++t) {
         FeedTrip trip;

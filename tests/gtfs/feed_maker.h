@@ -17,6 +17,7 @@ struct FeedStop {
     std::string parent;    // a platform's station
     int locationType = 0;  // 1: a station with platforms
     std::string platform;
+    std::string zone = {};  // fare zone
 };
 
 struct FeedStopTime {
@@ -42,12 +43,20 @@ struct FeedService {
     std::vector<std::pair<std::string, int>> exceptions;  // date, 1 added or 2 removed
 };
 
+// A fare: its price in centimes (CHF) and its rules: route, origin, destination, contains.
+struct FeedFare {
+    std::string id;
+    int centimes = 0;
+    std::vector<std::vector<std::string>> rules;
+};
+
 struct Feed {
     std::string timezone = "Europe/Zurich";
     std::vector<FeedStop> stops;
     std::vector<std::pair<std::string, std::string>> routes;  // id, short name
     std::vector<FeedTrip> trips;
     std::vector<FeedService> services;
+    std::vector<FeedFare> fares;               // fare_attributes and fare_rules when any
     std::map<std::string, std::string> extra;  // more files, name -> text
 };
 
@@ -57,7 +66,7 @@ std::string gtfsTime(int seconds);
 void writeFeed(const Feed& feed, const std::filesystem::path& folder);
 // A random feed: a few stations (some with platforms), routes, trips past midnight and
 // starting after 24:00, weekly calendars with exceptions, boarding restrictions, repeated and
-// varying train numbers.
+// varying train numbers, fare zones and fares by route, zones and zones passed.
 Feed randomFeed(std::mt19937& random);
 
 }  // namespace zelvan::test

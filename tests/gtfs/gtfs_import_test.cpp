@@ -4,6 +4,7 @@
 // beside the project when it is there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <tuple>
@@ -12,6 +13,7 @@
 #include "db/timetable_check.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
+#include "fare/result_table.h"
 #include "feed_maker.h"
 #include "gtfs/gtfs_import.h"
 #include "journey/journey_planner.h"
@@ -44,11 +46,11 @@ struct Imported {
 // hour later; a night run past midnight; a stop that only lets riders off.
 Feed handFeed() {
     Feed feed;
-    feed.stops = {{"ZH", "Zürich HB", 47.378, 8.540, "", 1, ""},
-                  {"ZH7", "Zürich HB", 47.378, 8.540, "ZH", 0, "7"},
-                  {"BN", "Bern", 46.949, 7.439, "", 0, ""},
-                  {"GE", "Genève", 46.210, 6.142, "", 0, ""},
-                  {"XX", "Unused", 46.0, 7.0, "", 0, ""}};
+    feed.stops = {{"ZH", "Zürich HB", 47.378, 8.540, "", 1, "", ""},
+                  {"ZH7", "Zürich HB", 47.378, 8.540, "ZH", 0, "7", ""},
+                  {"BN", "Bern", 46.949, 7.439, "", 0, "", ""},
+                  {"GE", "Genève", 46.210, 6.142, "", 0, "", ""},
+                  {"XX", "Unused", 46.0, 7.0, "", 0, "", ""}};
     feed.routes = {{"R1", "IC1"}};
     feed.services = {{"WD", 0b0011111, "20261207", "20261220", {{"20261208", 2}}},
                      {"SA", 0b0100000, "20261207", "20261220", {}},
@@ -161,6 +163,76 @@ TEST(GtfsImport, AHandMadeFeedAnswersItsOwnTimetable) {
     EXPECT_TRUE(planner.plan(u"Bern", u"Zürich HB", 20261213, JourneyOptions{}).empty());
 }
 
+// The railway's own fares by zones and route, the cheapest that applies; the built-in tariff
+// never; and the stops and station views marking platforms and stops riders may not use.
+TEST(GtfsImport, FaresPlatformsAndRestrictionsComeFromTheFeed) {
+    Feed feed = handFeed();
+    feed.stops[1].zone = "Z1";  // Zürich's platform: its station's zone
+    feed.stops[2].zone = "Z2";
+    feed.stops[3].zone = "Z3";
+    feed.extra["fare_attributes.txt"] =
+        "fare_id,price,currency_type,payment_method,transfers\n"
+        "near,12.5,CHF,0,0\nfar,40,CHF,0,0\nfarOther,39.999,CHF,0,0\n"
+        "through,55.00,CHF,0,0\n";
+    feed.extra["fare_rules.txt"] =
+        "fare_id,route_id,origin_id,destination_id,contains_id\n"
+        "near,,Z1,Z2,\nfar,R1,Z1,Z3,\nfarOther,R9,Z1,Z3,\n"
+        // Only a ride through exactly Z3, Z2 and Z1 (Geneva to Zurich) takes this one.
+        "through,,,,Z3\nthrough,,,,Z2\nthrough,,,,Z1\nunknown,,Z1,Z2,\n";
+    Imported imported(feed);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    TimetableDb& db = imported.db;
+    EXPECT_TRUE(checkTimetable(db.folder).passed());
+    EXPECT_EQ(imported.summary.warnings["fare_rules.txt: rules of no fare in fare_attributes.txt "
+                                        "(left out)"],
+              1);
+    const auto fare = [&](const char16_t* from, const char16_t* to) {
+        std::vector<ResultRow> rows;
+        db.queryStationToStation(from, to, rows);
+        std::string text;
+        for (const ResultRow& r : rows) {
+            EXPECT_FALSE(r.hasFares);
+            EXPECT_TRUE(r.hardSeatFare.empty() && r.softSleeperFare.empty());
+            text += toUtf8(r.trainName + u" " + r.feedFare) + ";";
+        }
+        return text;
+    };
+    db.queryDate = 20261211;
+    for (bool indexed : {true, false}) {
+        db.useIndexes = indexed;
+        // 701 twice: its weekday and Saturday runs.
+        EXPECT_EQ(fare(u"Zürich HB", u"Bern"), "701 CHF 12.50;701 CHF 12.50;");
+        // The route's own fare; another route's cheaper one does not apply.
+        EXPECT_EQ(fare(u"Zürich HB", u"Genève"), "701 CHF 40.00;701 CHF 40.00;");
+        EXPECT_EQ(fare(u"Genève", u"Zürich HB"), "799 CHF 55.00;");
+        EXPECT_EQ(fare(u"Bern", u"Genève"), "701 ;701 ;");  // no rule covers it: no fare
+    }
+    std::vector<ResultRow> rows;
+    db.queryStationToStation(u"Bern", u"Genève", rows);
+    ASSERT_EQ(rows.size(), 2u);
+    std::u16string scratch;
+    EXPECT_EQ(rowCellText(TableKind::Train, rows[0], 6, scratch), kNoFare);
+
+    // The night run lets riders off at Bern but takes none on there.
+    rows.clear();
+    db.queryStation(u"Bern", rows);
+    std::string board;
+    for (const ResultRow& r : rows) board += toUtf8(rowCell(TableKind::Station, r, 1)) + ";";
+    EXPECT_NE(board.find("01:00 仅下客;"), std::string::npos) << board;
+    EXPECT_EQ(std::count(board.begin(), board.end(), ';'), 3) << board;
+    TrainRecord train;
+    db.decodeTrain(db.findTrainRun(u"799"), train);
+    const std::vector<StopDays> days = stopDays(train.stops);
+    std::string stops;
+    for (std::size_t i = 0; i < train.stops.size(); ++i) {
+        stops += toUtf8(stopTableCell(db, train.stops, days, i, 0, train.index)) + ";";
+    }
+    EXPECT_EQ(stops, "Genève;Bern 仅下客;Zürich HB;");
+    db.decodeTrain(db.findTrainRun(u"701"), train);
+    EXPECT_EQ(toUtf8(stopTableCell(db, train.stops, stopDays(train.stops), 0, 0, train.index)),
+              "Zürich HB 7站台");
+}
+
 TEST(GtfsImport, BadFeedsAreRefusedByFileAndLineAndWriteNothing) {
     struct Case {
         const char* what;
@@ -271,8 +343,52 @@ std::string clock(int seconds) {
     return gtfsTime(seconds % 86400).substr(0, 5);
 }
 
-using Row = std::tuple<std::string, std::string, std::string, std::string>;  // number, type,
-                                                                             // dep, arr
+// number, type, departure, arrival, fare
+using Row = std::tuple<std::string, std::string, std::string, std::string, std::string>;
+
+// A station's fare zone as the feed gives it: the station's own zone.
+std::string zoneOf(const Feed& feed, const std::string& stop) {
+    std::string id = stop;
+    for (const FeedStop& s : feed.stops) {
+        if (s.id == stop && !s.parent.empty()) id = s.parent;
+    }
+    for (const FeedStop& s : feed.stops) {
+        if (s.id == id) return s.zone;
+    }
+    return {};
+}
+
+// The cheapest fare for riding `trip` from stop i to stop j, read straight from the feed's
+// rows: a fare without rules, or with a rule whose route, origin and destination match where
+// given, or whose zone rules name exactly the zones passed.
+std::string plainFare(const Feed& feed, const FeedTrip& trip, std::size_t i, std::size_t j) {
+    std::set<std::string> passed;
+    for (std::size_t k = i; k <= j; ++k) {
+        const std::string zone = zoneOf(feed, trip.stops[k].stop);
+        if (!zone.empty()) passed.insert(zone);
+    }
+    const std::string origin = zoneOf(feed, trip.stops[i].stop);
+    const std::string destination = zoneOf(feed, trip.stops[j].stop);
+    int best = -1;
+    for (const FeedFare& fare : feed.fares) {
+        bool applies = fare.rules.empty();
+        std::set<std::string> contains;
+        for (const std::vector<std::string>& rule : fare.rules) {
+            const bool matches = (rule[0].empty() || rule[0] == trip.route) &&
+                                 (rule[1].empty() || rule[1] == origin) &&
+                                 (rule[2].empty() || rule[2] == destination);
+            if (!matches) continue;
+            if (rule[3].empty()) applies = true;
+            if (!rule[3].empty()) contains.insert(rule[3]);
+        }
+        if (!contains.empty() && contains == passed) applies = true;
+        if (applies && (best < 0 || fare.centimes < best)) best = fare.centimes;
+    }
+    if (best < 0) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "CHF %d.%02d", best / 100, best % 100);
+    return text;
+}
 
 TEST(GtfsImport, RandomFeedsAnswerAsAPlainReadingOfTheFeed) {
     std::mt19937 random(22);
@@ -311,8 +427,8 @@ TEST(GtfsImport, RandomFeedsAnswerAsAPlainReadingOfTheFeed) {
                             [&](const FeedService& s) { return s.id == trip.service; }));
                         const std::string type = trip.route == "R1" ? "IC" : "S3";
                         if (days.count(day - at / 86400) != 0) {
-                            expected.insert(
-                                {trip.number, type, clock(a.departure), clock(b.arrival)});
+                            expected.insert({trip.number, type, clock(a.departure),
+                                             clock(b.arrival), plainFare(feed, trip, i, j)});
                         }
                     }
                     std::vector<ResultRow> rows;
@@ -321,7 +437,8 @@ TEST(GtfsImport, RandomFeedsAnswerAsAPlainReadingOfTheFeed) {
                     for (const ResultRow& r : rows) {
                         if (r.status != 0) continue;
                         running.insert({toUtf8(r.trainName), toUtf8(r.kindText),
-                                        toUtf8(r.departureTime), toUtf8(r.arrivalTime)});
+                                        toUtf8(r.departureTime), toUtf8(r.arrivalTime),
+                                        toUtf8(r.feedFare)});
                     }
                     ASSERT_EQ(running, expected)
                         << round << " " << from << " -> " << to << " on " << db.queryDate;
