@@ -1,11 +1,12 @@
 // zelvan-gen: writes a synthetic national-scale timetable as data files.
 //
-//   zelvan-gen OUT [--seed N] [--scale F]
+//   zelvan-gen OUT [--seed N] [--scale F] [--gtfs DIR [--trips-per-train N]]
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
 
 #include "db/text.h"
+#include "gtfs_export.h"
 #include "timetable_generator.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,12 @@ int main(int argc, char** argv) {
     app.add_option("--seed", options.seed, "Random seed; the same seed gives the same timetable");
     app.add_option("--scale", options.scale, "Size relative to the national network")
         ->check(CLI::Range(0.001, 4.0));
+    std::string gtfs;
+    int tripsPerTrain = 5;
+    app.add_option("--gtfs", gtfs, "Also write the timetable as a GTFS feed into this folder");
+    app.add_option("--trips-per-train", tripsPerTrain,
+                   "GTFS trips per train, each on a service of other days (default 5)")
+        ->check(CLI::Range(1, 5));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -34,6 +41,15 @@ int main(int argc, char** argv) {
         std::cerr << "zelvan-gen: cannot write " << out << ": " << (ec ? ec.message() : error)
                   << "\n";
         return 1;
+    }
+    if (!gtfs.empty()) {
+        GtfsExportStats exported;
+        if (!writeGtfsFeed(source, gtfs, tripsPerTrain, exported, error)) {
+            std::cerr << "zelvan-gen: " << error << "\n";
+            return 1;
+        }
+        std::printf("%s: GTFS feed of %lld trips, %lld stop times, %lld bytes\n", gtfs.c_str(),
+                    exported.trips, exported.stopTimes, exported.bytes);
     }
     const TimetableStats stats = timetableStats(source, 5);
     std::printf("%s: %d stations, %d trains, %lld stops, longest run %d km\n", out.c_str(),
