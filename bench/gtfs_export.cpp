@@ -10,18 +10,18 @@
 namespace zelvan::bench {
 namespace {
 
-// Services from Monday 2026-06-01 for 13 weeks: the weekly ones with a few exceptions, and
-// one of listed dates only.
+// Services from Monday 2026-06-01 for 13 weeks: Monday to Thursday, Fridays, Saturdays and
+// Sundays with a few exceptions, and one of listed dates only; no two on one day.
 constexpr const char* kCalendar =
     "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
-    "WK,1,1,1,1,1,0,0,20260601,20260830\n"
+    "WK,1,1,1,1,0,0,0,20260601,20260830\n"
     "SA,0,0,0,0,0,1,0,20260601,20260830\n"
     "SU,0,0,0,0,0,0,1,20260601,20260830\n"
     "FR,0,0,0,0,1,0,0,20260601,20260830\n";
 constexpr const char* kCalendarDates =
     "service_id,date,exception_type\n"
-    "WK,20260701,2\nSA,20260701,1\nSU,20260815,2\nFR,20260703,2\n"
-    "EX,20260610,1\nEX,20260720,1\nEX,20260815,1\n";
+    "WK,20260701,2\nSU,20260816,2\nFR,20260703,2\n"
+    "EX,20260701,1\nEX,20260703,1\nEX,20260816,1\n";
 constexpr const char* kServices[] = {"WK", "SA", "SU", "FR", "EX"};
 
 std::string timeText(long long minutes) {
@@ -47,11 +47,9 @@ bool writeGtfsFeed(const TimetableSource& source, const std::filesystem::path& f
     stops = "stop_id,stop_name,stop_lat,stop_lon\n";
     std::map<std::u16string, int> stationOf;
     for (std::size_t s = 0; s < source.stations.size(); ++s) {
-        char coordinates[64];
-        std::snprintf(coordinates, sizeof coordinates, "%.5f,%.5f", 22 + 0.02 * (s / 200.0),
-                      100 + 0.1 * static_cast<double>(s % 200));
-        stops += "S" + std::to_string(s) + "," + toUtf8(source.stations[s].name) + "," +
-                 coordinates + "\n";
+        // No coordinates (the generated map's stay inside the generator): the distances go as
+        // shape_dist_traveled in metres.
+        stops += "S" + std::to_string(s) + "," + toUtf8(source.stations[s].name) + ",,\n";
         stationOf[source.stations[s].name] = static_cast<int>(s);
     }
     std::string& routes = files["routes.txt"];
@@ -60,7 +58,7 @@ bool writeGtfsFeed(const TimetableSource& source, const std::filesystem::path& f
     std::string& trips = files["trips.txt"];
     trips = "route_id,service_id,trip_id,trip_short_name\n";
     std::string& times = files["stop_times.txt"];
-    times = "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n";
+    times = "trip_id,arrival_time,departure_time,stop_id,stop_sequence,shape_dist_traveled\n";
     tripsPerTrain = std::clamp(tripsPerTrain, 1, 5);
     for (std::size_t t = 0; t < source.trains.size(); ++t) {
         const SourceTrain& train = source.trains[t];
@@ -99,7 +97,8 @@ bool writeGtfsFeed(const TimetableSource& source, const std::filesystem::path& f
                     }
                 }
                 times += trip + "," + timeText(clock[k].first) + "," + timeText(clock[k].second) +
-                         ",S" + std::to_string(index) + "," + std::to_string(k + 1) + "\n";
+                         ",S" + std::to_string(index) + "," + std::to_string(k + 1) + "," +
+                         std::to_string(stop.distanceKm * 1000) + "\n";
                 ++stats.stopTimes;
             }
         }

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -36,12 +38,11 @@ bool parseInt(std::string_view text, long long& value, long long least, long lon
     return value >= least && value <= most;
 }
 
+// Whatever the user's locale: strtod would take a comma for the point under some.
 bool parseDouble(std::string_view text, double& value) {
     if (text.empty() || text.size() > 40) return false;
-    const std::string copy(text);
-    char* end = nullptr;
-    value = std::strtod(copy.c_str(), &end);
-    return end == copy.c_str() + copy.size();
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return problem == std::errc() && end == text.data() + text.size();
 }
 
 // The table's lines for train or station `index` grow a vector to hold it, up to the limit of
@@ -111,9 +112,61 @@ void TimetableExtensions::load(const std::u16string& folder) {
     for (const std::string& name : extensionFileNames()) {
         ByteSpan span;
         if (!TimetableDb::readWholeFile(folder + u'/' + fromUtf8(name), span)) continue;
-        files_[name].assign(reinterpret_cast<const char*>(span.data.get()),
-                            static_cast<std::size_t>(span.length));
+        files_[name] = std::move(span);
     }
+}
+
+std::string_view TimetableExtensions::fileText(const char* name) const {
+    auto it = files_.find(name);
+    if (it == files_.end() || it->second.empty()) return {};
+    return {reinterpret_cast<const char*>(it->second.data.get()),
+            static_cast<std::size_t>(it->second.length)};
+}
+
+void TimetableExtensions::indexLines(std::string_view text, TrainLines& lines) {
+    bool header = true;
+    // Offsets count from the text's first byte, byte-order mark and all.
+    for (std::size_t pos = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; pos < text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        if (header && !line.empty() && line != "\r") {
+            lines.fields = static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
+            header = false;
+        } else if (!header) {
+            long long train = 0;
+            const std::size_t tab = line.find('\t');
+            // Only lines with the header's field count, as a full read of the table takes.
+            const auto fields =
+                static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
+            if (tab != std::string_view::npos && fields == lines.fields &&
+                parseInt(line.substr(0, tab), train, 0, kMostIndex)) {
+                // A train given twice keeps its last line, as a full read of the table would.
+                slot(lines.at, train) = static_cast<std::uint32_t>(pos);
+            }
+        }
+        pos = end + 1;
+    }
+    for (std::uint32_t& at : lines.at) {
+        if (at == 0) at = TrainLines::kNoLine;  // offset 0 is the header's, never a train's
+    }
+}
+
+bool TimetableExtensions::trainLine(std::string_view text, const TrainLines& lines, int train,
+                                    std::vector<std::string_view>& fields) const {
+    fields.clear();
+    if (train < 0 || static_cast<std::size_t>(train) >= lines.at.size()) return false;
+    const std::uint32_t at = lines.at[static_cast<std::size_t>(train)];
+    if (at == TrainLines::kNoLine || at >= text.size()) return false;
+    std::string_view line = text.substr(at, text.find('\n', at) - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (std::size_t pos = 0;;) {
+        const std::size_t tab = line.find('\t', pos);
+        fields.push_back(line.substr(pos, tab == std::string_view::npos ? tab : tab - pos));
+        if (tab == std::string_view::npos) break;
+        pos = tab + 1;
+    }
+    return fields.size() == lines.fields;
 }
 
 void TimetableExtensions::clear() {
@@ -123,51 +176,48 @@ void TimetableExtensions::clear() {
 void TimetableExtensions::parseDays() const {
     if (daysParsed_) return;
     daysParsed_ = true;
-    auto it = files_.find("t.days");
-    if (it == files_.end()) return;
-    // train, first day (YYYYMMDD), the days as hex digits
-    readTable(it->second, [&](const std::vector<std::string_view>& f) {
-        long long train = 0, first = 0;
-        if (f.size() != 3 || !parseInt(f[0], train, 0, kMostIndex) ||
-            !parseInt(f[1], first, 0, 99991231) || !isCalendarDate(static_cast<DateKey>(first))) {
-            return;
-        }
-        ServiceDays days;
-        days.first = static_cast<DateKey>(first);
-        days.bits.assign((f[2].size() + 1) / 2, 0);
-        for (std::size_t i = 0; i < f[2].size(); ++i) {
-            const int v = hexValue(f[2][i]);
-            if (v < 0) return;
-            days.bits[i / 2] |= static_cast<std::uint8_t>(v << (4 * (i % 2)));
-        }
-        slot(days_, train) = std::move(days);
-    });
+    indexLines(fileText("t.days"), dayLines_);
 }
 
 void TimetableExtensions::parseTrains() const {
     if (trainsParsed_) return;
     trainsParsed_ = true;
-    auto it = files_.find("t.more");
-    if (it == files_.end()) return;
-    // train, number shown, type text[, route id]
-    readTable(it->second, [&](const std::vector<std::string_view>& f) {
-        long long train = 0;
-        if (f.size() < 3 || !parseInt(f[0], train, 0, kMostIndex)) return;
-        TrainExtras& extras = slot(trains_, train);
-        extras.number = fromUtf8(f[1]);
-        extras.type = fromUtf8(f[2]);
-        if (f.size() > 3) extras.route = f[3];
-        if (!extras.number.empty()) numbered_[extras.number].push_back(static_cast<int>(train));
-    });
+    indexLines(fileText("t.more"), trainLines_);
+}
+
+// train, number shown, type text[, route id]
+const TimetableExtensions::TrainExtras& TimetableExtensions::parseTrain(int train) const {
+    parseTrains();
+    static const TrainExtras none;
+    if (train < 0 || static_cast<std::size_t>(train) >= trainLines_.at.size()) return none;
+    auto [it, added] = trains_.try_emplace(train);
+    if (!added) return it->second;
+    std::vector<std::string_view> f;
+    if (!trainLine(fileText("t.more"), trainLines_, train, f) || f.size() < 3) return it->second;
+    TrainExtras& extras = it->second;
+    extras.number = fromUtf8(f[1]);
+    extras.type = fromUtf8(f[2]);
+    if (f.size() > 3) extras.route = f[3];
+    return extras;
+}
+
+void TimetableExtensions::parseNumbers() const {
+    if (numbersParsed_) return;
+    numbersParsed_ = true;
+    parseTrains();
+    for (std::size_t t = 0; t < trainLines_.at.size(); ++t) {
+        const std::u16string& number = parseTrain(static_cast<int>(t)).number;
+        if (!number.empty()) numbered_[number].push_back(static_cast<int>(t));
+    }
 }
 
 void TimetableExtensions::parseStops() const {
     if (stopsParsed_) return;
     stopsParsed_ = true;
-    auto it = files_.find("t.stops");
-    if (it == files_.end()) return;
+    const std::string_view text = fileText("t.stops");
+    if (text.empty()) return;
     // train, stop position, board (0/1), alight (0/1), platform
-    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+    readTable(text, [&](const std::vector<std::string_view>& f) {
         long long train = 0, stop = 0, board = 1, alight = 1;
         if (f.size() != 5 || !parseInt(f[0], train, 0, kMostIndex) ||
             !parseInt(f[1], stop, 0, 1 << 20) || !parseInt(f[2], board, 0, 1) ||
@@ -185,9 +235,9 @@ void TimetableExtensions::parseStops() const {
 void TimetableExtensions::parseStations() const {
     if (stationsParsed_) return;
     stationsParsed_ = true;
-    if (auto it = files_.find("s.more"); it != files_.end()) {
+    if (const std::string_view text = fileText("s.more"); !text.empty()) {
         // station, feed id, latitude, longitude, change minutes[, fare zone]
-        readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        readTable(text, [&](const std::vector<std::string_view>& f) {
             long long station = 0, change = -1;
             if (f.size() < 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
             StationExtras& extras = slot(stations_, station);
@@ -202,9 +252,9 @@ void TimetableExtensions::parseStations() const {
             if (f.size() > 5) extras.zone = f[5];
         });
     }
-    if (auto it = files_.find("s.walks"); it != files_.end()) {
+    if (const std::string_view text = fileText("s.walks"); !text.empty()) {
         // from station, to station, minutes
-        readTable(it->second, [&](const std::vector<std::string_view>& f) {
+        readTable(text, [&](const std::vector<std::string_view>& f) {
             long long from = 0, to = 0, minutes = 0;
             if (f.size() != 3 || !parseInt(f[0], from, 0, kMostIndex) ||
                 !parseInt(f[1], to, 0, kMostIndex) || !parseInt(f[2], minutes, 0, 1439)) {
@@ -219,9 +269,9 @@ void TimetableExtensions::parseStations() const {
 void TimetableExtensions::parseFeed() const {
     if (feedParsed_) return;
     feedParsed_ = true;
-    auto it = files_.find("x.feed");
-    if (it == files_.end()) return;
-    readTable(it->second, [&](const std::vector<std::string_view>& f) {
+    const std::string_view text = fileText("x.feed");
+    if (text.empty()) return;
+    readTable(text, [&](const std::vector<std::string_view>& f) {
         if (f.size() == 2) feed_[std::string(f[0])] = fromUtf8(f[1]);
     });
 }
@@ -229,14 +279,14 @@ void TimetableExtensions::parseFeed() const {
 void TimetableExtensions::parseFares() const {
     if (faresParsed_) return;
     faresParsed_ = true;
-    if (auto it = files_.find("x.fares"); it != files_.end()) fares_.parse(it->second);
+    if (const std::string_view text = fileText("x.fares"); !text.empty()) fares_.parse(text);
 }
 
 std::u16string TimetableExtensions::fareText(int train, const std::vector<int>& stations) const {
     if (files_.empty() || stations.empty()) return {};
     parseFares();
     if (fares_.empty()) return {};
-    parseTrains();
+    const std::string_view route = parseTrain(train).route;
     parseStations();
     const auto zone = [&](int station) -> std::string_view {
         if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
@@ -245,39 +295,50 @@ std::u16string TimetableExtensions::fareText(int train, const std::vector<int>& 
     std::vector<std::string_view> passed;
     passed.reserve(stations.size());
     for (int station : stations) passed.push_back(zone(station));
-    const std::string_view route =
-        train >= 0 && static_cast<std::size_t>(train) < trains_.size()
-            ? std::string_view(trains_[static_cast<std::size_t>(train)].route)
-            : std::string_view();
     return fares_.price(route, passed.front(), passed.back(), passed);
 }
 
 const ServiceDays* TimetableExtensions::serviceDays(int train) const {
     if (files_.empty()) return nullptr;
     parseDays();
-    if (train < 0 || static_cast<std::size_t>(train) >= days_.size()) return nullptr;
-    const auto& days = days_[static_cast<std::size_t>(train)];
+    if (train < 0 || static_cast<std::size_t>(train) >= dayLines_.at.size()) return nullptr;
+    auto [it, added] = days_.try_emplace(train);
+    std::optional<ServiceDays>& days = it->second;
+    if (added) {
+        // train, first day (YYYYMMDD), the days as hex digits
+        std::vector<std::string_view> f;
+        long long first = 0;
+        if (trainLine(fileText("t.days"), dayLines_, train, f) && f.size() == 3 &&
+            parseInt(f[1], first, 0, 99991231) && isCalendarDate(static_cast<DateKey>(first))) {
+            ServiceDays read;
+            read.first = static_cast<DateKey>(first);
+            read.bits.assign((f[2].size() + 1) / 2, 0);
+            bool valid = true;
+            for (std::size_t i = 0; i < f[2].size() && valid; ++i) {
+                const int v = hexValue(f[2][i]);
+                valid = v >= 0;
+                if (valid) read.bits[i / 2] |= static_cast<std::uint8_t>(v << (4 * (i % 2)));
+            }
+            if (valid) days = std::move(read);
+        }
+    }
     return days ? &*days : nullptr;
 }
 
 std::u16string_view TimetableExtensions::displayNumber(int train) const {
     if (files_.empty()) return {};
-    parseTrains();
-    if (train < 0 || static_cast<std::size_t>(train) >= trains_.size()) return {};
-    return trains_[static_cast<std::size_t>(train)].number;
+    return parseTrain(train).number;
 }
 
 std::u16string_view TimetableExtensions::typeText(int train) const {
     if (files_.empty()) return {};
-    parseTrains();
-    if (train < 0 || static_cast<std::size_t>(train) >= trains_.size()) return {};
-    return trains_[static_cast<std::size_t>(train)].type;
+    return parseTrain(train).type;
 }
 
 const std::vector<int>& TimetableExtensions::trainsNumbered(std::u16string_view number) const {
     static const std::vector<int> none;
     if (files_.empty()) return none;
-    parseTrains();
+    parseNumbers();
     auto it = numbered_.find(number);
     return it == numbered_.end() ? none : it->second;
 }

@@ -16,8 +16,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "db/byte_span.h"
 #include "db/feed_fares.h"
 #include "db/records.h"
 
@@ -107,20 +109,41 @@ class TimetableExtensions {
     void parseFeed() const;
     void parseFares() const;
 
-    std::map<std::string, std::string> files_;  // file name -> bytes
+    // Lines of a per-train table by the train index in their first field, found with one pass
+    // over the text: a question reads the lines of the trains it meets, not the whole table.
+    struct TrainLines {
+        std::vector<std::uint32_t> at;  // train -> offset of its line, kNoLine: none
+        std::size_t fields = 0;         // the header's field count
+        static constexpr std::uint32_t kNoLine = UINT32_MAX;
+    };
+    static void indexLines(std::string_view text, TrainLines& lines);
+    // The fields of `train`'s line, or false when it has none or the line does not parse.
+    bool trainLine(std::string_view text, const TrainLines& lines, int train,
+                   std::vector<std::string_view>& fields) const;
+    std::string_view fileText(const char* name) const;
+    struct TrainExtras;
+    const TrainExtras& parseTrain(int train) const;
+    void parseNumbers() const;
+
+    std::map<std::string, ByteSpan> files_;  // file name -> bytes
     mutable bool daysParsed_ = false;
     mutable bool trainsParsed_ = false;
+    mutable bool numbersParsed_ = false;
+    mutable TrainLines dayLines_;
+    mutable TrainLines trainLines_;
     mutable bool stopsParsed_ = false;
     mutable bool stationsParsed_ = false;
     mutable bool feedParsed_ = false;
     mutable bool faresParsed_ = false;
-    mutable std::vector<std::optional<ServiceDays>> days_;  // train -> days
+    // The lines read so far, by train (a question meets a few hundred of thousands of trains;
+    // the elements stay where they are as more are read).
+    mutable std::unordered_map<int, std::optional<ServiceDays>> days_;
     struct TrainExtras {
         std::u16string number;
         std::u16string type;
         std::string route;  // the feed's route_id, for its fares
     };
-    mutable std::vector<TrainExtras> trains_;  // train -> extras
+    mutable std::unordered_map<int, TrainExtras> trains_;
     mutable std::map<std::u16string, std::vector<int>, std::less<>> numbered_;
     mutable std::map<std::pair<int, int>, StopExtras> stops_;  // (train, position) -> extras
     mutable std::vector<char> restricted_;                     // train -> any restriction

@@ -29,18 +29,28 @@ int columnOf(const std::vector<std::string_view>& header, std::string_view name)
 
 bool readCsv(std::string_view text,
              const std::function<void(const std::vector<std::string_view>&)>& header,
-             const std::function<bool(const CsvRow&)>& row, long long& trimmed,
-             std::string& error) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+             const std::function<bool(const CsvRow&)>& row, long long& trimmed, std::string& error,
+             CsvState* state) {
+    CsvState whole;
+    CsvState& walk = state ? *state : whole;
+    walk.consumed = 0;
+    std::size_t pos = 0;
+    if (!walk.headerDone && text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
     CsvRow current;
     // Unescaped quoted fields live here until their row is handed on (kept as offsets while it
     // grows, made views once the row is whole).
     std::string unquoted;
-    std::string headerText;
-    bool first = true;
-    int line = 1;
-    std::size_t pos = 0;
+    std::string& headerText = walk.headerText;
+    bool first = !walk.headerDone;
+    int line = walk.line;
     const std::size_t size = text.size();
+    // A line that the next piece completes waits for it.
+    const auto waitForMore = [&](std::size_t start, int startLine) {
+        walk.consumed = start;
+        walk.line = startLine;
+        walk.headerDone = !first;
+        return true;
+    };
     while (pos < size) {
         current.fields.clear();
         current.line = line;
@@ -48,6 +58,7 @@ bool readCsv(std::string_view text,
             const void* nl = std::memchr(text.data() + pos, '\n', size - pos);
             return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text.data()) : size;
         }();
+        if (end == size && walk.partial) return waitForMore(pos, line);
         std::string_view plain = text.substr(pos, end - pos);
         if (plain.find('"') == std::string_view::npos) {
             // The common line: no quotes, fields end at commas.
@@ -68,6 +79,7 @@ bool readCsv(std::string_view text,
             unquoted.clear();
             std::vector<std::pair<std::size_t, std::size_t>> spans;  // into `unquoted`
             std::size_t i = pos;
+            const int startLine = line;
             bool done = false;
             while (!done) {
                 // One field.
@@ -77,6 +89,7 @@ bool readCsv(std::string_view text,
                     ++i;
                     const int opened = line;
                     for (;;) {
+                        if (i >= size && walk.partial) return waitForMore(pos, startLine);
                         if (i >= size) {
                             error = std::to_string(opened) + ": a quote is never closed";
                             return false;
@@ -94,6 +107,7 @@ bool readCsv(std::string_view text,
                         unquoted.push_back(c);
                     }
                     while (i < size && isBlank(text[i])) ++i;
+                    if (i >= size && walk.partial) return waitForMore(pos, startLine);
                     if (i < size && text[i] != ',' && text[i] != '\n' && text[i] != '\r') {
                         error = std::to_string(line) + ": text after a closing quote";
                         return false;
@@ -110,6 +124,7 @@ bool readCsv(std::string_view text,
                     }
                 }
                 spans.emplace_back(start, unquoted.size() - start);
+                if (i + 1 >= size && walk.partial) return waitForMore(pos, startLine);
                 if (i < size && text[i] == '\r') ++i;
                 if (i >= size || text[i] == '\n') {
                     done = true;
@@ -140,9 +155,18 @@ bool readCsv(std::string_view text,
             first = false;
             continue;
         }
-        if (!row(current)) return true;
+        if (!row(current)) {
+            walk.stopped = true;
+            return true;
+        }
     }
-    if (first) header({});
+    walk.consumed = size;
+    walk.line = line;
+    walk.headerDone = walk.headerDone || !first;
+    if (first && !walk.partial) {
+        header({});
+        walk.headerDone = true;
+    }
     return true;
 }
 

@@ -17,6 +17,19 @@ struct CsvRow {
     int line = 0;
 };
 
+// A walk over a file read piece by piece: the same state goes to readCsv with each piece. With
+// `partial` set (more text follows), a last line without its line break, or a quoted field
+// still open at the end, is not read: `consumed` says how many bytes were, and the rest goes
+// again at the front of the next piece. The last piece goes without `partial`.
+struct CsvState {
+    bool headerDone = false;
+    int line = 1;            // the line the next piece starts on
+    std::string headerText;  // the header's names: its views stay valid for the whole walk
+    bool partial = false;
+    std::size_t consumed = 0;
+    bool stopped = false;  // `row` returned false
+};
+
 // Reads `text` line by line. `header` gets the header's fields (trimmed; the views hold until
 // readCsv returns); then `row` gets each
 // later non-empty line, with fields trimmed of surrounding spaces and tabs (`trimmed` counts
@@ -25,7 +38,8 @@ struct CsvRow {
 // stops the walk.
 bool readCsv(std::string_view text,
              const std::function<void(const std::vector<std::string_view>&)>& header,
-             const std::function<bool(const CsvRow&)>& row, long long& trimmed, std::string& error);
+             const std::function<bool(const CsvRow&)>& row, long long& trimmed, std::string& error,
+             CsvState* state = nullptr);
 
 // The column of a header by name; -1 when absent.
 int columnOf(const std::vector<std::string_view>& header, std::string_view name);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
@@ -24,6 +25,9 @@ constexpr int kMostTrains = 16384;
 constexpr int kMostDwell = 127;
 constexpr int kMostKm = 16383;
 constexpr int kNoTime = -1;
+
+// Read piece by piece rather than whole: the files that make a feed large.
+const std::vector<std::string> kStreamedFiles = {"stop_times.txt", "shapes.txt"};
 
 const std::vector<std::string> kFeedFiles = {
     "agency.txt",   "stops.txt",           "routes.txt",      "trips.txt",     "stop_times.txt",
@@ -89,12 +93,13 @@ bool parseInteger(std::string_view text, long long& value) {
     return true;
 }
 
+// A decimal within ±limit; the C library's strtod would read by the user's locale (a comma
+// for the point), from_chars never does.
 bool parseCoordinate(std::string_view text, double& value, double limit) {
     if (text.empty() || text.size() > 32) return false;
-    const std::string copy(text);
-    char* end = nullptr;
-    value = std::strtod(copy.c_str(), &end);
-    return end == copy.c_str() + copy.size() && std::isfinite(value) && std::fabs(value) <= limit;
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return problem == std::errc() && end == text.data() + text.size() && std::isfinite(value) &&
+           std::fabs(value) <= limit;
 }
 
 double greatCircleKm(double lat1, double lon1, double lat2, double lon2) {
@@ -109,6 +114,13 @@ double greatCircleKm(double lat1, double lon1, double lat2, double lon2) {
 }
 
 // A table of one feed file, its columns by name.
+// Ids to indices, found by a view of the row's field: a million lookups make no strings.
+struct IdHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view id) const { return std::hash<std::string_view>{}(id); }
+};
+using IdMap = std::unordered_map<std::string, int, IdHash, std::equal_to<>>;
+
 struct Table {
     std::string file;
     std::vector<std::string_view> header;
@@ -156,16 +168,19 @@ struct Shape {
     std::vector<double> km;
 };
 
+// A million of these for a national feed: 28 bytes each.
 struct StopTime {
     int trip = 0;
     int sequence = 0;
     int stop = 0;
     int arrival = kNoTime;  // seconds from the service day's noon less 12 h
     int departure = kNoTime;
-    bool board = true;
-    bool alight = true;
-    int line = 0;
+    float shapeDistance = -1;  // shape_dist_traveled in the feed's unit, -1: not given
+    int line : 30 = 0;
+    bool board : 1 = true;
+    bool alight : 1 = true;
 };
+static_assert(sizeof(StopTime) == 28);
 
 // One run of a train as it will be stored: minutes from its run day's midnight.
 struct RunStop {
@@ -182,8 +197,8 @@ struct Train {
     std::string number;
     int route = -1;
     std::vector<RunStop> stops;
-    std::set<int> days;  // run days (day numbers)
-    std::string key;     // t.i key
+    std::vector<int> days;  // run days (day numbers), ascending: a set's nodes took 40 bytes a day
+    std::string key;        // t.i key
 };
 
 class Importer {
@@ -193,7 +208,9 @@ class Importer {
 
     bool run() {
         tell("reading " + options_.feed.string());
-        if (!readFeedFiles(options_.feed, kFeedFiles, files_, error_)) return false;
+        if (!readFeedFiles(options_.feed, kFeedFiles, files_, error_, 4ULL << 30, kStreamedFiles)) {
+            return false;
+        }
         for (const char* required :
              {"agency.txt", "stops.txt", "routes.txt", "trips.txt", "stop_times.txt"}) {
             if (files_.count(required) == 0) return fail(std::string(required) + ": missing");
@@ -231,32 +248,60 @@ class Importer {
         std::string problem;
         long long trimmed = 0;
         bool missing = false;
-        bool ok = readCsv(
-            it->second,
-            [&](const std::vector<std::string_view>& header) {
-                // Columns are checked before any row: the rows read the required ones.
-                table.header = header;
-                for (const char* column : required) {
-                    if (table.column(column) < 0 && problem.empty()) {
-                        problem = at(file, 1) + "no column " + column;
-                        missing = true;
+        const auto header = [&](const std::vector<std::string_view>& names) {
+            // Columns are checked before any row: the rows read the required ones.
+            table.header = names;
+            for (const char* column : required) {
+                if (table.column(column) < 0 && problem.empty()) {
+                    problem = at(file, 1) + "no column " + column;
+                    missing = true;
+                }
+            }
+        };
+        const auto line = [&](const CsvRow& r) {
+            if (missing) return false;
+            if (r.fields.size() != table.header.size()) {
+                problem = at(file, r.line) + std::to_string(r.fields.size()) +
+                          " fields, the header has " + std::to_string(table.header.size());
+                return false;
+            }
+            if (!row(r)) {
+                problem = error_;
+                return false;
+            }
+            return true;
+        };
+        bool ok = true;
+        if (std::find(kStreamedFiles.begin(), kStreamedFiles.end(), file) == kStreamedFiles.end()) {
+            ok = readCsv(it->second, header, line, trimmed, problem);
+        } else {
+            // The large files come piece by piece: their text is never held whole.
+            CsvState state;
+            state.partial = true;
+            std::string pending;
+            std::string readError;
+            bool csvFailed = false;
+            const bool read = streamFeedFile(
+                options_.feed, file,
+                [&](std::string_view piece, unsigned long long declared) {
+                    if (pending.empty() && state.line == 1) declaredSize_ = declared;
+                    pending.append(piece);
+                    if (!readCsv(pending, header, line, trimmed, problem, &state)) {
+                        csvFailed = true;
+                        return false;
                     }
-                }
-            },
-            [&](const CsvRow& r) {
-                if (missing) return false;
-                if (r.fields.size() != table.header.size()) {
-                    problem = at(file, r.line) + std::to_string(r.fields.size()) +
-                              " fields, the header has " + std::to_string(table.header.size());
-                    return false;
-                }
-                if (!row(r)) {
-                    problem = error_;
-                    return false;
-                }
-                return true;
-            },
-            trimmed, problem);
+                    if (state.stopped) return false;
+                    pending.erase(0, state.consumed);
+                    return true;
+                },
+                readError);
+            if (!read) return fail(readError);
+            if (!csvFailed && !state.stopped) {
+                state.partial = false;
+                csvFailed = !readCsv(pending, header, line, trimmed, problem, &state);
+            }
+            ok = !csvFailed;
+        }
         warn(file + ": values with spaces around them (trimmed)", trimmed);
         if (!ok) return fail(file + ":" + problem);
         if (!problem.empty()) return fail(problem);
@@ -649,14 +694,21 @@ class Importer {
         tell("reading stop_times.txt");
         Table t;
         int trip = -1, arrival = -1, departure = -1, stop = -1, sequence = -1, pickup = -1,
-            dropoff = -1;
+            dropoff = -1, shapeDistance = -1;
         bool columns = false;
-        const std::size_t bytes = files_["stop_times.txt"].size();
-        times_.reserve(bytes / 40);
+        bool reserved = false;
         std::string lastTrip;
         int lastTripIndex = -1;
         bool ok = walk(
             "stop_times.txt", {"trip_id", "stop_id", "stop_sequence"}, t, [&](const CsvRow& r) {
+                if (!reserved) {
+                    // Rows of 30 bytes and more: room ahead for as many as the stated size
+                    // holds (a hint only, so for 10 million rows at most; room not yet
+                    // written takes no memory).
+                    times_.reserve(static_cast<std::size_t>(
+                        std::min<unsigned long long>(declaredSize_ / 30, 10'000'000)));
+                    reserved = true;
+                }
                 if (!columns) {
                     trip = t.column("trip_id");
                     arrival = t.column("arrival_time");
@@ -665,15 +717,16 @@ class Importer {
                     sequence = t.column("stop_sequence");
                     pickup = t.column("pickup_type");
                     dropoff = t.column("drop_off_type");
+                    shapeDistance = t.column("shape_dist_traveled");
                     columns = true;
                 }
                 if (trip < 0 || stop < 0 || sequence < 0) return true;
                 ++summary_.stopTimes;
                 StopTime st;
-                st.line = r.line;
+                st.line = std::min(r.line, (1 << 29) - 1);  // the bit-field holds 29 bits
                 const std::string_view tripId = r.fields[static_cast<std::size_t>(trip)];
                 if (tripId != lastTrip || lastTripIndex < 0) {
-                    auto it = tripIndex_.find(std::string(tripId));
+                    auto it = tripIndex_.find(tripId);
                     if (it == tripIndex_.end()) {
                         error_ = at(t.file, r.line) + "trip_id " + std::string(tripId) +
                                  " is not in trips.txt";
@@ -683,7 +736,7 @@ class Importer {
                     lastTripIndex = it->second;
                 }
                 st.trip = lastTripIndex;
-                auto point = stopIndex_.find(std::string(r.fields[static_cast<std::size_t>(stop)]));
+                auto point = stopIndex_.find(r.fields[static_cast<std::size_t>(stop)]);
                 if (point == stopIndex_.end()) {
                     error_ = at(t.file, r.line) + "stop_id " +
                              std::string(r.fields[static_cast<std::size_t>(stop)]) +
@@ -712,6 +765,14 @@ class Importer {
                 };
                 st.board = !flag(pickup);
                 st.alight = !flag(dropoff);
+                if (shapeDistance >= 0) {
+                    // Not a distance (empty, text, negative, absurd): as if not given.
+                    const std::string_view text = r.fields[static_cast<std::size_t>(shapeDistance)];
+                    double value = -1;
+                    if (!text.empty() && parseCoordinate(text, value, 1e9) && value >= 0) {
+                        st.shapeDistance = static_cast<float>(value);
+                    }
+                }
                 times_.push_back(st);
                 return true;
             });
@@ -752,13 +813,56 @@ class Importer {
                     });
     }
 
+    // The unit of shape_dist_traveled, which the feed does not state, as km per unit: whichever
+    // of km, metres, miles and feet lies nearest (by ratio) to what the stops' coordinates say,
+    // in the median of the trips that have both; metres when none has.
+    double distanceUnit() const {
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < times_.size() && ratios.size() < 5000;) {
+            std::size_t j = i;
+            double straight = 0;
+            bool usable = true;
+            while (j < times_.size() && times_[j].trip == times_[i].trip) {
+                const StopTime& st = times_[j];
+                usable = usable && st.shapeDistance >= 0 &&
+                         stops_[static_cast<std::size_t>(st.stop)].located;
+                if (j > i && usable) {
+                    const StopPoint& a = stops_[static_cast<std::size_t>(times_[j - 1].stop)];
+                    const StopPoint& b = stops_[static_cast<std::size_t>(st.stop)];
+                    straight += greatCircleKm(a.lat, a.lon, b.lat, b.lon);
+                }
+                ++j;
+            }
+            const double given = times_[j - 1].shapeDistance - times_[i].shapeDistance;
+            if (usable && straight > 1 && given > 0) ratios.push_back(given / straight);
+            i = j;
+        }
+        if (ratios.empty()) return 0.001;
+        std::nth_element(ratios.begin(),
+                         ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2),
+                         ratios.end());
+        const double ratio = ratios[ratios.size() / 2];
+        // Units per km of track; a line runs a little longer than the straight line.
+        constexpr double kUnits[] = {1.0, 1000.0, 0.621371, 3280.84};
+        double best = kUnits[1];
+        for (const double units : kUnits) {
+            if (std::abs(std::log(ratio / units)) < std::abs(std::log(ratio / best))) best = units;
+        }
+        return 1 / best;
+    }
+
     bool buildRuns() {
         tell("building the runs");
         std::unordered_map<int, std::vector<std::array<int, 3>>> frequencies;
         if (!readFrequencies(frequencies)) return false;
-        std::stable_sort(times_.begin(), times_.end(), [](const StopTime& a, const StopTime& b) {
-            return a.trip != b.trip ? a.trip < b.trip : a.sequence < b.sequence;
+        // In place (a stable sort takes a copy's room): the line, unique, keeps rows of one
+        // sequence in file order.
+        std::sort(times_.begin(), times_.end(), [](const StopTime& a, const StopTime& b) {
+            if (a.trip != b.trip) return a.trip < b.trip;
+            if (a.sequence != b.sequence) return a.sequence < b.sequence;
+            return a.line < b.line;
         });
+        const double kmPerUnit = distanceUnit();
         const int rangeFirst = options_.from ? dayNumberOf(options_.from) : INT32_MIN;
         const int rangeLast = options_.until ? dayNumberOf(options_.until) : INT32_MAX;
         std::unordered_map<std::string, int> trainOfKey;
@@ -798,8 +902,21 @@ class Importer {
                 km[k] = km[k - 1] +
                         (a.located && b.located ? greatCircleKm(a.lat, a.lon, b.lat, b.lon) : 0.0);
             }
-            // Along the trip's shape where it has one that the stops lie on.
-            if (trip.shape >= 0) {
+            // The feed's own distances where every stop has one and they never fall; else along
+            // the trip's shape where it has one that the stops lie on.
+            bool given = true;
+            for (std::size_t k = 0; k < n && given; ++k) {
+                given = times_[begin + k].shapeDistance >= 0 &&
+                        (k == 0 ||
+                         times_[begin + k].shapeDistance >= times_[begin + k - 1].shapeDistance);
+            }
+            if (given) {
+                for (std::size_t k = 0; k < n; ++k) {
+                    km[k] = (static_cast<double>(times_[begin + k].shapeDistance) -
+                             times_[begin].shapeDistance) *
+                            kmPerUnit;
+                }
+            } else if (trip.shape >= 0) {
                 const std::string key = std::to_string(trip.shape) + ':' + stopList(begin, n);
                 auto cached = shapeKm_.find(key);
                 if (cached == shapeKm_.end()) {
@@ -939,18 +1056,28 @@ class Importer {
             return true;
         }
         for (const RunStop& s : stops) stations_[static_cast<std::size_t>(s.station)].used = true;
-        // The merge key: number, route, then every stop as it is stored.
-        std::string key = trip.number;
-        key += '\0';
-        // The route's id too: its fares may be its own.
-        key += routes_[static_cast<std::size_t>(trip.route)].type;
-        key += '\0';
-        key += routes_[static_cast<std::size_t>(trip.route)].id;
+        // The merge key: number, route (its text and, for its fares, its id), then every stop
+        // as it is stored; texts by their length, then their bytes.
+        std::string key;
+        key.reserve(64 + stops.size() * 28);
+        const auto text = [&key](const std::string& t) {
+            const std::size_t length = t.size();
+            key.append(reinterpret_cast<const char*>(&length), sizeof length);
+            key += t;
+        };
+        text(trip.number);
+        text(routes_[static_cast<std::size_t>(trip.route)].type);
+        text(routes_[static_cast<std::size_t>(trip.route)].id);
+        // Each stop as its numbers' bytes, then its platform's length and text.
         for (const RunStop& s : stops) {
-            key += '\0';
-            key += std::to_string(s.station) + ',' + std::to_string(s.arrival) + ',' +
-                   std::to_string(s.departure) + ',' + std::to_string(s.km) + ',' +
-                   (s.board ? '1' : '0') + (s.alight ? '1' : '0') + s.platform;
+            const int numbers[] = {s.station,
+                                   s.arrival,
+                                   s.departure,
+                                   s.km,
+                                   (s.board ? 1 : 0) | (s.alight ? 2 : 0),
+                                   static_cast<int>(s.platform.size())};
+            key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+            key += s.platform;
         }
         summary_.runs += static_cast<long long>(days.size());
         auto [it, added] = trainOfKey.try_emplace(key, static_cast<int>(trains_.size()));
@@ -965,7 +1092,12 @@ class Importer {
         }
         Train& train = trains_[static_cast<std::size_t>(it->second)];
         for (int day : days) {
-            if (!train.days.insert(day).second) warn("runs of one train given twice on one day");
+            const auto at = std::lower_bound(train.days.begin(), train.days.end(), day);
+            if (at != train.days.end() && *at == day) {
+                warn("runs of one train given twice on one day");
+            } else {
+                train.days.insert(at, day);
+            }
         }
         return true;
     }
@@ -1159,8 +1291,8 @@ class Importer {
             std::sort(list.begin(), list.end(), [&](int a, int b) {
                 const Train& x = trains_[static_cast<std::size_t>(a)];
                 const Train& y = trains_[static_cast<std::size_t>(b)];
-                return std::make_pair(*x.days.begin(), x.stops.front().departure) <
-                       std::make_pair(*y.days.begin(), y.stops.front().departure);
+                return std::make_pair(x.days.front(), x.stops.front().departure) <
+                       std::make_pair(y.days.front(), y.stops.front().departure);
             });
             // Single-byte text: a number beyond Latin-1 stands in t.i by its UTF-8 bytes in hex.
             std::u16string wide = fromUtf8(number);
@@ -1201,7 +1333,7 @@ class Importer {
             const Train& train = trains_[static_cast<std::size_t>(order[index])];
             SourceTrain out;
             for (unsigned char c : train.key) out.name.push_back(c);
-            const int from = *train.days.begin(), until = *train.days.rbegin();
+            const int from = train.days.front(), until = train.days.back();
             first = std::min(first, from);
             last = std::max(last, until);
             out.validFrom = dateOfDay(from);
@@ -1313,18 +1445,19 @@ class Importer {
     std::string& error_;
     std::map<std::string, std::string> files_;
     std::string timeZone_;
-    std::string fareTable_;  // x.fares, empty: the feed has no fares
+    std::string fareTable_;                // x.fares, empty: the feed has no fares
+    unsigned long long declaredSize_ = 0;  // of the file being streamed
     std::string agencyNames_;
     std::set<std::string> agencies_;
     std::vector<std::set<int>> services_;
     std::unordered_map<std::string, int> serviceIds_;
     std::vector<Station> stations_;
     std::vector<StopPoint> stops_;
-    std::unordered_map<std::string, int> stopIndex_;
+    IdMap stopIndex_;
     std::vector<Route> routes_;
     std::unordered_map<std::string, int> routeIndex_;
     std::vector<Trip> trips_;
-    std::unordered_map<std::string, int> tripIndex_;
+    IdMap tripIndex_;
     std::vector<StopTime> times_;
     std::vector<Train> trains_;
     std::vector<Walk> walks_;

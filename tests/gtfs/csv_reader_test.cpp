@@ -31,6 +31,66 @@ std::string rows(std::string_view text, std::string* error = nullptr,
     return out;
 }
 
+// The same text read in pieces cut at `cuts`, each leftover carried to the next piece as the
+// importer carries it.
+std::string rowsInPieces(std::string_view text, const std::vector<std::size_t>& cuts,
+                         std::string* error) {
+    std::string out;
+    long long spaces = 0;
+    std::string problem;
+    CsvState state;
+    state.partial = true;
+    std::string pending;
+    bool ok = true;
+    const auto header = [&](const std::vector<std::string_view>& names) {
+        out += "header:";
+        for (auto h : names) out += " " + std::string(h);
+        out += "\n";
+    };
+    const auto row = [&](const CsvRow& r) {
+        out += std::to_string(r.line) + ":";
+        for (auto f : r.fields) out += " [" + std::string(f) + "]";
+        out += "\n";
+        return true;
+    };
+    std::size_t from = 0;
+    for (std::size_t cut : cuts) {
+        pending.append(text.substr(from, cut - from));
+        from = cut;
+        if (!(ok = readCsv(pending, header, row, spaces, problem, &state))) break;
+        pending.erase(0, state.consumed);
+    }
+    if (ok) {
+        pending.append(text.substr(from));
+        state.partial = false;
+        ok = readCsv(pending, header, row, spaces, problem, &state);
+    }
+    *error = ok ? "" : problem;
+    return out;
+}
+
+// Every cut of a text in two, and many in three, read as the whole text reads: quoted fields
+// over lines, doubled quotes, CR LF, a byte-order mark, an unclosed quote at the end.
+TEST(Csv, PiecesReadAsTheWholeText) {
+    const std::string texts[] = {
+        "\xEF\xBB\xBF" "a,b,c\r\n1,\"x,\"\"y\"\"\",3\r\n\r\n4,\"two\nlines\",6\n7, 8 ,9",
+        "id,name\n1,5 \"Ave\"\n2,\"\"\n3,\"open",
+        "h\n\"a\"  \n\"b\" x\n",
+    };
+    for (const std::string& text : texts) {
+        std::string wholeError;
+        const std::string whole = rows(text, &wholeError);
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            std::string error;
+            EXPECT_EQ(rowsInPieces(text, {cut}, &error), whole) << cut;
+            EXPECT_EQ(error, wholeError) << cut;
+            for (std::size_t second = cut; second <= text.size(); second += 3) {
+                EXPECT_EQ(rowsInPieces(text, {cut, second}, &error), whole) << cut << " " << second;
+            }
+        }
+    }
+}
+
 TEST(Csv, QuotedFieldsLineEndsAndByteOrderMark) {
     long long trimmed = 0;
     EXPECT_EQ(
