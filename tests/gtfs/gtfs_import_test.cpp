@@ -233,6 +233,37 @@ TEST(GtfsImport, FaresPlatformsAndRestrictionsComeFromTheFeed) {
               "Zürich HB 7站台");
 }
 
+// shape_dist_traveled in whatever unit the feed uses, told by the stops' coordinates (Zurich to
+// Bern is 95 km as the crow flies, Bern to Geneva 130 km).
+TEST(GtfsImport, FeedDistancesInMetresOrMiles) {
+    struct Case {
+        const char* bern;
+        const char* geneva;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"118000", "277000", "118 277"}, Case{"73.3", "172.1", "118 277"},
+                          Case{"118", "277", "118 277"}}) {
+        Feed feed = handFeed();
+        feed.extra["stop_times.txt"] =
+            std::string(
+                "trip_id,arrival_time,departure_time,stop_id,stop_sequence,"
+                "shape_dist_traveled\n") +
+            "t1,08:00:00,08:00:00,ZH7,1,0\nt1,09:00:00,09:02:00,BN,2," + c.bern +
+            "\nt1,10:40:00,10:40:00,GE,3," + c.geneva + "\n";
+        Imported imported(feed);
+        ASSERT_TRUE(imported.ok) << imported.error;
+        imported.db.queryDate = 20261209;
+        std::string km;
+        for (const char16_t* to : {u"Bern", u"Genève"}) {
+            std::vector<ResultRow> rows;
+            imported.db.queryStationToStation(u"Zürich HB", to, rows);
+            ASSERT_EQ(rows.size(), 1u);
+            km += (km.empty() ? "" : " ") + toUtf8(rows[0].distanceText);
+        }
+        EXPECT_EQ(km, c.expected) << c.bern;
+    }
+}
+
 TEST(GtfsImport, BadFeedsAreRefusedByFileAndLineAndWriteNothing) {
     struct Case {
         const char* what;
