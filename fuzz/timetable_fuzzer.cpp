@@ -38,7 +38,7 @@ void addRows(std::u16string& trace, const std::vector<ResultRow>& rows) {
              {&r.trainName, &r.originStation, &r.terminusStation, &r.kindText, &r.departureStation,
               &r.departureTime, &r.arrivalStation, &r.arrivalTime, &r.distanceText,
               &r.travelTimeText, &r.hardSeatFare, &r.softSeatFare, &r.hardSleeperFare,
-              &r.softSleeperFare}) {
+              &r.softSleeperFare, &r.feedFare}) {
             add(trace, *text);
         }
         add(trace, r.status);
