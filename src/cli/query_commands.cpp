@@ -17,8 +17,13 @@ constexpr const char* kNothingFound = "没有查到相关结果";
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     std::u16string text;
-    return renderTable(tableHeadings(kind), rows.size(), [&](std::size_t r, std::size_t c) {
-        return rowCellText(kind, rows[r], static_cast<int>(c), text);
+    // A foreign railway's rows have one fare, its own, in place of the four classes.
+    const bool tariff = rows.empty() || rows.front().hasFares;
+    const std::vector<int> columns = shownColumns(kind, tariff);
+    std::vector<std::u16string> headings;
+    for (int c : columns) headings.push_back(shownHeading(kind, c, tariff));
+    return renderTable(headings, rows.size(), [&](std::size_t r, std::size_t c) {
+        return rowCellText(kind, rows[r], columns[c], text);
     });
 }
 

@@ -139,6 +139,26 @@ std::u16string travelDateText(DateKey date) {
     return text + kWeekdays[weekday];
 }
 
+std::vector<int> shownColumns(TableKind kind, bool builtInTariff) {
+    const int count = static_cast<int>(tableHeadings(kind).size());
+    // The four fare classes: 6-9 of the train table, 9-12 of a journey's legs.
+    const int firstFare = kind == TableKind::Train ? 6 : kind == TableKind::JourneyLegs ? 9 : -1;
+    std::vector<int> columns;
+    for (int c = 0; c < count; ++c) {
+        if (!builtInTariff && firstFare >= 0 && c > firstFare && c < firstFare + 4) continue;
+        columns.push_back(c);
+    }
+    return columns;
+}
+
+std::u16string shownHeading(TableKind kind, int column, bool builtInTariff) {
+    const std::vector<std::u16string>& headings = tableHeadings(kind);
+    if (column < 0 || static_cast<std::size_t>(column) >= headings.size()) return {};
+    const int firstFare = kind == TableKind::Train ? 6 : kind == TableKind::JourneyLegs ? 9 : -1;
+    if (!builtInTariff && column == firstFare) return u"  票价  ";
+    return headings[static_cast<std::size_t>(column)];
+}
+
 std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
                                 std::u16string& scratch) {
     if (kind == TableKind::Train) {

@@ -54,6 +54,12 @@ std::u16string travelDateText(DateKey date);
 
 // The fare cell of a row without fares (a timetable the built-in tariff does not price).
 inline constexpr std::u16string_view kNoFare = u"—";
+// The columns a table shows, in order: all of them, except that a train or leg table of a
+// timetable without the built-in tariff has one fare column, headed "票价" (the railway's own
+// price), in place of the four classes.
+std::vector<int> shownColumns(TableKind kind, bool builtInTariff);
+// A column's heading as shown (see shownColumns).
+std::u16string shownHeading(TableKind kind, int column, bool builtInTariff);
 
 // Cell text of a train-table or station-table column for a row.
 std::u16string rowCell(TableKind kind, const ResultRow& row, int column);

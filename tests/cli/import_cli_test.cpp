@@ -1,0 +1,82 @@
+// zelvan-cli on a timetable it imports from a GTFS feed: the summary, the railway's own fare in
+// place of the four classes, platforms and boarding marks, the JSON of it, and a bad feed's
+// error exit that leaves the output folder as it was.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_run.h"
+
+namespace zelvan::test {
+namespace {
+
+void writeFeed(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    writeBytes(folder / "agency.txt",
+               "agency_id,agency_name,agency_url,agency_timezone\nA,Lake Rail,http://x,"
+               "Europe/Zurich\n");
+    writeBytes(folder / "stops.txt",
+               "stop_id,stop_name,stop_lat,stop_lon,zone_id,location_type,parent_station,"
+               "platform_code\nP,Alpha,47.0,8.0,Z1,1,,\nP1,Alpha,47.0,8.0,,0,P,3\n"
+               "B,Beta,47.1,8.1,Z2,0,,\nC,Gamma,47.2,8.2,Z3,0,,\n");
+    writeBytes(folder / "routes.txt",
+               "route_id,agency_id,route_short_name,route_long_name,route_type\nR,A,IR,,2\n");
+    writeBytes(folder / "trips.txt", "route_id,service_id,trip_id,trip_short_name\nR,S,T1,101\n");
+    writeBytes(folder / "calendar.txt",
+               "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,"
+               "end_date\nS,1,1,1,1,1,1,1,20261201,20261231\n");
+    writeBytes(folder / "stop_times.txt",
+               "trip_id,arrival_time,departure_time,stop_id,stop_sequence,pickup_type,"
+               "drop_off_type\nT1,08:00:00,08:00:00,P1,1,0,1\nT1,08:20:00,08:22:00,B,2,1,0\n"
+               "T1,08:40:00,08:40:00,C,3,1,0\n");
+    writeBytes(folder / "fare_attributes.txt",
+               "fare_id,price,currency_type,payment_method,transfers\nF,8.5,CHF,0,0\n");
+    writeBytes(folder / "fare_rules.txt",
+               "fare_id,route_id,origin_id,destination_id,contains_id\nF,,Z1,Z3,\n");
+}
+
+TEST(ImportCommand, AnImportedTimetableShowsItsOwnFaresPlatformsAndMarks) {
+    TempDir dir;
+    writeFeed(dir.path() / "feed");
+    const std::string out = (dir.path() / "data").string();
+    Outcome imported = run(dir, {"import", "gtfs", (dir.path() / "feed").string(), out});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.out.find("3 stations, 1 trains"), std::string::npos) << imported.out;
+
+    // One fare column, the railway's price; no built-in class.
+    Outcome route = run(dir, {"--data", out, "--date", "2026-12-10", "route", "Alpha", "Gamma"});
+    ASSERT_EQ(route.exitCode, 0) << route.err;
+    EXPECT_NE(route.out.find("票价"), std::string::npos) << route.out;
+    EXPECT_EQ(route.out.find("硬座"), std::string::npos) << route.out;
+    EXPECT_NE(route.out.find("CHF 8.50"), std::string::npos) << route.out;
+    Outcome json =
+        run(dir, {"--data", out, "--date", "2026-12-10", "--json", "route", "Alpha", "Beta"});
+    const nlohmann::json rows = nlohmann::json::parse(json.out)["rows"];
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0]["fare"].is_null());  // no rule covers Z1 to Z2
+    EXPECT_TRUE(rows[0]["hardSeatFare"].is_null());
+
+    Outcome stops = run(dir, {"--data", out, "--date", "2026-12-10", "stops", "101"});
+    EXPECT_NE(stops.out.find("Alpha 3站台"), std::string::npos) << stops.out;
+    EXPECT_NE(stops.out.find("Beta 仅下客"), std::string::npos) << stops.out;
+    Outcome station = run(dir, {"--data", out, "--date", "2026-12-10", "station", "Beta"});
+    EXPECT_NE(station.out.find("08:22 仅下客"), std::string::npos) << station.out;
+    const nlohmann::json stopsJson = nlohmann::json::parse(
+        run(dir, {"--data", out, "--date", "2026-12-10", "--json", "stops", "101"}).out);
+    EXPECT_EQ(stopsJson["stops"][0]["platform"], "3");
+    EXPECT_EQ(stopsJson["stops"][1]["board"], false);
+    EXPECT_FALSE(stopsJson["stops"][0].contains("board"));
+
+    // A feed that names a stop it does not have: an error by file and line, nothing written.
+    writeBytes(dir.path() / "feed" / "stop_times.txt",
+               "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+               "T1,08:00:00,08:00:00,P1,1\nT1,08:20:00,08:20:00,NOPE,2\n");
+    Outcome bad = run(dir, {"import", "gtfs", (dir.path() / "feed").string(), out});
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.err.find("stop_times.txt:3"), std::string::npos) << bad.err;
+    Outcome still = run(dir, {"--data", out, "--date", "2026-12-10", "route", "Alpha", "Gamma"});
+    EXPECT_NE(still.out.find("CHF 8.50"), std::string::npos) << still.out;
+}
+
+}  // namespace
+}  // namespace zelvan::test
