@@ -78,18 +78,13 @@ bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planne
                   const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
                   std::string& error) {
     // The planner reads the whole timetable: only a question that names two places pays.
-    for (const std::string* place : {&question.from, &question.to}) {
-        if (db.placeStations(fromUtf8(*place)).count == 0) {
-            error = unknownStationMessage(fromUtf8(*place));
-            return false;
-        }
-    }
+    std::vector<std::u16string> names{fromUtf8(question.from), fromUtf8(question.to)};
+    error = resolvePlaces(db, names);
+    if (!error.empty()) return false;
     if (!planner) planner = std::make_unique<JourneyPlanner>(db);
     planner->setTrace(question.trace ? &std::cerr : nullptr);
     const DateKey date = db.queryDate;
-    journeys = journeyRows(
-        db, planner->plan(fromUtf8(question.from), fromUtf8(question.to), date, question.options),
-        date);
+    journeys = journeyRows(db, planner->plan(names[0], names[1], date, question.options), date);
     planner->setTrace(nullptr);
     return true;
 }

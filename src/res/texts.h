@@ -17,6 +17,10 @@ inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录
 inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
 // A station field whose text names no station; the text follows.
 inline constexpr std::u16string_view kTextUnknownStation = u"没有找到车站：";
+// A station field left empty.
+inline constexpr std::u16string_view kTextEnterStation = u"请输入车站名称";
+// Departure and arrival name the same station.
+inline constexpr std::u16string_view kTextSameStations = u"出发站与到达站相同";
 
 // The progress window of a running update.
 inline constexpr std::u16string_view kCaptionUpdate = u"更新";

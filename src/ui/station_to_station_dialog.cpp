@@ -47,10 +47,17 @@ bool StationToStationDialog::command(int id) {
 }
 
 bool StationToStationDialog::takeQuestion() {
-    const std::u16string from = controlText(from_->currentText());
-    const std::u16string to = controlText(to_->currentText());
     // A name that names no station is said so: "no through train" would not be true.
-    if (!namesStations({from, to})) return false;
+    const std::vector<std::u16string> names = takeStations({from_, to_});
+    if (names.size() != 2) return false;
+    const std::u16string& from = names[0];
+    const std::u16string& to = names[1];
+    // The query itself would list every train at the station with 0 km and no travel time.
+    if (from == to) {
+        to_->setFocus();
+        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextSameStations));
+        return false;
+    }
     rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
     rememberStations({toQString(from), toQString(to)});
     db_.queryDate = dateKeyOf(date_->date());
