@@ -251,9 +251,12 @@ TypedName TimetableDb::resolveTypedName(const std::u16string& typed) const {
     }
     // Codes are stored in upper case.
     const std::u16string code = upperAscii(query.text);
-    suggestStations(code, result.candidates);
+    // A code's walk can meet a station twice (BJ, then BJN); each is one candidate.
     std::vector<std::u16string> found;
-    findStations(query.text, found);
+    suggestStations(code, found);
+    std::vector<std::u16string> named;
+    findStations(query.text, named);
+    found.insert(found.end(), named.begin(), named.end());
     for (std::u16string& name : found) {
         if (std::find(result.candidates.begin(), result.candidates.end(), name) ==
             result.candidates.end()) {

@@ -118,7 +118,8 @@ TEST(ResolveTypedName, OneStationIsTakenSeveralAreListedAndAWholeNameWins) {
     folder.stations = {"南京南", "南京", "仙林", "Zürich HB", "Zürich Oerlikon"};
     for (int s = 0; s < 5; ++s) stationWithTrains(folder, s, s == 1 ? 3 : 1);
     folder.files["pinyin.txt"] = "南京\tnan jing\n南京南\tnan jing nan\n仙林\txian lin\n";
-    folder.files["name.txt"] = utf16File(u"仙林 XLH");
+    // XL names 仙林 and 南京南, and the walk from it meets 仙林 again under XLH.
+    folder.files["name.txt"] = utf16File(u"仙林 XLH 仙林 XL 南京南 XL");
     TimetableDb db;
     ASSERT_TRUE(folder.load(db));
     // 1 place (as typed), 2 one station, 3 several, 4 none, 0 empty.
@@ -129,7 +130,8 @@ TEST(ResolveTypedName, OneStationIsTakenSeveralAreListedAndAWholeNameWins) {
     EXPECT_EQ(resolved(db, u"Nan Jing"), "2:南京");
     EXPECT_EQ(resolved(db, u"nanj"), "3:nanj 南京 南京南");  // busiest first
     EXPECT_EQ(resolved(db, u"nj"), "3:nj 南京 南京南");
-    EXPECT_EQ(resolved(db, u"xl"), "2:仙林");
+    EXPECT_EQ(resolved(db, u"xl"), "3:xl 仙林 南京南");  // each once, though the code's walk
+    EXPECT_EQ(resolved(db, u"xianl"), "2:仙林");
     EXPECT_EQ(resolved(db, u"xlh"), "2:仙林");  // its code
     EXPECT_EQ(resolved(db, u"仙"), "2:仙林");
     EXPECT_EQ(resolved(db, u"zurich"), "3:zurich Zürich HB Zürich Oerlikon");
