@@ -160,17 +160,35 @@ bool sortsBefore(const std::u16string& a, const std::u16string& b, bool descendi
     return descending ? b < a : a < b;
 }
 
+std::vector<std::size_t> textOrder(const std::vector<std::u16string>& texts, bool descending) {
+    std::vector<std::size_t> order(texts.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sortsBefore(texts[a], texts[b], descending);
+    });
+    return order;
+}
+
 std::vector<std::size_t> sortedOrder(const std::vector<ResultRow>& rows, SortKey key,
                                      bool descending) {
+    return sortedLegOrder(rows, rows.size(), key, descending);
+}
+
+std::vector<std::size_t> sortedLegOrder(const std::vector<ResultRow>& rows,
+                                        std::size_t firstLegCount, SortKey key, bool descending) {
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (key == SortKey::Listed) return order;
     std::vector<std::u16string> texts;
     texts.reserve(rows.size());
     for (const ResultRow& row : rows) texts.push_back(sortText(row, key));
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const auto split =
+        order.begin() + static_cast<std::ptrdiff_t>(std::min(firstLegCount, rows.size()));
+    const auto before = [&](std::size_t a, std::size_t b) {
         return sortsBefore(texts[a], texts[b], descending);
-    });
+    };
+    std::stable_sort(order.begin(), split, before);
+    std::stable_sort(split, order.end(), before);
     return order;
 }
 

@@ -165,13 +165,21 @@ std::u16string journeySortText(const JourneyRow& journey, SortKey key) {
     }
 }
 
+std::vector<std::size_t> journeyOrder(const std::vector<JourneyRow>& journeys, SortKey key,
+                                      bool descending) {
+    std::vector<std::u16string> texts;
+    texts.reserve(journeys.size());
+    for (const JourneyRow& journey : journeys) texts.push_back(journeySortText(journey, key));
+    return textOrder(texts, descending);
+}
+
 void sortJourneys(std::vector<JourneyRow>& journeys, SortKey key, bool descending) {
     if (key == SortKey::Listed) return;
-    std::stable_sort(journeys.begin(), journeys.end(),
-                     [key, descending](const JourneyRow& a, const JourneyRow& b) {
-                         return sortsBefore(journeySortText(a, key), journeySortText(b, key),
-                                            descending);
-                     });
+    const std::vector<std::size_t> order = journeyOrder(journeys, key, descending);
+    std::vector<JourneyRow> sorted;
+    sorted.reserve(journeys.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(journeys[i]));
+    journeys = std::move(sorted);
 }
 
 }  // namespace zelvan

@@ -55,6 +55,9 @@ std::u16string journeyCell(const JourneyRow& journey, int column);
 // A journey's value under `key` (departure, arrival, duration, changes or its first train), as
 // sortText gives a row's; empty for another key.
 std::u16string journeySortText(const JourneyRow& journey, SortKey key);
+// The positions of `journeys` in the order of `key` (stable; as found for Listed).
+std::vector<std::size_t> journeyOrder(const std::vector<JourneyRow>& journeys, SortKey key,
+                                      bool descending);
 // Sorts `journeys` by `key` (stable; Listed leaves them as found).
 void sortJourneys(std::vector<JourneyRow>& journeys, SortKey key, bool descending);
 std::u16string legCell(const LegRow& leg, int column);

@@ -1,12 +1,14 @@
 // The user interface's process-wide state: what the last query found and what the views share.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "fare/row_order.h"
 #include "journey/journey_planner.h"
 #include "journey/journey_rows.h"
 
@@ -16,6 +18,13 @@ namespace zelvan {
 
 class SoftKeyBar;
 class UpdateNotifier;
+
+// How the reader sorted a kind of table by clicking its headings: the column's key, reversed or
+// not. Listed is the query's own order, the design's and the default.
+struct TableSort {
+    SortKey key = SortKey::Listed;
+    bool descending = false;
+};
 
 // The outcome of the last query, handed from a query dialog to the results views and updated by
 // the nested views. Each query overwrites only the fields of its own mode.
@@ -36,6 +45,10 @@ struct ResultContext {
     ResultMode returnMode = ResultMode::Direct;
     std::vector<JourneyRow> journeys;  // journeys between fromName and toName
     int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
+    // The sort of each TableKind, held for the session: a view opened later sorts the same way.
+    std::array<TableSort, 6> sorts{};
+    TableSort& sortOf(TableKind kind) { return sorts[static_cast<std::size_t>(kind)]; }
+    const TableSort& sortOf(TableKind kind) const { return sorts[static_cast<std::size_t>(kind)]; }
     // Built from the database on the first journey question; dropped when it is reloaded.
     std::unique_ptr<JourneyPlanner> planner;
 };

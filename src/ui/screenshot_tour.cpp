@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -161,6 +162,19 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
         tour.save(QStringLiteral("station-to-station-pinyin"), &dialog);
         typeStation(dialog.fromStation(), QStringLiteral("xi'an"));
         tour.save(QStringLiteral("station-to-station-pinyin-apostrophe"), &dialog);
+        // Typed names: an empty field is asked for, several stations open the drop-down, and
+        // the same station twice is said so.
+        chooseStation(dialog.fromStation(), QString());
+        dialog.toStation()->setEditText(QStringLiteral("上海"));
+        messages.nextName(QStringLiteral("empty-station"));
+        dialog.runQuery();
+        dialog.fromStation()->setEditText(QStringLiteral("bei"));
+        dialog.runQuery();
+        tour.save(QStringLiteral("typed-name-several"), &dialog);
+        chooseStation(dialog.fromStation(), QStringLiteral("beijing"));
+        dialog.toStation()->setEditText(QStringLiteral("北京"));
+        messages.nextName(QStringLiteral("same-stations"));
+        dialog.runQuery();
         chooseStation(dialog.fromStation(), QStringLiteral("北京"));
         dialog.toStation()->setEditText(QStringLiteral("火星"));
         messages.nextName(QStringLiteral("unknown-station"));
@@ -178,6 +192,15 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
         if (!found) return;
         auto& view = *found;
         tour.save(QStringLiteral("direct-trains"), &view);
+        // Sorted by a click on 开点, then reversed; the train column stays when scrolled right.
+        view.sortByColumn(1);
+        tour.save(QStringLiteral("direct-trains-by-departure"), &view);
+        view.sortByColumn(1);
+        QScrollBar* sideways = view.table()->horizontalScrollBar();
+        sideways->setValue(sideways->maximum());
+        tour.save(QStringLiteral("direct-trains-latest-first-scrolled"), &view);
+        sideways->setValue(0);
+        view.sortByColumn(1);  // the listed order again
         view.softKeys()->pressRight();
         tour.save(QStringLiteral("results-menu"), &view);
         view.softKeys()->popupMenu()->hide();

@@ -152,6 +152,33 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
     EXPECT_EQ(captions.value(1), u"青岛 至 宁波东 ,换乘方案 1"_s);
 }
 
+TEST_F(Journeys, ASortedListOpensTheJourneyItShows) {
+    // 北京 -> 上海, latest departure first: the row opened is the journey shown in it, not
+    // the one listed at that place.
+    QString listedFirst;
+    QString shownFirst;
+    QString legsFirst;
+    stationToStation(u"北京"_s, u"上海"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        listedFirst = tableLines(*journeys.table()).value(0);
+        journeys.sortByColumn(0);  // 出发
+        journeys.sortByColumn(0);  // reversed
+        shownFirst = tableLines(*journeys.table()).value(0);
+        journeys.openRow(0);
+    });
+    thenView(ResultMode::JourneyLegs,
+             [&](ResultsDialog& legs) { legsFirst = tableLines(*legs.table()).value(0); });
+    run();
+    EXPECT_NE(listedFirst, shownFirst);
+    const QStringList shown = shownFirst.split(u'|');
+    const QStringList leg = legsFirst.split(u'|');
+    ASSERT_EQ(shown.size(), 5);
+    ASSERT_GT(leg.size(), 3);
+    EXPECT_EQ(leg[0].section(u' ', 0, 0), shown[4].section(u'→', 0, 0)) << legsFirst.toStdString();
+    EXPECT_EQ(leg[2], shown[0]);
+}
+
 TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {
     stationToStation(u"空站"_s, u"上海"_s, [&](StationToStationDialog& dialog) {
         EXPECT_FALSE(dialog.runJourneys());

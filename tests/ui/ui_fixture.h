@@ -110,6 +110,8 @@ QStringList tableLines(const QTableWidget& table);
 QStringList firstColumn(const QTableWidget& table);
 // The row whose first cell is `text`; -1 if none.
 int rowOf(const QTableWidget& table, const QString& text);
+// Double-clicks the cell at `row`, `column` as a mouse does: a click, then the double click.
+void doubleClickCell(QTableWidget& table, int row, int column = 0);
 // Every heading and cell of `table` fits its column as drawn (the style's text margins taken
 // off), so that none is cut or elided; never elided either way.
 void expectNothingElided(const QTableWidget& table);
