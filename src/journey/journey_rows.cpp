@@ -111,7 +111,9 @@ std::u16string journeyCell(const JourneyRow& journey, int column) {
         case 2:
             return durationText(journey.durationMinutes);
         case 3:
-            return ascii(std::to_string(journey.journey.changes).c_str());
+            return ascii(std::to_string(journey.journey.changes).c_str()) +
+                   (changesStations(journey) ? std::u16string(kStationChangeMark)
+                                             : std::u16string());
         case 4: {
             std::u16string trains;
             for (const LegRow& leg : journey.legs) {
@@ -145,6 +147,21 @@ std::u16string legCell(const LegRow& leg, int column) {
         default:
             return column > 6 ? rowCell(TableKind::Train, leg.row, column - 3) : std::u16string();
     }
+}
+
+bool changesStations(const JourneyRow& journey) {
+    for (std::size_t i = 1; i < journey.legs.size(); ++i) {
+        if (journey.legs[i - 1].leg.toStation != journey.legs[i].leg.fromStation) return true;
+    }
+    return false;
+}
+
+std::u16string stationChangeText(const LegRow& before, const LegRow& leg, int minutes) {
+    std::u16string text = u"换乘：" + before.row.arrivalStation + u" → " + leg.row.departureStation;
+    if (minutes >= 0) {
+        text += u"，步行/市内交通 " + ascii(std::to_string(minutes).c_str()) + u" 分钟";
+    }
+    return text;
 }
 
 std::u16string journeySortText(const JourneyRow& journey, SortKey key) {

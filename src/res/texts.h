@@ -15,6 +15,12 @@ inline constexpr std::u16string_view kCaptionNoUpdate = u"没有更新";
 inline constexpr std::u16string_view kTextNothingFound = u"没有查到相关结果";
 inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录！";
 inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
+// A later start named another timetable: the one asked for (%1) and the one in use (%2).
+inline constexpr std::u16string_view kTextOtherTimetable =
+    u"程序已在运行，没有打开另一个时刻表：%1\n正在使用的时刻表：%"
+    u"2\n要使用另一个时刻表，请先关闭程序再启动。";
+// The question's third answer: the journeys with changes instead of a station to change at.
+inline constexpr std::u16string_view kButtonJourneys = u"换乘方案";
 // A station field whose text names no station; the text follows.
 inline constexpr std::u16string_view kTextUnknownStation = u"没有找到车站：";
 // A station field left empty.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -316,6 +317,16 @@ void MainWindow::quitFromAnywhere() {
         modal = next == modal ? nullptr : next;
     }
     command(res::kCmdLeftKey);
+}
+
+void MainWindow::tellOtherTimetable(const QString& folder) {
+    if (folder.isEmpty()) return;
+    const QString inUse = toQString(db_.folder);
+    if (QDir(folder) == QDir(inUse)) return;
+    QWidget* front = QApplication::activeModalWidget();
+    showNotice(front ? front : this, toQString(res::kCaptionInfo),
+               toQString(res::kTextOtherTimetable)
+                   .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(inUse)));
 }
 
 void MainWindow::bringForward() {

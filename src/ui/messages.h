@@ -23,6 +23,11 @@ class MessageBoxes {
                         MessageIcon icon) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // The question with a third answer besides Yes and No: a button `other` of its own.
+    // Answer::Other for it; by default a Qt message box.
+    enum class Answer : int { No = 0, Yes = 1, Other = 2 };
+    virtual Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                              const QString& other);
     // Text the platform could not hand on (a link, a text message), shown so that the user can
     // select and copy it; by default a modal CopyableTextBox.
     virtual void showCopyable(QWidget* owner, const QString& caption, const QString& text);
@@ -60,6 +65,8 @@ MessageBoxes* setMessageBoxes(MessageBoxes* boxes);
 void showNotice(QWidget* owner, const QString& caption, const QString& text,
                 MessageIcon icon = MessageIcon::None);
 bool askYesNo(QWidget* owner, const QString& caption, const QString& text);
+MessageBoxes::Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                                const QString& other);
 void showCopyable(QWidget* owner, const QString& caption, const QString& text);
 
 }  // namespace zelvan

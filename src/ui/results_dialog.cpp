@@ -175,7 +175,8 @@ void ResultsDialog::fillTable() {
 }
 
 void ResultsDialog::openRow(int index) {
-    if (index < 0 || index >= table_->rowCount()) return;
+    // A row between legs (-1) stands for no train.
+    if (index < 0 || index >= table_->rowCount() || listIndex(index) < 0) return;
     std::u16string text = toU16(firstCell(index));
     switch (mode_) {
         case ResultMode::Direct:

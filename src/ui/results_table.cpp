@@ -69,12 +69,12 @@ void addRow(QTableWidget& table, int index, const std::vector<QString>& cells, R
     }
 }
 
-// The row between the legs of a transfer: one cell over the whole width, which no click selects
-// and which opens nothing (its index is -1).
-void addLegSeparator(QTableWidget& table) {
+// A row between legs (of a transfer, or a change between two stations): one cell over the
+// whole width, which no click selects and which opens nothing (its index is -1).
+void addLegSeparator(QTableWidget& table, const std::u16string& text) {
     const int row = table.rowCount();
     table.insertRow(row);
-    auto* item = new QTableWidgetItem(toQString(kSecondLegText));
+    auto* item = new QTableWidgetItem(toQString(text));
     // At the left, where the frozen first column shows it whatever the table's scroll.
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     item->setFlags(Qt::ItemIsEnabled);
@@ -96,7 +96,9 @@ void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
     const std::size_t firstLeg =
         legs ? static_cast<std::size_t>(std::max(transferLegCount, 0)) : rows.size();
     for (const std::size_t i : sortedLegOrder(rows, firstLeg, sort.key, sort.descending)) {
-        if (legs && i >= firstLeg && shown.colours.size() == firstLeg) addLegSeparator(table);
+        if (legs && i >= firstLeg && shown.colours.size() == firstLeg) {
+            addLegSeparator(table, std::u16string(kSecondLegText));
+        }
         const RowColours colours = rowColours(mode, rows[i]);
         shown.statuses.push_back(rows[i].status);
         shown.colours.push_back(colours);
@@ -129,32 +131,38 @@ void fillStops(QTableWidget& table, const std::u16string& trainNumber, const Tim
                                                     : RunningRule{});
 }
 
-// Rows of `items` in the order of `order` (positions in `items`), whose cells `cell` gives and
-// whose colours `colours` does.
-template <class Item, class Cell, class Colours>
+// Rows of `items` in the order of `order` (positions in `items`), whose cells `cell` gives,
+// blue on white.
+template <class Item, class Cell>
 void fillItems(QTableWidget& table, const std::vector<Item>& items,
-               const std::vector<std::size_t>& order, Cell cell, Colours colours,
-               ShownRows& shown) {
+               const std::vector<std::size_t>& order, Cell cell, ShownRows& shown) {
     for (const std::size_t i : order) {
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(cell(items[i], c)));
-        shown.colours.push_back(colours(items[i]));
+        shown.colours.push_back(RowColours{});
         addRow(table, static_cast<int>(i), cells, shown.colours.back());
     }
 }
 
-RowColours plainColours(const JourneyRow&) {
-    return {};
-}
-
-RowColours legColours(const LegRow& leg) {
-    return rowColours(ResultMode::JourneyLegs, leg.row);
-}
-
-std::vector<std::size_t> listedOrder(std::size_t count) {
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i) order[i] = i;
-    return order;
+// A journey's legs; a change between two stations stands as a row of its own before the leg
+// that follows it, with the least time the planner allowed for it.
+void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlanner* planner,
+              ShownRows& shown) {
+    for (std::size_t i = 0; i < journey.legs.size(); ++i) {
+        const LegRow& leg = journey.legs[i];
+        if (i > 0 && journey.legs[i - 1].leg.toStation != leg.leg.fromStation) {
+            const int minutes = planner
+                                    ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
+                                                             leg.leg.fromStation, JourneyOptions{})
+                                    : -1;
+            addLegSeparator(table, stationChangeText(journey.legs[i - 1], leg, minutes));
+        }
+        std::vector<QString> cells;
+        for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(legCell(leg, c)));
+        shown.statuses.push_back(leg.row.status);
+        shown.colours.push_back(rowColours(ResultMode::JourneyLegs, leg.row));
+        addRow(table, static_cast<int>(i), cells, shown.colours.back());
+    }
 }
 
 // The headings of a table whose kind sorts take clicks and show the sort in force.
@@ -203,13 +211,11 @@ ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultCont
         case ResultMode::Journeys:
             fillItems(table, results.journeys,
                       journeyOrder(results.journeys, sort.key, sort.descending), journeyCell,
-                      plainColours, shown);
+                      shown);
             break;
         case ResultMode::JourneyLegs:
             if (const JourneyRow* journey = shownJourney(results)) {
-                fillItems(table, journey->legs, listedOrder(journey->legs.size()), legCell,
-                          legColours, shown);
-                for (const LegRow& leg : journey->legs) shown.statuses.push_back(leg.row.status);
+                fillLegs(table, *journey, results.planner.get(), shown);
             }
             break;
     }

@@ -113,6 +113,14 @@ class PhotographedMessages final : public MessageBoxes {
         photograph(*newQuestionBox(owner ? owner : fallbackOwner_, caption, text));
         return true;
     }
+    Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                      const QString& other) override {
+        std::unique_ptr<QMessageBox> box =
+            newQuestionBox(owner ? owner : fallbackOwner_, caption, text);
+        box->addButton(other, QMessageBox::ActionRole);
+        photograph(*box);
+        return Answer::Yes;
+    }
     void showCopyable(QWidget* owner, const QString& caption, const QString& text) override {
         CopyableTextBox box(owner ? owner : fallbackOwner_, caption, text);
         // Over the middle of its owner, as the window manager would place it.

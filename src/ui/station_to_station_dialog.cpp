@@ -81,9 +81,15 @@ bool StationToStationDialog::runQuery() {
         showResults(this, results_, db_, ResultMode::Direct);
         return true;
     }
-    if (!askYesNo(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer))) {
+    // Besides the design's question, the journeys with changes are one click away.
+    const MessageBoxes::Answer answer =
+        askYesNoOr(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer),
+                   toQString(res::kButtonJourneys));
+    if (answer == MessageBoxes::Answer::Other) {
+        showJourneys(this, results_, db_, ResultMode::Journeys);
         return true;
     }
+    if (answer == MessageBoxes::Answer::No) return true;
     // The candidates are shown for picking even when there are none.
     results_.transferStations.clear();
     db_.queryTransferStations(from, to, results_.transferStations);

@@ -323,7 +323,7 @@ TEST_F(Shell, DamagedTimetableIsNamedAndTheWayBackOffered) {
     EXPECT_FALSE(messages_.shown[0].question);
 }
 
-TEST(SingleInstance, LaterStartAsksTheFirstToComeForward) {
+TEST(SingleInstance, LaterStartAsksTheFirstToComeForwardAndNamesItsTimetable) {
     const QString key = QStringLiteral("zelvan-ui-test-%1").arg(QCoreApplication::applicationPid());
     SingleInstance first(key);
     ASSERT_TRUE(first.claim());
@@ -331,6 +331,27 @@ TEST(SingleInstance, LaterStartAsksTheFirstToComeForward) {
     SingleInstance second(key);
     EXPECT_FALSE(second.claim());
     EXPECT_TRUE(forward.wait(2000) || forward.count() > 0);
+    SingleInstance third(key);
+    EXPECT_FALSE(third.claim(u"/tmp/其他 时刻表"_s));
+    EXPECT_TRUE(forward.count() > 1 || forward.wait(2000));
+    ASSERT_EQ(forward.count(), 2);
+    EXPECT_EQ(forward.at(0).at(0).toString(), QString());
+    EXPECT_EQ(forward.at(1).at(0).toString(), u"/tmp/其他 时刻表"_s);
+}
+
+TEST_F(Shell, AnotherTimetableAskedForIsToldAndTheOneInUseStays) {
+    openWindow(timetableSource());
+    const QString inUse = QString::fromStdU16String(db().folder);
+    window_->tellOtherTimetable(QString());
+    window_->tellOtherTimetable(inUse + u'/');  // the same folder, written otherwise
+    EXPECT_TRUE(messages_.shown.empty());
+    window_->tellOtherTimetable(u"/srv/%2"_s);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, u"信息"_s);
+    EXPECT_EQ(messages_.shown[0].text,
+              u"程序已在运行，没有打开另一个时刻表：/srv/%2\n正在使用的时刻表："_s + inUse +
+                  u"\n要使用另一个时刻表，请先关闭程序再启动。"_s);
+    EXPECT_EQ(QString::fromStdU16String(db().folder), inUse);
 }
 
 }  // namespace

@@ -58,6 +58,16 @@ class RecordingMessages : public MessageBoxes {
     void notify(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
         shown.push_back({caption, text, false});
     }
+    // The three-way question: Other when `chooseOther` is set (it is cleared then), else as
+    // askYesNo answers. The third answer's text is kept in `otherAnswer`.
+    Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                      const QString& other) override {
+        otherAnswer = other;
+        if (!chooseOther) return askYesNo(owner, caption, text) ? Answer::Yes : Answer::No;
+        chooseOther = false;
+        shown.push_back({caption, text, true});
+        return Answer::Other;
+    }
     void showCopyable(QWidget*, const QString& caption, const QString& text) override {
         shown.push_back({caption, text, false, true});
     }
@@ -71,6 +81,8 @@ class RecordingMessages : public MessageBoxes {
 
     std::vector<ShownMessage> shown;
     std::deque<bool> answers;
+    bool chooseOther = false;
+    QString otherAnswer;
 
   private:
     MessageBoxes* previous_ = nullptr;
