@@ -19,6 +19,9 @@ inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是�
 inline constexpr std::u16string_view kTextOtherTimetable =
     u"程序已在运行，没有打开另一个时刻表：%1\n正在使用的时刻表：%"
     u"2\n要使用另一个时刻表，请先关闭程序再启动。";
+// The main menu's "恢复上一版", asked before the timetable in use is replaced.
+inline constexpr std::u16string_view kTextAskRollBack =
+    u"恢复上一版时刻表吗?正在使用的时刻表将被替换。";
 // The question's third answer: the journeys with changes instead of a station to change at.
 inline constexpr std::u16string_view kButtonJourneys = u"换乘方案";
 // A station field whose text names no station; the text follows.

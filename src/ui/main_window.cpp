@@ -231,6 +231,13 @@ bool MainWindow::command(int id) {
             context_.results.planner.reset();
             return true;
         case res::kCmdRollBack:
+            // Putting the previous timetable back replaces the one in use: asked first, when
+            // there is one to put back (otherwise rollBack says there is none).
+            if (!update_ && !updateFolder_.empty() &&
+                hasPreviousTimetable(std::filesystem::path(toUtf8(updateFolder_))) &&
+                !askYesNo(this, toQString(res::kCaptionInfo), toQString(res::kTextAskRollBack))) {
+                return true;
+            }
             rollBack();
             return true;
         case res::kCmdAbout: {

@@ -93,8 +93,10 @@ CopyableTextBox::CopyableTextBox(QWidget* owner, const QString& caption, const Q
     QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
     ok->setDefault(true);
     layout->addWidget(buttons);
-    connect(copy_, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(field_->toPlainText()); });
+    connect(copy_, &QPushButton::clicked, this, [this] {
+        QGuiApplication::clipboard()->setText(field_->toPlainText());
+        copy_->setText(QStringLiteral("已复制"));  // the clipboard itself shows nothing
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     field_->selectAll();
     field_->setFocus();

@@ -33,7 +33,8 @@ class MessageBoxes {
     virtual void showCopyable(QWidget* owner, const QString& caption, const QString& text);
 };
 
-// A box of selectable, read-only text with "复制" (copy all to the clipboard) and "确定".
+// A box of selectable, read-only text with "复制" (copy all to the clipboard; it then reads
+// "已复制") and "确定".
 class CopyableTextBox : public QDialog {
     Q_OBJECT
 

@@ -220,7 +220,13 @@ void ResultsDialog::openNested(ResultMode mode) {
 }
 
 void ResultsDialog::sendAsMessage() {
-    zelvan::sendAsMessage(this, *table_, windowTitle());
+    // The day of travel and what + * - and the colours mean travel with the table: on a desktop
+    // the message is read away from the view.
+    QStringList notes;
+    for (const QLabel* line : {dateLine_, legendLine_}) {
+        if (!line->text().isEmpty()) notes << line->text();
+    }
+    zelvan::sendAsMessage(this, *table_, windowTitle(), notes);
 }
 
 bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {

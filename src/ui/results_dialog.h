@@ -41,7 +41,7 @@ class ResultsDialog : public SoftKeyDialog {
     // in the listed order again; the choice holds for every view of the kind opened later. A
     // column that does not sort leaves the table as it is.
     void sortByColumn(int column);
-    // Hands the whole table to the text-message handler.
+    // Hands the whole table to the text-message handler, after the date and legend lines.
     void sendAsMessage();
     bool command(int id) override;
 

@@ -350,7 +350,9 @@ TEST_F(Results, TextMessageCarriesTheWholeTableAndTheCaption) {
     sent = links()[0];
     EXPECT_EQ(sent.scheme(), u"sms"_s);
     QUrlQuery query(sent);
-    EXPECT_EQ(query.queryItemValue(u"body"_s, QUrl::FullyDecoded), body);
+    // The day of travel and what the colours mean stand before the table.
+    EXPECT_EQ(query.queryItemValue(u"body"_s, QUrl::FullyDecoded),
+              u"2026-06-01 星期一\n红底：始发　白底：途经\n"_s + body);
     EXPECT_EQ(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded), u"天津 至 济南 ,结果 2"_s);
 }
 

@@ -189,7 +189,11 @@ TEST_F(Shell, WhatThePlatformCannotOpenIsShownForCopying) {
     EXPECT_EQ(messages_.shown[1].caption, u"掌上词典"_s);
     EXPECT_EQ(messages_.shown[1].text, u"http://m.zelvan.cn/mp/soft/dict"_s);
     EXPECT_EQ(messages_.shown[2].caption, u"短消息"_s);
-    EXPECT_TRUE(messages_.shown[2].text.startsWith(u"天津 至 济南 ,结果 2\n 车次名称 \t"_s))
+    // The caption, the day of travel, then the table.
+    EXPECT_TRUE(messages_.shown[2].text.startsWith(u"天津 至 济南 ,结果 2\n20"_s))
+        << messages_.shown[2].text.toStdString();
+    EXPECT_TRUE(messages_.shown[2].text.section(u'\n', 2).startsWith(u" 车次名称 \t"_s) ||
+                messages_.shown[2].text.section(u'\n', 3).startsWith(u" 车次名称 \t"_s))
         << messages_.shown[2].text.toStdString();
     EXPECT_TRUE(links().empty());
 
@@ -199,6 +203,7 @@ TEST_F(Shell, WhatThePlatformCannotOpenIsShownForCopying) {
     EXPECT_EQ(box.copyButton()->text(), u"复制"_s);
     box.copyButton()->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"北京 至 上海\nG1\t07:00\t"_s);
+    EXPECT_EQ(box.copyButton()->text(), u"已复制"_s);
 }
 
 TEST_F(Shell, OpeningAnEntryWithoutSelectionAsksForOne) {
@@ -321,6 +326,26 @@ TEST_F(Shell, DamagedTimetableIsNamedAndTheWayBackOffered) {
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, QStringLiteral("没有可以恢复的上一版时刻表"));
     EXPECT_FALSE(messages_.shown[0].question);
+}
+
+TEST_F(Shell, TheMenusStepBackAsksBeforeItReplacesTheTimetable) {
+    openWindow(timetableSource(), [&] {
+        const std::filesystem::path previous = data_ / ".update/previous";
+        std::filesystem::create_directories(previous);
+        for (const auto& entry : std::filesystem::directory_iterator(data_.path())) {
+            if (entry.is_regular_file()) std::filesystem::copy(entry.path(), previous);
+        }
+        writeBytes(previous / "ver.txt", "2026.05.01\n");
+    });
+    window_->command(res::kCmdRollBack);  // answered No
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_TRUE(messages_.shown[0].question);
+    EXPECT_EQ(messages_.shown[0].text, u"恢复上一版时刻表吗?正在使用的时刻表将被替换。"_s);
+    EXPECT_EQ(readBytes(data_ / "ver.txt"), "2026.06.01\n");
+    messages_.answers = {true};
+    window_->command(res::kCmdRollBack);
+    ASSERT_EQ(messages_.shown.size(), 3u);
+    EXPECT_EQ(messages_.shown[2].text, u"已恢复上一版时刻表，数据库版本：2026.05.01"_s);
 }
 
 TEST(SingleInstance, LaterStartAsksTheFirstToComeForwardAndNamesItsTimetable) {
