@@ -60,7 +60,7 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind) {
         u"  车次类型  ", u"  始发站  ", u"  终点站  ",
     };
     static const std::vector<std::u16string> kStops{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "};
-    static const std::vector<std::u16string> kTransfer{u"     车站名称     "};
+    static const std::vector<std::u16string> kTransfer{u"     车站名称     ", u"  最早到达  "};
     static const std::vector<std::u16string> kJourneys{u"  出发  ", u"  到达  ", u"  历时  ",
                                                        u" 换乘 ", u"      车次      "};
     // A leg: the train table's columns, with the stations where it is boarded and left and

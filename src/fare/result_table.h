@@ -31,7 +31,7 @@ enum class TableKind : int {
     Train = 0,             // 12 columns of ResultRow
     Station = 1,           // 7 columns of ResultRow
     Stops = 2,             // 4 columns of StopRecord
-    TransferStations = 3,  // 1 column of station names
+    TransferStations = 3,  // 2 columns: station names, the earliest arrival through each
     Journeys = 4,          // 5 columns of a journey (cells: journey/journey_rows.h)
     JourneyLegs = 5,       // 15 columns of a journey's leg
 };

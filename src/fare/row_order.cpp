@@ -192,6 +192,32 @@ std::vector<std::size_t> sortedLegOrder(const std::vector<ResultRow>& rows,
     return order;
 }
 
+int earliestMatchedArrival(const std::vector<ResultRow>& rows, std::size_t firstLegCount,
+                           int changeMinutes) {
+    constexpr long long kDay = 24 * 60;
+    const std::size_t split = std::min(firstLegCount, rows.size());
+    const auto running = [](const ResultRow& row) {
+        return row.status == static_cast<int>(RunStatus::Running);
+    };
+    long long best = -1;
+    for (std::size_t i = 0; i < split; ++i) {
+        const std::optional<long long> leaves = minutesOf(rows[i].departureTime);
+        const std::optional<long long> rides = minutesOf(rows[i].travelTimeText);
+        if (!running(rows[i]) || !leaves || !rides) continue;
+        const long long ready = *leaves + *rides + changeMinutes;
+        for (std::size_t j = split; j < rows.size(); ++j) {
+            const std::optional<long long> next = minutesOf(rows[j].departureTime);
+            const std::optional<long long> onward = minutesOf(rows[j].travelTimeText);
+            if (!running(rows[j]) || !next || !onward) continue;
+            // The second train leaves daily at its clock time: the first run not before ready.
+            const long long days = ready > *next ? (ready - *next + kDay - 1) / kDay : 0;
+            const long long arrives = *next + days * kDay + *onward;
+            if (best < 0 || arrives < best) best = arrives;
+        }
+    }
+    return static_cast<int>(std::min<long long>(best, 1000000));
+}
+
 void sortRows(std::vector<ResultRow>& rows, SortKey key, bool descending) {
     if (key == SortKey::Listed) return;
     const std::vector<std::size_t> order = sortedOrder(rows, key, descending);

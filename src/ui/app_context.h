@@ -34,7 +34,10 @@ struct ResultContext {
     std::vector<ResultRow> trainRows;    // rows of the train-number query
     std::vector<ResultRow> stationRows;  // rows of the station query
     std::vector<std::u16string> transferStations;  // candidate transfer stations, best first
-    std::u16string fromName;                       // station-to-station names as typed
+    // The earliest matched arrival through each candidate, as earliestMatchedArrival gives it
+    // (-1: none); entry for entry with transferStations.
+    std::vector<int> transferArrivals;
+    std::u16string fromName;  // station-to-station names as typed
     std::u16string toName;
     std::u16string trainNumber;   // the train whose stops TrainStops shows
     std::u16string stationName;   // the station of the station query

@@ -178,9 +178,21 @@ void showSort(QTableWidget& table, TableKind kind, const TableSort& sort) {
     header->setSortIndicator(column, sort.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations) {
-    for (int i = 0; i < static_cast<int>(stations.size()); ++i) {
-        addRow(table, i, {toQString(stations[i])}, RowColours{});
+// The candidate stations with the earliest arrival each gives (empty when none does), listed
+// best first or sorted by that arrival.
+void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations,
+                          const std::vector<int>& arrivals, const TableSort& sort) {
+    const auto arrival = [&arrivals](std::size_t i) {
+        return i < arrivals.size() && arrivals[i] >= 0 ? arrivals[i] : -1;
+    };
+    std::vector<std::u16string> keys;
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        const bool sorted = sort.key == SortKey::Arrival && arrival(i) >= 0;
+        keys.push_back(sorted ? sortNumberText(arrival(i)) : std::u16string());
+    }
+    for (const std::size_t i : textOrder(keys, sort.descending)) {
+        const QString when = arrival(i) >= 0 ? toQString(journeyTimeText(arrival(i))) : QString();
+        addRow(table, static_cast<int>(i), {toQString(stations[i]), when}, RowColours{});
     }
 }
 
@@ -206,7 +218,7 @@ ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultCont
             fillStops(table, results.trainNumber, db, shown);
             break;
         case ResultMode::Transfer:
-            fillTransferStations(table, results.transferStations);
+            fillTransferStations(table, results.transferStations, results.transferArrivals, sort);
             break;
         case ResultMode::Journeys:
             fillItems(table, results.journeys,

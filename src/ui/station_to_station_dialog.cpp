@@ -2,6 +2,7 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
@@ -93,6 +94,15 @@ bool StationToStationDialog::runQuery() {
     // The candidates are shown for picking even when there are none.
     results_.transferStations.clear();
     db_.queryTransferStations(from, to, results_.transferStations);
+    // What each change gives: both legs matched at the journeys' least change time.
+    results_.transferArrivals.clear();
+    std::vector<ResultRow> legs;
+    for (const std::u16string& via : results_.transferStations) {
+        legs.clear();
+        const int firstLeg = db_.queryTransferTrains(from, via, to, legs);
+        results_.transferArrivals.push_back(earliestMatchedArrival(
+            legs, static_cast<std::size_t>(std::max(firstLeg, 0)), JourneyOptions{}.changeMinutes));
+    }
     results_.mode = ResultMode::Transfer;
     showResults(this, results_, db_, ResultMode::Transfer);
     return true;

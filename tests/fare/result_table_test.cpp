@@ -30,7 +30,7 @@ TEST(ResultTable, HeadingsKeepTheirPaddingSpaces) {
     EXPECT_EQ(tableHeadings(TableKind::Stops),
               (std::vector<std::u16string>{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "}));
     EXPECT_EQ(tableHeadings(TableKind::TransferStations),
-              std::vector<std::u16string>{u"     车站名称     "});
+              (std::vector<std::u16string>{u"     车站名称     ", u"  最早到达  "}));
 }
 
 // Every field a different text, so that a cell taken from the wrong field shows.

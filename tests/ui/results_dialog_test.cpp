@@ -285,6 +285,8 @@ TEST_F(Results, TransferLegsArePartedByARowAndSortApart) {
                EXPECT_EQ(stations.table()->horizontalHeaderItem(0)->text(),
                          u"     车站名称     "_s);
                EXPECT_TRUE(stations.legendLine()->isHidden());
+               // K6 reaches 南京 at 20:00; D7 goes on the next morning.
+               EXPECT_EQ(tableLines(*stations.table()), QStringList{u"南京|12:00+1"_s});
                stations.openRow(0);
                stations.openRow(-1);  // nothing selected: nothing opens
                EXPECT_EQ(context_.results.mode, ResultMode::Transfer);

@@ -328,6 +328,24 @@ TEST_F(Shell, DamagedTimetableIsNamedAndTheWayBackOffered) {
     EXPECT_FALSE(messages_.shown[0].question);
 }
 
+TEST_F(Shell, AMaximizedWindowIsKeptByTheViewsOpenedOverIt) {
+    openWindow(timetableSource());
+    window_->showMaximized();
+    QStringList states;
+    const auto state = [&states](QWidget& w) {
+        states << QString::number(static_cast<int>(w.windowState() & Qt::WindowMaximized));
+    };
+    script_->then([&](QDialog& d) {
+        state(d);
+        d.setWindowState(Qt::WindowNoState);  // the view un-maximized ...
+        static_cast<StationDialog&>(d).stationName()->setEditText(u"北京"_s);
+        static_cast<StationDialog&>(d).runQuery();
+    });
+    script_->then([&](QDialog& d) { state(d); });  // ... its own view follows it
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    EXPECT_EQ(states, (QStringList{u"2"_s, u"0"_s}));
+}
+
 TEST_F(Shell, TheMenusStepBackAsksBeforeItReplacesTheTimetable) {
     openWindow(timetableSource(), [&] {
         const std::filesystem::path previous = data_ / ".update/previous";
