@@ -27,7 +27,7 @@ StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* o
     station_->setProperty("controlId", res::kIdStationName);
     const LastQuery last = lastQuery(kPreferencesGroup);
     station_->setEditText(last.from);
-    date_ = newDatePicker(res::kIdStationDate, openingDate(last.date));
+    date_ = newDatePicker(res::kIdStationDate, openingDate(lastTravelDay()));
     addField(toQString(res::kLabelStationName), station_);
     addField(toQString(res::kLabelStationDate), date_);
     station_->setFocus();

@@ -34,7 +34,7 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     const LastQuery last = lastQuery(kPreferencesGroup);
     from_->setEditText(last.from);
     to_->setEditText(last.to);
-    date_ = newDatePicker(res::kIdTravelDate, openingDate(last.date));
+    date_ = newDatePicker(res::kIdTravelDate, openingDate(lastTravelDay()));
     addField(toQString(res::kLabelFromStation), from_);
     addField(toQString(res::kLabelToStation), to_);
     addField(toQString(res::kLabelTravelDate), date_);

@@ -352,6 +352,8 @@ TEST_F(QueryDialogs, DialogsReopenWithTheirLastQueryAndOfferTheStationsUsedLast)
         auto& dialog = static_cast<StationDialog&>(d);
         StationCombo& station = *dialog.stationName();
         EXPECT_EQ(station.currentText(), QString());
+        // The day of travel is the one 站站查询 asked about.
+        EXPECT_EQ(dialog.travelDate()->date(), tomorrow);
         EXPECT_EQ(comboItems(station), (QStringList{u"天津"_s, u"济南"_s}));
         QTest::keyClicks(station.lineEdit(), u"bj"_s);
         EXPECT_EQ(comboItems(station), (QStringList{u"北京"_s, u"北京南"_s}));
