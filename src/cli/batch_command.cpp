@@ -111,12 +111,12 @@ const std::vector<BatchCommand>& batchCommands() {
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              SortKey sort = SortKey::Listed;
              if (!takeSort(f, sort)) return kBadSort;
-             const std::u16string from = field(f, "from"), to = field(f, "to");
-             if (auto unknown = firstUnknownStation(a.db, {from, to})) {
-                 return unknownStationMessage(*unknown);
+             std::vector<std::u16string> names{field(f, "from"), field(f, "to")};
+             if (std::string refusal = resolvePlaces(a.db, names); !refusal.empty()) {
+                 return refusal;
              }
              std::vector<ResultRow>& rows = a.emptyRows();
-             a.db.queryStationToStation(from, to, rows);
+             a.db.queryStationToStation(names[0], names[1], rows);
              sortRows(rows, sort, false);
              appendRowsDocument(out, rows);
              return {};
@@ -128,17 +128,16 @@ const std::vector<BatchCommand>& batchCommands() {
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              SortKey sort = SortKey::Listed;
              if (!takeSort(f, sort)) return kBadSort;
-             const std::u16string from = field(f, "from"), to = field(f, "to");
-             if (auto unknown = firstUnknownStation(a.db, {from, to})) {
-                 return unknownStationMessage(*unknown);
+             std::vector<std::u16string> names{field(f, "from"), field(f, "to")};
+             if (f.texts.count("via") != 0) names.push_back(field(f, "via"));
+             if (std::string refusal = resolvePlaces(a.db, names); !refusal.empty()) {
+                 return refusal;
              }
-             if (f.texts.count("via") != 0) {
-                 const std::u16string via = field(f, "via");
-                 if (auto unknown = firstUnknownStation(a.db, {via})) {
-                     return unknownStationMessage(*unknown);
-                 }
+             const std::u16string& from = names[0];
+             const std::u16string& to = names[1];
+             if (names.size() == 3) {
                  std::vector<ResultRow>& rows = a.emptyRows();
-                 const int legs = a.db.queryTransferTrains(from, via, to, rows);
+                 const int legs = a.db.queryTransferTrains(from, names[2], to, rows);
                  sortTransferLegs(rows, legs, sort);
                  appendTransferRowsDocument(out, rows, legs);
                  return {};
@@ -178,12 +177,12 @@ const std::vector<BatchCommand>& batchCommands() {
          [](Answering& a, const Fields& f, std::string& out) -> std::string {
              SortKey sort = SortKey::Listed;
              if (!takeSort(f, sort)) return kBadSort;
-             const std::u16string name = field(f, "name");
-             if (auto unknown = firstUnknownStation(a.db, {name})) {
-                 return unknownStationMessage(*unknown);
+             std::vector<std::u16string> names{field(f, "name")};
+             if (std::string refusal = resolvePlaces(a.db, names); !refusal.empty()) {
+                 return refusal;
              }
              std::vector<ResultRow>& rows = a.emptyRows();
-             a.db.queryStation(name, rows);
+             a.db.queryStation(names[0], rows);
              sortRows(rows, sort, false);
              appendRowsDocument(out, rows);
              return {};

@@ -73,17 +73,12 @@ bool parseSortKey(std::string_view name, SortKey& key) {
 
 void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key) {
     if (key == SortKey::Listed) return;
-    const std::size_t split =
-        std::min(rows.size(), static_cast<std::size_t>(std::max(legCount, 0)));
-    std::vector<ResultRow> first(std::make_move_iterator(rows.begin()),
-                                 std::make_move_iterator(rows.begin() + split));
-    std::vector<ResultRow> second(std::make_move_iterator(rows.begin() + split),
-                                  std::make_move_iterator(rows.end()));
-    sortRows(first, key, false);
-    sortRows(second, key, false);
-    rows = std::move(first);
-    rows.insert(rows.end(), std::make_move_iterator(second.begin()),
-                std::make_move_iterator(second.end()));
+    const std::vector<std::size_t> order =
+        sortedLegOrder(rows, static_cast<std::size_t>(std::max(legCount, 0)), key, false);
+    std::vector<ResultRow> sorted;
+    sorted.reserve(rows.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
 }
 
 bool parseDate(const std::string& text, DateKey& date) {

@@ -27,8 +27,10 @@ std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const a
 }
 
 // A line per journey; with `legs`, each journey's legs under it, indented, with the wait at
-// each change.
-void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs) {
+// each change and a line for a change between two stations (the least minutes `planner`
+// allows there with `options`).
+void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
+                       const JourneyPlanner& planner, const JourneyOptions& options) {
     const std::vector<std::u16string>& headings = tableHeadings(TableKind::Journeys);
     const std::string table =
         renderTable(headings, cellsOf(static_cast<int>(headings.size()), journeyCell, journeys));
@@ -49,9 +51,19 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs) {
         const std::string legTable =
             renderTable(shown, cellsOf(static_cast<int>(shown.size()), legCell, journey.legs));
         std::size_t from = 0;
-        while (from < legTable.size()) {
+        // Line 0 holds the headings, line i + 1 leg i.
+        for (std::size_t line = 0; from < legTable.size(); ++line) {
             const std::size_t next = legTable.find('\n', from);
             const std::size_t stop = next == std::string::npos ? legTable.size() : next + 1;
+            if (line >= 2 && line <= journey.legs.size()) {
+                const LegRow& before = journey.legs[line - 2];
+                const LegRow& leg = journey.legs[line - 1];
+                if (before.leg.toStation != leg.leg.fromStation) {
+                    const int minutes =
+                        planner.changeMinutes(before.leg.toStation, leg.leg.fromStation, options);
+                    std::cout << "    " << out(stationChangeText(before, leg, minutes)) << "\n";
+                }
+            }
             std::cout << "    " << legTable.substr(from, stop - from);
             from = stop;
         }
@@ -78,18 +90,13 @@ bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planne
                   const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
                   std::string& error) {
     // The planner reads the whole timetable: only a question that names two places pays.
-    for (const std::string* place : {&question.from, &question.to}) {
-        if (db.placeStations(fromUtf8(*place)).count == 0) {
-            error = unknownStationMessage(fromUtf8(*place));
-            return false;
-        }
-    }
+    std::vector<std::u16string> names{fromUtf8(question.from), fromUtf8(question.to)};
+    error = resolvePlaces(db, names);
+    if (!error.empty()) return false;
     if (!planner) planner = std::make_unique<JourneyPlanner>(db);
     planner->setTrace(question.trace ? &std::cerr : nullptr);
     const DateKey date = db.queryDate;
-    journeys = journeyRows(
-        db, planner->plan(fromUtf8(question.from), fromUtf8(question.to), date, question.options),
-        date);
+    journeys = journeyRows(db, planner->plan(names[0], names[1], date, question.options), date);
     planner->setTrace(nullptr);
     return true;
 }
@@ -144,7 +151,7 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
         } else if (journeys.empty()) {
             std::cout << kNothingFound << "\n";
         } else {
-            printJourneyTable(journeys, legs);
+            printJourneyTable(journeys, legs, *planner, question.options);
         }
     });
 }

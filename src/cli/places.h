@@ -1,9 +1,10 @@
-// Refusing place names that name no station, for every command that takes one.
+// Taking place names as typed, for every command that takes one: a place the queries know as it
+// is, a name that pinyin, initials, a code or characters resolve to one station as that station,
+// and a refusal for anything else.
 #pragma once
 
-#include <initializer_list>
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/cli_common.h"
 
@@ -12,15 +13,13 @@ namespace zelvan::cli {
 // The message for a place name that names no station: "没有找到车站：NAME".
 std::string unknownStationMessage(const std::u16string& name);
 
-// The first of `names` that names no station (see requireStations), or none.
-std::optional<std::u16string> firstUnknownStation(const TimetableDb& db,
-                                                  std::initializer_list<std::u16string> names);
+// Replaces each of `names` with what it names (TimetableDb::resolveTypedName) and returns "";
+// at the first that names no single station, returns why: "请输入车站名称" (empty),
+// "没有找到车站：NAME", or "车站名称不唯一：NAME（A、B、…）" with the first stations found.
+std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& names);
 
-// True when every name names a station: itself, through the alias, or with one of the station
-// suffixes (the stations a query would try). Otherwise prints the message for the first one
-// that does not to stderr, sets globals.exitCode to 1 and returns false; nothing is printed on
-// stdout, with --json too.
-bool requireStations(Globals& globals, const TimetableDb& db,
-                     std::initializer_list<std::u16string> names);
+// resolvePlaces for a command: on a refusal prints it to stderr, sets globals.exitCode to 1
+// and returns false; nothing is printed on stdout, with --json too.
+bool requireStations(Globals& globals, const TimetableDb& db, std::vector<std::u16string>& names);
 
 }  // namespace zelvan::cli

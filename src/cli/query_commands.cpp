@@ -65,13 +65,18 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     std::cout << renderTable(headings, cells);
 }
 
-void runTransfer(Globals& globals, TimetableDb& db, const std::u16string& from,
-                 const std::u16string& to, const std::string& via) {
-    if (!requireStations(globals, db, {from, to})) return;
-    if (!via.empty()) {
-        if (!requireStations(globals, db, {fromUtf8(via)})) return;
+void runTransfer(Globals& globals, TimetableDb& db, const std::string& fromText,
+                 const std::string& toText, const std::string& viaText) {
+    std::vector<std::u16string> names{fromUtf8(fromText), fromUtf8(toText)};
+    if (!requireStations(globals, db, names)) return;
+    const std::u16string& from = names[0];
+    const std::u16string& to = names[1];
+    if (!viaText.empty()) {
+        std::vector<std::u16string> vias{fromUtf8(viaText)};
+        if (!requireStations(globals, db, vias)) return;
+        const std::string via = out(vias[0]);
         std::vector<ResultRow> rows;
-        int legCount = db.queryTransferTrains(from, fromUtf8(via), to, rows);
+        int legCount = db.queryTransferTrains(from, vias[0], to, rows);
         sortTransferLegs(rows, legCount, globals.sort);
         if (globals.json) {
             printDocument(
@@ -129,9 +134,10 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
             command.add_option("TO", to, "Arrival station")->required();
         },
         [&globals](TimetableDb& db) {
-            if (!requireStations(globals, db, {fromUtf8(from), fromUtf8(to)})) return;
+            std::vector<std::u16string> names{fromUtf8(from), fromUtf8(to)};
+            if (!requireStations(globals, db, names)) return;
             std::vector<ResultRow> rows;
-            db.queryStationToStation(fromUtf8(from), fromUtf8(to), rows);
+            db.queryStationToStation(names[0], names[1], rows);
             printRows(globals, TableKind::Train, rows);
         });
 
@@ -142,9 +148,7 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
             command.add_option("TO", to, "Arrival station")->required();
             command.add_option("--via", via, "List the trains of both legs through this station");
         },
-        [&globals](TimetableDb& db) {
-            runTransfer(globals, db, fromUtf8(from), fromUtf8(to), via);
-        });
+        [&globals](TimetableDb& db) { runTransfer(globals, db, from, to, via); });
 
     queryCommand(
         app, globals, "train", "Trains whose number contains TEXT",
@@ -166,9 +170,10 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         app, globals, "station", "Trains calling at a station",
         [](CLI::App& command) { command.add_option("NAME", station, "Station name")->required(); },
         [&globals](TimetableDb& db) {
-            if (!requireStations(globals, db, {fromUtf8(station)})) return;
+            std::vector<std::u16string> names{fromUtf8(station)};
+            if (!requireStations(globals, db, names)) return;
             std::vector<ResultRow> rows;
-            db.queryStation(fromUtf8(station), rows);
+            db.queryStation(names[0], rows);
             printRows(globals, TableKind::Station, rows);
         });
 

@@ -240,4 +240,59 @@ void TimetableDb::findStations(const std::u16string& typed, std::vector<std::u16
     }
 }
 
+TypedName TimetableDb::resolveTypedName(const std::u16string& typed) const {
+    TypedName result;
+    const TypedStation query(typed);
+    if (query.text.empty()) return result;
+    result.name = query.text;
+    if (placeStations(query.text).count > 0) {
+        result.kind = TypedNameKind::Place;
+        return result;
+    }
+    // Codes are stored in upper case.
+    const std::u16string code = upperAscii(query.text);
+    // A code's walk can meet a station twice (BJ, then BJN); each is one candidate.
+    std::vector<std::u16string> found;
+    suggestStations(code, found);
+    std::vector<std::u16string> named;
+    findStations(query.text, named);
+    found.insert(found.end(), named.begin(), named.end());
+    for (std::u16string& name : found) {
+        if (std::find(result.candidates.begin(), result.candidates.end(), name) ==
+            result.candidates.end()) {
+            result.candidates.push_back(std::move(name));
+        }
+    }
+    if (result.candidates.size() > 1) {
+        std::u16string coded;  // the names of the code typed, each between bars
+        if (auto it = stationsByCode.find(code); it != stationsByCode.end()) {
+            coded = u"|" + it->second + u"|";
+        }
+        std::shared_ptr<const StationFinder> finder = stationFinder();
+        const std::string latin = foldLatin(query.text);
+        std::vector<std::u16string> inFull;
+        for (const std::u16string& name : result.candidates) {
+            bool full = coded.find(u"|" + name + u"|") != std::u16string::npos;
+            if (!full && !latin.empty()) full = foldLatin(name) == latin;
+            const std::vector<PinyinReading>* readings = finder->pinyin.readingsOf(name);
+            if (!full && query.pinyin && readings) {
+                full = std::any_of(readings->begin(), readings->end(), [&](const PinyinReading& r) {
+                    return r.letters == query.letters;
+                });
+            }
+            if (full) inFull.push_back(name);
+        }
+        if (inFull.size() == 1) result.candidates = std::move(inFull);
+    }
+    if (result.candidates.empty()) {
+        result.kind = TypedNameKind::Unknown;
+    } else if (result.candidates.size() == 1) {
+        result.kind = TypedNameKind::Unique;
+        result.name = result.candidates.front();
+    } else {
+        result.kind = TypedNameKind::Several;
+    }
+    return result;
+}
+
 }  // namespace zelvan

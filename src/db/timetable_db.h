@@ -23,6 +23,21 @@ namespace zelvan {
 
 struct ResultRow;
 
+// What the text of a station field names, as the query dialogs and the command line take it.
+enum class TypedNameKind : int {
+    Empty = 0,    // nothing but white space
+    Place = 1,    // a place the queries know (placeStations finds it): taken as typed
+    Unique = 2,   // one station by its code, pinyin, initials, first characters or Latin words
+    Several = 3,  // more than one station, and not exactly one of them named in full
+    Unknown = 4,  // no station
+};
+
+struct TypedName {
+    TypedNameKind kind = TypedNameKind::Empty;
+    std::u16string name;                     // what to query: the place, or the one station
+    std::vector<std::u16string> candidates;  // Several: the stations found, busiest first
+};
+
 // Number of train files (T0-T19) and station files (S0-S9).
 inline constexpr int kTrainFileCount = 20;
 inline constexpr int kStationFileCount = 10;
@@ -111,6 +126,12 @@ class TimetableDb {
     // each name once, at most `limit` names (0: all). Empty or blank text finds nothing.
     void findStations(const std::u16string& typed, std::vector<std::u16string>& names,
                       std::size_t limit = 0) const;
+
+    // What `typed` names (white space around it aside). A place is taken as typed; otherwise
+    // the stations that suggestStations and findStations offer, of which one is taken when it
+    // is the only one, or the only one named in full (its code, its whole pinyin or its
+    // Latin name), so that "nanjing" is 南京 beside 南京南.
+    TypedName resolveTypedName(const std::u16string& typed) const;
 
     // --- Result rows (fare/result_row.cpp, library zelvan_fare) ---
 

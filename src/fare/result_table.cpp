@@ -2,9 +2,11 @@
 #include "fare/result_table.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "db/running_days.h"
+#include "db/text.h"
 #include "db/timetable_db.h"
 
 namespace zelvan {
@@ -58,7 +60,7 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind) {
         u"  车次类型  ", u"  始发站  ", u"  终点站  ",
     };
     static const std::vector<std::u16string> kStops{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "};
-    static const std::vector<std::u16string> kTransfer{u"     车站名称     "};
+    static const std::vector<std::u16string> kTransfer{u"     车站名称     ", u"  最早到达  "};
     static const std::vector<std::u16string> kJourneys{u"  出发  ", u"  到达  ", u"  历时  ",
                                                        u" 换乘 ", u"      车次      "};
     // A leg: the train table's columns, with the stations where it is boarded and left and
@@ -157,6 +159,56 @@ std::u16string shownHeading(TableKind kind, int column, bool builtInTariff) {
     const int firstFare = kind == TableKind::Train ? 6 : kind == TableKind::JourneyLegs ? 9 : -1;
     if (!builtInTariff && column == firstFare) return u"  票价  ";
     return headings[static_cast<std::size_t>(column)];
+}
+
+namespace {
+
+// The days of `rule` that run: "隔日开行", the weekdays, or the count per period.
+std::u16string ruleText(DateKey validFrom, const RunningRule& rule) {
+    if (rule.period <= 1) return u"每日开行";
+    // The mask holds 32 days; a longer period runs on none of the days beyond them.
+    const int period = static_cast<int>(std::min<long long>(rule.period, 1000000));
+    std::vector<int> days;
+    for (int r = 0; r < std::min(period, 32); ++r) {
+        if ((static_cast<std::uint32_t>(rule.mask) >> r & 1U) != 0) days.push_back(r);
+    }
+    if (days.empty()) return u"不开行";
+    if (static_cast<int>(days.size()) == period) return u"每日开行";
+    if (period == 2) return u"隔日开行";
+    if (period == 7) {
+        static constexpr char16_t kDayNames[] = u"一二三四五六日";
+        // Day r of the week's rule is r days after the first valid day.
+        const int first = ((daysBetween(makeDateKey(2024, 1, 1), validFrom) % 7) + 7) % 7;
+        std::vector<int> weekdays;
+        for (int r : days) weekdays.push_back((first + r) % 7);
+        std::sort(weekdays.begin(), weekdays.end());
+        std::u16string text = u"逢星期";
+        for (std::size_t i = 0; i < weekdays.size(); ++i) {
+            if (i > 0) text += u"、";
+            text += kDayNames[weekdays[i]];
+        }
+        return text + u"开行";
+    }
+    const std::string counts =
+        "每" + std::to_string(period) + "日开行" + std::to_string(days.size()) + "日";
+    return utf8ToWide(counts);
+}
+
+}  // namespace
+
+std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule) {
+    const auto date = [](DateKey key) { return travelDateText(key).substr(0, 10); };
+    std::u16string text = ruleText(train.validFrom, rule) + u"\u3000";
+    switch (train.status) {
+        case RunStatus::NotYetValid:
+            return text + date(train.validFrom) + u" 起开行";
+        case RunStatus::Expired:
+            return text + u"开行至 " + date(train.validUntil);
+        case RunStatus::Running:
+        case RunStatus::NotScheduled:
+            break;
+    }
+    return text + u"有效期 " + date(train.validFrom) + u" 至 " + date(train.validUntil);
 }
 
 std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
@@ -326,36 +378,43 @@ std::u16string trainNumberFromCell(const std::u16string& cell) {
     return cell.substr(0, cell.find(u' '));
 }
 
-RowColours rowColours(ResultMode mode, const std::vector<ResultRow>& rows, int index,
-                      int transferLegCount) {
+RowColours rowColours(ResultMode mode, const ResultRow& row) {
     RowColours colours;  // blue on white
-    if (index < 0 || static_cast<std::size_t>(index) >= rows.size()) return colours;
-    const ResultRow& row = rows[static_cast<std::size_t>(index)];
     switch (mode) {
         case ResultMode::Direct:
+        case ResultMode::StationTrains:
             if (startsHere(row)) colours = {kLightText, kRedBack};
             break;
-        case ResultMode::StationTrains:
-            // Not running on the day outranks starting here: grey even for a train that starts
-            // at the station.
-            if (startsHere(row)) colours.text = kLightText;
-            if (row.status != static_cast<int>(RunStatus::Running)) {
-                colours.back = kGreyBack;
-            } else if (startsHere(row)) {
-                colours.back = kRedBack;
-            }
-            break;
+        case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
-            if (index >= transferLegCount) colours.back = kSilverBack;
+        case ResultMode::JourneyLegs:
             break;
         case ResultMode::TrainStops:
         case ResultMode::Transfer:
-        case ResultMode::TrainChoice:
         case ResultMode::Journeys:
-        case ResultMode::JourneyLegs:
-            break;
+            return colours;
     }
+    // Not running on the day outranks starting here, in every table of trains alike.
+    if (row.status != static_cast<int>(RunStatus::Running)) colours.back = kGreyBack;
     return colours;
+}
+
+std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& shown) {
+    // Red and white tell trains starting at the station from those passing it only where a
+    // table marks starting trains.
+    const bool starts = mode == ResultMode::Direct || mode == ResultMode::StationTrains;
+    const auto any = [&](auto pick) { return std::any_of(shown.begin(), shown.end(), pick); };
+    std::u16string legend;
+    const auto add = [&legend](std::u16string_view entry) {
+        if (!legend.empty()) legend += u"\u3000";
+        legend += entry;
+    };
+    if (any([](const RowColours& c) { return c.back == kRedBack; })) add(u"红底：始发");
+    if (starts && any([](const RowColours& c) { return c.back == kWhite; })) {
+        add(u"白底：途经");
+    }
+    if (any([](const RowColours& c) { return c.back == kGreyBack; })) add(u"灰底：不开行");
+    return legend;
 }
 
 }  // namespace zelvan

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/records.h"
+#include "db/running_days.h"
 #include "fare/result_row.h"
 
 namespace zelvan {
@@ -30,7 +31,7 @@ enum class TableKind : int {
     Train = 0,             // 12 columns of ResultRow
     Station = 1,           // 7 columns of ResultRow
     Stops = 2,             // 4 columns of StopRecord
-    TransferStations = 3,  // 1 column of station names
+    TransferStations = 3,  // 2 columns: station names, the earliest arrival through each
     Journeys = 4,          // 5 columns of a journey (cells: journey/journey_rows.h)
     JourneyLegs = 5,       // 15 columns of a journey's leg
 };
@@ -51,6 +52,11 @@ std::u16string statusMeaning(int status);
 std::u16string markerLegend(const std::vector<int>& statuses);
 // A day of travel as the views show it: "2026-12-24 星期四".
 std::u16string travelDateText(DateKey date);
+// On which days a train runs, for its list of stops: its rule ("每日开行", "隔日开行",
+// "逢星期一、三、五开行" for a weekly one, "每3日开行1日", "不开行") and its dates as its status
+// for the day calls for them: "2040-01-01 起开行" before them, "开行至 2001-12-31" after them,
+// "有效期 2020-01-01 至 2035-12-31" otherwise. The days of a rule count from the first valid day.
+std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule);
 
 // The fare cell of a row without fares (a timetable the built-in tariff does not price).
 inline constexpr std::u16string_view kNoFare = u"—";
@@ -120,9 +126,17 @@ struct RowColours {
     Rgb back = kWhite;
     bool operator==(const RowColours&) const = default;
 };
-// Colours of row `index` of `rows` in `mode` (`rows` is the list the mode shows; a train's stops
-// and transfer stations pass an empty list). An index outside the list: blue on white.
-RowColours rowColours(ResultMode mode, const std::vector<ResultRow>& rows, int index,
-                      int transferLegCount);
+// Colours of `row` in a table of `mode`: light on red for a train that starts at the station
+// asked for (direct trains, a station's trains), blue on white otherwise, and a grey ground for
+// a train that does not run on the day, in every table of trains (its marker says why). The
+// stops, the candidate stations and the journeys are blue on white.
+RowColours rowColours(ResultMode mode, const ResultRow& row);
+// What the colours among `shown` (the rows of a table of `mode`) mean, in the order red, white,
+// grey, e.g. "红底：始发　白底：途经　灰底：不开行"; white is explained only where red marks
+// the trains that start at the station. Empty when no colour there says anything.
+std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& shown);
+
+// The row between the two legs of a transfer in its table.
+inline constexpr std::u16string_view kSecondLegText = u"第二程";
 
 }  // namespace zelvan

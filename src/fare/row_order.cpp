@@ -160,18 +160,62 @@ bool sortsBefore(const std::u16string& a, const std::u16string& b, bool descendi
     return descending ? b < a : a < b;
 }
 
+std::vector<std::size_t> textOrder(const std::vector<std::u16string>& texts, bool descending) {
+    std::vector<std::size_t> order(texts.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sortsBefore(texts[a], texts[b], descending);
+    });
+    return order;
+}
+
 std::vector<std::size_t> sortedOrder(const std::vector<ResultRow>& rows, SortKey key,
                                      bool descending) {
+    return sortedLegOrder(rows, rows.size(), key, descending);
+}
+
+std::vector<std::size_t> sortedLegOrder(const std::vector<ResultRow>& rows,
+                                        std::size_t firstLegCount, SortKey key, bool descending) {
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (key == SortKey::Listed) return order;
     std::vector<std::u16string> texts;
     texts.reserve(rows.size());
     for (const ResultRow& row : rows) texts.push_back(sortText(row, key));
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const auto split =
+        order.begin() + static_cast<std::ptrdiff_t>(std::min(firstLegCount, rows.size()));
+    const auto before = [&](std::size_t a, std::size_t b) {
         return sortsBefore(texts[a], texts[b], descending);
-    });
+    };
+    std::stable_sort(order.begin(), split, before);
+    std::stable_sort(split, order.end(), before);
     return order;
+}
+
+int earliestMatchedArrival(const std::vector<ResultRow>& rows, std::size_t firstLegCount,
+                           int changeMinutes) {
+    constexpr long long kDay = 24 * 60;
+    const std::size_t split = std::min(firstLegCount, rows.size());
+    const auto running = [](const ResultRow& row) {
+        return row.status == static_cast<int>(RunStatus::Running);
+    };
+    long long best = -1;
+    for (std::size_t i = 0; i < split; ++i) {
+        const std::optional<long long> leaves = minutesOf(rows[i].departureTime);
+        const std::optional<long long> rides = minutesOf(rows[i].travelTimeText);
+        if (!running(rows[i]) || !leaves || !rides) continue;
+        const long long ready = *leaves + *rides + changeMinutes;
+        for (std::size_t j = split; j < rows.size(); ++j) {
+            const std::optional<long long> next = minutesOf(rows[j].departureTime);
+            const std::optional<long long> onward = minutesOf(rows[j].travelTimeText);
+            if (!running(rows[j]) || !next || !onward) continue;
+            // The second train leaves daily at its clock time: the first run not before ready.
+            const long long days = ready > *next ? (ready - *next + kDay - 1) / kDay : 0;
+            const long long arrives = *next + days * kDay + *onward;
+            if (best < 0 || arrives < best) best = arrives;
+        }
+    }
+    return static_cast<int>(std::min<long long>(best, 1000000));
 }
 
 void sortRows(std::vector<ResultRow>& rows, SortKey key, bool descending) {

@@ -46,6 +46,20 @@ bool sortsBefore(const std::u16string& a, const std::u16string& b, bool descendi
 // The positions of `rows` in the order of `key` (stable; the listed order for Listed).
 std::vector<std::size_t> sortedOrder(const std::vector<ResultRow>& rows, SortKey key,
                                      bool descending);
+// The positions of `texts` in their order (stable; absent values last, as sortsBefore has it).
+std::vector<std::size_t> textOrder(const std::vector<std::u16string>& texts, bool descending);
+// sortedOrder for the two legs of a transfer: the first `firstLegCount` rows in their order,
+// then the others in theirs, so that a leg never mixes with the other.
+std::vector<std::size_t> sortedLegOrder(const std::vector<ResultRow>& rows,
+                                        std::size_t firstLegCount, SortKey key, bool descending);
+// The earliest arrival at the destination that a transfer's legs give when matched in time:
+// `rows` holds the first leg's rows (the first `firstLegCount`), then the second leg's. A first
+// leg train that runs on the day of travel, then the earliest second-leg train that runs and
+// leaves the change station `changeMinutes` or more after that arrival, that day or a later
+// one. Minutes from the midnight starting the day of travel; -1 when no pair matches.
+int earliestMatchedArrival(const std::vector<ResultRow>& rows, std::size_t firstLegCount,
+                           int changeMinutes);
+
 // Sorts `rows` in place by sortedOrder.
 void sortRows(std::vector<ResultRow>& rows, SortKey key, bool descending);
 

@@ -49,6 +49,13 @@ struct Boarding {
     int alightFrom = 0;
 };
 
+// The least wait for a change at station `s`: the timetable's own unless asked otherwise.
+int stationChangeMinutes(const TimetableArrays& arrays, const JourneyOptions& options, int s) {
+    if (options.changeMinutesGiven || arrays.changeAt.empty()) return options.changeMinutes;
+    const int own = arrays.changeAt[static_cast<std::size_t>(s)];
+    return own >= 0 ? own : options.changeMinutes;
+}
+
 // One search: the rounds for every departure time from the origin, latest first.
 class RoundSearch {
   public:
@@ -94,11 +101,7 @@ class RoundSearch {
     // Turns the round's arrivals into departures for the next round, then clears its marks.
     void closeRound(int round);
     // The least wait for a change at station `s`: the timetable's own unless asked otherwise.
-    int changeAt(int s) const {
-        if (options_.changeMinutesGiven || arrays_.changeAt.empty()) return options_.changeMinutes;
-        const int own = arrays_.changeAt[static_cast<std::size_t>(s)];
-        return own >= 0 ? own : options_.changeMinutes;
-    }
+    int changeAt(int s) const { return stationChangeMinutes(arrays_, options_, s); }
     void markTrains(int round);
     Journey reconstruct(int round, int station) const;
     void traceArrival(int round, int station, int time, const RoundLabel& how) const;
@@ -647,6 +650,35 @@ std::vector<Journey> RoundSearch::run(const std::vector<int>& origins,
 
 JourneyPlanner::JourneyPlanner(const TimetableDb& db)
     : db_(db), arrays_(buildTimetableArrays(db)) {}
+
+int JourneyPlanner::changeMinutes(int from, int to, const JourneyOptions& options) const {
+    const int count = arrays_.groupStart.empty() ? 0 : arrays_.stationCount;
+    if (from < 0 || to < 0 || from >= count || to >= count) {
+        return -1;
+    }
+    if (from == to) return stationChangeMinutes(arrays_, options, from);
+    int least = -1;
+    const auto take = [&least](int minutes) {
+        if (least < 0 || minutes < least) least = minutes;
+    };
+    const auto walk = std::lower_bound(arrays_.walks.begin(), arrays_.walks.end(), from,
+                                       [](const Walk& w, int station) { return w.from < station; });
+    for (auto w = walk; w != arrays_.walks.end() && w->from == from; ++w) {
+        if (w->to == to) take(w->minutes);
+    }
+    // Two stations of one place share a group.
+    const auto groups = [this](int s) {
+        const auto begin = arrays_.stationGroups.begin();
+        return std::pair(begin + arrays_.groupStart[static_cast<std::size_t>(s)],
+                         begin + arrays_.groupStart[static_cast<std::size_t>(s) + 1]);
+    };
+    const auto [fromBegin, fromEnd] = groups(from);
+    const auto [toBegin, toEnd] = groups(to);
+    for (auto g = fromBegin; g != fromEnd; ++g) {
+        if (std::find(toBegin, toEnd, *g) != toEnd) take(options.placeChangeMinutes);
+    }
+    return least;
+}
 
 std::vector<int> JourneyPlanner::placeStations(const std::u16string& place) const {
     const TimetableDb::PlaceStations found = db_.placeStations(place);

@@ -47,6 +47,12 @@ class JourneyPlanner {
     std::vector<Journey> plan(const std::vector<int>& origins, const std::vector<int>& destinations,
                               DateKey date, const JourneyOptions& options);
 
+    // The least minutes from arriving at station `from` to leaving from station `to` that a
+    // search with `options` allows: the change time at one station, a walk the timetable gives
+    // or the change between two stations of one place, the least of those that apply; -1 when
+    // none does (or a station is out of range).
+    int changeMinutes(int from, int to, const JourneyOptions& options) const;
+
     // Writes every round of every search (stations improved, by which train) to `trace`;
     // null turns it off.
     void setTrace(std::ostream* trace) { trace_ = trace; }

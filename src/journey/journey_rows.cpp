@@ -111,7 +111,9 @@ std::u16string journeyCell(const JourneyRow& journey, int column) {
         case 2:
             return durationText(journey.durationMinutes);
         case 3:
-            return ascii(std::to_string(journey.journey.changes).c_str());
+            return ascii(std::to_string(journey.journey.changes).c_str()) +
+                   (changesStations(journey) ? std::u16string(kStationChangeMark)
+                                             : std::u16string());
         case 4: {
             std::u16string trains;
             for (const LegRow& leg : journey.legs) {
@@ -147,6 +149,21 @@ std::u16string legCell(const LegRow& leg, int column) {
     }
 }
 
+bool changesStations(const JourneyRow& journey) {
+    for (std::size_t i = 1; i < journey.legs.size(); ++i) {
+        if (journey.legs[i - 1].leg.toStation != journey.legs[i].leg.fromStation) return true;
+    }
+    return false;
+}
+
+std::u16string stationChangeText(const LegRow& before, const LegRow& leg, int minutes) {
+    std::u16string text = u"换乘：" + before.row.arrivalStation + u" → " + leg.row.departureStation;
+    if (minutes >= 0) {
+        text += u"，步行/市内交通 " + ascii(std::to_string(minutes).c_str()) + u" 分钟";
+    }
+    return text;
+}
+
 std::u16string journeySortText(const JourneyRow& journey, SortKey key) {
     switch (key) {
         case SortKey::Departure:
@@ -165,13 +182,21 @@ std::u16string journeySortText(const JourneyRow& journey, SortKey key) {
     }
 }
 
+std::vector<std::size_t> journeyOrder(const std::vector<JourneyRow>& journeys, SortKey key,
+                                      bool descending) {
+    std::vector<std::u16string> texts;
+    texts.reserve(journeys.size());
+    for (const JourneyRow& journey : journeys) texts.push_back(journeySortText(journey, key));
+    return textOrder(texts, descending);
+}
+
 void sortJourneys(std::vector<JourneyRow>& journeys, SortKey key, bool descending) {
     if (key == SortKey::Listed) return;
-    std::stable_sort(journeys.begin(), journeys.end(),
-                     [key, descending](const JourneyRow& a, const JourneyRow& b) {
-                         return sortsBefore(journeySortText(a, key), journeySortText(b, key),
-                                            descending);
-                     });
+    const std::vector<std::size_t> order = journeyOrder(journeys, key, descending);
+    std::vector<JourneyRow> sorted;
+    sorted.reserve(journeys.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(journeys[i]));
+    journeys = std::move(sorted);
 }
 
 }  // namespace zelvan

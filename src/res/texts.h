@@ -15,8 +15,21 @@ inline constexpr std::u16string_view kCaptionNoUpdate = u"没有更新";
 inline constexpr std::u16string_view kTextNothingFound = u"没有查到相关结果";
 inline constexpr std::u16string_view kTextSelectRecord = u"请选择一条记录！";
 inline constexpr std::u16string_view kTextAskTransfer = u"无直达车次，是否通过中转站查询";
+// A later start named another timetable: the one asked for (%1) and the one in use (%2).
+inline constexpr std::u16string_view kTextOtherTimetable =
+    u"程序已在运行，没有打开另一个时刻表：%1\n正在使用的时刻表：%"
+    u"2\n要使用另一个时刻表，请先关闭程序再启动。";
+// The main menu's "恢复上一版", asked before the timetable in use is replaced.
+inline constexpr std::u16string_view kTextAskRollBack =
+    u"恢复上一版时刻表吗?正在使用的时刻表将被替换。";
+// The question's third answer: the journeys with changes instead of a station to change at.
+inline constexpr std::u16string_view kButtonJourneys = u"换乘方案";
 // A station field whose text names no station; the text follows.
 inline constexpr std::u16string_view kTextUnknownStation = u"没有找到车站：";
+// A station field left empty.
+inline constexpr std::u16string_view kTextEnterStation = u"请输入车站名称";
+// Departure and arrival name the same station.
+inline constexpr std::u16string_view kTextSameStations = u"出发站与到达站相同";
 
 // The progress window of a running update.
 inline constexpr std::u16string_view kCaptionUpdate = u"更新";

@@ -1,12 +1,14 @@
 // The user interface's process-wide state: what the last query found and what the views share.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "fare/row_order.h"
 #include "journey/journey_planner.h"
 #include "journey/journey_rows.h"
 
@@ -17,6 +19,13 @@ namespace zelvan {
 class SoftKeyBar;
 class UpdateNotifier;
 
+// How the reader sorted a kind of table by clicking its headings: the column's key, reversed or
+// not. Listed is the query's own order, the design's and the default.
+struct TableSort {
+    SortKey key = SortKey::Listed;
+    bool descending = false;
+};
+
 // The outcome of the last query, handed from a query dialog to the results views and updated by
 // the nested views. Each query overwrites only the fields of its own mode.
 struct ResultContext {
@@ -25,7 +34,10 @@ struct ResultContext {
     std::vector<ResultRow> trainRows;    // rows of the train-number query
     std::vector<ResultRow> stationRows;  // rows of the station query
     std::vector<std::u16string> transferStations;  // candidate transfer stations, best first
-    std::u16string fromName;                       // station-to-station names as typed
+    // The earliest matched arrival through each candidate, as earliestMatchedArrival gives it
+    // (-1: none); entry for entry with transferStations.
+    std::vector<int> transferArrivals;
+    std::u16string fromName;  // station-to-station names as typed
     std::u16string toName;
     std::u16string trainNumber;   // the train whose stops TrainStops shows
     std::u16string stationName;   // the station of the station query
@@ -36,6 +48,10 @@ struct ResultContext {
     ResultMode returnMode = ResultMode::Direct;
     std::vector<JourneyRow> journeys;  // journeys between fromName and toName
     int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
+    // The sort of each TableKind, held for the session: a view opened later sorts the same way.
+    std::array<TableSort, 6> sorts{};
+    TableSort& sortOf(TableKind kind) { return sorts[static_cast<std::size_t>(kind)]; }
+    const TableSort& sortOf(TableKind kind) const { return sorts[static_cast<std::size_t>(kind)]; }
     // Built from the database on the first journey question; dropped when it is reloaded.
     std::unique_ptr<JourneyPlanner> planner;
 };

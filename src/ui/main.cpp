@@ -2,6 +2,7 @@
 // window forward and ends.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -87,10 +88,17 @@ int run(QApplication& app) {
     }
 
     SingleInstance instance;
-    if (!instance.claim()) return 0;
+    // A start that names a timetable tells the running window, which keeps its own.
+    const QString asked = options.dataFolder
+                              ? QDir(QString::fromStdU16String(*options.dataFolder)).absolutePath()
+                              : QString();
+    if (!instance.claim(asked)) return 0;
     MainWindow window(context, TimetableDb::instance(), options);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     &MainWindow::bringForward);
+                     [&window](const QString& folder) {
+                         window.bringForward();
+                         window.tellOtherTimetable(folder);
+                     });
     QuitWhenPainted quitWhenPainted;
     if (options.quitWhenShown) window.installEventFilter(&quitWhenPainted);
     window.show();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -230,6 +231,13 @@ bool MainWindow::command(int id) {
             context_.results.planner.reset();
             return true;
         case res::kCmdRollBack:
+            // Putting the previous timetable back replaces the one in use: asked first, when
+            // there is one to put back (otherwise rollBack says there is none).
+            if (!update_ && !updateFolder_.empty() &&
+                hasPreviousTimetable(std::filesystem::path(toUtf8(updateFolder_))) &&
+                !askYesNo(this, toQString(res::kCaptionInfo), toQString(res::kTextAskRollBack))) {
+                return true;
+            }
             rollBack();
             return true;
         case res::kCmdAbout: {
@@ -316,6 +324,16 @@ void MainWindow::quitFromAnywhere() {
         modal = next == modal ? nullptr : next;
     }
     command(res::kCmdLeftKey);
+}
+
+void MainWindow::tellOtherTimetable(const QString& folder) {
+    if (folder.isEmpty()) return;
+    const QString inUse = toQString(db_.folder);
+    if (QDir(folder) == QDir(inUse)) return;
+    QWidget* front = QApplication::activeModalWidget();
+    showNotice(front ? front : this, toQString(res::kCaptionInfo),
+               toQString(res::kTextOtherTimetable)
+                   .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(inUse)));
 }
 
 void MainWindow::bringForward() {

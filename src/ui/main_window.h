@@ -47,6 +47,9 @@ class MainWindow : public QWidget {
     bool command(int id);
     // Brings the program to the front: this window, or the dialog open over it.
     void bringForward();
+    // A later start asked for the timetable in `folder`: when that is not the one in use, says
+    // so over the frontmost window (the one in use stays; empty `folder`: nothing to say).
+    void tellOtherTimetable(const QString& folder);
     // The update command's run while it lasts, else null.
     UpdateSession* updateSession() const { return update_; }
     // Ctrl+Q from any window: closes the menus and dialogs open over this window, the topmost

@@ -63,6 +63,15 @@ std::unique_ptr<QMessageBox> newQuestionBox(QWidget* owner, const QString& capti
     return box;
 }
 
+MessageBoxes::Answer MessageBoxes::askYesNoOr(QWidget* owner, const QString& caption,
+                                              const QString& text, const QString& other) {
+    std::unique_ptr<QMessageBox> box = newQuestionBox(owner, caption, text);
+    QPushButton* button = box->addButton(other, QMessageBox::ActionRole);
+    const int result = box->exec();
+    if (box->clickedButton() == button) return Answer::Other;
+    return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 void MessageBoxes::showCopyable(QWidget* owner, const QString& caption, const QString& text) {
     CopyableTextBox box(owner, caption, text);
     box.exec();
@@ -84,8 +93,10 @@ CopyableTextBox::CopyableTextBox(QWidget* owner, const QString& caption, const Q
     QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
     ok->setDefault(true);
     layout->addWidget(buttons);
-    connect(copy_, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(field_->toPlainText()); });
+    connect(copy_, &QPushButton::clicked, this, [this] {
+        QGuiApplication::clipboard()->setText(field_->toPlainText());
+        copy_->setText(QStringLiteral("已复制"));  // the clipboard itself shows nothing
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     field_->selectAll();
     field_->setFocus();
@@ -108,6 +119,11 @@ void showNotice(QWidget* owner, const QString& caption, const QString& text, Mes
 
 bool askYesNo(QWidget* owner, const QString& caption, const QString& text) {
     return messageBoxes().askYesNo(owner, caption, text);
+}
+
+MessageBoxes::Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                                const QString& other) {
+    return messageBoxes().askYesNoOr(owner, caption, text, other);
 }
 
 void showCopyable(QWidget* owner, const QString& caption, const QString& text) {

@@ -23,12 +23,18 @@ class MessageBoxes {
                         MessageIcon icon) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // The question with a third answer besides Yes and No: a button `other` of its own.
+    // Answer::Other for it; by default a Qt message box.
+    enum class Answer : int { No = 0, Yes = 1, Other = 2 };
+    virtual Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                              const QString& other);
     // Text the platform could not hand on (a link, a text message), shown so that the user can
     // select and copy it; by default a modal CopyableTextBox.
     virtual void showCopyable(QWidget* owner, const QString& caption, const QString& text);
 };
 
-// A box of selectable, read-only text with "复制" (copy all to the clipboard) and "确定".
+// A box of selectable, read-only text with "复制" (copy all to the clipboard; it then reads
+// "已复制") and "确定".
 class CopyableTextBox : public QDialog {
     Q_OBJECT
 
@@ -60,6 +66,8 @@ MessageBoxes* setMessageBoxes(MessageBoxes* boxes);
 void showNotice(QWidget* owner, const QString& caption, const QString& text,
                 MessageIcon icon = MessageIcon::None);
 bool askYesNo(QWidget* owner, const QString& caption, const QString& text);
+MessageBoxes::Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                                const QString& other);
 void showCopyable(QWidget* owner, const QString& caption, const QString& text);
 
 }  // namespace zelvan

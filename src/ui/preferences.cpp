@@ -7,6 +7,7 @@ namespace {
 
 const QString kRecentKey = QStringLiteral("recentStations");
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
+const QString kTravelDayKey = QStringLiteral("travelDay");
 
 }  // namespace
 
@@ -53,6 +54,13 @@ void rememberQuery(const QString& dialog, const LastQuery& query) {
     settings->setValue(QStringLiteral("from"), query.from);
     settings->setValue(QStringLiteral("to"), query.to);
     settings->setValue(QStringLiteral("date"), query.date.toString(Qt::ISODate));
+    settings->endGroup();
+    // A traveller asks about one journey's day in each dialog in turn.
+    settings->setValue(kTravelDayKey, query.date.toString(Qt::ISODate));
+}
+
+QDate lastTravelDay() {
+    return QDate::fromString(openSettings()->value(kTravelDayKey).toString(), Qt::ISODate);
 }
 
 QDate openingDate(const QDate& last) {

@@ -32,7 +32,10 @@ struct LastQuery {
 };
 // `dialog` names the dialog: "stationToStation" or "station".
 LastQuery lastQuery(const QString& dialog);
+// Remembers `query` for `dialog`, and its date as the day of travel of every query dialog.
 void rememberQuery(const QString& dialog, const LastQuery& query);
+// The day of travel of the last query of any dialog; invalid when none.
+QDate lastTravelDay();
 // The date a dialog opens with: the last query's, unless that day is over (then today).
 QDate openingDate(const QDate& last);
 

@@ -11,6 +11,7 @@
 #include "res/texts.h"
 #include "ui/messages.h"
 #include "ui/qt_text.h"
+#include "ui/station_combo.h"
 
 namespace zelvan {
 
@@ -70,14 +71,37 @@ QDateEdit* QueryDialog::newDatePicker(int controlId, const QDate& start) {
     return picker;
 }
 
-bool QueryDialog::namesStations(std::initializer_list<std::u16string> names) {
-    for (const std::u16string& name : names) {
-        if (db_.placeStations(name).count > 0) continue;
-        showNotice(this, toQString(res::kCaptionWarning),
-                   toQString(res::kTextUnknownStation) + toQString(name));
-        return false;
+std::vector<std::u16string> QueryDialog::takeStations(std::initializer_list<StationCombo*> fields) {
+    std::vector<std::u16string> names;
+    for (StationCombo* field : fields) {
+        const TypedName typed = db_.resolveTypedName(controlText(field->currentText()));
+        switch (typed.kind) {
+            case TypedNameKind::Place:
+                break;
+            case TypedNameKind::Unique:
+                field->setEditText(toQString(typed.name));
+                break;
+            case TypedNameKind::Empty:
+                field->setFocus();
+                showNotice(this, toQString(res::kCaptionWarning),
+                           toQString(res::kTextEnterStation));
+                return {};
+            case TypedNameKind::Unknown:
+                field->setFocus();
+                showNotice(this, toQString(res::kCaptionWarning),
+                           toQString(res::kTextUnknownStation) + toQString(typed.name));
+                return {};
+            case TypedNameKind::Several: {
+                QStringList candidates;
+                for (const std::u16string& name : typed.candidates) candidates << toQString(name);
+                field->setFocus();
+                field->offer(candidates.mid(0, static_cast<int>(StationCombo::kMaxFound)));
+                return {};
+            }
+        }
+        names.push_back(typed.name);
     }
-    return true;
+    return names;
 }
 
 int dateKeyOf(const QDate& date) {

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "ui/soft_key_dialog.h"
 
@@ -13,6 +14,7 @@ class QLabel;
 
 namespace zelvan {
 
+class StationCombo;
 class TimetableDb;
 struct ResultContext;
 
@@ -38,10 +40,12 @@ class QueryDialog : public SoftKeyDialog {
     // A date field with a calendar drop-down, starting at `start`; month and weekday names are
     // Chinese whatever the environment's locale.
     QDateEdit* newDatePicker(int controlId, const QDate& start);
-    // True when every name names a station (itself, through the alias or with a station
-    // suffix). Otherwise says which does not ("没有找到车站：NAME") and returns false; the
-    // dialog keeps its inputs.
-    bool namesStations(std::initializer_list<std::u16string> names);
+    // The station each field names (TimetableDb::resolveTypedName), in order; a field whose
+    // text found one station by pinyin, initials, code or characters is set to that name. Empty
+    // when a field names none: an empty field is asked for ("请输入车站名称"), an unknown name
+    // is said ("没有找到车站：NAME"), and for several stations the field's drop-down offers
+    // them. The fields keep the focus on the first that needs the user.
+    std::vector<std::u16string> takeStations(std::initializer_list<StationCombo*> fields);
 
     ResultContext& results_;
     TimetableDb& db_;

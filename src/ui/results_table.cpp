@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QStringList>
+#include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -68,23 +69,49 @@ void addRow(QTableWidget& table, int index, const std::vector<QString>& cells, R
     }
 }
 
-std::vector<int> fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
-                          const std::vector<ResultRow>& rows, int transferLegCount) {
-    const int columns = table.columnCount();
-    std::vector<int> statuses;
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        statuses.push_back(rows[i].status);
-        std::vector<QString> cells;
-        for (int c = 0; c < columns; ++c) cells.push_back(toQString(rowCell(kind, rows[i], c)));
-        addRow(table, i, cells, rowColours(mode, rows, i, transferLegCount));
-    }
-    return statuses;
+// A row between legs (of a transfer, or a change between two stations): one cell over the
+// whole width, which no click selects and which opens nothing (its index is -1).
+void addLegSeparator(QTableWidget& table, const std::u16string& text) {
+    const int row = table.rowCount();
+    table.insertRow(row);
+    auto* item = new QTableWidgetItem(toQString(text));
+    // At the left, where the frozen first column shows it whatever the table's scroll.
+    item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setData(Qt::UserRole, -1);
+    QFont bold = table.font();
+    bold.setBold(true);
+    item->setFont(bold);
+    table.setItem(row, 0, item);
+    table.setSpan(row, 0, 1, table.columnCount());
 }
 
-std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumber,
-                           const TimetableDb& db) {
+void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
+              const std::vector<ResultRow>& rows, int transferLegCount, const TableSort& sort,
+              ShownRows& shown) {
+    const int columns = table.columnCount();
+    // Both legs of a transfer sort apart: the first leg stays on top, the second follows its
+    // separator row.
+    const bool legs = mode == ResultMode::TransferTrains;
+    const std::size_t firstLeg =
+        legs ? static_cast<std::size_t>(std::max(transferLegCount, 0)) : rows.size();
+    for (const std::size_t i : sortedLegOrder(rows, firstLeg, sort.key, sort.descending)) {
+        if (legs && i >= firstLeg && shown.colours.size() == firstLeg) {
+            addLegSeparator(table, std::u16string(kSecondLegText));
+        }
+        const RowColours colours = rowColours(mode, rows[i]);
+        shown.statuses.push_back(rows[i].status);
+        shown.colours.push_back(colours);
+        std::vector<QString> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(toQString(rowCell(kind, rows[i], c)));
+        addRow(table, static_cast<int>(i), cells, colours);
+    }
+}
+
+void fillStops(QTableWidget& table, const std::u16string& trainNumber, const TimetableDb& db,
+               ShownRows& shown) {
     int train = db.findTrainRun(trainNumber);
-    if (train < 0) return {};
+    if (train < 0) return;
     TrainRecord record;
     db.decodeTrain(train, record);
     const int count = static_cast<int>(record.stops.size());
@@ -97,70 +124,144 @@ std::vector<int> fillStops(QTableWidget& table, const std::u16string& trainNumbe
         }
         addRow(table, i, cells, RowColours{});
     }
-    return {static_cast<int>(record.status)};
+    shown.statuses = {static_cast<int>(record.status)};
+    const std::size_t rule = static_cast<std::size_t>(record.ruleNumber);
+    shown.runningDays = runningDaysText(record, rule < db.runningRules.size()
+                                                    ? parseRunningRule(db.runningRules[rule])
+                                                    : RunningRule{});
 }
 
-// Rows of `items` whose cells `cell` gives, blue on white.
+// Rows of `items` in the order of `order` (positions in `items`), whose cells `cell` gives,
+// blue on white.
 template <class Item, class Cell>
-void fillItems(QTableWidget& table, const std::vector<Item>& items, Cell cell) {
-    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+void fillItems(QTableWidget& table, const std::vector<Item>& items,
+               const std::vector<std::size_t>& order, Cell cell, ShownRows& shown) {
+    for (const std::size_t i : order) {
         std::vector<QString> cells;
-        for (int c = 0; c < table.columnCount(); ++c) {
-            cells.push_back(toQString(cell(items[static_cast<std::size_t>(i)], c)));
-        }
-        addRow(table, i, cells, RowColours{});
+        for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(cell(items[i], c)));
+        shown.colours.push_back(RowColours{});
+        addRow(table, static_cast<int>(i), cells, shown.colours.back());
     }
 }
 
-void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations) {
-    for (int i = 0; i < static_cast<int>(stations.size()); ++i) {
-        addRow(table, i, {toQString(stations[i])}, RowColours{});
+// A journey's legs; a change between two stations stands as a row of its own before the leg
+// that follows it, with the least time the planner allowed for it.
+void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlanner* planner,
+              ShownRows& shown) {
+    for (std::size_t i = 0; i < journey.legs.size(); ++i) {
+        const LegRow& leg = journey.legs[i];
+        if (i > 0 && journey.legs[i - 1].leg.toStation != leg.leg.fromStation) {
+            const int minutes = planner
+                                    ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
+                                                             leg.leg.fromStation, JourneyOptions{})
+                                    : -1;
+            addLegSeparator(table, stationChangeText(journey.legs[i - 1], leg, minutes));
+        }
+        std::vector<QString> cells;
+        for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(legCell(leg, c)));
+        shown.statuses.push_back(leg.row.status);
+        shown.colours.push_back(rowColours(ResultMode::JourneyLegs, leg.row));
+        addRow(table, static_cast<int>(i), cells, shown.colours.back());
+    }
+}
+
+// The headings of a table whose kind sorts take clicks and show the sort in force.
+void showSort(QTableWidget& table, TableKind kind, const TableSort& sort) {
+    QHeaderView* header = table.horizontalHeader();
+    bool sortable = false;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        sortable = sortable || columnSortKey(kind, c) != SortKey::Listed;
+    }
+    header->setSectionsClickable(sortable);
+    const int column = sortable ? sortColumn(kind, sort.key) : -1;
+    header->setSortIndicatorShown(column >= 0);
+    header->setSortIndicator(column, sort.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+// The candidate stations with the earliest arrival each gives (empty when none does), listed
+// best first or sorted by that arrival.
+void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>& stations,
+                          const std::vector<int>& arrivals, const TableSort& sort) {
+    const auto arrival = [&arrivals](std::size_t i) {
+        return i < arrivals.size() && arrivals[i] >= 0 ? arrivals[i] : -1;
+    };
+    std::vector<std::u16string> keys;
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        const bool sorted = sort.key == SortKey::Arrival && arrival(i) >= 0;
+        keys.push_back(sorted ? sortNumberText(arrival(i)) : std::u16string());
+    }
+    for (const std::size_t i : textOrder(keys, sort.descending)) {
+        const QString when = arrival(i) >= 0 ? toQString(journeyTimeText(arrival(i))) : QString();
+        addRow(table, static_cast<int>(i), {toQString(stations[i]), when}, RowColours{});
     }
 }
 
 }  // namespace
 
-std::vector<int> fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
-                                 const TimetableDb& db) {
+ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
+                          const TimetableDb& db) {
     setUpTable(table);
     TableKind kind = tableKindOf(mode);
     addColumns(table, tableHeadings(kind));
-    std::vector<int> statuses;
+    const TableSort& sort = results.sortOf(kind);
+    ShownRows shown;
     switch (mode) {
         case ResultMode::Direct:
         case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
-            statuses = fillRows(table, mode, kind, results.rows, results.transferLegCount);
+            fillRows(table, mode, kind, results.rows, results.transferLegCount, sort, shown);
             break;
         case ResultMode::StationTrains:
-            statuses = fillRows(table, mode, kind, results.stationRows, results.transferLegCount);
+            fillRows(table, mode, kind, results.stationRows, results.transferLegCount, sort, shown);
             break;
         case ResultMode::TrainStops:
-            statuses = fillStops(table, results.trainNumber, db);
+            fillStops(table, results.trainNumber, db, shown);
             break;
         case ResultMode::Transfer:
-            fillTransferStations(table, results.transferStations);
+            fillTransferStations(table, results.transferStations, results.transferArrivals, sort);
             break;
         case ResultMode::Journeys:
-            fillItems(table, results.journeys, journeyCell);
+            fillItems(table, results.journeys,
+                      journeyOrder(results.journeys, sort.key, sort.descending), journeyCell,
+                      shown);
             break;
         case ResultMode::JourneyLegs:
             if (const JourneyRow* journey = shownJourney(results)) {
-                fillItems(table, journey->legs, legCell);
+                fillLegs(table, *journey, results.planner.get(), shown);
             }
             break;
     }
+    // A foreign railway's fares: one column, its own price, in place of the four classes.
+    const bool tariff = db.extensions.hasTariff();
+    const std::vector<int> columns = shownColumns(kind, tariff);
+    for (int c = 0; c < table.columnCount(); ++c) {
+        table.setColumnHidden(c, std::find(columns.begin(), columns.end(), c) == columns.end());
+        if (QTableWidgetItem* heading = table.horizontalHeaderItem(c)) {
+            heading->setText(toQString(shownHeading(kind, c, tariff)));
+        }
+    }
+    showSort(table, kind, sort);
     fitColumns(table);
     // What looks selected is selected: the first row, so that the action key opens it.
-    if (table.rowCount() > 0) table.selectRow(0);
-    return statuses;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        if (table.item(r, 0)->data(Qt::UserRole).toInt() < 0) continue;  // the legs' separator
+        table.selectRow(r);
+        break;
+    }
+    return shown;
 }
 
 void fitColumns(QTableWidget& table) {
     QFontMetrics metrics(table.font());
+    // The sort arrow stands beside the sorted heading's text: room for it and its margin.
+    const QHeaderView* header = table.horizontalHeader();
+    const int sorted = header->isSortIndicatorShown() ? header->sortIndicatorSection() : -1;
+    const int arrow = table.style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header) +
+                      table.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int c = 0; c < table.columnCount(); ++c) {
         const QTableWidgetItem* heading = table.horizontalHeaderItem(c);
         int widest = heading ? metrics.horizontalAdvance(heading->text()) : 0;
+        if (c == sorted) widest += arrow;
         for (int r = 0; r < table.rowCount(); ++r) {
             if (const QTableWidgetItem* item = table.item(r, c)) {
                 widest = std::max(widest, metrics.horizontalAdvance(item->text()));

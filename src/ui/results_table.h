@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "fare/result_table.h"
@@ -14,13 +15,23 @@ class TimetableDb;
 struct JourneyRow;
 struct ResultContext;
 
-// Sets up `table` (grid, full-row single selection, no sorting, no editing) and fills it with
-// the table of `mode` from the lists of `results` as they are now. Each row's first item carries
-// its row index as data; the colours are those of the rows shown. Every column is as wide as its
-// widest text, heading or cell, and the first row is selected. Returns the running status of
-// every row shown, or of the train whose stops are shown (none when there is no train).
-std::vector<int> fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
-                                 const TimetableDb& db);
+// What a filled table shows: the running status of every train row (or of the train whose stops
+// are shown; none when there is no train), and the colours of every row with an index.
+struct ShownRows {
+    std::vector<int> statuses;
+    std::vector<RowColours> colours;
+    std::u16string runningDays;  // a train's stops: on which days it runs (runningDaysText)
+};
+
+// Sets up `table` (grid, full-row single selection, no editing) and fills it with the table of
+// `mode` from the lists of `results` as they are now, in the order of results.sortOf its kind
+// (the headings of a kind that sorts take clicks and show that order). Each row's first item
+// carries the row's index in its list as data; the colours are those of the rows shown. A
+// transfer's second leg follows a row "第二程" over the whole width, which has no index (-1)
+// and cannot be selected. Every column is as wide as its widest text, heading or cell, and the
+// first row is selected.
+ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
+                          const TimetableDb& db);
 
 // Widens every column of `table` to its widest text, heading or cell, measured with the table's
 // own font, plus the margin of the headings; never narrower than the heading alone makes it.

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -112,6 +113,14 @@ class PhotographedMessages final : public MessageBoxes {
         photograph(*newQuestionBox(owner ? owner : fallbackOwner_, caption, text));
         return true;
     }
+    Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                      const QString& other) override {
+        std::unique_ptr<QMessageBox> box =
+            newQuestionBox(owner ? owner : fallbackOwner_, caption, text);
+        box->addButton(other, QMessageBox::ActionRole);
+        photograph(*box);
+        return Answer::Yes;
+    }
     void showCopyable(QWidget* owner, const QString& caption, const QString& text) override {
         CopyableTextBox box(owner ? owner : fallbackOwner_, caption, text);
         // Over the middle of its owner, as the window manager would place it.
@@ -144,6 +153,15 @@ void chooseStation(StationCombo* combo, const QString& name) {
     combo->setEditText(name);
 }
 
+// The station-to-station query for `from` -> `to`, the message it may show named `message`.
+void queryNaming(StationToStationDialog& dialog, PhotographedMessages& messages,
+                 const QString& from, const QString& to, const QString& message) {
+    chooseStation(dialog.fromStation(), from);
+    dialog.toStation()->setEditText(to);
+    messages.nextName(message);
+    dialog.runQuery();
+}
+
 void selectRow(ResultsDialog& view, int row) {
     view.table()->selectRow(row);
     view.table()->setFocus();
@@ -161,10 +179,8 @@ void stationToStationViews(Tour& tour, DialogScript& script, PhotographedMessage
         tour.save(QStringLiteral("station-to-station-pinyin"), &dialog);
         typeStation(dialog.fromStation(), QStringLiteral("xi'an"));
         tour.save(QStringLiteral("station-to-station-pinyin-apostrophe"), &dialog);
-        chooseStation(dialog.fromStation(), QStringLiteral("北京"));
-        dialog.toStation()->setEditText(QStringLiteral("火星"));
-        messages.nextName(QStringLiteral("unknown-station"));
-        dialog.runQuery();
+        queryNaming(dialog, messages, QStringLiteral("北京"), QStringLiteral("火星"),
+                    QStringLiteral("unknown-station"));
         dialog.toStation()->setEditText(QStringLiteral("上海"));
         tour.save(QStringLiteral("station-to-station"), &dialog);
         dialog.runQuery();
@@ -268,6 +284,39 @@ void stationViews(Tour& tour, DialogScript& script) {
     script.then([&](QDialog& d) { tour.save(QStringLiteral("station-trains"), &d); });
 }
 
+// Typed names (an empty field, several stations, the same station twice), then the direct
+// trains sorted by a click on 开点 and reversed, scrolled right with the train column in view.
+// Last in the tour, so that the views before keep their numbers.
+void travellerViews(Tour& tour, DialogScript& script, PhotographedMessages& messages) {
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<StationToStationDialog*>(&d);
+        if (!found) return;
+        auto& dialog = *found;
+        queryNaming(dialog, messages, QString(), QStringLiteral("上海"),
+                    QStringLiteral("empty-station"));
+        dialog.fromStation()->setEditText(QStringLiteral("bei"));
+        dialog.runQuery();
+        tour.save(QStringLiteral("typed-name-several"), &dialog);
+        queryNaming(dialog, messages, QStringLiteral("beijing"), QStringLiteral("北京"),
+                    QStringLiteral("same-stations"));
+        dialog.toStation()->setEditText(QStringLiteral("shanghai"));
+        dialog.runQuery();
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<ResultsDialog*>(&d);
+        if (!found) return;
+        auto& view = *found;
+        view.sortByColumn(1);
+        tour.save(QStringLiteral("direct-trains-by-departure"), &view);
+        view.sortByColumn(1);
+        QScrollBar* sideways = view.table()->horizontalScrollBar();
+        sideways->setValue(sideways->maximum());
+        tour.save(QStringLiteral("direct-trains-latest-first-scrolled"), &view);
+        sideways->setValue(0);
+        view.sortByColumn(1);  // the listed order again
+    });
+}
+
 // The update: its question, the progress dialog at a quarter and at two thirds of the package,
 // then "取消" and the notice that follows.
 void updateViews(Tour& tour, MainWindow& window, PhotographedMessages& messages) {
@@ -337,6 +386,10 @@ int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate
         messages.nextName(QStringLiteral("homepage-copy"));
         window.openEntry(static_cast<int>(MainEntry::Homepage));
         tour.saveImage(QStringLiteral("icon"), appIcon().pixmap(128, 128));
+        script.clear();
+        travellerViews(tour, script, messages);
+        window.openEntry(static_cast<int>(MainEntry::StationToStation));
+        script.clear();
         if (withUpdate) updateViews(tour, window, messages);
     }
     setMessageBoxes(previousMessages);

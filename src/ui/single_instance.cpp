@@ -18,11 +18,12 @@ QString SingleInstance::defaultKey() {
     return QStringLiteral("zelvan-timetable-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& dataFolder) {
     QLocalSocket other;
     other.connectToServer(key_);
     if (other.waitForConnected(kAnswerWaitMs)) {
-        other.write("raise\n");
+        // "raise", then the folder asked for on a line of its own (UTF-8).
+        other.write("raise\n" + dataFolder.toUtf8() + "\n");
         other.waitForBytesWritten(kAnswerWaitMs);
         other.disconnectFromServer();
         return false;
@@ -36,8 +37,19 @@ bool SingleInstance::claim() {
     }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            emit activationRequested();
+            // The request is read whole when the later start hangs up (it writes, then goes),
+            // which it may have done already.
+            const auto answer = [this, socket] {
+                const QList<QByteArray> lines = socket->readAll().split('\n');
+                socket->deleteLater();
+                emit activationRequested(lines.size() > 1 ? QString::fromUtf8(lines[1])
+                                                          : QString());
+            };
+            if (socket->state() == QLocalSocket::UnconnectedState) {
+                answer();
+            } else {
+                connect(socket, &QLocalSocket::disconnected, this, answer);
+            }
         }
     });
     return true;

@@ -72,6 +72,9 @@ void SoftKeyDialog::showEvent(QShowEvent* event) {
     if (QWidget* owner = parentWidget()) {
         QWidget* frame = owner->window();
         setGeometry(frame->geometry());
+        // A maximized or full-screen frame stays so in every view opened over it.
+        const Qt::WindowStates kept = Qt::WindowMaximized | Qt::WindowFullScreen;
+        setWindowState((windowState() & ~kept) | (frame->windowState() & kept));
     }
     shown_.start();
     QDialog::showEvent(event);

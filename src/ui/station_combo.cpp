@@ -68,8 +68,11 @@ void StationCombo::suggestFor(const QString& typed) {
             if (!names.contains(toQString(name))) names << toQString(name);
         }
     }
-    if (names.isEmpty()) return;
+    offer(names);
+}
 
+void StationCombo::offer(const QStringList& names) {
+    if (names.isEmpty()) return;
     setEntries(names);
     suggestions_->setCompletionPrefix(QString());
     suggestions_->complete(lineEdit()->rect());

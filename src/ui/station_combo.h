@@ -24,6 +24,9 @@ class StationCombo : public QComboBox {
     // replace the list and the drop-down opens, the typed text staying as it is. Without any,
     // the list is left unchanged.
     void suggestFor(const QString& typed);
+    // Replaces the list with `names` and opens the drop-down, the typed text staying as it is
+    // (nothing happens for no names).
+    void offer(const QStringList& names);
     // Opens the drop-down with the stations used last (the list as it is when there are none).
     void showPopup() override;
 

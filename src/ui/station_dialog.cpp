@@ -27,7 +27,7 @@ StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* o
     station_->setProperty("controlId", res::kIdStationName);
     const LastQuery last = lastQuery(kPreferencesGroup);
     station_->setEditText(last.from);
-    date_ = newDatePicker(res::kIdStationDate, openingDate(last.date));
+    date_ = newDatePicker(res::kIdStationDate, openingDate(lastTravelDay()));
     addField(toQString(res::kLabelStationName), station_);
     addField(toQString(res::kLabelStationDate), date_);
     station_->setFocus();
@@ -35,8 +35,9 @@ StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* o
 }
 
 bool StationDialog::runQuery() {
-    const std::u16string name = controlText(station_->currentText());
-    if (!namesStations({name})) return false;
+    const std::vector<std::u16string> names = takeStations({station_});
+    if (names.empty()) return false;
+    const std::u16string& name = names.front();
     rememberQuery(kPreferencesGroup, {toQString(name), QString(), date_->date()});
     rememberStations({toQString(name)});
     db_.queryDate = dateKeyOf(date_->date());

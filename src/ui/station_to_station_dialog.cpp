@@ -2,6 +2,7 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
@@ -33,7 +34,7 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     const LastQuery last = lastQuery(kPreferencesGroup);
     from_->setEditText(last.from);
     to_->setEditText(last.to);
-    date_ = newDatePicker(res::kIdTravelDate, openingDate(last.date));
+    date_ = newDatePicker(res::kIdTravelDate, openingDate(lastTravelDay()));
     addField(toQString(res::kLabelFromStation), from_);
     addField(toQString(res::kLabelToStation), to_);
     addField(toQString(res::kLabelTravelDate), date_);
@@ -47,10 +48,17 @@ bool StationToStationDialog::command(int id) {
 }
 
 bool StationToStationDialog::takeQuestion() {
-    const std::u16string from = controlText(from_->currentText());
-    const std::u16string to = controlText(to_->currentText());
     // A name that names no station is said so: "no through train" would not be true.
-    if (!namesStations({from, to})) return false;
+    const std::vector<std::u16string> names = takeStations({from_, to_});
+    if (names.size() != 2) return false;
+    const std::u16string& from = names[0];
+    const std::u16string& to = names[1];
+    // The query itself would list every train at the station with 0 km and no travel time.
+    if (from == to) {
+        to_->setFocus();
+        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextSameStations));
+        return false;
+    }
     rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
     rememberStations({toQString(from), toQString(to)});
     db_.queryDate = dateKeyOf(date_->date());
@@ -74,12 +82,27 @@ bool StationToStationDialog::runQuery() {
         showResults(this, results_, db_, ResultMode::Direct);
         return true;
     }
-    if (!askYesNo(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer))) {
+    // Besides the design's question, the journeys with changes are one click away.
+    const MessageBoxes::Answer answer =
+        askYesNoOr(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer),
+                   toQString(res::kButtonJourneys));
+    if (answer == MessageBoxes::Answer::Other) {
+        showJourneys(this, results_, db_, ResultMode::Journeys);
         return true;
     }
+    if (answer == MessageBoxes::Answer::No) return true;
     // The candidates are shown for picking even when there are none.
     results_.transferStations.clear();
     db_.queryTransferStations(from, to, results_.transferStations);
+    // What each change gives: both legs matched at the journeys' least change time.
+    results_.transferArrivals.clear();
+    std::vector<ResultRow> legs;
+    for (const std::u16string& via : results_.transferStations) {
+        legs.clear();
+        const int firstLeg = db_.queryTransferTrains(from, via, to, legs);
+        results_.transferArrivals.push_back(earliestMatchedArrival(
+            legs, static_cast<std::size_t>(std::max(firstLeg, 0)), JourneyOptions{}.changeMinutes));
+    }
     results_.mode = ResultMode::Transfer;
     showResults(this, results_, db_, ResultMode::Transfer);
     return true;

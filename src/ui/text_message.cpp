@@ -41,8 +41,11 @@ QUrl messageUrl(const QString& body, const QString& subject) {
     return QUrl::fromEncoded(encoded, QUrl::StrictMode);
 }
 
-void sendAsMessage(QWidget* owner, const QTableWidget& table, const QString& subject) {
-    const QString body = messageBody(table);
+void sendAsMessage(QWidget* owner, const QTableWidget& table, const QString& subject,
+                   const QStringList& notes) {
+    QString body;
+    for (const QString& note : notes) body += note + u'\n';
+    body += messageBody(table);
     const QString cut = subject.left(kControlTextLimit);
     if (!openUrl(messageUrl(body, cut))) {
         showCopyable(owner, QStringLiteral("短消息"), cut + u'\n' + body);

@@ -36,8 +36,10 @@ bool WindowUpdateNotifier::ask(bool programFlag, bool questionFlag, const std::u
     if (programFlag || questionFlag) {
         return askYesNo(window_, toQString(res::kCaptionUpdateFound), toQString(text));
     }
-    showNotice(window_, toQString(res::kCaptionNoUpdate), toQString(text),
-               MessageIcon::Information);
+    // The checker says a cancelled update the way it says "no update"; it is no such answer.
+    const bool cancelled = text == kTextUpdateCancelled;
+    showNotice(window_, toQString(cancelled ? res::kCaptionInfo : res::kCaptionNoUpdate),
+               toQString(text), MessageIcon::Information);
     return false;
 }
 

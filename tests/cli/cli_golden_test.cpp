@@ -101,6 +101,24 @@ TEST_F(CliGolden, PlacesThatNameNoStationAreRefusedByName) {
     EXPECT_EQ(city.exitCode, 0) << city.err;
 }
 
+TEST_F(CliGolden, TypedNamesAreTakenWhenTheyFindOneStation) {
+    // The whole pinyin names 北京 and 上海 beside 北京南 and 上海虹桥.
+    expectGolden("route", {"route", "beijing", "shanghai"});
+    const std::string data = data_->path().string();
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"route", "bei", "上海"}, "车站名称不唯一：bei（北京、北京南）"},
+        // BJ is the code of both, and the walk from it meets 北京南 again under BJN.
+        {{"--json", "station", "bj"}, "车站名称不唯一：bj（北京、北京南）"},
+        {{"transfer", "北京", " "}, "请输入车站名称"},
+        {{"journey", "", "上海"}, "请输入车站名称"},
+    };
+    for (const auto& [command, message] : refused) {
+        std::vector<std::string> args = command;
+        args.insert(args.begin(), {"--data", data});
+        EXPECT_EQ(expectFailure(1, args).err, message + "\n") << command[1];
+    }
+}
+
 TEST_F(CliGolden, TransferStationsAndLegs) {
     expectGolden("transfer", {"transfer", "天津", "杭州东"});
     expectGolden("transfer_json", {"--json", "transfer", "天津", "杭州东"});

@@ -1,4 +1,5 @@
-// pinyin.txt as the loader takes it (damaged lines included) and what findStations answers.
+// pinyin.txt as the loader takes it (damaged lines included), what findStations answers and what
+// a typed name resolves to.
 #include <gtest/gtest.h>
 
 #include "db/station_pinyin.h"
@@ -100,6 +101,43 @@ TEST(FindStations, BusiestFirstEachNameOnceAndReadOnFirstUse) {
     ASSERT_TRUE(folder.load(db));
     EXPECT_EQ(found(db, u"xian"), std::vector<std::string>{});
     EXPECT_EQ(found(db, u"仙"), std::vector<std::string>{"仙林"});
+}
+
+// "kind:name" of what a typed text names, with the candidates when there are several.
+std::string resolved(const TimetableDb& db, const std::u16string& typed) {
+    const TypedName name = db.resolveTypedName(typed);
+    std::string text = std::to_string(static_cast<int>(name.kind)) + ":" + toUtf8(name.name);
+    if (name.kind == TypedNameKind::Several) {
+        for (const std::u16string& c : name.candidates) text += " " + toUtf8(c);
+    }
+    return text;
+}
+
+TEST(ResolveTypedName, OneStationIsTakenSeveralAreListedAndAWholeNameWins) {
+    DbFolder folder;
+    folder.stations = {"南京南", "南京", "仙林", "Zürich HB", "Zürich Oerlikon"};
+    for (int s = 0; s < 5; ++s) stationWithTrains(folder, s, s == 1 ? 3 : 1);
+    folder.files["pinyin.txt"] = "南京\tnan jing\n南京南\tnan jing nan\n仙林\txian lin\n";
+    // XL names 仙林 and 南京南, and the walk from it meets 仙林 again under XLH.
+    folder.files["name.txt"] = utf16File(u"仙林 XLH 仙林 XL 南京南 XL");
+    TimetableDb db;
+    ASSERT_TRUE(folder.load(db));
+    // 1 place (as typed), 2 one station, 3 several, 4 none, 0 empty.
+    EXPECT_EQ(resolved(db, u" \u3000"), "0:");
+    EXPECT_EQ(resolved(db, u"南京"), "1:南京");  // the place: 南京 and 南京南 alike
+    EXPECT_EQ(resolved(db, u" 南京南 "), "1:南京南");
+    EXPECT_EQ(resolved(db, u"nanjing"), "2:南京");  // whole pinyin beside 南京南's prefix
+    EXPECT_EQ(resolved(db, u"Nan Jing"), "2:南京");
+    EXPECT_EQ(resolved(db, u"nanj"), "3:nanj 南京 南京南");  // busiest first
+    EXPECT_EQ(resolved(db, u"nj"), "3:nj 南京 南京南");
+    EXPECT_EQ(resolved(db, u"xl"), "3:xl 仙林 南京南");  // each once, though the code's walk
+    EXPECT_EQ(resolved(db, u"xianl"), "2:仙林");
+    EXPECT_EQ(resolved(db, u"xlh"), "2:仙林");  // its code
+    EXPECT_EQ(resolved(db, u"仙"), "2:仙林");
+    EXPECT_EQ(resolved(db, u"zurich"), "3:zurich Zürich HB Zürich Oerlikon");
+    EXPECT_EQ(resolved(db, u"ZURICH HB"), "2:Zürich HB");
+    EXPECT_EQ(resolved(db, u"oerlikon"), "2:Zürich Oerlikon");
+    EXPECT_EQ(resolved(db, u"火星"), "4:火星");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ TEST(ResultTable, HeadingsKeepTheirPaddingSpaces) {
     EXPECT_EQ(tableHeadings(TableKind::Stops),
               (std::vector<std::u16string>{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "}));
     EXPECT_EQ(tableHeadings(TableKind::TransferStations),
-              std::vector<std::u16string>{u"     车站名称     "});
+              (std::vector<std::u16string>{u"     车站名称     ", u"  最早到达  "}));
 }
 
 // Every field a different text, so that a cell taken from the wrong field shows.
@@ -141,13 +141,37 @@ TEST(ResultTable, StopTimesCountDaysFromTheFirstDeparture) {
     EXPECT_EQ(stopTableCell(db, stops, days, 9, 0), u"");
 }
 
+TEST(ResultTable, RunningDaysNameTheRuleAndTheDatesTheStatusCallsFor) {
+    TrainRecord train;
+    train.validFrom = 20240101;  // a Monday
+    train.validUntil = 20241231;
+    const auto text = [&](long long period, long long mask) {
+        return runningDaysText(train, RunningRule{period, mask, 2});
+    };
+    EXPECT_EQ(runningDaysText(train, RunningRule{}), u"每日开行　有效期 2024-01-01 至 2024-12-31");
+    EXPECT_EQ(text(2, 1), u"隔日开行　有效期 2024-01-01 至 2024-12-31");
+    EXPECT_EQ(text(2, 3).substr(0, 4), u"每日开行");
+    EXPECT_EQ(text(2, 0).substr(0, 3), u"不开行");
+    EXPECT_EQ(text(3, 1).substr(0, 7), u"每3日开行1日");
+    EXPECT_EQ(text(7, 0b10101).substr(0, 10), u"逢星期一、三、五开行");
+    // A week's days count from the first valid day, here a Wednesday: Wednesday and Sunday.
+    train.validFrom = 20240103;
+    EXPECT_EQ(text(7, 0b10001).substr(0, 8), u"逢星期三、日开行");
+    // Days beyond the mask's 32 never run.
+    EXPECT_EQ(text(40, 0).substr(0, 3), u"不开行");
+    train.status = RunStatus::NotYetValid;
+    EXPECT_EQ(text(1, 1), u"每日开行　2024-01-03 起开行");
+    train.status = RunStatus::Expired;
+    EXPECT_EQ(text(1, 1), u"每日开行　开行至 2024-12-31");
+}
+
 class RowColouring : public testing::Test {
   protected:
     // Row 0 starts at its departure station; row 1 passes through.
     RowColouring() : rows(2, sampleRow()) { rows[1].originStation = u"天津"; }
 
-    RowColours at(ResultMode mode, int index, int legCount = 0) {
-        return rowColours(mode, rows, index, legCount);
+    RowColours at(ResultMode mode, int index) {
+        return rowColours(mode, rows[static_cast<std::size_t>(index)]);
     }
 
     std::vector<ResultRow> rows;
@@ -155,45 +179,46 @@ class RowColouring : public testing::Test {
     const RowColours startsHere{kLightText, kRedBack};
 };
 
-TEST_F(RowColouring, DirectMarksTrainsThatStartHereWhateverTheirStatus) {
-    EXPECT_EQ(at(ResultMode::Direct, 0), startsHere);
-    EXPECT_EQ(at(ResultMode::Direct, 1), plain);
-    rows[0].status = 1;
-    EXPECT_EQ(at(ResultMode::Direct, 0), startsHere);
-}
-
-TEST_F(RowColouring, StationTrainsGreyWhenNotRunningEvenIfStartingHere) {
-    EXPECT_EQ(at(ResultMode::StationTrains, 0), startsHere);
-    EXPECT_EQ(at(ResultMode::StationTrains, 1), plain);
-    for (int status : {-1, 1, 2}) {
-        rows[0].status = status;
-        rows[1].status = status;
-        EXPECT_EQ(at(ResultMode::StationTrains, 0), (RowColours{kLightText, kGreyBack}));
-        EXPECT_EQ(at(ResultMode::StationTrains, 1), (RowColours{kBlueText, kGreyBack}));
+TEST_F(RowColouring, DirectAndStationTrainsRedWhenStartingHereGreyWhenNotRunning) {
+    for (ResultMode mode : {ResultMode::Direct, ResultMode::StationTrains}) {
+        EXPECT_EQ(at(mode, 0), startsHere);
+        EXPECT_EQ(at(mode, 1), plain);
+        for (int status : {-1, 1, 2}) {
+            rows[0].status = status;
+            rows[1].status = status;
+            EXPECT_EQ(at(mode, 0), (RowColours{kLightText, kGreyBack}));
+            EXPECT_EQ(at(mode, 1), (RowColours{kBlueText, kGreyBack}));
+        }
+        rows[0].status = rows[1].status = 0;
     }
 }
 
-TEST_F(RowColouring, TransferTrainsSilverFromTheSecondLeg) {
-    rows.resize(5, rows[1]);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(at(ResultMode::TransferTrains, i, 3),
-                  (RowColours{kBlueText, i < 3 ? kWhite : kSilverBack}))
-            << i;
-        // With an empty first leg every row belongs to the second.
-        EXPECT_EQ(at(ResultMode::TransferTrains, i, 0), (RowColours{kBlueText, kSilverBack}));
-    }
-}
-
-TEST_F(RowColouring, OtherModesAndRowsOutsideTheListArePlain) {
-    rows[0].status = 2;
-    for (ResultMode mode : {ResultMode::TrainStops, ResultMode::Transfer, ResultMode::TrainChoice})
-        EXPECT_EQ(at(mode, 0), plain);
+TEST_F(RowColouring, EveryOtherTrainTableGreysTrainsThatDoNotRunOnly) {
+    // A transfer's legs are told apart by their separator row, not by a colour.
     for (ResultMode mode :
-         {ResultMode::Direct, ResultMode::StationTrains, ResultMode::TransferTrains}) {
-        EXPECT_EQ(at(mode, -1), plain);
-        EXPECT_EQ(at(mode, 2), plain);
+         {ResultMode::TrainChoice, ResultMode::TransferTrains, ResultMode::JourneyLegs}) {
+        EXPECT_EQ(at(mode, 0), plain);
+        rows[0].status = 1;
+        EXPECT_EQ(at(mode, 0), (RowColours{kBlueText, kGreyBack}));
+        rows[0].status = 0;
     }
-    EXPECT_EQ(rowColours(ResultMode::StationTrains, {}, 0, 0), plain);
+    // Tables without trains' rows are plain whatever a row says.
+    rows[0].status = 2;
+    for (ResultMode mode : {ResultMode::TrainStops, ResultMode::Transfer, ResultMode::Journeys}) {
+        EXPECT_EQ(at(mode, 0), plain);
+    }
+}
+
+TEST(ColourLegend, NamesTheColoursShownWhereTheyMeanSomething) {
+    const RowColours red{kLightText, kRedBack};
+    const RowColours white{kBlueText, kWhite};
+    const RowColours grey{kBlueText, kGreyBack};
+    EXPECT_EQ(colourLegend(ResultMode::Direct, {grey, white, red, white}),
+              u"红底：始发\u3000白底：途经\u3000灰底：不开行");
+    EXPECT_EQ(colourLegend(ResultMode::StationTrains, {white}), u"白底：途经");
+    EXPECT_EQ(colourLegend(ResultMode::TransferTrains, {white, grey}), u"灰底：不开行");
+    EXPECT_EQ(colourLegend(ResultMode::TrainChoice, {white}), u"");
+    EXPECT_EQ(colourLegend(ResultMode::Direct, {}), u"");
 }
 
 }  // namespace

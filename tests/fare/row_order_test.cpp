@@ -84,5 +84,39 @@ TEST(RowOrder, ColumnsNameTheirKeys) {
     EXPECT_EQ(sortColumn(TableKind::JourneyLegs, SortKey::Train), -1);
 }
 
+// A leg's row: leaving at `departure`, `travel` on the way, running or not.
+ResultRow leg(const char16_t* train, const char16_t* departure, const char16_t* travel,
+              int status = 0) {
+    ResultRow r = row(train, departure, u"", 0, u"-");
+    r.travelTimeText = travel;
+    r.status = status;
+    return r;
+}
+
+TEST(EarliestMatchedArrival, TheFirstRunningPairThatLeavesTimeToChange) {
+    // First leg: A arrives 10:00, B (not running) 08:00, C 23:50 (30:10 on the way).
+    // Second leg from the change station: X 10:10, Y 10:30 (01:00), Z 09:00 (05:00).
+    std::vector<ResultRow> rows = {leg(u"A", u"07:00", u"03:00"), leg(u"B", u"06:00", u"02:00", 2),
+                                   leg(u"C", u"23:50", u"30:10"), leg(u"X", u"10:10", u"00:30"),
+                                   leg(u"Y", u"10:30", u"01:00"), leg(u"Z", u"09:00", u"05:00")};
+    // A at 10:00, Y 20 minutes later: 11:30. X leaves only 10 after and does not match.
+    EXPECT_EQ(earliestMatchedArrival(rows, 3, 20), 11 * 60 + 30);
+    // With 0 minutes X matches: 10:40.
+    EXPECT_EQ(earliestMatchedArrival(rows, 3, 0), 10 * 60 + 40);
+    // Without A: C arrives 06:00 two days on; X leaves 10:10 that day: 10:40+2.
+    rows.erase(rows.begin());
+    EXPECT_EQ(earliestMatchedArrival(rows, 2, 20), 2 * 24 * 60 + 10 * 60 + 40);
+    // A change of a whole day waits for the next day's run.
+    EXPECT_EQ(earliestMatchedArrival({leg(u"A", u"07:00", u"03:00"), leg(u"X", u"10:10", u"00:30")},
+                                     1, 24 * 60),
+              24 * 60 + 10 * 60 + 40);
+    // No second leg, a second leg not running, or no first leg: none.
+    EXPECT_EQ(earliestMatchedArrival({leg(u"A", u"07:00", u"03:00")}, 1, 20), -1);
+    EXPECT_EQ(earliestMatchedArrival(
+                  {leg(u"A", u"07:00", u"03:00"), leg(u"X", u"10:10", u"00:30", 1)}, 1, 20),
+              -1);
+    EXPECT_EQ(earliestMatchedArrival({leg(u"X", u"10:10", u"00:30")}, 0, 20), -1);
+}
+
 }  // namespace
 }  // namespace zelvan

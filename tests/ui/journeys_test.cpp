@@ -152,6 +152,86 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
     EXPECT_EQ(captions.value(1), u"青岛 至 宁波东 ,换乘方案 1"_s);
 }
 
+TEST_F(Journeys, TheNoThroughTrainQuestionOffersTheJourneysToo) {
+    QString caption;
+    messages_.chooseOther = true;
+    stationToStation(u"青岛"_s, u"宁波东"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runQuery()); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        EXPECT_EQ(journeys.returnMode(), ResultMode::Journeys);
+        caption = journeys.windowTitle();
+    });
+    run();
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].text, u"无直达车次，是否通过中转站查询"_s);
+    EXPECT_EQ(messages_.otherAnswer, u"换乘方案"_s);
+    EXPECT_EQ(caption, u"青岛 至 宁波东 ,换乘方案 1"_s);
+}
+
+TEST_F(Journeys, ASortedListOpensTheJourneyItShows) {
+    // 北京 -> 上海, latest departure first: the row opened is the journey shown in it, not
+    // the one listed at that place.
+    QString listedFirst;
+    QString shownFirst;
+    QString legsFirst;
+    stationToStation(u"北京"_s, u"上海"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        listedFirst = tableLines(*journeys.table()).value(0);
+        journeys.sortByColumn(0);  // 出发
+        journeys.sortByColumn(0);  // reversed
+        shownFirst = tableLines(*journeys.table()).value(0);
+        journeys.openRow(0);
+    });
+    thenView(ResultMode::JourneyLegs,
+             [&](ResultsDialog& legs) { legsFirst = tableLines(*legs.table()).value(0); });
+    run();
+    EXPECT_NE(listedFirst, shownFirst);
+    const QStringList shown = shownFirst.split(u'|');
+    const QStringList leg = legsFirst.split(u'|');
+    ASSERT_EQ(shown.size(), 5);
+    ASSERT_GT(leg.size(), 3);
+    EXPECT_EQ(leg[0].section(u' ', 0, 0), shown[4].section(u'→', 0, 0)) << legsFirst.toStdString();
+    EXPECT_EQ(leg[2], shown[0]);
+}
+
+// The test timetable with G9 from 北京南 to 石家庄: 沈阳 -> 石家庄 takes G5 to 北京, then
+// crosses the city to 北京南.
+class CrossCityJourneys : public Journeys {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        std::map<std::string, std::string> files = timetableSource();
+        files["stations.tsv"] += "石家庄\t*\n";
+        files["trains.tsv"] += "G9\t0x06\t0\t20200101\t20351231\t0\n";
+        files["stops.tsv"] += "G9\t北京南\t11:00\t0\t0\nG9\t石家庄\t12:30\t0\t280\n";
+        openWindow(files);
+    }
+};
+
+TEST_F(CrossCityJourneys, AChangeBetweenTwoStationsIsMarkedAndToldInTheLegs) {
+    QStringList seen;
+    stationToStation(u"沈阳"_s, u"石家庄"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        seen << tableLines(*journeys.table());
+        journeys.openRow(0);
+    });
+    thenView(ResultMode::JourneyLegs, [&](ResultsDialog& legs) {
+        QTableWidget& table = *legs.table();
+        seen << firstColumn(table);
+        EXPECT_EQ(table.columnSpan(1, 0), table.columnCount());
+        legs.openRow(1);  // the change is no train: nothing opens
+        QTest::keyClick(&table, Qt::Key_End);
+        QTest::keyClick(&table, Qt::Key_Return);
+    });
+    thenView(ResultMode::TrainStops, [&](ResultsDialog& stops) { seen << stops.windowTitle(); });
+    run();
+    EXPECT_EQ(seen,
+              (QStringList{u"05:00|12:30|07:30|1 异站|G5→G9"_s, u"G5"_s,
+                           u"换乘：北京 → 北京南，步行/市内交通 60 分钟"_s, u"G9"_s, u"G9 "_s}));
+}
+
 TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {
     stationToStation(u"空站"_s, u"上海"_s, [&](StationToStationDialog& dialog) {
         EXPECT_FALSE(dialog.runJourneys());

@@ -284,6 +284,50 @@ TEST_F(QueryDialogs, StationFieldsTakePinyinInitialsAndCharactersAfterTheCodes) 
     });
 }
 
+TEST_F(QueryDialogs, TypedNamesThatFindOneStationAreTakenSeveralOpenTheList) {
+    QStringList seen;
+    stationToStation([&](StationToStationDialog& dialog) {
+        StationCombo& from = *dialog.fromStation();
+        StationCombo& to = *dialog.toStation();
+        // Empty: asked for. Several (北京, 北京南): the drop-down offers them, no message.
+        from.setEditText(u"  "_s);
+        to.setEditText(u"济南"_s);
+        EXPECT_FALSE(dialog.runQuery());
+        from.setEditText(u"bei"_s);
+        EXPECT_FALSE(dialog.runQuery());
+        EXPECT_EQ(comboItems(from), (QStringList{u"北京"_s, u"北京南"_s}));
+        EXPECT_TRUE(from.suggestions()->popup()->isVisible());
+        EXPECT_EQ(from.currentText(), u"bei"_s);
+        from.suggestions()->popup()->hide();
+        // The whole pinyin names 北京 beside 北京南; the same station twice is said so.
+        from.setEditText(u"beijing"_s);
+        to.setEditText(u"BJ"_s);  // 北京's code
+        EXPECT_FALSE(dialog.runQuery());
+        EXPECT_EQ(from.currentText(), u"北京"_s);
+        // One station each way: taken and shown in the fields, and the query runs.
+        from.setEditText(u"jinan"_s);
+        to.setEditText(u"qd"_s);
+        expectView(seen);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(from.currentText(), u"济南"_s);
+        EXPECT_EQ(to.currentText(), u"青岛"_s);
+    });
+    QStringList texts;
+    for (const ShownMessage& shown : messages_.shown) texts << shown.text;
+    EXPECT_EQ(texts, (QStringList{u"请输入车站名称"_s, u"出发站与到达站相同"_s}));
+    EXPECT_EQ(seen, QStringList{u"济南 至 青岛 ,结果 1:K5"_s});
+    EXPECT_EQ(recentStations().value(0), u"济南"_s);
+
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        dialog.stationName()->setEditText(u"tianjin"_s);
+        expectView(seen);
+        EXPECT_TRUE(dialog.runQuery());
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    EXPECT_TRUE(seen.value(1).startsWith(u"天津 ,结果"_s)) << seen.value(1).toStdString();
+}
+
 TEST_F(QueryDialogs, DialogsReopenWithTheirLastQueryAndOfferTheStationsUsedLast) {
     const QDate tomorrow = QDate::currentDate().addDays(1);
     QStringList seen;
@@ -308,6 +352,8 @@ TEST_F(QueryDialogs, DialogsReopenWithTheirLastQueryAndOfferTheStationsUsedLast)
         auto& dialog = static_cast<StationDialog&>(d);
         StationCombo& station = *dialog.stationName();
         EXPECT_EQ(station.currentText(), QString());
+        // The day of travel is the one 站站查询 asked about.
+        EXPECT_EQ(dialog.travelDate()->date(), tomorrow);
         EXPECT_EQ(comboItems(station), (QStringList{u"天津"_s, u"济南"_s}));
         QTest::keyClicks(station.lineEdit(), u"bj"_s);
         EXPECT_EQ(comboItems(station), (QStringList{u"北京"_s, u"北京南"_s}));

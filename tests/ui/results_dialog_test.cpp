@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyleHints>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QUrlQuery>
@@ -54,7 +56,34 @@ const QString kBlueOnWhite = QStringLiteral("0,0,255/255,255,255");
 const QString kLightOnRed = QStringLiteral("233,221,229/202,0,0");
 const QString kBlueOnGrey = QStringLiteral("0,0,255/128,128,128");
 const QString kLightOnGrey = QStringLiteral("233,221,229/128,128,128");
-const QString kBlueOnSilver = QStringLiteral("0,0,255/192,192,192");
+
+// Clicks the heading of `column` as a reader does.
+void clickHeading(QTableWidget& table, int column) {
+    QHeaderView* header = table.horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The sorted heading and its direction, "none" when the table shows its listed order.
+QString sortShown(const QTableWidget& table) {
+    const QHeaderView* header = table.horizontalHeader();
+    if (!header->isSortIndicatorShown() || header->sortIndicatorSection() < 0) return u"none"_s;
+    return table.horizontalHeaderItem(header->sortIndicatorSection())->text().trimmed() +
+           (header->sortIndicatorOrder() == Qt::AscendingOrder ? u" up"_s : u" down"_s);
+}
+
+// The train-number query for `number` on `date`, with `step` in the view it opens.
+void askTrainNumber(DialogScript& script, const QDate& date, const QString& number,
+                    std::function<void(ResultsDialog&)> step) {
+    script.then([=](QDialog& d) {
+        auto& dialog = static_cast<TrainNumberDialog&>(d);
+        dialog.travelDate()->setDate(date);
+        dialog.trainNumber()->setText(number);
+        dialog.runQuery();
+    });
+    script.then([step](QDialog& d) { step(static_cast<ResultsDialog&>(d)); });
+}
 
 class Results : public UiTest {
   protected:
@@ -112,13 +141,75 @@ TEST_F(Results, DirectTableHeadingsWidthsAndColours) {
               EXPECT_FALSE(table.isSortingEnabled());
               EXPECT_EQ(table.editTriggers(), QAbstractItemView::NoEditTriggers);
 
-              // Starting at 北京 is red whatever the status; G5 comes from 沈阳.
+              // Starting at 北京 is red, not running is grey as on the station board; G5 comes
+              // from 沈阳.
               QStringList colours = rowColourNames(table);
               colours.sort();
-              EXPECT_EQ(colours, (QStringList{"G1 " + kLightOnRed, "G101 - " + kLightOnRed,
-                                              "G5 " + kBlueOnWhite, "T9 + " + kLightOnRed,
-                                              "Z11 * " + kLightOnRed}));
+              EXPECT_EQ(colours, (QStringList{"G1 " + kLightOnRed, "G101 - " + kLightOnGrey,
+                                              "G5 " + kBlueOnWhite, "T9 + " + kLightOnGrey,
+                                              "Z11 * " + kLightOnGrey}));
+              EXPECT_EQ(view.legendLine()->text(), u"红底：始发　白底：途经　灰底：不开行"_s);
           }});
+}
+
+TEST_F(Results, ClickedHeadingsSortAndTheChoiceHoldsForLaterViews) {
+    // 北京 -> 上海 leaves at G101 06:00, G1 08:00, G5 09:05, T9 19:00 and Z11 21:00; T9 and
+    // Z11 arrive the next morning.
+    QStringList seen;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               seen << sortShown(table);
+               clickHeading(table, 1);  // 开点
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
+               clickHeading(table, 1);
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
+               table.selectRow(rowOf(table, u"G5"_s));
+               clickHeading(table, 2);  // 到点: days counted
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
+               EXPECT_EQ(table.selectedItems().value(0), table.item(rowOf(table, u"G5"_s), 0));
+               clickHeading(table, 5);  // 车次类型 does not sort
+               clickHeading(table, 0);  // 车次: G5 before G101
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
+               expectNothingElided(table);
+               // Opening a sorted row opens that row's train.
+               QTest::keyClick(&table, Qt::Key_Return);
+           },
+           [&](ResultsDialog& stops) { seen << stops.windowTitle(); }});
+    // A later view of the same kind opens sorted; the station board keeps its own order.
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
+               direct.openRow(rowOf(table, u"G1"_s));
+           },
+           [&](ResultsDialog& stops) { stops.openRow(0); },
+           [&](ResultsDialog& station) {
+               seen << sortShown(*station.table());
+               clickHeading(*station.table(), 0);
+               seen << sortShown(*station.table());
+           }});
+    EXPECT_EQ(
+        seen.join(u'\n').toStdString(),
+        (QStringList{u"none"_s, u"开点 up: G101 -,G1,G5,T9 +,Z11 *"_s,
+                     u"开点 down: Z11 *,T9 +,G5,G1,G101 -"_s, u"到点 up: G101 -,G1,G5,T9 +,Z11 *"_s,
+                     u"车次名称 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"G5 "_s,
+                     u"车次名称 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"none"_s, u"车次名称 up"_s})
+            .join(u'\n')
+            .toStdString());
+}
+
+TEST_F(Results, AThirdClickGivesBackTheListedOrder) {
+    QStringList orders;
+    query(u"北京"_s, u"上海"_s, {[&](ResultsDialog& direct) {
+              QTableWidget& table = *direct.table();
+              orders << firstColumn(table).join(u',');
+              for (int i = 0; i < 3; ++i) clickHeading(table, 3);  // 历时
+              orders << firstColumn(table).join(u',') << sortShown(table);
+          }});
+    EXPECT_EQ(orders.value(0), orders.value(1));
+    EXPECT_EQ(orders.value(2), u"none"_s);
+    EXPECT_EQ(context_.results.sortOf(TableKind::Train).key, SortKey::Listed);
 }
 
 TEST_F(Results, StationTimetableGreysTrainsThatDoNotRun) {
@@ -160,8 +251,7 @@ TEST_F(Results, NestedViewsRestoreTheirOwnModes) {
                EXPECT_EQ(stops.mode(), ResultMode::TrainStops);
                EXPECT_EQ(stops.returnMode(), ResultMode::Direct);
                trail << "stops:" + stops.windowTitle() + tableLines(*stops.table()).join(u';');
-               QTest::mouseClick(stops.table()->viewport(), Qt::LeftButton, {},
-                                 stops.table()->visualItemRect(stops.table()->item(2, 0)).center());
+               doubleClickCell(*stops.table(), 2);
                EXPECT_EQ(context_.results.mode, ResultMode::TrainStops);
                stops.openRow(0);  // 沈阳 has G5 only
            },
@@ -187,26 +277,52 @@ TEST_F(Results, NestedViewsRestoreTheirOwnModes) {
     EXPECT_EQ(context_.results.mode, ResultMode::Direct);
 }
 
-TEST_F(Results, TransferLegsAreWhiteThenSilver) {
+TEST_F(Results, TransferLegsArePartedByARowAndSortApart) {
     QStringList seen;
     query(u"青岛"_s, u"宁波东"_s,
           {[&](ResultsDialog& stations) {
                EXPECT_EQ(stations.windowTitle(), u"请选择中转站点"_s);
                EXPECT_EQ(stations.table()->horizontalHeaderItem(0)->text(),
                          u"     车站名称     "_s);
+               EXPECT_TRUE(stations.legendLine()->isHidden());
+               // K6 reaches 南京 at 20:00; D7 goes on the next morning.
+               EXPECT_EQ(tableLines(*stations.table()), QStringList{u"南京|12:00+1"_s});
                stations.openRow(0);
                stations.openRow(-1);  // nothing selected: nothing opens
                EXPECT_EQ(context_.results.mode, ResultMode::Transfer);
            },
            [&](ResultsDialog& legs) {
                EXPECT_EQ(legs.returnMode(), ResultMode::Transfer);
+               QTableWidget& table = *legs.table();
                seen << legs.windowTitle();
-               seen << rowColourNames(*legs.table());
+               seen << rowColourNames(table);
+               // The separator spans the table, takes no selection and opens nothing.
+               EXPECT_EQ(table.columnSpan(1, 0), table.columnCount());
+               EXPECT_FALSE(table.item(1, 0)->flags() & Qt::ItemIsSelectable);
+               // Sorting keeps each leg on its side of the separator.
+               legs.sortByColumn(1);
+               legs.sortByColumn(1);
+               seen << firstColumn(table).join(u',');
                legs.openRow(0);  // choosing a leg opens nothing
+               legs.openRow(1);
            }});
-    EXPECT_EQ(seen, (QStringList{"青岛 至 南京 至 宁波东 ,结果2", "K6 " + kBlueOnWhite,
-                                 "D7 " + kBlueOnSilver}));
+    EXPECT_EQ(seen,
+              (QStringList{"青岛 至 南京 至 宁波东 ,结果2", "K6 " + kBlueOnWhite,
+                           u"第二程 0,0,0/0,0,0"_s, "D7 " + kBlueOnWhite, u"K6,第二程,D7"_s}));
     EXPECT_EQ(context_.results.transferLegCount, 1);
+}
+
+TEST_F(Results, TrainsThatDoNotRunAreGreyWithTheirMarkerInEveryTable) {
+    // G1 matches G1 and G101 (not valid yet): the choice of trains greys G101 as the direct
+    // trains and the station board do.
+    QStringList seen;
+    askTrainNumber(*script_, QDate(2026, 6, 1), u"G1"_s, [&](ResultsDialog& view) {
+        EXPECT_EQ(view.mode(), ResultMode::TrainChoice);
+        seen << rowColourNames(*view.table()) << view.legendLine()->text();
+    });
+    window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
+    EXPECT_EQ(seen,
+              (QStringList{"G1 " + kBlueOnWhite, "G101 - " + kBlueOnGrey, u"灰底：不开行"_s}));
 }
 
 TEST_F(Results, TextMessageCarriesTheWholeTableAndTheCaption) {
@@ -236,7 +352,9 @@ TEST_F(Results, TextMessageCarriesTheWholeTableAndTheCaption) {
     sent = links()[0];
     EXPECT_EQ(sent.scheme(), u"sms"_s);
     QUrlQuery query(sent);
-    EXPECT_EQ(query.queryItemValue(u"body"_s, QUrl::FullyDecoded), body);
+    // The day of travel and what the colours mean stand before the table.
+    EXPECT_EQ(query.queryItemValue(u"body"_s, QUrl::FullyDecoded),
+              u"2026-06-01 星期一\n红底：始发　白底：途经\n"_s + body);
     EXPECT_EQ(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded), u"天津 至 济南 ,结果 2"_s);
 }
 
@@ -276,6 +394,8 @@ TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
            },
            [&](ResultsDialog& stops) {
                lines << stops.dateLine()->text();
+               // Z11's rule has no running day in its period of two.
+               EXPECT_EQ(stops.legendLine()->text(), u"不开行　有效期 2020-01-01 至 2035-12-31"_s);
                stops.openRow(0);  // 北京's trains
            },
            [&](ResultsDialog& station) { lines << station.dateLine()->text(); }});
@@ -295,28 +415,44 @@ TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
     EXPECT_EQ(lines.value(3), u"2026-06-01 星期一"_s);
 }
 
-TEST_F(Results, ADoubleClickOpensOneLevel) {
-    // The first click opens a train's stops; the second click of the gesture lands on them and
-    // must not open a station's trains as well. A later click does.
+TEST_F(Results, AClickSelectsAndADoubleClickOpensOneLevel) {
+    // On a desktop a click selects and a double click opens. A double click that lands on the
+    // view just opened belongs to the gesture that opened it and opens nothing more; a later
+    // one does.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(400);
     int opened = 0;
+    bool selectedOnly = false;
     query(u"北京"_s, u"上海"_s,
-          {[&](ResultsDialog& direct) { direct.openRow(rowOf(*direct.table(), u"G5"_s)); },
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               QTest::qWait(450);
+               const int g5 = rowOf(table, u"G5"_s);
+               const QPoint at = table.visualItemRect(table.item(g5, 0)).center();
+               QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+               selectedOnly = context_.results.mode == ResultMode::Direct &&
+                              table.selectedItems().value(0) == table.item(g5, 0);
+               QTest::qWait(450);
+               doubleClickCell(table, g5);
+           },
            [&](ResultsDialog& stops) {
                ++opened;
+               EXPECT_EQ(context_.results.trainNumber, u"G5");
                QTableWidget& table = *stops.table();
                const QPoint at = table.visualItemRect(table.item(1, 0)).center();
-               QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, at);
-               QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+               doubleClickCell(table, 1);
                EXPECT_EQ(context_.results.mode, ResultMode::TrainStops);
                QTest::qWait(450);
                QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+               EXPECT_EQ(context_.results.mode, ResultMode::TrainStops);
+               QTest::qWait(450);
+               doubleClickCell(table, 1);
            },
            [&](ResultsDialog& station) {
                ++opened;
                EXPECT_EQ(station.mode(), ResultMode::StationTrains);
            }});
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+    EXPECT_TRUE(selectedOnly);
     EXPECT_EQ(opened, 2);
 }
 
@@ -332,6 +468,58 @@ TEST_F(Results, FirstRowIsSelectedAndTheActionKeyOpensIt) {
            },
            [&](ResultsDialog& stops) { opened = stops.windowTitle(); }});
     EXPECT_TRUE(opened == u"G1 "_s || opened == u"G3 "_s) << opened.toStdString();
+}
+
+TEST_F(Results, TheTrainColumnStaysInViewWhileTheTableScrollsSideways) {
+    QString opened;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               direct.resize(400, 500);  // narrower than the table's twelve columns
+               QApplication::processEvents();
+               QScrollBar& sideways = *table.horizontalScrollBar();
+               ASSERT_GT(sideways.maximum(), 0);
+               sideways.setValue(sideways.maximum());
+               QTableView& frozen = *direct.frozenColumn();
+               EXPECT_TRUE(frozen.isVisible());
+               EXPECT_EQ(frozen.geometry().left(), table.frameWidth());
+               EXPECT_EQ(frozen.columnWidth(0), table.columnWidth(0));
+               EXPECT_TRUE(frozen.isColumnHidden(1));
+               const QModelIndex first =
+                   frozen.indexAt(QPoint(5, frozen.rowViewportPosition(0) + 2));
+               EXPECT_EQ(first.data().toString(), table.item(0, 0)->text());
+               // Its heading sorts by train; a double click on it opens that row's train.
+               QHeaderView& heading = *frozen.horizontalHeader();
+               QTest::mouseClick(heading.viewport(), Qt::LeftButton, {},
+                                 QPoint(10, heading.height() / 2));
+               EXPECT_EQ(sortShown(table), u"车次名称 up"_s);
+               EXPECT_TRUE(frozen.horizontalHeader()->isSortIndicatorShown());
+               const QPoint at = frozen.visualRect(frozen.model()->index(1, 0)).center();
+               QTest::mouseClick(frozen.viewport(), Qt::LeftButton, {}, at);
+               EXPECT_EQ(table.selectedItems().value(0), table.item(1, 0));
+               QTest::mouseDClick(frozen.viewport(), Qt::LeftButton, {}, at);
+           },
+           [&](ResultsDialog& stops) { opened = stops.windowTitle(); }});
+    EXPECT_EQ(opened, u"G5 "_s);
+}
+
+TEST_F(Results, HomeAndEndGoToTheFirstAndLastRow) {
+    QString opened;
+    query(u"北京"_s, u"上海"_s,
+          {[&](ResultsDialog& direct) {
+               QTableWidget& table = *direct.table();
+               table.setCurrentCell(2, 3);
+               QTest::keyClick(&table, Qt::Key_End);
+               EXPECT_EQ(table.selectedItems().value(0), table.item(table.rowCount() - 1, 0));
+               QTest::keyClick(&table, Qt::Key_Home);
+               EXPECT_EQ(table.selectedItems().value(0), table.item(0, 0));
+               opened = table.item(0, 0)->text();
+               QTest::keyClick(&table, Qt::Key_Return);
+           },
+           [&](ResultsDialog& stops) { opened += u'>' + stops.windowTitle(); }});
+    EXPECT_EQ(opened.section(u'>', 1), QString::fromStdU16String(trainNumberFromCell(
+                                           opened.section(u'>', 0, 0).toStdU16String())) +
+                                           u' ');
 }
 
 TEST_F(Results, CtrlQFromANestedViewEndsTheProgram) {
@@ -382,14 +570,7 @@ TEST_F(SampleViews, NoCellOfTheBusiestStationOrOfTrainsK1IsCut) {
 
     QString legend;
     QStringList firsts;
-    script_->then([&](QDialog& d) {
-        auto& dialog = static_cast<TrainNumberDialog&>(d);
-        dialog.travelDate()->setDate(QDate(2026, 12, 24));
-        dialog.trainNumber()->setText(u"K1"_s);
-        dialog.runQuery();
-    });
-    script_->then([&](QDialog& d) {
-        auto& view = static_cast<ResultsDialog&>(d);
+    askTrainNumber(*script_, QDate(2026, 12, 24), u"K1"_s, [&](ResultsDialog& view) {
         EXPECT_EQ(view.mode(), ResultMode::TrainChoice);
         expectNothingElided(*view.table());
         legend = view.dateLine()->text();

@@ -189,7 +189,11 @@ TEST_F(Shell, WhatThePlatformCannotOpenIsShownForCopying) {
     EXPECT_EQ(messages_.shown[1].caption, u"掌上词典"_s);
     EXPECT_EQ(messages_.shown[1].text, u"http://m.zelvan.cn/mp/soft/dict"_s);
     EXPECT_EQ(messages_.shown[2].caption, u"短消息"_s);
-    EXPECT_TRUE(messages_.shown[2].text.startsWith(u"天津 至 济南 ,结果 2\n 车次名称 \t"_s))
+    // The caption, the day of travel, then the table.
+    EXPECT_TRUE(messages_.shown[2].text.startsWith(u"天津 至 济南 ,结果 2\n20"_s))
+        << messages_.shown[2].text.toStdString();
+    EXPECT_TRUE(messages_.shown[2].text.section(u'\n', 2).startsWith(u" 车次名称 \t"_s) ||
+                messages_.shown[2].text.section(u'\n', 3).startsWith(u" 车次名称 \t"_s))
         << messages_.shown[2].text.toStdString();
     EXPECT_TRUE(links().empty());
 
@@ -199,6 +203,7 @@ TEST_F(Shell, WhatThePlatformCannotOpenIsShownForCopying) {
     EXPECT_EQ(box.copyButton()->text(), u"复制"_s);
     box.copyButton()->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"北京 至 上海\nG1\t07:00\t"_s);
+    EXPECT_EQ(box.copyButton()->text(), u"已复制"_s);
 }
 
 TEST_F(Shell, OpeningAnEntryWithoutSelectionAsksForOne) {
@@ -323,7 +328,45 @@ TEST_F(Shell, DamagedTimetableIsNamedAndTheWayBackOffered) {
     EXPECT_FALSE(messages_.shown[0].question);
 }
 
-TEST(SingleInstance, LaterStartAsksTheFirstToComeForward) {
+TEST_F(Shell, AMaximizedWindowIsKeptByTheViewsOpenedOverIt) {
+    openWindow(timetableSource());
+    window_->showMaximized();
+    QStringList states;
+    const auto state = [&states](QWidget& w) {
+        states << QString::number(static_cast<int>(w.windowState() & Qt::WindowMaximized));
+    };
+    script_->then([&](QDialog& d) {
+        state(d);
+        d.setWindowState(Qt::WindowNoState);  // the view un-maximized ...
+        static_cast<StationDialog&>(d).stationName()->setEditText(u"北京"_s);
+        static_cast<StationDialog&>(d).runQuery();
+    });
+    script_->then([&](QDialog& d) { state(d); });  // ... its own view follows it
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    EXPECT_EQ(states, (QStringList{u"2"_s, u"0"_s}));
+}
+
+TEST_F(Shell, TheMenusStepBackAsksBeforeItReplacesTheTimetable) {
+    openWindow(timetableSource(), [&] {
+        const std::filesystem::path previous = data_ / ".update/previous";
+        std::filesystem::create_directories(previous);
+        for (const auto& entry : std::filesystem::directory_iterator(data_.path())) {
+            if (entry.is_regular_file()) std::filesystem::copy(entry.path(), previous);
+        }
+        writeBytes(previous / "ver.txt", "2026.05.01\n");
+    });
+    window_->command(res::kCmdRollBack);  // answered No
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_TRUE(messages_.shown[0].question);
+    EXPECT_EQ(messages_.shown[0].text, u"恢复上一版时刻表吗?正在使用的时刻表将被替换。"_s);
+    EXPECT_EQ(readBytes(data_ / "ver.txt"), "2026.06.01\n");
+    messages_.answers = {true};
+    window_->command(res::kCmdRollBack);
+    ASSERT_EQ(messages_.shown.size(), 3u);
+    EXPECT_EQ(messages_.shown[2].text, u"已恢复上一版时刻表，数据库版本：2026.05.01"_s);
+}
+
+TEST(SingleInstance, LaterStartAsksTheFirstToComeForwardAndNamesItsTimetable) {
     const QString key = QStringLiteral("zelvan-ui-test-%1").arg(QCoreApplication::applicationPid());
     SingleInstance first(key);
     ASSERT_TRUE(first.claim());
@@ -331,6 +374,27 @@ TEST(SingleInstance, LaterStartAsksTheFirstToComeForward) {
     SingleInstance second(key);
     EXPECT_FALSE(second.claim());
     EXPECT_TRUE(forward.wait(2000) || forward.count() > 0);
+    SingleInstance third(key);
+    EXPECT_FALSE(third.claim(u"/tmp/其他 时刻表"_s));
+    EXPECT_TRUE(forward.count() > 1 || forward.wait(2000));
+    ASSERT_EQ(forward.count(), 2);
+    EXPECT_EQ(forward.at(0).at(0).toString(), QString());
+    EXPECT_EQ(forward.at(1).at(0).toString(), u"/tmp/其他 时刻表"_s);
+}
+
+TEST_F(Shell, AnotherTimetableAskedForIsToldAndTheOneInUseStays) {
+    openWindow(timetableSource());
+    const QString inUse = QString::fromStdU16String(db().folder);
+    window_->tellOtherTimetable(QString());
+    window_->tellOtherTimetable(inUse + u'/');  // the same folder, written otherwise
+    EXPECT_TRUE(messages_.shown.empty());
+    window_->tellOtherTimetable(u"/srv/%2"_s);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(messages_.shown[0].caption, u"信息"_s);
+    EXPECT_EQ(messages_.shown[0].text,
+              u"程序已在运行，没有打开另一个时刻表：/srv/%2\n正在使用的时刻表："_s + inUse +
+                  u"\n要使用另一个时刻表，请先关闭程序再启动。"_s);
+    EXPECT_EQ(QString::fromStdU16String(db().folder), inUse);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTest>
 #include <cstdlib>
 
 #include "compiler/timetable_source.h"
@@ -155,6 +156,12 @@ QStringList firstColumn(const QTableWidget& table) {
 
 int rowOf(const QTableWidget& table, const QString& text) {
     return static_cast<int>(firstColumn(table).indexOf(text));
+}
+
+void doubleClickCell(QTableWidget& table, int row, int column) {
+    const QPoint at = table.visualItemRect(table.item(row, column)).center();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, at);
 }
 
 void expectNothingElided(const QTableWidget& table) {

@@ -58,6 +58,16 @@ class RecordingMessages : public MessageBoxes {
     void notify(QWidget*, const QString& caption, const QString& text, MessageIcon) override {
         shown.push_back({caption, text, false});
     }
+    // The three-way question: Other when `chooseOther` is set (it is cleared then), else as
+    // askYesNo answers. The third answer's text is kept in `otherAnswer`.
+    Answer askYesNoOr(QWidget* owner, const QString& caption, const QString& text,
+                      const QString& other) override {
+        otherAnswer = other;
+        if (!chooseOther) return askYesNo(owner, caption, text) ? Answer::Yes : Answer::No;
+        chooseOther = false;
+        shown.push_back({caption, text, true});
+        return Answer::Other;
+    }
     void showCopyable(QWidget*, const QString& caption, const QString& text) override {
         shown.push_back({caption, text, false, true});
     }
@@ -71,6 +81,8 @@ class RecordingMessages : public MessageBoxes {
 
     std::vector<ShownMessage> shown;
     std::deque<bool> answers;
+    bool chooseOther = false;
+    QString otherAnswer;
 
   private:
     MessageBoxes* previous_ = nullptr;
@@ -110,6 +122,8 @@ QStringList tableLines(const QTableWidget& table);
 QStringList firstColumn(const QTableWidget& table);
 // The row whose first cell is `text`; -1 if none.
 int rowOf(const QTableWidget& table, const QString& text);
+// Double-clicks the cell at `row`, `column` as a mouse does: a click, then the double click.
+void doubleClickCell(QTableWidget& table, int row, int column = 0);
 // Every heading and cell of `table` fits its column as drawn (the style's text margins taken
 // off), so that none is cut or elided; never elided either way.
 void expectNothingElided(const QTableWidget& table);

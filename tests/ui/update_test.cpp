@@ -148,7 +148,8 @@ TEST_F(UpdateUi, CancelStopsAStalledDownloadWithinASecond) {
     EXPECT_LT(cancelTook, std::chrono::seconds(1));
     ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_TRUE(messages_.shown[0].question);
-    EXPECT_EQ(messages_.shown[1].caption, QStringLiteral("没有更新"));
+    // Captioned as information: a cancelled update is no "没有更新" answer.
+    EXPECT_EQ(messages_.shown[1].caption, QStringLiteral("信息"));
     EXPECT_EQ(messages_.shown[1].text, QStringLiteral("更新已取消，原有数据未改变"));
     EXPECT_EQ(snapshot(data_.path()), before);
     EXPECT_FALSE(std::filesystem::exists(data_ / ".update/wm.db"));
