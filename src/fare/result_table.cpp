@@ -196,9 +196,59 @@ std::u16string ruleText(DateKey validFrom, const RunningRule& rule) {
 
 }  // namespace
 
-std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule) {
+namespace {
+
+std::u16string weekdayList(const std::vector<int>& weekdays) {
+    static constexpr char16_t kDayNames[] = u"一二三四五六日";
+    std::u16string text = u"逢星期";
+    for (std::size_t i = 0; i < weekdays.size(); ++i) {
+        if (i > 0) text += u"、";
+        text += kDayNames[weekdays[i]];
+    }
+    return text + u"开行";
+}
+
+// Listed days: the weekdays it runs on at least half the weeks of its span, and how many days
+// differ from that pattern.
+std::u16string listedDaysText(const ServiceDays& days) {
+    const DateKey last = days.last();
+    const int span = daysBetween(days.first, last) + 1;
+    const int firstWeekday = ((daysBetween(makeDateKey(2024, 1, 1), days.first) % 7) + 7) % 7;
+    int runs[7] = {}, occurrences[7] = {}, total = 0;
+    for (int d = 0; d < span; ++d) {
+        const int w = (firstWeekday + d) % 7;
+        ++occurrences[w];
+        if (days.runsOn(d)) {
+            ++runs[w];
+            ++total;
+        }
+    }
+    if (total == 0) return u"不开行";
+    std::vector<int> weekdays;
+    int differing = 0;
+    for (int w = 0; w < 7; ++w) {
+        if (runs[w] * 2 >= occurrences[w] && runs[w] > 0) {
+            weekdays.push_back(w);
+            differing += occurrences[w] - runs[w];
+        } else {
+            differing += runs[w];
+        }
+    }
+    if (weekdays.empty() || differing * 4 > total) {
+        return utf8ToWide("按日期开行，共 " + std::to_string(total) + " 日");
+    }
+    std::u16string text = weekdays.size() == 7 ? u"每日开行" : weekdayList(weekdays);
+    if (differing > 0) text += utf8ToWide("（例外 " + std::to_string(differing) + " 日）");
+    return text;
+}
+
+}  // namespace
+
+std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule,
+                               const ServiceDays* listed) {
     const auto date = [](DateKey key) { return travelDateText(key).substr(0, 10); };
-    std::u16string text = ruleText(train.validFrom, rule) + u"\u3000";
+    std::u16string text =
+        (listed ? listedDaysText(*listed) : ruleText(train.validFrom, rule)) + u"\u3000";
     switch (train.status) {
         case RunStatus::NotYetValid:
             return text + date(train.validFrom) + u" 起开行";

@@ -14,6 +14,7 @@
 namespace zelvan {
 
 class TimetableDb;
+struct ServiceDays;
 
 // What a results view shows; the values are stored in the view stack and must not change.
 enum class ResultMode : int {
@@ -56,7 +57,11 @@ std::u16string travelDateText(DateKey date);
 // "逢星期一、三、五开行" for a weekly one, "每3日开行1日", "不开行") and its dates as its status
 // for the day calls for them: "2040-01-01 起开行" before them, "开行至 2001-12-31" after them,
 // "有效期 2020-01-01 至 2035-12-31" otherwise. The days of a rule count from the first valid day.
-std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule);
+// A train run on listed days (`listed`, an imported timetable's) is told by the weekdays it
+// runs on most weeks ("逢星期一、二、三、四、五开行"), with the days it differs from them
+// ("（例外 2 日）"), or as "按日期开行，共 N 日" when no weekly pattern holds for most of its days.
+std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule,
+                               const ServiceDays* listed = nullptr);
 
 // The fare cell of a row without fares (a timetable the built-in tariff does not price).
 inline constexpr std::u16string_view kNoFare = u"—";

@@ -126,9 +126,10 @@ void fillStops(QTableWidget& table, const std::u16string& trainNumber, const Tim
     }
     shown.statuses = {static_cast<int>(record.status)};
     const std::size_t rule = static_cast<std::size_t>(record.ruleNumber);
-    shown.runningDays = runningDaysText(record, rule < db.runningRules.size()
-                                                    ? parseRunningRule(db.runningRules[rule])
-                                                    : RunningRule{});
+    shown.runningDays = runningDaysText(
+        record,
+        rule < db.runningRules.size() ? parseRunningRule(db.runningRules[rule]) : RunningRule{},
+        db.extensions.serviceDays(train));
 }
 
 // Rows of `items` in the order of `order` (positions in `items`), whose cells `cell` gives,

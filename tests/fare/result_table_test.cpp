@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "db/timetable_db.h"
+#include "db/timetable_extensions.h"
 #include "fare/result_table.h"
 
 namespace zelvan {
@@ -163,6 +164,30 @@ TEST(ResultTable, RunningDaysNameTheRuleAndTheDatesTheStatusCallsFor) {
     EXPECT_EQ(text(1, 1), u"每日开行　2024-01-03 起开行");
     train.status = RunStatus::Expired;
     EXPECT_EQ(text(1, 1), u"每日开行　开行至 2024-12-31");
+}
+
+// An imported train runs on listed days: told by the weekdays most of its weeks keep.
+TEST(ResultTable, ListedDaysAreToldByTheirWeekdaysOrAsDates) {
+    TrainRecord train;
+    train.validFrom = 20240101;  // a Monday
+    train.validUntil = 20240126;
+    ServiceDays days;
+    days.first = 20240101;
+    days.bits.assign(4, 0);
+    const auto set = [&](int d, bool on) {
+        std::uint8_t& byte = days.bits[static_cast<std::size_t>(d / 8)];
+        byte = static_cast<std::uint8_t>(on ? byte | 1 << (d % 8) : byte & ~(1 << (d % 8)));
+    };
+    for (int d = 0; d < 26; ++d) set(d, d % 7 < 5);  // Monday to Friday, four weeks
+    const auto text = [&] { return runningDaysText(train, RunningRule{}, &days).substr(0, 18); };
+    EXPECT_EQ(text(), u"逢星期一、二、三、四、五开行　有效期");
+    set(2, false);  // a holiday
+    EXPECT_EQ(runningDaysText(train, RunningRule{}, &days).substr(0, 22),
+              u"逢星期一、二、三、四、五开行（例外 1 日）");
+    for (int d = 0; d < 26; ++d) set(d, d % 3 == 0);  // no weekly pattern
+    EXPECT_EQ(runningDaysText(train, RunningRule{}, &days).substr(0, 11), u"按日期开行，共 9 日");
+    for (int d = 0; d < 26; ++d) set(d, true);
+    EXPECT_EQ(runningDaysText(train, RunningRule{}, &days).substr(0, 4), u"每日开行");
 }
 
 class RowColouring : public testing::Test {
