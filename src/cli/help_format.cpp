@@ -3,6 +3,8 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/language.h"
+
 namespace zelvan::cli {
 namespace {
 
@@ -31,11 +33,19 @@ std::string wrapped(const std::string& text) {
 
 }  // namespace
 
+void HelpFormatter::translateLabels() {
+    label("Usage", tr("Usage"));
+    label("OPTIONS", tr("OPTIONS"));
+    label("SUBCOMMAND", tr("SUBCOMMAND"));
+    label("SUBCOMMANDS", tr("SUBCOMMANDS"));
+    label("Positionals", tr("Positionals"));
+}
+
 std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatMode mode) const {
     if (mode == CLI::AppFormatMode::Normal && app->get_parent() == nullptr) {
         // The parser's own layout: the name indented by two in a column, then the description.
         const std::size_t width = get_column_width();
-        std::string out = commands_.empty() ? "" : "\nSubcommands:\n";
+        std::string out = commands_.empty() ? "" : "\n" + std::string(tr("Subcommands:")) + "\n";
         for (const auto& [name, description] : commands_) {
             std::string line = "  " + name;
             if (line.size() < width) {
@@ -54,7 +64,7 @@ std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatM
     if (mode != CLI::AppFormatMode::All) return CLI::Formatter::make_subcommands(app, mode);
     std::ostringstream out;
     // A line of its own, then a blank line: help2man starts a section there.
-    out << "\nCommands:\n\n";
+    out << "\n" << tr("Commands:") << "\n\n";
     for (const CLI::App* sub : app->get_subcommands({})) {
         if (!sub->get_name().empty()) out << make_expanded(sub) << "\n";
     }
@@ -90,7 +100,7 @@ std::string HelpFormatter::make_expanded(const CLI::App* sub) const {
         const std::string name = opt->get_name(true, false);
         out << ' ' << (opt->get_required() ? name : "[" + name + "]");
     }
-    if (!options.empty()) out << " [OPTIONS]";
+    if (!options.empty()) out << " [" << get_label("OPTIONS") << "]";
     std::string text = sub->get_description() + '.';
     for (const CLI::Option* opt : positionals) {
         text +=

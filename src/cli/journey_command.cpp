@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "cli/places.h"
 #include "cli/query_documents.h"
+#include "cli/shown_texts.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_table.h"
@@ -13,8 +15,6 @@
 
 namespace zelvan::cli {
 namespace {
-
-constexpr const char* kNothingFound = "没有查到相关结果";
 
 std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const auto& items) {
     std::vector<std::vector<std::u16string>> cells;
@@ -31,7 +31,7 @@ std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const a
 // allows there with `options`).
 void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
                        const JourneyPlanner& planner, const JourneyOptions& options) {
-    const std::vector<std::u16string>& headings = tableHeadings(TableKind::Journeys);
+    const std::vector<std::u16string> headings = shownHeadings(TableKind::Journeys);
     const std::string table =
         renderTable(headings, cellsOf(static_cast<int>(headings.size()), journeyCell, journeys));
     if (!legs) {
@@ -41,7 +41,7 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
     // The journey lines keep the alignment of the whole table; the legs go between them.
     std::size_t at = table.find('\n') + 1;
     std::cout << table.substr(0, at);
-    const std::vector<std::u16string>& legHeadings = tableHeadings(TableKind::JourneyLegs);
+    const std::vector<std::u16string> legHeadings = shownHeadings(TableKind::JourneyLegs);
     for (const JourneyRow& journey : journeys) {
         const std::size_t end = table.find('\n', at) + 1;
         std::cout << table.substr(at, end - at);
@@ -91,7 +91,7 @@ bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planne
                   std::string& error) {
     // The planner reads the whole timetable: only a question that names two places pays.
     std::vector<std::u16string> names{fromUtf8(question.from), fromUtf8(question.to)};
-    error = resolvePlaces(db, names);
+    error = resolvePlaces(db, names, question.shown);
     if (!error.empty()) return false;
     if (!planner) planner = std::make_unique<JourneyPlanner>(db);
     planner->setTrace(question.trace ? &std::cerr : nullptr);
@@ -105,33 +105,38 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
     static JourneyQuestion question;
     static std::string after = "00:00";
     static bool legs = false;
+    question.shown = true;
     CLI::App* command = addCommand(app, globals, "journey",
-                                   "Journeys with changes between two places, matched in time");
+                                   tr("Journeys with changes between two places, matched in time"));
     if (!command) return;
-    command->add_option("FROM", question.from, "Departure place")->required();
-    command->add_option("TO", question.to, "Arrival place")->required();
-    command->add_option("--after", after, "Earliest departure on the day of travel (default 00:00)")
+    command->add_option("FROM", question.from, tr("Departure place"))->required();
+    command->add_option("TO", question.to, tr("Arrival place"))->required();
+    command
+        ->add_option("--after", after,
+                     tr("Earliest departure on the day of travel (default 00:00)"))
         ->check(CLI::Validator(
             [](std::string& text) {
                 int minutes = 0;
-                return parseClock(text, minutes) ? std::string()
-                                                 : "expects a time HH:MM, got '" + text + "'";
+                return parseClock(text, minutes)
+                           ? std::string()
+                           : fill(tr("expects a time HH:MM, got '%s'"), {text});
             },
             "HH:MM"));
-    command->add_option("--max-changes", question.options.maxChanges, "Most changes (default 2)")
+    command
+        ->add_option("--max-changes", question.options.maxChanges, tr("Most changes (default 2)"))
         ->check(CLI::Range(0, kMaxJourneyChanges));
     CLI::Option* change =
         command
             ->add_option("--change-minutes", question.options.changeMinutes,
-                         "Least wait when changing at one station (default 20, or the "
-                         "timetable's own change time of the station)")
+                         tr("Least wait when changing at one station (default 20, or the "
+                            "timetable's own change time of the station)"))
             ->check(CLI::Range(0, kMinutesPerDay - 1));
     command
         ->add_option("--place-change-minutes", question.options.placeChangeMinutes,
-                     "Least wait between two stations of one place (default 60)")
+                     tr("Least wait between two stations of one place (default 60)"))
         ->check(CLI::Range(0, kMinutesPerDay - 1));
-    command->add_flag("--legs", legs, "List each journey's legs under it");
-    command->add_flag("--trace", question.trace, "Print the search's rounds on stderr");
+    command->add_flag("--legs", legs, tr("List each journey's legs under it"));
+    command->add_flag("--trace", question.trace, tr("Print the search's rounds on stderr"));
     command->callback([&globals, change] {
         parseClock(after, question.options.afterMinutes);
         question.options.changeMinutesGiven = change->count() > 0;
@@ -149,7 +154,7 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
         if (globals.json) {
             printDocument([&](std::string& out) { appendJourneysDocument(out, journeys); });
         } else if (journeys.empty()) {
-            std::cout << kNothingFound << "\n";
+            std::cout << nothingFound() << "\n";
         } else {
             printJourneyTable(journeys, legs, *planner, question.options);
         }
