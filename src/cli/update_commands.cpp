@@ -110,7 +110,7 @@ class ProgressLine {
         // The version file is small: it gets a line only when it is slow to come.
         if (latest_.phase == UpdatePhase::Checking && now - phaseStart_ < kQuietStart) return;
         lastDraw_ = now;
-        std::string line = "\r" + out(std::u16string(phaseText(latest_.phase)));
+        std::string line = "\r" + out(trZh(phaseText(latest_.phase)));
         if (latest_.phase != UpdatePhase::Installing) {
             if (latest_.total > 0) {
                 auto filled = static_cast<int>(

@@ -11,6 +11,7 @@
 #include "db/text.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "update/update_progress.h"
 
 namespace zelvan::cli {
 namespace {
@@ -81,8 +82,9 @@ void speak(const char* locale, Language expected) {
     ASSERT_EQ(setUpLanguage(), expected);
 }
 
-// Every text of the core that a table of the command line shows, in each of its forms.
-std::vector<std::u16string> tableTexts() {
+// Every text of the core that the command line shows on the terminal, in each of its forms: the
+// tables' headings and kind names, and the phases of an update.
+std::vector<std::u16string> shownCoreTexts() {
     std::vector<std::u16string> texts;
     for (TableKind kind :
          {TableKind::Train, TableKind::Station, TableKind::Stops, TableKind::TransferStations,
@@ -97,12 +99,16 @@ std::vector<std::u16string> tableTexts() {
         for (int code = 0; code < 0x80; ++code) texts.push_back(kindText(first, code));
     }
     texts.emplace_back(kEndsHereText);
+    for (UpdatePhase phase :
+         {UpdatePhase::Checking, UpdatePhase::Downloading, UpdatePhase::Installing}) {
+        texts.emplace_back(phaseText(phase));
+    }
     return texts;
 }
 
-TEST(CoreTexts, EveryTextTheTablesShowReadsEnglishUnderAnotherLocale) {
+TEST(CoreTexts, EveryTextTheTerminalShowsReadsEnglishUnderAnotherLocale) {
     speak("en_US.UTF-8", Language::English);
-    for (const std::u16string& text : tableTexts()) {
+    for (const std::u16string& text : shownCoreTexts()) {
         const std::u16string shown = trZh(text);
         EXPECT_NE(shown, text) << toUtf8(text) << " has no English translation";
         const bool han = std::any_of(shown.begin(), shown.end(),
@@ -124,7 +130,7 @@ TEST(CoreTexts, EveryTextTheTablesShowReadsEnglishUnderAnotherLocale) {
 
 TEST(CoreTexts, ChineseKeepsTheDesignsTextsAndTranslatesOurEnglish) {
     speak("zh_CN.UTF-8", Language::Chinese);
-    for (const std::u16string& text : tableTexts()) EXPECT_EQ(trZh(text), text) << toUtf8(text);
+    for (const std::u16string& text : shownCoreTexts()) EXPECT_EQ(trZh(text), text) << toUtf8(text);
     for (DataFolderSource source :
          {DataFolderSource::Option, DataFolderSource::Environment, DataFolderSource::User,
           DataFolderSource::Program, DataFolderSource::Installed}) {
@@ -137,7 +143,7 @@ TEST(CoreTexts, ChineseKeepsTheDesignsTextsAndTranslatesOurEnglish) {
 
 TEST(CoreTexts, ThePlainLocaleShowsEveryTextAsWritten) {
     speak("C", Language::Source);
-    for (const std::u16string& text : tableTexts()) EXPECT_EQ(trZh(text), text) << toUtf8(text);
+    for (const std::u16string& text : shownCoreTexts()) EXPECT_EQ(trZh(text), text) << toUtf8(text);
     EXPECT_EQ(tr(dataSourceReason(DataFolderSource::Option)), "named by --data");
     EXPECT_STREQ(trPlural("%s error", "%s errors", 1), "%s error");
     EXPECT_STREQ(trPlural("%s error", "%s errors", 2), "%s errors");
