@@ -58,7 +58,7 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
         std::vector<std::u16string> line;
         line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-            line.push_back(stopTableCell(db, train.stops, days, i, c, train.index));
+            line.push_back(shownStopCell(db, train.stops, days, i, c, train.index));
         }
         cells.push_back(std::move(line));
     }

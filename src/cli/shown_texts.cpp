@@ -1,6 +1,7 @@
 #include "cli/shown_texts.h"
 
 #include "cli/language.h"
+#include "db/text.h"
 
 namespace zelvan::cli {
 
@@ -30,7 +31,24 @@ std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int colum
         scratch = trZh(kEndsHereText) + u' ' + row.arrivalTime;
         return scratch;
     }
+    if (kind == TableKind::Station && column == 1 && row.noBoarding) {
+        scratch = row.departureTime + u' ' + trZh(kSetsDownText);
+        return scratch;
+    }
     return rowCellText(kind, row, column, scratch);
+}
+
+std::u16string shownStopCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
+                             const std::vector<StopDays>& days, std::size_t index, int column,
+                             int train) {
+    std::u16string text = stopTableCell(db, stops, days, index, column);  // without the marks
+    if (column != 0) return text;
+    const StopMarkParts marks = stopMarkParts(db, train, index, stops.size());
+    if (!marks.platform.empty()) {
+        text += u' ' + fromUtf8(fill(trZh("%s站台"), {toUtf8(marks.platform)}));
+    }
+    if (!marks.restriction.empty()) text += u' ' + trZh(marks.restriction);
+    return text;
 }
 
 }  // namespace zelvan::cli

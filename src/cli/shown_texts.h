@@ -20,4 +20,9 @@ std::vector<std::u16string> shownHeadings(TableKind kind);
 std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int column,
                                  std::u16string& scratch);
 
+// stopTableCell with the station's marks (platform, what riders may not do there) translated.
+std::u16string shownStopCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
+                             const std::vector<StopDays>& days, std::size_t index, int column,
+                             int train);
+
 }  // namespace zelvan::cli

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "cli_run.h"
+#include "feed_maker.h"
 #include "test_files.h"
 
 namespace zelvan::test {
@@ -41,14 +42,21 @@ class CliGolden : public ::testing::Test {
     // golden/NAME.out.
     void expectGolden(const std::string& name, std::vector<std::string> args,
                       const std::string& lang = "C") {
-        args.insert(args.begin(), {"--data", data_->path().string(), "--date", "2026-12-08"});
+        expectGoldenOn(*data_, "2026-12-08", name, std::move(args), lang);
+    }
+
+    // The same on the timetable in `data` and the day `date`.
+    static void expectGoldenOn(const TempDir& data, const std::string& date,
+                               const std::string& name, std::vector<std::string> args,
+                               const std::string& lang) {
+        args.insert(args.begin(), {"--data", data.path().string(), "--date", date});
         TempDir scratch;
         Outcome r = run(scratch, args, locale(lang));
         EXPECT_EQ(r.exitCode, 0) << name << " (" << lang << "): " << r.err;
         EXPECT_EQ(r.err, "") << name << " (" << lang << ")";
         // The data folder is a fresh temporary one: the reference files say DATA.
-        for (std::size_t at; (at = r.out.find(data_->path().string())) != std::string::npos;) {
-            r.out.replace(at, data_->path().string().size(), "DATA");
+        for (std::size_t at; (at = r.out.find(data.path().string())) != std::string::npos;) {
+            r.out.replace(at, data.path().string().size(), "DATA");
         }
         const std::filesystem::path golden = kSources / "golden" / (name + ".out");
         const std::string expected = readBytes(golden);
@@ -238,6 +246,40 @@ TEST_F(CliGolden, TablesInTheDesignsChineseUnderAChineseLocale) {
     expectGolden("stops_help_zh", {"stops", "--help"}, "zh_CN.UTF-8");
     // The manual is made under C.UTF-8: its help stays as written, in English.
     expectGolden("stops_help_en", {"stops", "--help"}, "C.UTF-8");
+}
+
+TEST_F(CliGolden, AnImportedRailwaysMarksInEitherLanguage) {
+    // Albany's trains leave from platform 2; 230 only picks up at Hudson, 231 only sets down.
+    Feed feed;
+    feed.timezone = "America/New_York";
+    feed.stops = {{"ALB", "Albany", 42.74, -73.80, "", 1, "", ""},
+                  {"ALB2", "Albany", 42.74, -73.80, "ALB", 0, "2", ""},
+                  {"HUD", "Hudson", 42.25, -73.79, "", 0, "", ""},
+                  {"POU", "Poughkeepsie", 41.71, -73.94, "", 0, "", ""}};
+    feed.routes = {{"EMP", "Empire"}};
+    feed.services = {{"DAILY", 0b1111111, "20261201", "20261231", {}}};
+    feed.trips = {{"e1",
+                   "EMP",
+                   "DAILY",
+                   "230",
+                   {{"ALB2", 28800, 28800}, {"HUD", 30600, 30660, 0, 1}, {"POU", 33600, 33600}}},
+                  {"e2",
+                   "EMP",
+                   "DAILY",
+                   "231",
+                   {{"POU", 36000, 36000}, {"HUD", 38000, 38060, 1, 0}, {"ALB2", 41000, 41000}}}};
+    TempDir scratch;
+    writeFeed(feed, scratch / "feed");
+    TempDir data;
+    const Outcome imported =
+        run(scratch, {"import", "gtfs", (scratch / "feed").string(), data.path().string()});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    for (const auto& [suffix, lang] : {std::pair{"_en", "en_US.UTF-8"}, {"_zh", "zh_CN.UTF-8"}}) {
+        expectGoldenOn(data, "2026-12-11", std::string("feed_stops") + suffix, {"stops", "230"},
+                       lang);
+        expectGoldenOn(data, "2026-12-11", std::string("feed_station") + suffix,
+                       {"station", "Hudson"}, lang);
+    }
 }
 
 TEST_F(CliGolden, ErrorsInTheLanguageOfTheLocale) {

@@ -83,7 +83,7 @@ void speak(const char* locale, Language expected) {
 }
 
 // Every text of the core that the command line shows on the terminal, in each of its forms: the
-// tables' headings and kind names, and the phases of an update.
+// tables' headings, kind names and marks, and the phases of an update.
 std::vector<std::u16string> shownCoreTexts() {
     std::vector<std::u16string> texts;
     for (TableKind kind :
@@ -98,7 +98,9 @@ std::vector<std::u16string> shownCoreTexts() {
     for (char16_t first = 0; first < 0x100; ++first) {
         for (int code = 0; code < 0x80; ++code) texts.push_back(kindText(first, code));
     }
-    texts.emplace_back(kEndsHereText);
+    for (std::u16string_view text : {kEndsHereText, kSetsDownText, kPicksUpText, kNoServiceText}) {
+        texts.emplace_back(text);
+    }
     for (UpdatePhase phase :
          {UpdatePhase::Checking, UpdatePhase::Downloading, UpdatePhase::Installing}) {
         texts.emplace_back(phaseText(phase));
