@@ -9,7 +9,8 @@ Then, on the files under <scratch>/usr:
   - the desktop entry and the metadata validate and speak both languages (check_metadata.py);
   - the PNG icons have the sizes their folders name;
   - the installed zelvan-cli, with no data folder named and no user timetable, answers from the
-    installed timetable (info, and a route between two stations);
+    installed timetable (info, and a route between two stations), in English and in Chinese
+    from the installed catalogs;
   - an update from a loopback server (tests/update/http_server.py) installs into the user's
     data folder, which answers from then on, and leaves the installed timetable unchanged;
   - every screenshot the metadata names is one the application's screenshot tour writes.
@@ -80,6 +81,13 @@ def check_cli(prefix, scratch):
     route = run([cli, "--data", timetable, "--json", "route", "北京", "上海"], env)
     check(route.returncode == 0 and json.loads(route.stdout or "{}").get("rows"),
           "no trains from 北京 to 上海: " + route.stdout + route.stderr)
+    # The installed catalogs are found from the program's folder: English and Chinese tables.
+    for lang, heading in (("en_US.UTF-8", "Train"), ("zh_CN.UTF-8", "车次名称")):
+        speaking = dict(env, LANG=lang, LANGUAGE="", LC_ALL="", LC_MESSAGES="")
+        table = run([cli, "--data", timetable, "route", "北京", "上海"], speaking)
+        check(table.returncode == 0 and table.stdout.startswith(heading + " "),
+              "LANG=" + lang + " zelvan-cli route 北京 上海 is not headed " + heading + ": " +
+              table.stdout[:200] + table.stderr)
 
 
 def file_hashes(folder):
