@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/language.h"
+#include "cli/text_table.h"
+#include "db/text.h"
 
 namespace zelvan::cli {
 namespace {
@@ -16,15 +18,19 @@ std::string sentencePart(std::string text) {
     return text;
 }
 
-// `text` broken at spaces into lines of at most 80 columns, each indented by two.
+// `text` broken at spaces into lines of at most 80 columns, each indented by two (a Chinese
+// character takes two; a text without spaces stays one line).
 std::string wrapped(const std::string& text) {
     std::istringstream words(text);
     std::string word, line, out;
+    int width = 0;
     while (words >> word) {
-        if (!line.empty() && line.size() + 1 + word.size() > 78) {
+        const int wordWidth = displayWidth(fromUtf8(word));
+        if (!line.empty() && width + 1 + wordWidth > 78) {
             out += "  " + line + "\n";
             line.clear();
         }
+        width = line.empty() ? wordWidth : width + 1 + wordWidth;
         line += (line.empty() ? "" : " ") + word;
     }
     if (!line.empty()) out += "  " + line + "\n";
@@ -101,10 +107,10 @@ std::string HelpFormatter::make_expanded(const CLI::App* sub) const {
         out << ' ' << (opt->get_required() ? name : "[" + name + "]");
     }
     if (!options.empty()) out << " [" << get_label("OPTIONS") << "]";
-    std::string text = sub->get_description() + '.';
+    std::string text = fill(tr("%s."), {sub->get_description()});
     for (const CLI::Option* opt : positionals) {
-        text +=
-            ' ' + opt->get_name(true, false) + ": " + sentencePart(opt->get_description()) + '.';
+        text += ' ' + fill(tr("%s: %s."),
+                           {opt->get_name(true, false), sentencePart(opt->get_description())});
     }
     out << ":\n" << wrapped(text);
     if (!options.empty()) {
