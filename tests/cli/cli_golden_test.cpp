@@ -279,6 +279,9 @@ TEST_F(CliGolden, AnImportedRailwaysMarksInEitherLanguage) {
                        lang);
         expectGoldenOn(data, "2026-12-11", std::string("feed_station") + suffix,
                        {"station", "Hudson"}, lang);
+        // The railway's own fare in one column (none in this feed) in place of the four.
+        expectGoldenOn(data, "2026-12-11", std::string("feed_route") + suffix,
+                       {"route", "Albany", "Poughkeepsie"}, lang);
     }
 }
 

@@ -89,10 +89,14 @@ std::vector<std::u16string> shownCoreTexts() {
     for (TableKind kind :
          {TableKind::Train, TableKind::Station, TableKind::Stops, TableKind::TransferStations,
           TableKind::Journeys, TableKind::JourneyLegs}) {
-        for (std::u16string heading : tableHeadings(kind)) {
-            heading.erase(0, heading.find_first_not_of(u' '));
-            heading.erase(heading.find_last_not_of(u' ') + 1);
-            texts.push_back(heading);
+        // With the built-in tariff's four fares, and with a foreign railway's one.
+        for (int c = 0; c < static_cast<int>(tableHeadings(kind).size()); ++c) {
+            for (bool tariff : {true, false}) {
+                std::u16string heading = shownHeading(kind, c, tariff);
+                heading.erase(0, heading.find_first_not_of(u' '));
+                heading.erase(heading.find_last_not_of(u' ') + 1);
+                texts.push_back(heading);
+            }
         }
     }
     for (char16_t first = 0; first < 0x100; ++first) {
