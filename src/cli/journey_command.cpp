@@ -26,14 +26,33 @@ std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const a
     return cells;
 }
 
+// journeyCell with the mark of a change between two stations translated.
+std::u16string shownJourneyCell(const JourneyRow& journey, int column) {
+    std::u16string text = journeyCell(journey, column);
+    const std::u16string_view mark = kStationChangeMark;
+    if (text.size() >= mark.size() &&
+        text.compare(text.size() - mark.size(), mark.size(), mark) == 0) {
+        text.resize(text.size() - mark.size());
+        text += u' ' + trZh(mark.substr(1));
+    }
+    return text;
+}
+
+// stationChangeText in the language of the run.
+std::string shownStationChange(const LegRow& before, const LegRow& leg, int minutes) {
+    const std::string from = out(before.row.arrivalStation), to = out(leg.row.departureStation);
+    if (minutes < 0) return fill(trZh("换乘：%s → %s"), {from, to});
+    return fill(trZh("换乘：%s → %s，步行/市内交通 %s 分钟"), {from, to, std::to_string(minutes)});
+}
+
 // A line per journey; with `legs`, each journey's legs under it, indented, with the wait at
 // each change and a line for a change between two stations (the least minutes `planner`
 // allows there with `options`).
 void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
                        const JourneyPlanner& planner, const JourneyOptions& options) {
     const std::vector<std::u16string> headings = shownHeadings(TableKind::Journeys);
-    const std::string table =
-        renderTable(headings, cellsOf(static_cast<int>(headings.size()), journeyCell, journeys));
+    const std::string table = renderTable(
+        headings, cellsOf(static_cast<int>(headings.size()), shownJourneyCell, journeys));
     if (!legs) {
         std::cout << table;
         return;
@@ -61,7 +80,7 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
                 if (before.leg.toStation != leg.leg.fromStation) {
                     const int minutes =
                         planner.changeMinutes(before.leg.toStation, leg.leg.fromStation, options);
-                    std::cout << "    " << out(stationChangeText(before, leg, minutes)) << "\n";
+                    std::cout << "    " << shownStationChange(before, leg, minutes) << "\n";
                 }
             }
             std::cout << "    " << legTable.substr(from, stop - from);

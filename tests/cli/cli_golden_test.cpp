@@ -241,6 +241,7 @@ TEST_F(CliGolden, TablesInTheDesignsChineseUnderAChineseLocale) {
     expectGolden("transfer_via", {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
                  "zh_TW.UTF-8");
     expectGolden("fares", {"fares", "33", "0", "1000"}, "zh_CN.UTF-8");
+    expectGolden("journey", {"journey", "天津", "北京", "--legs"}, "zh_CN.UTF-8");
     // What the plain locale writes in English is Chinese here.
     expectGolden("info_zh", {"info"}, "zh_CN.UTF-8");
     expectGolden("stops_help_zh", {"stops", "--help"}, "zh_CN.UTF-8");

@@ -11,6 +11,7 @@
 #include "db/text.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "journey/journey_rows.h"
 #include "update/update_progress.h"
 
 namespace zelvan::cli {
@@ -105,6 +106,7 @@ std::vector<std::u16string> shownCoreTexts() {
     for (std::u16string_view text : {kEndsHereText, kSetsDownText, kPicksUpText, kNoServiceText}) {
         texts.emplace_back(text);
     }
+    texts.emplace_back(kStationChangeMark.substr(1));
     for (UpdatePhase phase :
          {UpdatePhase::Checking, UpdatePhase::Downloading, UpdatePhase::Installing}) {
         texts.emplace_back(phaseText(phase));
