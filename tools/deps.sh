@@ -4,11 +4,12 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-qpa-plugins libgl-dev
+    qt6-tools-dev qt6-l10n-tools
     libminizip-dev zlib1g-dev libcurl4-openssl-dev
     nlohmann-json3-dev libcli11-dev libutfcpp-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
     python3 xvfb xauth fonts-wqy-microhei clang-format time
-    help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
+    gettext help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
     rime-data-pinyin-simp
     clang libclang-rt-14-dev
 )

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "cli/places.h"
 #include "cli/query_documents.h"
 #include "db/text.h"
@@ -352,8 +353,9 @@ bool runBatch(TimetableDb& db) {
 }  // namespace
 
 void addBatchCommand(CLI::App& app, Globals& globals) {
-    CLI::App* batch = addCommand(
-        app, globals, "batch", "Answer questions given as JSON lines on stdin, one JSON line each");
+    CLI::App* batch =
+        addCommand(app, globals, "batch",
+                   tr("Answer questions given as JSON lines on stdin, one JSON line each"));
     if (!batch) return;
     batch->callback([&globals] {
         TimetableDb& db = TimetableDb::instance();
@@ -361,7 +363,8 @@ void addBatchCommand(CLI::App& app, Globals& globals) {
         db.mapFiles = false;
         if (!openDatabase(globals, db)) return;
         if (!runBatch(db)) {
-            std::cerr << "zelvan-cli batch: cannot read the questions or write the answers\n";
+            std::cerr << "zelvan-cli batch: "
+                      << tr("cannot read the questions or write the answers") << "\n";
             globals.exitCode = kExitFailed;
         }
     });

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <iostream>
 #include <iterator>
+#include <utility>
 
+#include "cli/language.h"
 #include "db/running_days.h"
 #include "db/text.h"
 #include "db/timetable_check.h"
@@ -52,7 +54,20 @@ CLI::App* addCommand(CLI::App& app, Globals& globals, const std::string& name,
                      const std::string& description) {
     globals.commands.emplace_back(name, description);
     if (!globals.everyCommand && globals.command != name) return nullptr;
-    return app.add_subcommand(name, description);
+    return addSubcommand(app, name, description);
+}
+
+CLI::App* addSubcommand(CLI::App& parent, const std::string& name, const std::string& description) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    // The parser makes a command's help flags before it takes its parent's group of options:
+    // made again, they join that group.
+    if (const CLI::Option* help = parent.get_help_ptr()) {
+        command->set_help_flag(help->get_name(false, true), help->get_description());
+    }
+    if (const CLI::Option* all = std::as_const(parent).get_help_all_ptr()) {
+        command->set_help_all_flag(all->get_name(false, true), all->get_description());
+    }
+    return command;
 }
 
 bool parseSortKey(std::string_view name, SortKey& key) {
@@ -117,20 +132,27 @@ bool openDatabase(Globals& globals, TimetableDb& db, bool checked) {
         return true;
     }
     if (report.passed()) report = checkTimetable(folder.path);  // why it did not load
-    std::cerr << "zelvan-cli: the timetable in '" << toUtf8(folder.path) << "' ("
-              << dataSourceReason(folder.source) << ") cannot be used: "
-              << (report.errors.empty() || !loadProblem(folder.path).empty()
-                      ? whyNotLoaded(folder.path)
-                      : describeFinding(report.errors.front()))
-              << "\n(run 'zelvan-cli update' for a new timetable";
-    if (!folder.updateFolder.empty() &&
-        hasPreviousTimetable(std::filesystem::path(toUtf8(folder.updateFolder)))) {
-        std::cerr << " or 'zelvan-cli rollback' for the previous one";
-    }
-    std::cerr << "; 'zelvan-cli check' lists every fault; use --data DIR to name the folder that "
-                 "holds s.i, t.i, S0-S9.dat and T0-T19.dat)\n";
+    const std::string why = report.errors.empty() || !loadProblem(folder.path).empty()
+                                ? whyNotLoaded(folder.path)
+                                : describeFinding(report.errors.front());
+    std::cerr << "zelvan-cli: "
+              << fill(tr("the timetable in '%s' (%s) cannot be used: %s"),
+                      {toUtf8(folder.path), tr(dataSourceReason(folder.source)), why})
+              << "\n("
+              << (!folder.updateFolder.empty() &&
+                          hasPreviousTimetable(std::filesystem::path(toUtf8(folder.updateFolder)))
+                      ? tr("run 'zelvan-cli update' for a new timetable or 'zelvan-cli rollback' "
+                           "for the previous one")
+                      : tr("run 'zelvan-cli update' for a new timetable"))
+              << tr("; 'zelvan-cli check' lists every fault; use --data DIR to name the folder "
+                    "that holds s.i, t.i, S0-S9.dat and T0-T19.dat)")
+              << "\n";
     globals.exitCode = kExitFailed;
     return false;
+}
+
+const char* nothingFound() {
+    return trZh("没有查到相关结果");
 }
 
 void printJson(const nlohmann::json& document) {

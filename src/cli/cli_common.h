@@ -51,6 +51,9 @@ void chooseCommand(int argc, const char* const* argv, Globals& globals);
 CLI::App* addCommand(CLI::App& app, Globals& globals, const std::string& name,
                      const std::string& description);
 
+// Adds the command `name` to `parent`, its help flags in the parent's group of options.
+CLI::App* addSubcommand(CLI::App& parent, const std::string& name, const std::string& description);
+
 // The data folder that --data, ZELVAN_DATA or the default order chooses.
 DataFolder dataFolder(const Globals& globals);
 // The same after an update that a crash cut short has been completed or undone in the folder
@@ -70,6 +73,9 @@ void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key);
 // Parses YYYY-MM-DD into a DateKey; false when malformed.
 bool parseDate(const std::string& text, DateKey& date);
 
+// The line of a query that finds nothing: "没有查到相关结果" in the language of the run.
+const char* nothingFound();
+
 // Writes one JSON document followed by a line feed to stdout.
 void printJson(const nlohmann::json& document);
 // Text for output: UTF-16 to UTF-8.
@@ -81,9 +87,10 @@ struct JourneyQuestion {
     std::string to;
     JourneyOptions options;
     bool trace = false;  // the search's rounds on stderr
+    bool shown = false;  // errors in the language of the run (the terminal), else as written (JSON)
 };
 // Finds the journeys of `question` on db.queryDate, building `planner` first when it is null.
-// False with `error` ("没有找到车站：NAME") when a place names no station.
+// False with `error` (resolvePlaces's refusal) when a place names no single station.
 bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
                   const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
                   std::string& error);

@@ -3,6 +3,10 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/language.h"
+#include "cli/text_table.h"
+#include "db/text.h"
+
 namespace zelvan::cli {
 namespace {
 
@@ -14,15 +18,19 @@ std::string sentencePart(std::string text) {
     return text;
 }
 
-// `text` broken at spaces into lines of at most 80 columns, each indented by two.
+// `text` broken at spaces into lines of at most 80 columns, each indented by two (a Chinese
+// character takes two; a text without spaces stays one line).
 std::string wrapped(const std::string& text) {
     std::istringstream words(text);
     std::string word, line, out;
+    int width = 0;
     while (words >> word) {
-        if (!line.empty() && line.size() + 1 + word.size() > 78) {
+        const int wordWidth = displayWidth(fromUtf8(word));
+        if (!line.empty() && width + 1 + wordWidth > 78) {
             out += "  " + line + "\n";
             line.clear();
         }
+        width = line.empty() ? wordWidth : width + 1 + wordWidth;
         line += (line.empty() ? "" : " ") + word;
     }
     if (!line.empty()) out += "  " + line + "\n";
@@ -31,11 +39,19 @@ std::string wrapped(const std::string& text) {
 
 }  // namespace
 
+void HelpFormatter::translateLabels() {
+    label("Usage", tr("Usage"));
+    label("OPTIONS", tr("OPTIONS"));
+    label("SUBCOMMAND", tr("SUBCOMMAND"));
+    label("SUBCOMMANDS", tr("SUBCOMMANDS"));
+    label("Positionals", tr("Positionals"));
+}
+
 std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatMode mode) const {
     if (mode == CLI::AppFormatMode::Normal && app->get_parent() == nullptr) {
         // The parser's own layout: the name indented by two in a column, then the description.
         const std::size_t width = get_column_width();
-        std::string out = commands_.empty() ? "" : "\nSubcommands:\n";
+        std::string out = commands_.empty() ? "" : "\n" + std::string(tr("Subcommands:")) + "\n";
         for (const auto& [name, description] : commands_) {
             std::string line = "  " + name;
             if (line.size() < width) {
@@ -54,7 +70,7 @@ std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatM
     if (mode != CLI::AppFormatMode::All) return CLI::Formatter::make_subcommands(app, mode);
     std::ostringstream out;
     // A line of its own, then a blank line: help2man starts a section there.
-    out << "\nCommands:\n\n";
+    out << "\n" << tr("Commands:") << "\n\n";
     for (const CLI::App* sub : app->get_subcommands({})) {
         if (!sub->get_name().empty()) out << make_expanded(sub) << "\n";
     }
@@ -90,11 +106,11 @@ std::string HelpFormatter::make_expanded(const CLI::App* sub) const {
         const std::string name = opt->get_name(true, false);
         out << ' ' << (opt->get_required() ? name : "[" + name + "]");
     }
-    if (!options.empty()) out << " [OPTIONS]";
-    std::string text = sub->get_description() + '.';
+    if (!options.empty()) out << " [" << get_label("OPTIONS") << "]";
+    std::string text = fill(tr("%s."), {sub->get_description()});
     for (const CLI::Option* opt : positionals) {
-        text +=
-            ' ' + opt->get_name(true, false) + ": " + sentencePart(opt->get_description()) + '.';
+        text += ' ' + fill(tr("%s: %s."),
+                           {opt->get_name(true, false), sentencePart(opt->get_description())});
     }
     out << ":\n" << wrapped(text);
     if (!options.empty()) {

@@ -14,7 +14,9 @@ class HelpFormatter : public CLI::Formatter {
     // `commands`: every command's name and description (Globals::commands), which the list in
     // --help shows whether or not the command was added to the parser.
     explicit HelpFormatter(const std::vector<std::pair<std::string, std::string>>& commands)
-        : commands_(commands) {}
+        : commands_(commands) {
+        translateLabels();
+    }
 
     // With --help-all: "Commands:", then one block per command (see make_expanded). With --help:
     // "Subcommands:", then a line per command with its description.
@@ -26,6 +28,11 @@ class HelpFormatter : public CLI::Formatter {
     std::string make_expanded(const CLI::App* sub) const override;
 
   private:
+    // The parser's own words (Usage, OPTIONS, ...) in the language of the run. The names of
+    // values (TEXT, INT) and REQUIRED stay: the parser lines the columns up by bytes, not by
+    // the width of Chinese characters.
+    void translateLabels();
+
     const std::vector<std::pair<std::string, std::string>>& commands_;
 };
 

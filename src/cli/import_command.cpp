@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "gtfs/gtfs_import.h"
 
 namespace zelvan::cli {
@@ -41,35 +42,45 @@ bool parseRouteTypes(const std::string& text, std::vector<int>& types) {
 }
 
 void printSummary(const gtfs::ImportSummary& s, const std::string& out) {
-    std::cout << "imported into " << out << ": " << s.stations << " stations, " << s.trains
-              << " trains from " << s.trips << " trips and " << s.stopTimes << " stop times\n"
-              << "runs: " << s.runs << ", of which " << s.runsMerged
-              << " joined a train of the same number, stops and times\n"
-              << "service days: " << dateText(s.firstDay) << " to " << dateText(s.lastDay) << "\n";
+    const auto n = [](auto count) { return std::to_string(count); };
+    std::cout << fill(tr("imported into %s: %s stations, %s trains from %s trips and %s stop "
+                         "times"),
+                      {out, n(s.stations), n(s.trains), n(s.trips), n(s.stopTimes)})
+              << "\n"
+              << fill(tr("runs: %s, of which %s joined a train of the same number, stops and "
+                         "times"),
+                      {n(s.runs), n(s.runsMerged)})
+              << "\n"
+              << fill(tr("service days: %s to %s"), {dateText(s.firstDay), dateText(s.lastDay)})
+              << "\n";
+    // The reasons and warnings are the importer's own words, as the JSON document gives them.
     for (const auto& [why, count] : s.dropped)
-        std::cout << "left out: " << count << " " << why << "\n";
+        std::cout << fill(tr("left out: %s %s"), {n(count), why}) << "\n";
     for (const auto& [what, count] : s.warnings)
-        std::cout << "warning: " << count << " " << what << "\n";
+        std::cout << tr("warning: ") << count << " " << what << "\n";
 }
 
 }  // namespace
 
 void addImportCommand(CLI::App& app, Globals& globals) {
     static ImportArguments args;
-    CLI::App* import = addCommand(app, globals, "import", "Import a railway's timetable feed");
+    CLI::App* import = addCommand(app, globals, "import", tr("Import a railway's timetable feed"));
     if (!import) return;
     import->require_subcommand(1);
-    CLI::App* gtfs = import->add_subcommand(
-        "gtfs", "Write a data folder from a GTFS static feed (a zip or a folder)");
-    gtfs->add_option("FEED", args.feed, "The feed: a zip archive or a folder of .txt files")
+    CLI::App* gtfs = addSubcommand(
+        *import, "gtfs", tr("Write a data folder from a GTFS static feed (a zip or a folder)"));
+    gtfs->add_option("FEED", args.feed, tr("The feed: a zip archive or a folder of .txt files"))
         ->required();
-    gtfs->add_option("OUT", args.out, "Data folder to write")->required();
-    gtfs->add_option("--from", args.from, "First day to import, YYYY-MM-DD (default: the feed's)");
-    gtfs->add_option("--until", args.until, "Last day to import, YYYY-MM-DD (default: the feed's)");
-    gtfs->add_option("--agency", args.agencies, "agency_id to import (repeatable; default: all)");
+    gtfs->add_option("OUT", args.out, tr("Data folder to write"))->required();
+    gtfs->add_option("--from", args.from,
+                     tr("First day to import, YYYY-MM-DD (default: the feed's)"));
+    gtfs->add_option("--until", args.until,
+                     tr("Last day to import, YYYY-MM-DD (default: the feed's)"));
+    gtfs->add_option("--agency", args.agencies,
+                     tr("agency_id to import (repeatable; default: all)"));
     gtfs->add_option("--route-types", args.routeTypes,
-                     "route_type values to import, comma-separated (default: all)");
-    gtfs->add_option("--version", args.version, "Database version (default: the feed's)");
+                     tr("route_type values to import, comma-separated (default: all)"));
+    gtfs->add_option("--version", args.version, tr("Database version (default: the feed's)"));
     gtfs->callback([&globals] {
         gtfs::ImportOptions options;
         options.feed = args.feed;
@@ -78,12 +89,14 @@ void addImportCommand(CLI::App& app, Globals& globals) {
         options.version = args.version;
         if ((!args.from.empty() && !parseDate(args.from, options.from)) ||
             (!args.until.empty() && !parseDate(args.until, options.until))) {
-            std::cerr << "zelvan-cli import: --from and --until take a date YYYY-MM-DD\n";
+            std::cerr << "zelvan-cli import: " << tr("--from and --until take a date YYYY-MM-DD")
+                      << "\n";
             globals.exitCode = kExitUsage;
             return;
         }
         if (!args.routeTypes.empty() && !parseRouteTypes(args.routeTypes, options.routeTypes)) {
-            std::cerr << "zelvan-cli import: --route-types takes numbers separated by commas\n";
+            std::cerr << "zelvan-cli import: "
+                      << tr("--route-types takes numbers separated by commas") << "\n";
             globals.exitCode = kExitUsage;
             return;
         }

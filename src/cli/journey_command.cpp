@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "cli/places.h"
 #include "cli/query_documents.h"
+#include "cli/shown_texts.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_table.h"
@@ -13,8 +15,6 @@
 
 namespace zelvan::cli {
 namespace {
-
-constexpr const char* kNothingFound = "没有查到相关结果";
 
 std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const auto& items) {
     std::vector<std::vector<std::u16string>> cells;
@@ -26,14 +26,33 @@ std::vector<std::vector<std::u16string>> cellsOf(int columns, auto cell, const a
     return cells;
 }
 
+// journeyCell with the mark of a change between two stations translated.
+std::u16string shownJourneyCell(const JourneyRow& journey, int column) {
+    std::u16string text = journeyCell(journey, column);
+    const std::u16string_view mark = kStationChangeMark;
+    if (text.size() >= mark.size() &&
+        text.compare(text.size() - mark.size(), mark.size(), mark) == 0) {
+        text.resize(text.size() - mark.size());
+        text += u' ' + trZh(mark.substr(1));
+    }
+    return text;
+}
+
+// stationChangeText in the language of the run.
+std::string shownStationChange(const LegRow& before, const LegRow& leg, int minutes) {
+    const std::string from = out(before.row.arrivalStation), to = out(leg.row.departureStation);
+    if (minutes < 0) return fill(trZh("换乘：%s → %s"), {from, to});
+    return fill(trZh("换乘：%s → %s，步行/市内交通 %s 分钟"), {from, to, std::to_string(minutes)});
+}
+
 // A line per journey; with `legs`, each journey's legs under it, indented, with the wait at
 // each change and a line for a change between two stations (the least minutes `planner`
 // allows there with `options`).
 void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
                        const JourneyPlanner& planner, const JourneyOptions& options) {
-    const std::vector<std::u16string>& headings = tableHeadings(TableKind::Journeys);
-    const std::string table =
-        renderTable(headings, cellsOf(static_cast<int>(headings.size()), journeyCell, journeys));
+    const std::vector<std::u16string> headings = shownHeadings(TableKind::Journeys);
+    const std::string table = renderTable(
+        headings, cellsOf(static_cast<int>(headings.size()), shownJourneyCell, journeys));
     if (!legs) {
         std::cout << table;
         return;
@@ -41,7 +60,7 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
     // The journey lines keep the alignment of the whole table; the legs go between them.
     std::size_t at = table.find('\n') + 1;
     std::cout << table.substr(0, at);
-    const std::vector<std::u16string>& legHeadings = tableHeadings(TableKind::JourneyLegs);
+    const std::vector<std::u16string> legHeadings = shownHeadings(TableKind::JourneyLegs);
     for (const JourneyRow& journey : journeys) {
         const std::size_t end = table.find('\n', at) + 1;
         std::cout << table.substr(at, end - at);
@@ -61,7 +80,7 @@ void printJourneyTable(const std::vector<JourneyRow>& journeys, bool legs,
                 if (before.leg.toStation != leg.leg.fromStation) {
                     const int minutes =
                         planner.changeMinutes(before.leg.toStation, leg.leg.fromStation, options);
-                    std::cout << "    " << out(stationChangeText(before, leg, minutes)) << "\n";
+                    std::cout << "    " << shownStationChange(before, leg, minutes) << "\n";
                 }
             }
             std::cout << "    " << legTable.substr(from, stop - from);
@@ -91,7 +110,7 @@ bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planne
                   std::string& error) {
     // The planner reads the whole timetable: only a question that names two places pays.
     std::vector<std::u16string> names{fromUtf8(question.from), fromUtf8(question.to)};
-    error = resolvePlaces(db, names);
+    error = resolvePlaces(db, names, question.shown);
     if (!error.empty()) return false;
     if (!planner) planner = std::make_unique<JourneyPlanner>(db);
     planner->setTrace(question.trace ? &std::cerr : nullptr);
@@ -105,33 +124,38 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
     static JourneyQuestion question;
     static std::string after = "00:00";
     static bool legs = false;
+    question.shown = true;
     CLI::App* command = addCommand(app, globals, "journey",
-                                   "Journeys with changes between two places, matched in time");
+                                   tr("Journeys with changes between two places, matched in time"));
     if (!command) return;
-    command->add_option("FROM", question.from, "Departure place")->required();
-    command->add_option("TO", question.to, "Arrival place")->required();
-    command->add_option("--after", after, "Earliest departure on the day of travel (default 00:00)")
+    command->add_option("FROM", question.from, tr("Departure place"))->required();
+    command->add_option("TO", question.to, tr("Arrival place"))->required();
+    command
+        ->add_option("--after", after,
+                     tr("Earliest departure on the day of travel (default 00:00)"))
         ->check(CLI::Validator(
             [](std::string& text) {
                 int minutes = 0;
-                return parseClock(text, minutes) ? std::string()
-                                                 : "expects a time HH:MM, got '" + text + "'";
+                return parseClock(text, minutes)
+                           ? std::string()
+                           : fill(tr("expects a time HH:MM, got '%s'"), {text});
             },
             "HH:MM"));
-    command->add_option("--max-changes", question.options.maxChanges, "Most changes (default 2)")
+    command
+        ->add_option("--max-changes", question.options.maxChanges, tr("Most changes (default 2)"))
         ->check(CLI::Range(0, kMaxJourneyChanges));
     CLI::Option* change =
         command
             ->add_option("--change-minutes", question.options.changeMinutes,
-                         "Least wait when changing at one station (default 20, or the "
-                         "timetable's own change time of the station)")
+                         tr("Least wait when changing at one station (default 20, or the "
+                            "timetable's own change time of the station)"))
             ->check(CLI::Range(0, kMinutesPerDay - 1));
     command
         ->add_option("--place-change-minutes", question.options.placeChangeMinutes,
-                     "Least wait between two stations of one place (default 60)")
+                     tr("Least wait between two stations of one place (default 60)"))
         ->check(CLI::Range(0, kMinutesPerDay - 1));
-    command->add_flag("--legs", legs, "List each journey's legs under it");
-    command->add_flag("--trace", question.trace, "Print the search's rounds on stderr");
+    command->add_flag("--legs", legs, tr("List each journey's legs under it"));
+    command->add_flag("--trace", question.trace, tr("Print the search's rounds on stderr"));
     command->callback([&globals, change] {
         parseClock(after, question.options.afterMinutes);
         question.options.changeMinutesGiven = change->count() > 0;
@@ -149,7 +173,7 @@ void addJourneyCommand(CLI::App& app, Globals& globals) {
         if (globals.json) {
             printDocument([&](std::string& out) { appendJourneysDocument(out, journeys); });
         } else if (journeys.empty()) {
-            std::cout << kNothingFound << "\n";
+            std::cout << nothingFound() << "\n";
         } else {
             printJourneyTable(journeys, legs, *planner, question.options);
         }

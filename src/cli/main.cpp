@@ -4,41 +4,49 @@
 
 #include "cli/cli_common.h"
 #include "cli/help_format.h"
+#include "cli/language.h"
 #include "db/text.h"
 #include "update/version.h"
 
 int main(int argc, char** argv) {
     using namespace zelvan::cli;
+    // First: every text the commands register below is looked up in the chosen catalog.
+    setUpLanguage();
     Globals globals;
     chooseCommand(argc, argv, globals);
-    CLI::App app{"Zelvan时刻表 command line: offline railway timetable queries", "zelvan-cli"};
+    CLI::App app{tr("Zelvan时刻表 command line: offline railway timetable queries"), "zelvan-cli"};
     // Before the commands are added: they take the formatter over from here.
     app.formatter(std::make_shared<HelpFormatter>(globals.commands));
+    app.option_defaults()->group(tr("Options"));
+    app.set_help_flag("-h,--help", tr("Print this help message and exit"));
     app.fallthrough();  // the global options may also follow the command
     app.require_subcommand(1);
-    app.set_help_all_flag("--help-all", "Print help for every command and exit");
-    app.set_version_flag("--version", "zelvan-cli " + zelvan::toUtf8(zelvan::kProgramVersion) +
-                                          "-" + zelvan::toUtf8(zelvan::kProgramBuild));
+    app.set_help_all_flag("--help-all", tr("Print help for every command and exit"));
+    app.set_version_flag("--version",
+                         "zelvan-cli " + zelvan::toUtf8(zelvan::kProgramVersion) + "-" +
+                             zelvan::toUtf8(zelvan::kProgramBuild),
+                         tr("Display program version information and exit"));
     app.add_option("--data", globals.dataDir,
-                   "Data folder (default: ZELVAN_DATA, else the first of the user's data "
-                   "folder, the program's folder and the installed timetable that holds one)");
-    app.add_option("--date", globals.date, "Day of travel, YYYY-MM-DD (default: today)")
+                   tr("Data folder (default: ZELVAN_DATA, else the first of the user's data "
+                      "folder, the program's folder and the installed timetable that holds one)"));
+    app.add_option("--date", globals.date, tr("Day of travel, YYYY-MM-DD (default: today)"))
         ->check(CLI::Validator(
             [&globals](std::string& text) {
                 return parseDate(text, globals.queryDate)
                            ? std::string()
-                           : "expects a date YYYY-MM-DD, got '" + text + "'";
+                           : fill(tr("expects a date YYYY-MM-DD, got '%s'"), {text});
             },
             "YYYY-MM-DD"));
-    app.add_flag("--json", globals.json, "Print exactly one JSON document");
+    app.add_flag("--json", globals.json, tr("Print exactly one JSON document"));
     app.add_option("--sort", globals.sortName,
-                   "Order of the rows and journeys: departure, arrival, duration or train "
-                   "(default: as the query finds them)")
+                   tr("Order of the rows and journeys: departure, arrival, duration or train "
+                      "(default: as the query finds them)"))
         ->check(CLI::Validator(
             [&globals](std::string& text) {
                 return parseSortKey(text, globals.sort)
                            ? std::string()
-                           : "expects departure, arrival, duration or train, got '" + text + "'";
+                           : fill(tr("expects departure, arrival, duration or train, got '%s'"),
+                                  {text});
             },
             "KEY"));
 
@@ -57,7 +65,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "zelvan-cli: " << e.what() << "\nRun 'zelvan-cli --help' for usage.\n";
+        std::cerr << "zelvan-cli: " << e.what() << "\n"
+                  << tr("Run 'zelvan-cli --help' for usage.") << "\n";
         return kExitUsage;
     } catch (const std::exception& e) {
         std::cerr << "zelvan-cli: " << e.what() << "\n";

@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "cli/language.h"
+
 namespace zelvan::cli {
 namespace {
 
@@ -10,11 +12,12 @@ constexpr std::size_t kNamedCandidates = 8;
 
 }  // namespace
 
-std::string unknownStationMessage(const std::u16string& name) {
-    return "没有找到车站：" + out(name);
+std::string unknownStationMessage(const std::u16string& name, bool shown) {
+    constexpr const char* kUnknown = markZh("没有找到车站：%s");
+    return fill(shown ? trZh(kUnknown) : kUnknown, {out(name)});
 }
 
-std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& names) {
+std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& names, bool shown) {
     for (std::u16string& name : names) {
         TypedName typed = db.resolveTypedName(name);
         switch (typed.kind) {
@@ -22,10 +25,12 @@ std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& na
             case TypedNameKind::Unique:
                 name = std::move(typed.name);
                 break;
-            case TypedNameKind::Empty:
-                return "请输入车站名称";
+            case TypedNameKind::Empty: {
+                constexpr const char* kEmpty = markZh("请输入车站名称");
+                return shown ? trZh(kEmpty) : kEmpty;
+            }
             case TypedNameKind::Unknown:
-                return unknownStationMessage(typed.name);
+                return unknownStationMessage(typed.name, shown);
             case TypedNameKind::Several: {
                 std::string list;
                 for (std::size_t i = 0; i < typed.candidates.size(); ++i) {
@@ -35,7 +40,8 @@ std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& na
                     }
                     list += (i == 0 ? "" : "、") + out(typed.candidates[i]);
                 }
-                return "车站名称不唯一：" + out(typed.name) + "（" + list + "）";
+                constexpr const char* kSeveral = markZh("车站名称不唯一：%s（%s）");
+                return fill(shown ? trZh(kSeveral) : kSeveral, {out(typed.name), list});
             }
         }
     }
@@ -43,7 +49,7 @@ std::string resolvePlaces(const TimetableDb& db, std::vector<std::u16string>& na
 }
 
 bool requireStations(Globals& globals, const TimetableDb& db, std::vector<std::u16string>& names) {
-    const std::string refusal = resolvePlaces(db, names);
+    const std::string refusal = resolvePlaces(db, names, true);
     if (refusal.empty()) return true;
     std::cerr << refusal << "\n";
     globals.exitCode = kExitFailed;

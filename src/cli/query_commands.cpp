@@ -2,8 +2,10 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "cli/places.h"
 #include "cli/query_documents.h"
+#include "cli/shown_texts.h"
 #include "cli/text_table.h"
 #include "db/text.h"
 #include "fare/result_row.h"
@@ -12,8 +14,6 @@
 namespace zelvan::cli {
 namespace {
 
-constexpr const char* kNothingFound = "没有查到相关结果";
-
 // The rows as the results view lays them out for `kind` (train or station table).
 std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     std::u16string text;
@@ -21,9 +21,9 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
     const bool tariff = rows.empty() || rows.front().hasFares;
     const std::vector<int> columns = shownColumns(kind, tariff);
     std::vector<std::u16string> headings;
-    for (int c : columns) headings.push_back(shownHeading(kind, c, tariff));
+    for (int c : columns) headings.push_back(translatedHeading(kind, c, tariff));
     return renderTable(headings, rows.size(), [&](std::size_t r, std::size_t c) {
-        return rowCellText(kind, rows[r], columns[c], text);
+        return shownRowCell(kind, rows[r], columns[c], text);
     });
 }
 
@@ -32,7 +32,7 @@ void printRows(const Globals& globals, TableKind kind, std::vector<ResultRow>& r
     if (globals.json) {
         printDocument([&](std::string& out) { appendRowsDocument(out, rows); });
     } else if (rows.empty()) {
-        std::cout << kNothingFound << "\n";
+        std::cout << nothingFound() << "\n";
     } else {
         std::cout << rowsTable(kind, rows);
     }
@@ -46,11 +46,11 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
         return;
     }
     if (train.name.empty()) {
-        std::cout << kNothingFound << "\n";
+        std::cout << nothingFound() << "\n";
         return;
     }
     std::cout << out(train.name) << out(statusMarker(static_cast<int>(train.status))) << "\n";
-    const std::vector<std::u16string>& headings = tableHeadings(TableKind::Stops);
+    const std::vector<std::u16string> headings = shownHeadings(TableKind::Stops);
     std::vector<std::vector<std::u16string>> cells;
     cells.reserve(train.stops.size());
     const std::vector<StopDays> days = stopDays(train.stops);
@@ -58,7 +58,7 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
         std::vector<std::u16string> line;
         line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-            line.push_back(stopTableCell(db, train.stops, days, i, c, train.index));
+            line.push_back(shownStopCell(db, train.stops, days, i, c, train.index));
         }
         cells.push_back(std::move(line));
     }
@@ -83,15 +83,17 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::string& fromText,
                 [&](std::string& out) { appendTransferRowsDocument(out, rows, legCount); });
             return;
         }
-        std::cout << out(from) << " 至 " << via << " 至 " << out(to) << " ,结果" << rows.size()
+        std::cout << fill(trZh("%s 至 %s 至 %s ,结果%s"),
+                          {out(from), via, out(to), std::to_string(rows.size())})
                   << "\n";
         std::vector<ResultRow> first(rows.begin(), rows.begin() + legCount);
         std::vector<ResultRow> second(rows.begin() + legCount, rows.end());
-        std::cout << "\n" << out(from) << " 至 " << via << "\n";
-        std::cout << (first.empty() ? std::string(kNothingFound) + "\n"
+        const char* leg = trZh("%s 至 %s");
+        std::cout << "\n" << fill(leg, {out(from), via}) << "\n";
+        std::cout << (first.empty() ? std::string(nothingFound()) + "\n"
                                     : rowsTable(TableKind::Train, first));
-        std::cout << "\n" << via << " 至 " << out(to) << "\n";
-        std::cout << (second.empty() ? std::string(kNothingFound) + "\n"
+        std::cout << "\n" << fill(leg, {via, out(to)}) << "\n";
+        std::cout << (second.empty() ? std::string(nothingFound()) + "\n"
                                      : rowsTable(TableKind::Train, second));
         return;
     }
@@ -100,9 +102,9 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::string& fromText,
     if (globals.json) {
         printDocument([&](std::string& out) { appendTransferStationsDocument(out, stations); });
     } else if (stations.empty()) {
-        std::cout << kNothingFound << "\n";
+        std::cout << nothingFound() << "\n";
     } else {
-        std::cout << "请选择中转站点\n";
+        std::cout << trZh("请选择中转站点") << "\n";
         for (const std::u16string& s : stations) std::cout << out(s) << "\n";
     }
 }
@@ -128,10 +130,10 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
     static std::string from, to, via, text, number, station, typed, found;
 
     queryCommand(
-        app, globals, "route", "Trains from one station to another",
+        app, globals, "route", tr("Trains from one station to another"),
         [](CLI::App& command) {
-            command.add_option("FROM", from, "Departure station")->required();
-            command.add_option("TO", to, "Arrival station")->required();
+            command.add_option("FROM", from, tr("Departure station"))->required();
+            command.add_option("TO", to, tr("Arrival station"))->required();
         },
         [&globals](TimetableDb& db) {
             std::vector<std::u16string> names{fromUtf8(from), fromUtf8(to)};
@@ -142,18 +144,19 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         });
 
     queryCommand(
-        app, globals, "transfer", "Stations to change at, or the two legs via one",
+        app, globals, "transfer", tr("Stations to change at, or the two legs via one"),
         [](CLI::App& command) {
-            command.add_option("FROM", from, "Departure station")->required();
-            command.add_option("TO", to, "Arrival station")->required();
-            command.add_option("--via", via, "List the trains of both legs through this station");
+            command.add_option("FROM", from, tr("Departure station"))->required();
+            command.add_option("TO", to, tr("Arrival station"))->required();
+            command.add_option("--via", via,
+                               tr("List the trains of both legs through this station"));
         },
         [&globals](TimetableDb& db) { runTransfer(globals, db, from, to, via); });
 
     queryCommand(
-        app, globals, "train", "Trains whose number contains TEXT",
+        app, globals, "train", tr("Trains whose number contains TEXT"),
         [](CLI::App& command) {
-            command.add_option("TEXT", text, "Train number or part of one")->required();
+            command.add_option("TEXT", text, tr("Train number or part of one"))->required();
         },
         [&globals](TimetableDb& db) {
             std::vector<ResultRow> rows;
@@ -162,13 +165,17 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         });
 
     queryCommand(
-        app, globals, "stops", "The stops of the train with this number",
-        [](CLI::App& command) { command.add_option("NUMBER", number, "Train number")->required(); },
+        app, globals, "stops", tr("The stops of the train with this number"),
+        [](CLI::App& command) {
+            command.add_option("NUMBER", number, tr("Train number"))->required();
+        },
         [&globals](TimetableDb& db) { runStops(globals, db, fromUtf8(number)); });
 
     queryCommand(
-        app, globals, "station", "Trains calling at a station",
-        [](CLI::App& command) { command.add_option("NAME", station, "Station name")->required(); },
+        app, globals, "station", tr("Trains calling at a station"),
+        [](CLI::App& command) {
+            command.add_option("NAME", station, tr("Station name"))->required();
+        },
         [&globals](TimetableDb& db) {
             std::vector<std::u16string> names{fromUtf8(station)};
             if (!requireStations(globals, db, names)) return;
@@ -178,9 +185,9 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
         });
 
     queryCommand(
-        app, globals, "suggest", "Station names for a typed code",
+        app, globals, "suggest", tr("Station names for a typed code"),
         [](CLI::App& command) {
-            command.add_option("TEXT", typed, "Code letters, e.g. BJ")->required();
+            command.add_option("TEXT", typed, tr("Code letters, e.g. BJ"))->required();
         },
         [&globals](TimetableDb& db) {
             std::vector<std::u16string> names;
@@ -188,16 +195,16 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
             if (globals.json) {
                 printDocument([&](std::string& out) { appendNamesDocument(out, names); });
             } else if (names.empty()) {
-                std::cout << kNothingFound << "\n";
+                std::cout << nothingFound() << "\n";
             } else {
                 for (const std::u16string& n : names) std::cout << out(n) << "\n";
             }
         });
 
     queryCommand(
-        app, globals, "find", "Stations by pinyin, pinyin initials or first characters",
+        app, globals, "find", tr("Stations by pinyin, pinyin initials or first characters"),
         [](CLI::App& command) {
-            command.add_option("TEXT", found, "e.g. beijingnan, \"xi'an\", bjn or 北京")
+            command.add_option("TEXT", found, tr("e.g. beijingnan, \"xi'an\", bjn or 北京"))
                 ->required();
         },
         [&globals](TimetableDb& db) {

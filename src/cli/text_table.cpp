@@ -83,4 +83,16 @@ std::string renderTable(const std::vector<std::u16string>& headings, std::size_t
     return toUtf8(text);
 }
 
+std::string renderLabelled(const std::vector<Labelled>& lines) {
+    int width = 0;
+    for (const Labelled& line : lines) width = std::max(width, displayWidth(line.first));
+    std::string text;
+    for (const auto& [label, value] : lines) {
+        text += toUtf8(label);
+        text.append(static_cast<std::size_t>(width - displayWidth(label) + 2), ' ');
+        text += value + "\n";
+    }
+    return text;
+}
+
 }  // namespace zelvan::cli

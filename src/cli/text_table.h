@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zelvan::cli {
@@ -22,5 +23,9 @@ std::string renderTable(const std::vector<std::u16string>& headings,
 using CellText = std::function<std::u16string_view(std::size_t row, std::size_t column)>;
 std::string renderTable(const std::vector<std::u16string>& headings, std::size_t rowCount,
                         const CellText& cell);
+
+// Lines "LABEL  VALUE" with the values lined up two columns after the widest label.
+using Labelled = std::pair<std::u16string, std::string>;
+std::string renderLabelled(const std::vector<Labelled>& lines);
 
 }  // namespace zelvan::cli

@@ -2,6 +2,8 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
+#include "cli/text_table.h"
 #include "compiler/timetable_source.h"
 #include "db/text.h"
 #include "db/timetable_check.h"
@@ -21,10 +23,6 @@ nlohmann::json findingsJson(const std::vector<CheckFinding>& findings) {
     return list;
 }
 
-std::string counted(long long n, const char* one) {
-    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
-}
-
 void runCheck(Globals& globals, const std::string& folderOption) {
     Globals named = globals;
     if (!folderOption.empty()) named.dataDir = folderOption;
@@ -37,18 +35,22 @@ void runCheck(Globals& globals, const std::string& folderOption) {
         return;
     }
     for (const CheckFinding& f : report.errors)
-        std::cout << "error: " << describeFinding(f) << "\n";
+        std::cout << tr("error: ") << describeFinding(f) << "\n";
     for (const CheckFinding& f : report.warnings) {
-        std::cout << "warning: " << describeFinding(f) << "\n";
+        std::cout << tr("warning: ") << describeFinding(f) << "\n";
     }
     const long long shown = static_cast<long long>(report.errors.size() + report.warnings.size());
-    std::cout << out(folder) << ": " << counted(report.errorCount, "error") << ", "
-              << counted(report.warningCount, "warning");
+    const long long errors = report.errorCount, warnings = report.warningCount;
+    std::cout << out(folder) << ": "
+              << fill(trPlural("%s error", "%s errors", errors), {std::to_string(errors)}) << ", "
+              << fill(trPlural("%s warning", "%s warnings", warnings), {std::to_string(warnings)});
     if (shown < report.errorCount + report.warningCount) {
-        std::cout << " (the first " << CheckReport::kMaxKept << " of each shown)";
+        std::cout << fill(tr(" (the first %s of each shown)"),
+                          {std::to_string(CheckReport::kMaxKept)});
     }
-    std::cout << (report.passed() ? ": the timetable can be used\n"
-                                  : ": the timetable is damaged\n");
+    std::cout << (report.passed() ? tr(": the timetable can be used")
+                                  : tr(": the timetable is damaged"))
+              << "\n";
 }
 
 }  // namespace
@@ -57,18 +59,18 @@ void addToolCommands(CLI::App& app, Globals& globals) {
     static int kindCode = 0, fareFactor = 0, distance = 0;
     static std::string trainName, source, output, pinyinDictionary, checked;
 
-    if (CLI::App* fares =
-            addCommand(app, globals, "fares", "The four fares of a kind code over a distance")) {
-        fares->add_option("KINDCODE", kindCode, "Kind code as stored, 0-127")
+    if (CLI::App* fares = addCommand(app, globals, "fares",
+                                     tr("The four fares of a kind code over a distance"))) {
+        fares->add_option("KINDCODE", kindCode, tr("Kind code as stored, 0-127"))
             ->required()
             ->check(CLI::Range(0, 127));
-        fares->add_option("FAREFACTOR", fareFactor, "Fare factor in tenths as stored, 0-127")
+        fares->add_option("FAREFACTOR", fareFactor, tr("Fare factor in tenths as stored, 0-127"))
             ->required()
             ->check(CLI::Range(0, 127));
-        fares->add_option("DISTANCE", distance, "Distance in km, 0-16383")
+        fares->add_option("DISTANCE", distance, tr("Distance in km, 0-16383"))
             ->required()
             ->check(CLI::Range(0, 16383));
-        fares->add_option("TRAIN", trainName, "Train number (read by the high-speed tariff)");
+        fares->add_option("TRAIN", trainName, tr("Train number (read by the high-speed tariff)"));
         fares->callback([&globals] {
             FareTexts f = computeFares(kindCode, fareFactor * 0.1, distance, fromUtf8(trainName));
             if (globals.json) {
@@ -78,14 +80,17 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                            {"softSleeper", out(f.softSleeper)}});
                 return;
             }
-            std::cout << "硬座  " << out(f.hardSeat) << "\n软座  " << out(f.softSeat) << "\n硬卧  "
-                      << out(f.hardSleeper) << "\n软卧  " << out(f.softSleeper) << "\n";
+            std::cout << renderLabelled({{fromUtf8(trZh("硬座")), out(f.hardSeat)},
+                                         {fromUtf8(trZh("软座")), out(f.softSeat)},
+                                         {fromUtf8(trZh("硬卧")), out(f.hardSleeper)},
+                                         {fromUtf8(trZh("软卧")), out(f.softSleeper)}});
         });
     }
 
     if (CLI::App* info = addCommand(app, globals, "info",
-                                    "Which data folder answers and why, where an update installs, "
-                                    "the database version and size, and whether it loads")) {
+                                    tr("Which data folder answers and why, where an update "
+                                       "installs, the database version and size, and whether it "
+                                       "loads"))) {
         info->callback([&globals] {
             const DataFolder folder = mendedDataFolder(globals);
             TimetableDb db;
@@ -107,31 +112,38 @@ void addToolCommands(CLI::App& app, Globals& globals) {
             std::u16string shown = version;
             while (!shown.empty() && (shown.back() == u'\n' || shown.back() == u'\r'))
                 shown.pop_back();
-            std::cout << "数据目录    " << out(folder.path) << "\n来源        "
-                      << dataSourceReason(folder.source) << "\n更新写入    "
-                      << out(folder.updateFolder) << "\n数据库版本  " << out(shown)
-                      << "\n车站        " << db.stationNames.size() << "\n车次        "
-                      << db.trainIndex.size() << "\n加载        " << (loaded ? "成功" : "失败")
-                      << "\n";
-            if (!loaded) std::cout << "问题        " << problem << "\n";
+            std::vector<Labelled> lines = {
+                {fromUtf8(trZh("数据目录")), out(folder.path)},
+                {fromUtf8(trZh("来源")), tr(dataSourceReason(folder.source))},
+                {fromUtf8(trZh("更新写入")), out(folder.updateFolder)},
+                {fromUtf8(trZh("数据库版本")), out(shown)},
+                {fromUtf8(trZh("车站")), std::to_string(db.stationNames.size())},
+                {fromUtf8(trZh("车次")), std::to_string(db.trainIndex.size())},
+                {fromUtf8(trZh("加载")), loaded ? trZh("成功") : trZh("失败")},
+            };
+            if (!loaded) lines.push_back({fromUtf8(trZh("问题")), problem});
+            std::cout << renderLabelled(lines);
         });
     }
 
     if (CLI::App* check = addCommand(
             app, globals, "check",
-            "Check that a data folder holds a whole timetable; exit 1 when it is damaged")) {
-        check->add_option("DIR", checked, "Data folder (default: the one in use)");
+            tr("Check that a data folder holds a whole timetable; exit 1 when it is damaged"))) {
+        check->add_option("DIR", checked, tr("Data folder (default: the one in use)"));
         check->callback([&globals] { runCheck(globals, checked); });
     }
 
-    if (CLI::App* build = addCommand(app, globals, "build", "Compile a timetable source folder")) {
-        build->add_option("SRC", source, "Source folder (stations.tsv, trains.tsv, stops.tsv, ...)")
+    if (CLI::App* build =
+            addCommand(app, globals, "build", tr("Compile a timetable source folder"))) {
+        build
+            ->add_option("SRC", source,
+                         tr("Source folder (stations.tsv, trains.tsv, stops.tsv, ...)"))
             ->required();
-        build->add_option("OUT", output, "Data folder to write")->required();
+        build->add_option("OUT", output, tr("Data folder to write"))->required();
         CLI::Option* pinyin = build->add_option("--pinyin", pinyinDictionary,
-                                                "Pinyin word list for pinyin.txt (default " +
-                                                    defaultPinyinDictionary().string() +
-                                                    "; an empty value writes no pinyin.txt)");
+                                                fill(tr("Pinyin word list for pinyin.txt (default "
+                                                        "%s; an empty value writes no pinyin.txt)"),
+                                                     {defaultPinyinDictionary().string()}));
         build->callback([&globals, pinyin] {
             std::string error;
             CompileOptions options;
@@ -150,9 +162,11 @@ void addToolCommands(CLI::App& app, Globals& globals) {
             if (skipped) {
                 // The timetable works without it; the station fields then take codes and
                 // characters only.
-                std::cerr << "zelvan-cli build: warning: no pinyin word list at "
-                          << options.pinyinDictionary.string()
-                          << " (Debian package rime-data-pinyin-simp); pinyin.txt not written\n";
+                std::cerr << "zelvan-cli build: "
+                          << fill(tr("warning: no pinyin word list at %s (Debian package "
+                                     "rime-data-pinyin-simp); pinyin.txt not written"),
+                                  {options.pinyinDictionary.string()})
+                          << "\n";
             }
             if (globals.json) {
                 printJson({{"built", true}});
@@ -161,8 +175,8 @@ void addToolCommands(CLI::App& app, Globals& globals) {
     }
 
     if (CLI::App* dump =
-            addCommand(app, globals, "dump", "Write the database of --data as source files")) {
-        dump->add_option("OUT", output, "Source folder to write")->required();
+            addCommand(app, globals, "dump", tr("Write the database of --data as source files"))) {
+        dump->add_option("OUT", output, tr("Source folder to write"))->required();
         dump->callback([&globals] {
             TimetableDb db;
             if (!openDatabase(globals, db, false)) return;  // a damaged timetable may be mended

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "cli/language.h"
 #include "db/product.h"
 #include "db/text.h"
 #include "update/cancel_token.h"
@@ -108,7 +110,7 @@ class ProgressLine {
         // The version file is small: it gets a line only when it is slow to come.
         if (latest_.phase == UpdatePhase::Checking && now - phaseStart_ < kQuietStart) return;
         lastDraw_ = now;
-        std::string line = "\r" + out(std::u16string(phaseText(latest_.phase)));
+        std::string line = "\r" + out(trZh(phaseText(latest_.phase)));
         if (latest_.phase != UpdatePhase::Installing) {
             if (latest_.total > 0) {
                 auto filled = static_cast<int>(
@@ -184,7 +186,7 @@ class TerminalNotifier : public UpdateNotifier {
 
     void openHomepage() override {
         (json_ ? std::cerr : std::cout)
-            << "主页: " << out(std::u16string(kMobileSiteAddress)) << "\n";
+            << fill(trZh("主页: %s"), {out(std::u16string(kMobileSiteAddress))}) << "\n";
     }
 
     void showProgress(const UpdateProgress& progress) override { progress_.show(progress); }
@@ -284,7 +286,7 @@ const CLI::Validator kWebAddress(
     [](std::string& text) {
         return text.rfind("http://", 0) == 0 || text.rfind("https://", 0) == 0
                    ? std::string()
-                   : "expects an http:// or https:// address, got '" + text + "'";
+                   : fill(tr("expects an http:// or https:// address, got '%s'"), {text});
     },
     "URL");
 
@@ -301,11 +303,11 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
 
     if (CLI::App* update = addCommand(
             app, globals, "update",
-            "Check the download server for a newer program or timetable and install it")) {
-        update->add_option("--server", options.server, "Base address of the download server")
+            tr("Check the download server for a newer program or timetable and install it"))) {
+        update->add_option("--server", options.server, tr("Base address of the download server"))
             ->check(kWebAddress)
             ->capture_default_str();
-        update->add_flag("--yes,-y", options.yes, "Answer yes to every question");
+        update->add_flag("--yes,-y", options.yes, tr("Answer yes to every question"));
         update->callback([&globals] {
             TimetableDb db;
             // A folder without a (loadable) timetable can still receive one.
@@ -324,8 +326,11 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                 notifier.finishProgress();
             }
             if (outcome == UpdateOutcome::NoAnswer) {
-                std::cerr << "zelvan-cli update: the version file of " << checker.server()
-                          << " is not understood (it needs six fields separated by \"|\")\n";
+                std::cerr << "zelvan-cli update: "
+                          << fill(tr("the version file of %s is not understood (it needs six "
+                                     "fields separated by \"|\")"),
+                                  {checker.server()})
+                          << "\n";
             }
             if (outcome == UpdateOutcome::Failed || outcome == UpdateOutcome::NoAnswer ||
                 outcome == UpdateOutcome::Cancelled || outcome == UpdateOutcome::Busy) {
@@ -346,7 +351,8 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
     }
 
     if (CLI::App* rollback = addCommand(app, globals, "rollback",
-                                        "Put back the timetable that the last update replaced")) {
+                                        tr("Put back the timetable that the last update "
+                                           "replaced"))) {
         rollback->callback([&globals] {
             const DataFolder folder = mendedDataFolder(globals);
             TimetableDb db;
@@ -373,28 +379,38 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
     }
 
     if (CLI::App* extract =
-            addCommand(app, globals, "extract", "Unpack a database package into a folder")) {
-        extract->add_option("PACKAGE", options.package, "Package file (a zip archive)")->required();
-        extract->add_option("DIR", options.folder, "Folder to unpack into (created if missing)")
+            addCommand(app, globals, "extract", tr("Unpack a database package into a folder"))) {
+        extract->add_option("PACKAGE", options.package, tr("Package file (a zip archive)"))
+            ->required();
+        extract->add_option("DIR", options.folder, tr("Folder to unpack into (created if missing)"))
             ->required();
         extract->callback([&globals] {
             ExtractSummary summary =
                 extractPackage(fromUtf8(options.package), fromUtf8(options.folder));
             if (summary.code == kPackageCannotOpen && summary.entries == 0) {
-                std::cerr << "zelvan-cli extract: " << options.package
-                          << " cannot be opened as a zip archive\n";
+                std::cerr << "zelvan-cli extract: "
+                          << fill(tr("%s cannot be opened as a zip archive"), {options.package})
+                          << "\n";
             } else if (summary.code == kPackageTooLarge && summary.written == 0) {
-                std::cerr
-                    << "zelvan-cli extract: " << options.package
-                    << " would unpack to more than allowed (256 MiB, or 100 times its size)\n";
+                std::cerr << "zelvan-cli extract: "
+                          << fill(tr("%s would unpack to more than allowed (256 MiB, or 100 times "
+                                     "its size)"),
+                                  {options.package})
+                          << "\n";
             } else if (summary.code != kPackageOk) {
-                std::cerr << "zelvan-cli extract: " << summary.failed << " of " << summary.entries
-                          << " entries could not be unpacked (code 0x" << std::hex << summary.code
-                          << std::dec << ")\n";
+                char code[16];
+                std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(summary.code));
+                std::cerr << "zelvan-cli extract: "
+                          << fill(tr("%s of %s entries could not be unpacked (code %s)"),
+                                  {std::to_string(summary.failed), std::to_string(summary.entries),
+                                   code})
+                          << "\n";
             }
             if (summary.skipped > 0) {
-                std::cerr << "zelvan-cli extract: skipped " << summary.skipped
-                          << " entries whose names lead outside " << options.folder << "\n";
+                std::cerr << "zelvan-cli extract: "
+                          << fill(tr("skipped %s entries whose names lead outside %s"),
+                                  {std::to_string(summary.skipped), options.folder})
+                          << "\n";
             }
             if (summary.code != kPackageOk) globals.exitCode = kExitFailed;
             if (globals.json) {
@@ -404,24 +420,26 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                            {"failed", summary.failed},
                            {"code", summary.code}});
             } else if (summary.code == kPackageOk) {
-                std::cout << summary.written << " of " << summary.entries
-                          << " entries unpacked into " << options.folder << "\n";
+                std::cout << fill(tr("%s of %s entries unpacked into %s"),
+                                  {std::to_string(summary.written), std::to_string(summary.entries),
+                                   options.folder})
+                          << "\n";
             }
         });
     }
 
     if (CLI::App* pack = addCommand(
             app, globals, "pack",
-            "Make a database package OUT and its version file OUT.ver from a data folder (serve "
-            "them as wm.db and wm.ver)")) {
-        pack->add_option("DIR", options.folder, "Data folder holding the timetable files")
+            tr("Make a database package OUT and its version file OUT.ver from a data folder "
+               "(serve them as wm.db and wm.ver)"))) {
+        pack->add_option("DIR", options.folder, tr("Data folder holding the timetable files"))
             ->required();
-        pack->add_option("OUT", options.output, "Package file to write")->required();
-        pack->add_option("--url", options.url, "Address the package will be served from")
+        pack->add_option("OUT", options.output, tr("Package file to write"))->required();
+        pack->add_option("--url", options.url, tr("Address the package will be served from"))
             ->check(kWebAddress)
             ->capture_default_str();
         pack->add_option("--text", options.text,
-                         "Text about the update (field 3 of the version file)")
+                         tr("Text about the update (field 3 of the version file)"))
             ->capture_default_str();
         pack->callback([&globals] {
             std::vector<std::string> packed;
@@ -444,8 +462,10 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
                     {{"package", options.output}, {"versionFile", versionFile}, {"files", packed}});
                 return;
             }
-            std::cout << "packed " << packed.size() << " files into " << options.output
-                      << "\nversion file " << versionFile << "\n";
+            std::cout << fill(tr("packed %s files into %s"),
+                              {std::to_string(packed.size()), options.output})
+                      << "\n"
+                      << fill(tr("version file %s"), {versionFile}) << "\n";
         });
     }
 }

@@ -391,20 +391,29 @@ std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops) {
     return days;
 }
 
-std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
+StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index,
+                            std::size_t count) {
     if (train < 0 || !db.extensions.present()) return {};
     const StopExtras extras = db.extensions.stopExtras(train, static_cast<int>(index));
-    std::u16string marks;
-    if (!extras.platform.empty()) marks += u' ' + extras.platform + u"站台";
+    StopMarkParts parts;
+    parts.platform = extras.platform;
     const bool board = extras.board || index + 1 == count;
     const bool alight = extras.alight || index == 0;
     if (!board && !alight) {
-        marks += u" 不办客运";
+        parts.restriction = kNoServiceText;
     } else if (!board) {
-        marks += u' ' + std::u16string(kSetsDownText);
+        parts.restriction = kSetsDownText;
     } else if (!alight) {
-        marks += u" 仅上客";
+        parts.restriction = kPicksUpText;
     }
+    return parts;
+}
+
+std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
+    const StopMarkParts parts = stopMarkParts(db, train, index, count);
+    std::u16string marks;
+    if (!parts.platform.empty()) marks += u' ' + parts.platform + u"站台";
+    if (!parts.restriction.empty()) marks += u' ' + std::u16string(parts.restriction);
     return marks;
 }
 

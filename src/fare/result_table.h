@@ -104,12 +104,22 @@ std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord
 // The marks of a stop: its platform and what it forbids, as the stop table shows them after the
 // station's name; empty for a stop without extras.
 std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count);
+// The same in parts, for a view that words them otherwise: the platform (empty: none) and
+// what riders may not do there (kSetsDownText, kPicksUpText, kNoServiceText, or empty).
+struct StopMarkParts {
+    std::u16string platform;
+    std::u16string_view restriction;
+};
+StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index, std::size_t count);
 
 // The station table's first time of a train that ends at the queried station: "终到" before its
 // arrival there.
 inline constexpr std::u16string_view kEndsHereText = u"终到";
 // After the station table's first time of a train riders cannot board at the queried station.
 inline constexpr std::u16string_view kSetsDownText = u"仅下客";
+// After a stop's station: riders may board but not alight there, or neither.
+inline constexpr std::u16string_view kPicksUpText = u"仅上客";
+inline constexpr std::u16string_view kNoServiceText = u"不办客运";
 // The train number in a first cell: the text before its first space.
 std::u16string trainNumberFromCell(const std::u16string& cell);
 

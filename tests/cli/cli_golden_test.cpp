@@ -12,12 +12,19 @@
 #include <random>
 
 #include "cli_run.h"
+#include "feed_maker.h"
 #include "test_files.h"
 
 namespace zelvan::test {
 namespace {
 
 const std::filesystem::path kSources = ZELVAN_CLI_TEST_DIR;
+
+// The locale of a run: LANG=`lang` (and, as every run has, none of the variables that would
+// override it).
+std::vector<std::string> locale(const std::string& lang) {
+    return {"LANG=" + lang};
+}
 
 class CliGolden : public ::testing::Test {
   protected:
@@ -31,16 +38,25 @@ class CliGolden : public ::testing::Test {
         data_ = nullptr;
     }
 
-    // Runs `args` on the test timetable (date 2026-12-08) and compares with golden/NAME.out.
-    void expectGolden(const std::string& name, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--data", data_->path().string(), "--date", "2026-12-08"});
+    // Runs `args` on the test timetable (date 2026-12-08) under LANG=`lang` and compares with
+    // golden/NAME.out.
+    void expectGolden(const std::string& name, std::vector<std::string> args,
+                      const std::string& lang = "C") {
+        expectGoldenOn(*data_, "2026-12-08", name, std::move(args), lang);
+    }
+
+    // The same on the timetable in `data` and the day `date`.
+    static void expectGoldenOn(const TempDir& data, const std::string& date,
+                               const std::string& name, std::vector<std::string> args,
+                               const std::string& lang) {
+        args.insert(args.begin(), {"--data", data.path().string(), "--date", date});
         TempDir scratch;
-        Outcome r = run(scratch, args);
-        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
-        EXPECT_EQ(r.err, "") << name;
+        Outcome r = run(scratch, args, locale(lang));
+        EXPECT_EQ(r.exitCode, 0) << name << " (" << lang << "): " << r.err;
+        EXPECT_EQ(r.err, "") << name << " (" << lang << ")";
         // The data folder is a fresh temporary one: the reference files say DATA.
-        for (std::size_t at; (at = r.out.find(data_->path().string())) != std::string::npos;) {
-            r.out.replace(at, data_->path().string().size(), "DATA");
+        for (std::size_t at; (at = r.out.find(data.path().string())) != std::string::npos;) {
+            r.out.replace(at, data.path().string().size(), "DATA");
         }
         const std::filesystem::path golden = kSources / "golden" / (name + ".out");
         const std::string expected = readBytes(golden);
@@ -49,14 +65,16 @@ class CliGolden : public ::testing::Test {
             writeBytes(actual, r.out);
             std::string diff = "diff -u '" + golden.string() + "' '" + actual.string() + "'";
             if (std::system(diff.c_str()) == -1) ADD_FAILURE() << "could not run diff";
-            ADD_FAILURE() << name << ": stdout differs from " << golden << "; actual in " << actual;
+            ADD_FAILURE() << name << " (" << lang << "): stdout differs from " << golden
+                          << "; actual in " << actual;
         }
     }
 
-    // Runs `args` and expects `code` with a message on stderr and nothing on stdout.
-    Outcome expectFailure(int code, std::vector<std::string> args) {
+    // Runs `args` under LANG=`lang` and expects `code` with a message on stderr and nothing on
+    // stdout.
+    Outcome expectFailure(int code, std::vector<std::string> args, const std::string& lang = "C") {
         TempDir scratch;
-        Outcome r = run(scratch, args);
+        Outcome r = run(scratch, args, locale(lang));
         EXPECT_EQ(r.exitCode, code);
         EXPECT_NE(r.err, "");
         EXPECT_EQ(r.out, "");
@@ -197,6 +215,151 @@ TEST_F(CliGolden, DataFolderFromTheEnvironmentAndADamagedUserFolderNamed) {
     EXPECT_NE(r.out.find("\"updateFolder\":\"" + (home / "zelvan").string() + "\""),
               std::string::npos)
         << r.out;
+}
+
+TEST_F(CliGolden, TablesInEnglishUnderALocaleThatIsNotChinese) {
+    for (const char* lang : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+        expectGolden("route_en", {"route", "北京", "上海"}, lang);
+        expectGolden("route_empty_en", {"route", "天津", "北京"}, lang);
+    }
+    expectGolden("stops_en", {"stops", "T110"}, "en_US.UTF-8");
+    // T4 ends at 济南; K3 does not run on the day.
+    expectGolden("station_en", {"station", "济南"}, "en_GB.UTF-8");
+    expectGolden("transfer_via_en", {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
+                 "en_US.UTF-8");
+    expectGolden("journey_en", {"journey", "天津", "北京", "--legs"}, "en_US.UTF-8");
+    expectGolden("fares_en", {"fares", "33", "0", "1000"}, "en_US.UTF-8");
+    expectGolden("info_en", {"info"}, "en_US.UTF-8");
+    expectGolden("stops_help_en", {"stops", "--help"}, "en_US.UTF-8");
+}
+
+TEST_F(CliGolden, TablesInTheDesignsChineseUnderAChineseLocale) {
+    // The tables are the plain locale's, which speaks the design's texts.
+    expectGolden("route", {"route", "北京", "上海"}, "zh_CN.UTF-8");
+    expectGolden("stops", {"stops", "T110"}, "zh_CN.UTF-8");
+    expectGolden("station_ends", {"station", "济南"}, "zh_CN.UTF-8");
+    expectGolden("transfer_via", {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
+                 "zh_TW.UTF-8");
+    expectGolden("fares", {"fares", "33", "0", "1000"}, "zh_CN.UTF-8");
+    expectGolden("journey", {"journey", "天津", "北京", "--legs"}, "zh_CN.UTF-8");
+    // What the plain locale writes in English is Chinese here.
+    expectGolden("info_zh", {"info"}, "zh_CN.UTF-8");
+    expectGolden("stops_help_zh", {"stops", "--help"}, "zh_CN.UTF-8");
+    // The manual is made under C.UTF-8: its help stays as written, in English.
+    expectGolden("stops_help_en", {"stops", "--help"}, "C.UTF-8");
+}
+
+TEST_F(CliGolden, AnImportedRailwaysMarksInEitherLanguage) {
+    // Albany's trains leave from platform 2; 230 only picks up at Hudson, 231 only sets down.
+    Feed feed;
+    feed.timezone = "America/New_York";
+    feed.stops = {{"ALB", "Albany", 42.74, -73.80, "", 1, "", ""},
+                  {"ALB2", "Albany", 42.74, -73.80, "ALB", 0, "2", ""},
+                  {"HUD", "Hudson", 42.25, -73.79, "", 0, "", ""},
+                  {"POU", "Poughkeepsie", 41.71, -73.94, "", 0, "", ""}};
+    feed.routes = {{"EMP", "Empire"}};
+    feed.services = {{"DAILY", 0b1111111, "20261201", "20261231", {}}};
+    feed.trips = {{"e1",
+                   "EMP",
+                   "DAILY",
+                   "230",
+                   {{"ALB2", 28800, 28800}, {"HUD", 30600, 30660, 0, 1}, {"POU", 33600, 33600}}},
+                  {"e2",
+                   "EMP",
+                   "DAILY",
+                   "231",
+                   {{"POU", 36000, 36000}, {"HUD", 38000, 38060, 1, 0}, {"ALB2", 41000, 41000}}}};
+    TempDir scratch;
+    writeFeed(feed, scratch / "feed");
+    TempDir data;
+    const Outcome imported =
+        run(scratch, {"import", "gtfs", (scratch / "feed").string(), data.path().string()});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    for (const auto& [suffix, lang] : {std::pair{"_en", "en_US.UTF-8"}, {"_zh", "zh_CN.UTF-8"}}) {
+        expectGoldenOn(data, "2026-12-11", std::string("feed_stops") + suffix, {"stops", "230"},
+                       lang);
+        expectGoldenOn(data, "2026-12-11", std::string("feed_station") + suffix,
+                       {"station", "Hudson"}, lang);
+        // The railway's own fare in one column (none in this feed) in place of the four.
+        expectGoldenOn(data, "2026-12-11", std::string("feed_route") + suffix,
+                       {"route", "Albany", "Poughkeepsie"}, lang);
+    }
+}
+
+TEST_F(CliGolden, ErrorsInTheLanguageOfTheLocale) {
+    const std::string data = data_->path().string();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string english;
+        std::string chinese;
+    };
+    const std::vector<Case> cases = {
+        {{"route", "北京", "火星"}, 1, "No station called 火星\n", "没有找到车站：火星\n"},
+        {{"--json", "journey", "火星", "上海"},
+         1,
+         "No station called 火星\n",
+         "没有找到车站：火星\n"},
+        {{"--date", "2026-02-30", "route", "北京", "上海"},
+         2,
+         "zelvan-cli: --date: expects a date YYYY-MM-DD, got '2026-02-30'\n"
+         "Run 'zelvan-cli --help' for usage.\n",
+         "zelvan-cli: --date: 需要日期 YYYY-MM-DD，得到的是“2026-02-30”\n"
+         "运行“zelvan-cli --help”查看用法。\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), {"--data", data});
+        EXPECT_EQ(expectFailure(c.code, args, "en_US.UTF-8").err, c.english) << args[2];
+        EXPECT_EQ(expectFailure(c.code, args, "zh_CN.UTF-8").err, c.chinese) << args[2];
+    }
+    // A folder without a timetable: the reason it was chosen is the core's text, translated.
+    TempDir empty;
+    const Outcome chinese =
+        expectFailure(1, {"--data", empty.path().string(), "route", "北京", "上海"}, "zh_CN.UTF-8");
+    EXPECT_NE(chinese.err.find("中的时刻表（由 --data 指定）无法使用：s.i is missing"),
+              std::string::npos)
+        << chinese.err;
+    EXPECT_NE(chinese.err.find("运行“zelvan-cli update”获取新的时刻表"), std::string::npos)
+        << chinese.err;
+}
+
+TEST_F(CliGolden, JsonIsTheSameInEveryLocale) {
+    const std::string data = data_->path().string();
+    const std::vector<std::vector<std::string>> commands = {
+        {"route", "北京", "上海"},
+        {"route", "天津", "北京"},
+        {"transfer", "天津", "杭州东"},
+        {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
+        {"train", "1"},
+        {"stops", "K2"},
+        {"stops", "K"},
+        {"station", "济南"},
+        {"suggest", "sh"},
+        {"find", "bj"},
+        {"journey", "天津", "北京"},
+        {"fares", "33", "0", "1000"},
+        {"info"},
+        {"check"},
+        {"batch"},
+    };
+    TempDir scratch;
+    writeBytes(scratch / "questions",
+               "{\"command\":\"route\",\"from\":\"北京\",\"to\":\"火星\"}\n"
+               "{\"command\":\"station\",\"name\":\"济南\"}\n"
+               "{\"command\":\"journey\",\"from\":\"火星\",\"to\":\"北京\"}\nnot json\n");
+    for (std::vector<std::string> args : commands) {
+        args.insert(args.begin(), {"--data", data, "--date", "2026-12-08", "--json"});
+        const std::string input = (scratch / "questions").string();
+        const Outcome plain = run(scratch, args, locale("C"), input);
+        EXPECT_EQ(plain.exitCode, 0) << args[5] << ": " << plain.err;
+        EXPECT_EQ(plain.out.substr(0, 1), "{") << args[5];
+        for (const char* lang : {"en_US.UTF-8", "zh_CN.UTF-8", "fr_FR.UTF-8"}) {
+            const Outcome r = run(scratch, args, locale(lang), input);
+            EXPECT_EQ(r.exitCode, plain.exitCode) << args[5] << " (" << lang << ")";
+            EXPECT_EQ(r.out, plain.out) << args[5] << " (" << lang << ")";
+        }
+    }
 }
 
 // Stations whose names hold characters with several readings; the train lists only set how

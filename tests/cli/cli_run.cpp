@@ -14,10 +14,20 @@ namespace zelvan::test {
 
 Outcome run(const TempDir& dir, const std::vector<std::string>& args,
             const std::vector<std::string>& env, const std::string& input) {
-    std::vector<std::string> variables = env;
+    // The plain locale unless `env` names another: the tests of the texts as written must not
+    // depend on the locale of whoever runs them.
+    std::vector<std::string> given = env;
+    for (const char* plain : {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"}) {
+        const std::string_view name(plain, std::string_view(plain).find('=') + 1);
+        const bool named = std::any_of(env.begin(), env.end(), [&](const std::string& v) {
+            return v.compare(0, name.size(), name) == 0;
+        });
+        if (!named) given.emplace_back(plain);
+    }
+    std::vector<std::string> variables = given;
     for (char** e = environ; *e; ++e) {
         const std::string_view entry = *e;
-        const bool replaced = std::any_of(env.begin(), env.end(), [&](const std::string& v) {
+        const bool replaced = std::any_of(given.begin(), given.end(), [&](const std::string& v) {
             return entry.substr(0, entry.find('=') + 1) == v.substr(0, v.find('=') + 1);
         });
         if (!replaced) variables.emplace_back(entry);

@@ -1,0 +1,54 @@
+#include "cli/shown_texts.h"
+
+#include "cli/language.h"
+#include "db/text.h"
+
+namespace zelvan::cli {
+
+std::u16string translatedHeading(TableKind kind, int column, bool builtInTariff) {
+    const std::u16string heading = shownHeading(kind, column, builtInTariff);
+    const std::size_t first = heading.find_first_not_of(u' ');
+    if (first == std::u16string::npos) return {};
+    const std::size_t last = heading.find_last_not_of(u' ');
+    return trZh(std::u16string_view(heading).substr(first, last - first + 1));
+}
+
+std::vector<std::u16string> shownHeadings(TableKind kind) {
+    std::vector<std::u16string> headings;
+    const int count = static_cast<int>(tableHeadings(kind).size());
+    for (int c = 0; c < count; ++c) headings.push_back(translatedHeading(kind, c, true));
+    return headings;
+}
+
+std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int column,
+                                 std::u16string& scratch) {
+    const int kindColumn = kind == TableKind::Train ? 5 : 4;
+    if ((kind == TableKind::Train || kind == TableKind::Station) && column == kindColumn) {
+        scratch = trZh(row.kindText);
+        return scratch;
+    }
+    if (kind == TableKind::Station && column == 1 && row.endsHere) {
+        scratch = trZh(kEndsHereText) + u' ' + row.arrivalTime;
+        return scratch;
+    }
+    if (kind == TableKind::Station && column == 1 && row.noBoarding) {
+        scratch = row.departureTime + u' ' + trZh(kSetsDownText);
+        return scratch;
+    }
+    return rowCellText(kind, row, column, scratch);
+}
+
+std::u16string shownStopCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
+                             const std::vector<StopDays>& days, std::size_t index, int column,
+                             int train) {
+    std::u16string text = stopTableCell(db, stops, days, index, column);  // without the marks
+    if (column != 0) return text;
+    const StopMarkParts marks = stopMarkParts(db, train, index, stops.size());
+    if (!marks.platform.empty()) {
+        text += u' ' + fromUtf8(fill(trZh("%s站台"), {toUtf8(marks.platform)}));
+    }
+    if (!marks.restriction.empty()) text += u' ' + trZh(marks.restriction);
+    return text;
+}
+
+}  // namespace zelvan::cli
