@@ -11,8 +11,8 @@ namespace zelvan::cli {
 // Which texts a run prints. The values are the order of the choice, not stored anywhere.
 enum class Language : int {
     Source = 0,   // the C or POSIX locale, or none: the texts as written (no catalog)
-    Chinese = 1,  // a Chinese locale: the design's texts, our English ones translated
-    English = 2,  // any other locale: the design's Chinese texts translated
+    Chinese = 1,  // a Chinese locale: the original texts, our English ones translated
+    English = 2,  // any other locale: the original Chinese texts translated
 };
 
 // The language the locale variables ask for, as gettext reads them: the locale is the first
@@ -37,12 +37,12 @@ const char* tr(const char* text);
 const char* trPlural(const char* one, const char* several, long long n);
 // The same for a text of the core written in English (why a data folder was chosen, ...).
 std::string tr(std::string_view text);
-// Marks a text written in the design's Chinese for the catalogs where it is kept for two
+// Marks a text written in the original Chinese for the catalogs where it is kept for two
 // uses: as written (JSON documents) and translated with trZh (the terminal).
 constexpr const char* markZh(const char* text) {
     return text;
 }
-// A text written in the design's Chinese (headings, markers, messages): English under a
+// A text written in the original Chinese (headings, markers, messages): English under a
 // locale that is not Chinese.
 const char* trZh(const char* text);
 // `pattern` (a translated text) with each "%s" replaced by the next of `values`, and "%N$s" by

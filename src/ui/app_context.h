@@ -20,7 +20,7 @@ class SoftKeyBar;
 class UpdateNotifier;
 
 // How the reader sorted a kind of table by clicking its headings: the column's key, reversed or
-// not. Listed is the query's own order, the design's and the default.
+// not. Listed is the query's own order, the default.
 struct TableSort {
     SortKey key = SortKey::Listed;
     bool descending = false;

@@ -43,7 +43,7 @@ int handleCommandLine(const QStringList& arguments, zelvan::AppOptions& options)
 // Whether the user's locale asks for the English texts: Qt reads LANGUAGE, LC_ALL, LC_MESSAGES
 // and LANG itself (no locale needs to be installed). The first of the user's languages that is
 // Chinese or English decides, and a locale in neither language reads English; the C locale
-// keeps the texts as written, the design's Chinese, as a Chinese locale does.
+// keeps the texts as written, the original Chinese, as a Chinese locale does.
 bool wantsEnglish() {
     const QLocale system = QLocale::system();
     if (system.language() == QLocale::C) return false;

@@ -82,7 +82,7 @@ bool StationToStationDialog::runQuery() {
         showResults(this, results_, db_, ResultMode::Direct);
         return true;
     }
-    // Besides the design's question, the journeys with changes are one click away.
+    // Besides the question of a change, the journeys with changes are one click away.
     const MessageBoxes::Answer answer =
         askYesNoOr(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer),
                    toQString(res::kButtonJourneys));

@@ -1,6 +1,6 @@
 # Fails when a text of zelvan-cli lacks its translation. xgettext lists the texts of the
 # sources by how they are marked: tr() and trPlural() (written in English) must be translated
-# in po/zh_CN.po, trZh() and markZh() (the design's Chinese) in po/en.po. msgcmp refuses a text
+# in po/zh_CN.po, trZh() and markZh() (the original Chinese) in po/en.po. msgcmp refuses a text
 # missing from the catalog or left untranslated or fuzzy there; msgfmt --check refuses a
 # translation whose %s do not match its text, and its statistics show any untranslated or
 # fuzzy entry of the catalog at all (the core's texts that the catalogs hold as well).

@@ -233,8 +233,8 @@ TEST_F(CliGolden, TablesInEnglishUnderALocaleThatIsNotChinese) {
     expectGolden("stops_help_en", {"stops", "--help"}, "en_US.UTF-8");
 }
 
-TEST_F(CliGolden, TablesInTheDesignsChineseUnderAChineseLocale) {
-    // The tables are the plain locale's, which speaks the design's texts.
+TEST_F(CliGolden, TablesInTheOriginalChineseUnderAChineseLocale) {
+    // The tables are the plain locale's, which speaks the original texts.
     expectGolden("route", {"route", "北京", "上海"}, "zh_CN.UTF-8");
     expectGolden("stops", {"stops", "T110"}, "zh_CN.UTF-8");
     expectGolden("station_ends", {"station", "济南"}, "zh_CN.UTF-8");

@@ -136,7 +136,7 @@ TEST(CoreTexts, EveryTextTheTerminalShowsReadsEnglishUnderAnotherLocale) {
     EXPECT_EQ(row.kindText, u"新空调特快");
 }
 
-TEST(CoreTexts, ChineseKeepsTheDesignsTextsAndTranslatesOurEnglish) {
+TEST(CoreTexts, ChineseKeepsTheOriginalTextsAndTranslatesOurEnglish) {
     speak("zh_CN.UTF-8", Language::Chinese);
     for (const std::u16string& text : shownCoreTexts()) EXPECT_EQ(trZh(text), text) << toUtf8(text);
     for (DataFolderSource source :
