@@ -15,6 +15,23 @@ bool wantedName(const std::vector<std::string>& wanted, const std::string& name)
 
 constexpr std::size_t kPiece = 4 << 20;
 
+// The archive's current entry: its details and its base name (entries are matched by it, so a
+// feed zipped inside one folder reads too). False with `error` for a damaged directory.
+bool currentEntry(unzFile archive, const std::filesystem::path& zip, unz_file_info64& info,
+                  std::string& base, std::string& error) {
+    char name[1024];
+    if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
+        UNZ_OK) {
+        error = zip.string() + ": its directory is damaged";
+        return false;
+    }
+    base = name;
+    if (const std::size_t slash = base.find_last_of('/'); slash != std::string::npos) {
+        base.erase(0, slash + 1);
+    }
+    return true;
+}
+
 bool readFolder(const std::filesystem::path& folder, const std::vector<std::string>& wanted,
                 std::map<std::string, std::string>& files, std::string& error,
                 unsigned long long limit, const std::vector<std::string>& streamed) {
@@ -56,16 +73,10 @@ bool readZip(const std::filesystem::path& zip, const std::vector<std::string>& w
     for (int code = unzGoToFirstFile(archive); ok && code == UNZ_OK;
          code = unzGoToNextFile(archive)) {
         unz_file_info64 info{};
-        char name[1024];
-        if (unzGetCurrentFileInfo64(archive, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
-            UNZ_OK) {
-            error = zip.string() + ": its directory is damaged";
+        std::string base;
+        if (!currentEntry(archive, zip, info, base, error)) {
             ok = false;
             break;
-        }
-        std::string base(name);
-        if (const std::size_t slash = base.find_last_of('/'); slash != std::string::npos) {
-            base.erase(0, slash + 1);
         }
         if (!wantedName(wanted, base) || files.count(base) != 0) continue;
         if (wantedName(streamed, base)) {
@@ -166,16 +177,10 @@ bool streamFeedFile(
     for (int code = unzGoToFirstFile(archive); ok && !found && code == UNZ_OK;
          code = unzGoToNextFile(archive)) {
         unz_file_info64 info{};
-        char entry[1024];
-        if (unzGetCurrentFileInfo64(archive, &info, entry, sizeof entry, nullptr, 0, nullptr, 0) !=
-            UNZ_OK) {
-            error = feed.string() + ": its directory is damaged";
+        std::string base;
+        if (!currentEntry(archive, feed, info, base, error)) {
             ok = false;
             break;
-        }
-        std::string base(entry);
-        if (const std::size_t slash = base.find_last_of('/'); slash != std::string::npos) {
-            base.erase(0, slash + 1);
         }
         if (base != name) continue;
         found = true;
