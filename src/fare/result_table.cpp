@@ -8,6 +8,7 @@
 #include "db/running_days.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
+#include "db/translation.h"
 
 namespace zelvan {
 namespace {
@@ -105,15 +106,15 @@ std::u16string statusMarker(int status) {
 std::u16string statusMeaning(int status) {
     switch (static_cast<RunStatus>(status)) {
         case RunStatus::Expired:
-            return u"已过期";
+            return translated(ZELVAN_TEXT("zelvan", "已过期"));
         case RunStatus::NotScheduled:
-            return u"当日不开行";
+            return translated(ZELVAN_TEXT("zelvan", "当日不开行"));
         case RunStatus::NotYetValid:
-            return u"尚未开行";
+            return translated(ZELVAN_TEXT("zelvan", "尚未开行"));
         case RunStatus::Running:
             break;
     }
-    return u"当日开行";
+    return translated(ZELVAN_TEXT("zelvan", "当日开行"));
 }
 
 std::u16string markerLegend(const std::vector<int>& statuses) {
@@ -163,50 +164,54 @@ std::u16string shownHeading(TableKind kind, int column, bool builtInTariff) {
 
 namespace {
 
+constexpr std::u16string_view kDailyText = ZELVAN_TEXT("zelvan", "每日开行");
+constexpr std::u16string_view kNotRunningText = ZELVAN_TEXT("zelvan", "不开行");
+
+// "逢星期一、三开行": the weekdays (0 Monday to 6 Sunday) in the order given.
+std::u16string weekdayList(const std::vector<int>& weekdays) {
+    // A weekday's short name, and what joins two: "一" and "、" in Chinese, "Mon" and ", ".
+    static constexpr std::u16string_view kDayNames[] = {
+        ZELVAN_TEXT("zelvan", "一"), ZELVAN_TEXT("zelvan", "二"), ZELVAN_TEXT("zelvan", "三"),
+        ZELVAN_TEXT("zelvan", "四"), ZELVAN_TEXT("zelvan", "五"), ZELVAN_TEXT("zelvan", "六"),
+        ZELVAN_TEXT("zelvan", "日")};
+    const std::u16string separator = translated(ZELVAN_TEXT("zelvan", "、"));
+    std::u16string list;
+    for (std::size_t i = 0; i < weekdays.size(); ++i) {
+        if (i > 0) list += separator;
+        list += translated(kDayNames[weekdays[i]]);
+    }
+    return translatedPattern(ZELVAN_TEXT("zelvan", "逢星期%1开行"), {list});
+}
+
 // The days of `rule` that run: "隔日开行", the weekdays, or the count per period.
 std::u16string ruleText(DateKey validFrom, const RunningRule& rule) {
-    if (rule.period <= 1) return u"每日开行";
+    if (rule.period <= 1) return translated(kDailyText);
     // The mask holds 32 days; a longer period runs on none of the days beyond them.
     const int period = static_cast<int>(std::min<long long>(rule.period, 1000000));
     std::vector<int> days;
     for (int r = 0; r < std::min(period, 32); ++r) {
         if ((static_cast<std::uint32_t>(rule.mask) >> r & 1U) != 0) days.push_back(r);
     }
-    if (days.empty()) return u"不开行";
-    if (static_cast<int>(days.size()) == period) return u"每日开行";
-    if (period == 2) return u"隔日开行";
+    if (days.empty()) return translated(kNotRunningText);
+    if (static_cast<int>(days.size()) == period) return translated(kDailyText);
+    if (period == 2) return translated(ZELVAN_TEXT("zelvan", "隔日开行"));
     if (period == 7) {
-        static constexpr char16_t kDayNames[] = u"一二三四五六日";
         // Day r of the week's rule is r days after the first valid day.
         const int first = ((daysBetween(makeDateKey(2024, 1, 1), validFrom) % 7) + 7) % 7;
         std::vector<int> weekdays;
         for (int r : days) weekdays.push_back((first + r) % 7);
         std::sort(weekdays.begin(), weekdays.end());
-        std::u16string text = u"逢星期";
-        for (std::size_t i = 0; i < weekdays.size(); ++i) {
-            if (i > 0) text += u"、";
-            text += kDayNames[weekdays[i]];
-        }
-        return text + u"开行";
+        return weekdayList(weekdays);
     }
-    const std::string counts =
-        "每" + std::to_string(period) + "日开行" + std::to_string(days.size()) + "日";
-    return utf8ToWide(counts);
+    // "Runs %2 days of every %1".
+    return translatedPattern(
+        ZELVAN_TEXT("zelvan", "每%1日开行%2日"),
+        {utf8ToWide(std::to_string(period)), utf8ToWide(std::to_string(days.size()))});
 }
 
 }  // namespace
 
 namespace {
-
-std::u16string weekdayList(const std::vector<int>& weekdays) {
-    static constexpr char16_t kDayNames[] = u"一二三四五六日";
-    std::u16string text = u"逢星期";
-    for (std::size_t i = 0; i < weekdays.size(); ++i) {
-        if (i > 0) text += u"、";
-        text += kDayNames[weekdays[i]];
-    }
-    return text + u"开行";
-}
 
 // Listed days: the weekdays it runs on at least half the weeks of its span, and how many days
 // differ from that pattern.
@@ -223,7 +228,7 @@ std::u16string listedDaysText(const ServiceDays& days) {
             ++total;
         }
     }
-    if (total == 0) return u"不开行";
+    if (total == 0) return translated(kNotRunningText);
     std::vector<int> weekdays;
     int differing = 0;
     for (int w = 0; w < 7; ++w) {
@@ -235,10 +240,14 @@ std::u16string listedDaysText(const ServiceDays& days) {
         }
     }
     if (weekdays.empty() || differing * 4 > total) {
-        return utf8ToWide("按日期开行，共 " + std::to_string(total) + " 日");
+        return translatedPattern(ZELVAN_TEXT("zelvan", "按日期开行，共 %1 日"),
+                                 {utf8ToWide(std::to_string(total))});
     }
-    std::u16string text = weekdays.size() == 7 ? u"每日开行" : weekdayList(weekdays);
-    if (differing > 0) text += utf8ToWide("（例外 " + std::to_string(differing) + " 日）");
+    std::u16string text = weekdays.size() == 7 ? translated(kDailyText) : weekdayList(weekdays);
+    if (differing > 0) {
+        text += translatedPattern(ZELVAN_TEXT("zelvan", "（例外 %1 日）"),
+                                  {utf8ToWide(std::to_string(differing))});
+    }
     return text;
 }
 
@@ -251,14 +260,17 @@ std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule
         (listed ? listedDaysText(*listed) : ruleText(train.validFrom, rule)) + u"\u3000";
     switch (train.status) {
         case RunStatus::NotYetValid:
-            return text + date(train.validFrom) + u" 起开行";
+            return text +
+                   translatedPattern(ZELVAN_TEXT("zelvan", "%1 起开行"), {date(train.validFrom)});
         case RunStatus::Expired:
-            return text + u"开行至 " + date(train.validUntil);
+            return text +
+                   translatedPattern(ZELVAN_TEXT("zelvan", "开行至 %1"), {date(train.validUntil)});
         case RunStatus::Running:
         case RunStatus::NotScheduled:
             break;
     }
-    return text + u"有效期 " + date(train.validFrom) + u" 至 " + date(train.validUntil);
+    return text + translatedPattern(ZELVAN_TEXT("zelvan", "有效期 %1 至 %2"),
+                                    {date(train.validFrom), date(train.validUntil)});
 }
 
 std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column,
@@ -308,11 +320,11 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             // for a train that ends there its arrival, with nothing after it.
             case 1:
                 if (row.noBoarding && !row.endsHere) {
-                    scratch = row.departureTime + u' ' + std::u16string(kSetsDownText);
+                    scratch = row.departureTime + u' ' + translated(kSetsDownText);
                     return scratch;
                 }
                 if (!row.endsHere) return row.departureTime;
-                scratch = std::u16string(kEndsHereText) + u' ' + row.arrivalTime;
+                scratch = translated(kEndsHereText) + u' ' + row.arrivalTime;
                 return scratch;
             case 2:
                 if (row.endsHere) return kNoTimeText;
@@ -412,8 +424,10 @@ StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index,
 std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
     const StopMarkParts parts = stopMarkParts(db, train, index, count);
     std::u16string marks;
-    if (!parts.platform.empty()) marks += u' ' + parts.platform + u"站台";
-    if (!parts.restriction.empty()) marks += u' ' + std::u16string(parts.restriction);
+    if (!parts.platform.empty()) {
+        marks += u' ' + translatedPattern(ZELVAN_TEXT("zelvan", "%1站台"), {parts.platform});
+    }
+    if (!parts.restriction.empty()) marks += u' ' + translated(parts.restriction);
     return marks;
 }
 
@@ -468,11 +482,15 @@ std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& show
         if (!legend.empty()) legend += u"\u3000";
         legend += entry;
     };
-    if (any([](const RowColours& c) { return c.back == kRedBack; })) add(u"红底：始发");
-    if (starts && any([](const RowColours& c) { return c.back == kWhite; })) {
-        add(u"白底：途经");
+    if (any([](const RowColours& c) { return c.back == kRedBack; })) {
+        add(translated(ZELVAN_TEXT("zelvan", "红底：始发")));
     }
-    if (any([](const RowColours& c) { return c.back == kGreyBack; })) add(u"灰底：不开行");
+    if (starts && any([](const RowColours& c) { return c.back == kWhite; })) {
+        add(translated(ZELVAN_TEXT("zelvan", "白底：途经")));
+    }
+    if (any([](const RowColours& c) { return c.back == kGreyBack; })) {
+        add(translated(ZELVAN_TEXT("zelvan", "灰底：不开行")));
+    }
     return legend;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "db/translation.h"
 
 #include "db/records.h"
 #include "db/running_days.h"
@@ -114,12 +115,12 @@ StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index,
 
 // The station table's first time of a train that ends at the queried station: "终到" before its
 // arrival there.
-inline constexpr std::u16string_view kEndsHereText = u"终到";
+inline constexpr std::u16string_view kEndsHereText = ZELVAN_TEXT("zelvan", "终到");
 // After the station table's first time of a train riders cannot board at the queried station.
-inline constexpr std::u16string_view kSetsDownText = u"仅下客";
+inline constexpr std::u16string_view kSetsDownText = ZELVAN_TEXT("zelvan", "仅下客");
 // After a stop's station: riders may board but not alight there, or neither.
-inline constexpr std::u16string_view kPicksUpText = u"仅上客";
-inline constexpr std::u16string_view kNoServiceText = u"不办客运";
+inline constexpr std::u16string_view kPicksUpText = ZELVAN_TEXT("zelvan", "仅上客");
+inline constexpr std::u16string_view kNoServiceText = ZELVAN_TEXT("zelvan", "不办客运");
 // The train number in a first cell: the text before its first space.
 std::u16string trainNumberFromCell(const std::u16string& cell);
 
@@ -152,6 +153,6 @@ RowColours rowColours(ResultMode mode, const ResultRow& row);
 std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& shown);
 
 // The row between the two legs of a transfer in its table.
-inline constexpr std::u16string_view kSecondLegText = u"第二程";
+inline constexpr std::u16string_view kSecondLegText = ZELVAN_TEXT("zelvan", "第二程");
 
 }  // namespace zelvan

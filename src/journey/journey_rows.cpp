@@ -112,8 +112,7 @@ std::u16string journeyCell(const JourneyRow& journey, int column) {
             return durationText(journey.durationMinutes);
         case 3:
             return ascii(std::to_string(journey.journey.changes).c_str()) +
-                   (changesStations(journey) ? std::u16string(kStationChangeMark)
-                                             : std::u16string());
+                   (changesStations(journey) ? translated(kStationChangeMark) : std::u16string());
         case 4: {
             std::u16string trains;
             for (const LegRow& leg : journey.legs) {
@@ -157,11 +156,13 @@ bool changesStations(const JourneyRow& journey) {
 }
 
 std::u16string stationChangeText(const LegRow& before, const LegRow& leg, int minutes) {
-    std::u16string text = u"换乘：" + before.row.arrivalStation + u" → " + leg.row.departureStation;
-    if (minutes >= 0) {
-        text += u"，步行/市内交通 " + ascii(std::to_string(minutes).c_str()) + u" 分钟";
+    if (minutes < 0) {
+        return translatedPattern(ZELVAN_TEXT("zelvan", "换乘：%1 → %2"),
+                                 {before.row.arrivalStation, leg.row.departureStation});
     }
-    return text;
+    return translatedPattern(ZELVAN_TEXT("zelvan", "换乘：%1 → %2，步行/市内交通 %3 分钟"),
+                             {before.row.arrivalStation, leg.row.departureStation,
+                              ascii(std::to_string(minutes).c_str())});
 }
 
 std::u16string journeySortText(const JourneyRow& journey, SortKey key) {

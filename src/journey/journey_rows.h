@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+#include "db/translation.h"
 
 #include "db/records.h"
 #include "fare/result_row.h"
@@ -60,7 +61,7 @@ bool changesStations(const JourneyRow& journey);
 // "换乘：北京 → 北京南，步行/市内交通 60 分钟", without the minutes when `minutes` < 0.
 std::u16string stationChangeText(const LegRow& before, const LegRow& leg, int minutes);
 // The journey table's mark in 换乘 on a journey that changes between two stations.
-inline constexpr std::u16string_view kStationChangeMark = u" 异站";
+inline constexpr std::u16string_view kStationChangeMark = ZELVAN_TEXT("zelvan", " 异站");
 
 // A journey's value under `key` (departure, arrival, duration, changes or its first train), as
 // sortText gives a row's; empty for another key.

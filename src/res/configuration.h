@@ -5,13 +5,15 @@
 #include <string_view>
 #include <vector>
 
+#include "db/translation.h"
+
 namespace zelvan::res {
 
 // The partner's mobile site named in the About box; empty while there is no partner, and the
 // About box then has no partner line.
 inline constexpr std::u16string_view kPartnerSiteAddress = u"";
 // The one-line owner notice under the About text (label 203).
-inline constexpr std::u16string_view kOwnerNotice = u"© Zelvan 保留所有权利";
+inline constexpr std::u16string_view kOwnerNotice = ZELVAN_TEXT("zelvan", "© Zelvan 保留所有权利");
 
 struct Recommendation {
     std::u16string_view title;

@@ -56,6 +56,7 @@ inline constexpr int kCmdUpdate = 32789;
 inline constexpr int kCmdAbout = 32790;
 inline constexpr int kCmdJourneys = 32791;  // "换乘方案": journeys with changes, matched in time
 inline constexpr int kCmdRollBack = 32792;  // main popup "恢复上一版": the previous timetable
+inline constexpr int kCmdLanguage = 32793;  // main popup "语言": 跟随系统, 中文 or English
 
 // Dialog results of a closed window (beside the command numbers that close a dialog).
 inline constexpr int kResultClosed = 16;

@@ -3,26 +3,27 @@
 #include <array>
 #include <utility>
 
+#include "db/translation.h"
 #include "res/resource_ids.h"
 
 namespace zelvan::res {
 namespace {
 
 constexpr std::array<std::pair<int, std::u16string_view>, 14> kStrings{{
-    {kStrTitle, u"Zelvan时刻表"},
+    {kStrTitle, ZELVAN_TEXT("zelvan", "Zelvan时刻表")},
     {kStrClassName, u"Zelvan"},
-    {kStrHomepage, u"访问主页"},
-    {kStrOk, u"确定"},
-    {kStrMenu, u"菜单"},
-    {kStrBack, u"返回"},
-    {kStrExit, u"退出"},
-    {kStrView, u"查看"},
-    {kStrSendMessage, u"短消息"},
-    {kStrResultsMenu, u"菜单"},
-    {kStrStationToStation, u"站站查询"},
-    {kStrTrainNumber, u"车次查询"},
-    {kStrStation, u"车站查询"},
-    {kStrDownloads, u"推荐下载"},
+    {kStrHomepage, ZELVAN_TEXT("zelvan", "访问主页")},
+    {kStrOk, ZELVAN_TEXT("zelvan", "确定")},
+    {kStrMenu, ZELVAN_TEXT("zelvan", "菜单")},
+    {kStrBack, ZELVAN_TEXT("zelvan", "返回")},
+    {kStrExit, ZELVAN_TEXT("zelvan", "退出")},
+    {kStrView, ZELVAN_TEXT("zelvan", "查看")},
+    {kStrSendMessage, ZELVAN_TEXT("zelvan", "短消息")},
+    {kStrResultsMenu, ZELVAN_TEXT("zelvan", "菜单")},
+    {kStrStationToStation, ZELVAN_TEXT("zelvan", "站站查询")},
+    {kStrTrainNumber, ZELVAN_TEXT("zelvan", "车次查询")},
+    {kStrStation, ZELVAN_TEXT("zelvan", "车站查询")},
+    {kStrDownloads, ZELVAN_TEXT("zelvan", "推荐下载")},
 }};
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ui/about_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,17 +28,19 @@ constexpr int kAboutTextLimit = 511;
 QString aboutText(const QString& databaseVersion, const QString& partnerAddress) {
     const QString lineEnd = QStringLiteral("\r\n");
     QString text;
-    text += QStringLiteral("Zelvan时刻表 v") + toQString(kProgramVersion) + u'-' +
-            toQString(kProgramBuild) + lineEnd;
+    text += QCoreApplication::translate("zelvan", "Zelvan时刻表 v") + toQString(kProgramVersion) +
+            u'-' + toQString(kProgramBuild) + lineEnd;
     text += lineEnd;
-    text += QStringLiteral("数据库版本:") + databaseVersion + lineEnd;
-    text += QStringLiteral("主页:") + toQString(kHomepageAddress) + lineEnd;
-    text += QStringLiteral("wap访问:") + toQString(kMobileSiteAddress) + lineEnd;
+    text += QCoreApplication::translate("zelvan", "数据库版本:") + databaseVersion + lineEnd;
+    text += QCoreApplication::translate("zelvan", "主页:") + toQString(kHomepageAddress) + lineEnd;
+    text +=
+        QCoreApplication::translate("zelvan", "wap访问:") + toQString(kMobileSiteAddress) + lineEnd;
     if (!partnerAddress.trimmed().isEmpty()) {
-        text += QStringLiteral("合作伙伴:") + partnerAddress + lineEnd;
+        text += QCoreApplication::translate("zelvan", "合作伙伴:") + partnerAddress + lineEnd;
     }
     text += lineEnd;
-    text += QStringLiteral("数据仅供参考，请以当地火车站发布数据为准。") + lineEnd;
+    text += QCoreApplication::translate("zelvan", "数据仅供参考，请以当地火车站发布数据为准。") +
+            lineEnd;
     text += lineEnd;
     return text.left(kAboutTextLimit);
 }
@@ -57,7 +60,7 @@ QString aboutDisplayText(const QString& text) {
 
 AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(0, owner) {
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(toQString(res::kCaptionAbout));
+    setWindowTitle(shown(res::kCaptionAbout));
     body()->setContentsMargins(12, 12, 12, 12);
     body()->setSpacing(8);
 
@@ -68,7 +71,7 @@ AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(
     top->addWidget(picture);
     top->addStretch(1);
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    ok->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    ok->button(QDialogButtonBox::Ok)->setText(QCoreApplication::translate("zelvan", "确定"));
     connect(ok, &QDialogButtonBox::accepted, this, [this] { command(res::kCmdOk); });
     top->addWidget(ok);
     body()->addLayout(top);
@@ -82,7 +85,7 @@ AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(
     field_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     body()->addWidget(field_, 1);
 
-    auto* notice = new QLabel(toQString(res::kOwnerNotice), this);
+    auto* notice = new QLabel(shown(res::kOwnerNotice), this);
     notice->setProperty("controlId", res::kIdAboutNotice);
     body()->addWidget(notice);
     ok->button(QDialogButtonBox::Ok)->setFocus();

@@ -33,7 +33,7 @@ void chooseRecommendations(const TimetableDb& db, AppContext& context) {
 DownloadsDialog::DownloadsDialog(AppContext& context, const TimetableDb& db, QWidget* owner)
     : SoftKeyDialog(res::kMenuBarDownloads, owner), context_(context) {
     setObjectName(QStringLiteral("downloadsDialog"));
-    setWindowTitle(toQString(res::kCaptionDownloads));
+    setWindowTitle(shown(res::kCaptionDownloads));
     list_ = new QListWidget(this);
     list_->setProperty("controlId", res::kIdDownloadsList);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -4,11 +4,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -21,6 +19,7 @@
 #include "ui/main_window.h"
 #include "ui/screenshot_tour.h"
 #include "ui/single_instance.h"
+#include "ui/translation.h"
 #include "update/version.h"
 
 namespace {
@@ -38,27 +37,6 @@ int handleCommandLine(const QStringList& arguments, zelvan::AppOptions& options)
         return 0;
     }
     return -1;
-}
-
-// Whether the user's locale asks for the English texts: Qt reads LANGUAGE, LC_ALL, LC_MESSAGES
-// and LANG itself (no locale needs to be installed). The first of the user's languages that is
-// Chinese or English decides, and a locale in neither language reads English; the C locale
-// keeps the texts as written, the original Chinese, as a Chinese locale does.
-bool wantsEnglish() {
-    const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C) return false;
-    for (const QString& language : system.uiLanguages()) {
-        if (language.startsWith(QLatin1String("zh"))) return false;
-        if (language.startsWith(QLatin1String("en"))) return true;
-    }
-    return true;
-}
-
-// Installs the English translation into `app` when the locale asks for it.
-void installTranslation(QCoreApplication& app, QTranslator& english) {
-    if (wantsEnglish() && english.load(QStringLiteral(":/i18n/zelvan_en.qm"))) {
-        app.installTranslator(&english);
-    }
 }
 
 // Timing the start: ends the program once the watched window has painted itself the first time.
@@ -96,6 +74,7 @@ int run(QApplication& app) {
         // The tour starts from no remembered state and leaves the user's settings alone.
         QTemporaryDir settings;
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        applyLanguage(UiLanguage::System);  // the tour's language is the locale's
         MainWindow window(context, TimetableDb::instance(), options);
         // A server named on the command line is one to photograph an update against.
         bool withUpdate = options.updateServer != kDefaultUpdateServer;
@@ -138,14 +117,12 @@ int main(int argc, char** argv) {
     try {
         if (asksOnlyForText(argc, argv)) {
             QCoreApplication core(argc, argv);
-            QTranslator english;
-            installTranslation(core, english);
+            zelvan::applyLanguage(zelvan::savedLanguage());
             zelvan::AppOptions options;
             return std::max(handleCommandLine(QCoreApplication::arguments(), options), 0);
         }
         QApplication app(argc, argv);
-        QTranslator english;
-        installTranslation(app, english);
+        zelvan::applyLanguage(zelvan::savedLanguage());
         QApplication::setApplicationName(QStringLiteral("zelvan"));
         // The desktop entry's name: Wayland shells match the window to the entry and its icon.
         QGuiApplication::setDesktopFileName(QStringLiteral("cn.zelvan.Zelvan"));

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "db/text.h"
 #include "db/timetable_check.h"
 #include "db/timetable_db.h"
+#include "db/translation.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/about_dialog.h"
@@ -36,6 +39,7 @@
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
 #include "ui/train_number_dialog.h"
+#include "ui/translation.h"
 #include "ui/update_command.h"
 #include "update/installation.h"
 #include "update/version.h"
@@ -178,7 +182,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::openSelectedEntry() {
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (selected.isEmpty()) {
-        showNotice(list_, toQString(res::kCaptionError), toQString(res::kTextSelectRecord),
+        showNotice(list_, shown(res::kCaptionError), shown(res::kTextSelectRecord),
                    MessageIcon::Warning);
         return;
     }
@@ -235,7 +239,7 @@ bool MainWindow::command(int id) {
             // there is one to put back (otherwise rollBack says there is none).
             if (!update_ && !updateFolder_.empty() &&
                 hasPreviousTimetable(std::filesystem::path(toUtf8(updateFolder_))) &&
-                !askYesNo(this, toQString(res::kCaptionInfo), toQString(res::kTextAskRollBack))) {
+                !askYesNo(this, shown(res::kCaptionInfo), shown(res::kTextAskRollBack))) {
                 return true;
             }
             rollBack();
@@ -245,6 +249,9 @@ bool MainWindow::command(int id) {
             runModal(dialog);
             return true;
         }
+        case res::kCmdLanguage:
+            chooseLanguage();
+            return true;
         case res::kCmdLeftKey:
             close();
             return true;
@@ -253,10 +260,50 @@ bool MainWindow::command(int id) {
     }
 }
 
+void MainWindow::chooseLanguage() {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("languageMenu"));
+    const UiLanguage current = savedLanguage();
+    // The languages are named in their own language, the first in the language in use.
+    const std::pair<UiLanguage, QString> choices[] = {
+        {UiLanguage::System, QCoreApplication::translate("zelvan", "跟随系统")},
+        {UiLanguage::Chinese, QStringLiteral("中文")},
+        {UiLanguage::English, QStringLiteral("English")},
+    };
+    for (const auto& [language, text] : choices) {
+        QAction* action = menu.addAction(text);
+        action->setCheckable(true);
+        action->setChecked(language == current);
+        action->setData(static_cast<int>(language));
+    }
+    // Where the menu it was chosen from stood: above the right soft key.
+    const QWidget* key = softKeys_->rightKey();
+    const QPoint topRight = key->mapToGlobal(QPoint(key->width(), 0));
+    const QSize size = menu.sizeHint();
+    const QAction* chosen =
+        menu.exec(QPoint(topRight.x() - size.width(), topRight.y() - size.height()));
+    if (!chosen) return;
+    const auto language = static_cast<UiLanguage>(chosen->data().toInt());
+    saveLanguage(language);
+    applyLanguage(language);
+}
+
+void MainWindow::setTexts() {
+    setWindowTitle(resourceText(res::kStrTitle));
+    for (int i = 0; i < list_->count() && i < static_cast<int>(std::size(kEntryTextIds)); ++i) {
+        list_->item(i)->setText(resourceText(kEntryTextIds[i]));
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && list_) setTexts();
+    QWidget::changeEvent(event);
+}
+
 void MainWindow::runUpdate() {
     if (!context_.updateNotifier) return;
     if (update_) {
-        context_.updateNotifier->showError(std::u16string(kTextUpdateBusy));
+        context_.updateNotifier->showError(translated(kTextUpdateBusy));
         return;
     }
     UpdateSession session(db_, updateServer_, updateFolder_, *context_.updateNotifier, this);
@@ -272,21 +319,24 @@ void MainWindow::checkTimetableInUse(bool loaded) {
     if (!report.passed()) {
         damage_ = damageText(report);
     } else if (!loaded) {
-        damage_ = u"数据文件无法读取";
+        damage_ = QCoreApplication::translate("zelvan", "数据文件无法读取").toStdU16String();
     }
 }
 
 void MainWindow::offerRepair() {
     if (damage_.empty()) return;
-    const QString text = toQString(damage_) + QStringLiteral("，时刻表不能使用。\n");
-    const QString caption = toQString(res::kCaptionError);
+    const QString text =
+        QCoreApplication::translate("zelvan", "%1，时刻表不能使用。\n").arg(toQString(damage_));
+    const QString caption = shown(res::kCaptionError);
     if (!updateFolder_.empty() &&
         hasPreviousTimetable(std::filesystem::path(toUtf8(updateFolder_))) &&
-        askYesNo(this, caption, text + QStringLiteral("恢复上一版时刻表吗?"))) {
+        askYesNo(this, caption,
+                 text + QCoreApplication::translate("zelvan", "恢复上一版时刻表吗?"))) {
         rollBack();
         return;
     }
-    if (askYesNo(this, caption, text + QStringLiteral("现在就去更新时刻表吗?"))) {
+    if (askYesNo(this, caption,
+                 text + QCoreApplication::translate("zelvan", "现在就去更新时刻表吗?"))) {
         command(res::kCmdUpdate);
     }
 }
@@ -300,7 +350,7 @@ void MainWindow::rollBack() {
         result = rollBackTimetable(db_, std::filesystem::path(toUtf8(updateFolder_)));
     }
     if (result.status == InstallStatus::Installed) checkTimetableInUse(true);
-    showNotice(this, toQString(res::kCaptionInfo), toQString(rollBackText(result, db_)),
+    showNotice(this, shown(res::kCaptionInfo), shown(rollBackText(result, db_)),
                result.status == InstallStatus::Installed ? MessageIcon::Information
                                                          : MessageIcon::Warning);
 }
@@ -331,8 +381,8 @@ void MainWindow::tellOtherTimetable(const QString& folder) {
     const QString inUse = toQString(db_.folder);
     if (QDir(folder) == QDir(inUse)) return;
     QWidget* front = QApplication::activeModalWidget();
-    showNotice(front ? front : this, toQString(res::kCaptionInfo),
-               toQString(res::kTextOtherTimetable)
+    showNotice(front ? front : this, shown(res::kCaptionInfo),
+               shown(res::kTextOtherTimetable)
                    .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(inUse)));
 }
 

@@ -67,6 +67,8 @@ class MainWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing the window stops a running update first and remembers where the window was.
     void closeEvent(QCloseEvent* event) override;
+    // A change of language: the caption and the list take the new language's texts.
+    void changeEvent(QEvent* event) override;
 
   private:
     void createMainList();
@@ -76,6 +78,9 @@ class MainWindow : public QWidget {
     void checkTimetableInUse(bool loaded);
     // The menu's "恢复上一版": the timetable the last update replaced, back in place.
     void rollBack();
+    // The menu's "语言": 跟随系统, 中文 or English, applied at once and remembered.
+    void chooseLanguage();
+    void setTexts();
 
     AppContext& context_;
     TimetableDb& db_;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -48,7 +49,7 @@ MessageBoxes* installed = nullptr;
 std::unique_ptr<QMessageBox> newNoticeBox(QWidget* owner, const QString& caption,
                                           const QString& text, MessageIcon icon) {
     auto box = std::make_unique<QMessageBox>(iconOf(icon), caption, text, QMessageBox::Ok, owner);
-    box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box->button(QMessageBox::Ok)->setText(QCoreApplication::translate("zelvan", "确定"));
     return box;
 }
 
@@ -57,8 +58,8 @@ std::unique_ptr<QMessageBox> newQuestionBox(QWidget* owner, const QString& capti
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, caption, text,
                                              QMessageBox::Yes | QMessageBox::No, owner);
     // The buttons speak the program's language whatever Qt translations are installed.
-    box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
-    box->button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box->button(QMessageBox::Yes)->setText(QCoreApplication::translate("zelvan", "是"));
+    box->button(QMessageBox::No)->setText(QCoreApplication::translate("zelvan", "否"));
     box->setDefaultButton(QMessageBox::Yes);
     return box;
 }
@@ -89,13 +90,16 @@ CopyableTextBox::CopyableTextBox(QWidget* owner, const QString& caption, const Q
     field_->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(field_, 1);
     auto* buttons = new QDialogButtonBox(this);
-    copy_ = buttons->addButton(QStringLiteral("复制"), QDialogButtonBox::ActionRole);
-    QPushButton* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    copy_ = buttons->addButton(QCoreApplication::translate("zelvan", "复制"),
+                               QDialogButtonBox::ActionRole);
+    QPushButton* ok = buttons->addButton(QCoreApplication::translate("zelvan", "确定"),
+                                         QDialogButtonBox::AcceptRole);
     ok->setDefault(true);
     layout->addWidget(buttons);
     connect(copy_, &QPushButton::clicked, this, [this] {
         QGuiApplication::clipboard()->setText(field_->toPlainText());
-        copy_->setText(QStringLiteral("已复制"));  // the clipboard itself shows nothing
+        copy_->setText(
+            QCoreApplication::translate("zelvan", "已复制"));  // the clipboard itself shows nothing
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     field_->selectAll();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "res/strings.h"
+#include "ui/translation.h"
 
 namespace zelvan {
 
@@ -26,9 +27,9 @@ inline std::u16string controlText(const QString& text) {
     return toU16(text.left(kControlTextLimit));
 }
 
-// String `id` of the program's string table.
+// String `id` of the program's string table, in the language in use.
 inline QString resourceText(int id) {
-    return toQString(res::resourceString(id));
+    return shown(res::resourceString(id));
 }
 
 }  // namespace zelvan

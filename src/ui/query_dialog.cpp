@@ -60,14 +60,18 @@ void QueryDialog::addField(const QString& label, QWidget* field) {
 }
 
 QDateEdit* QueryDialog::newDatePicker(int controlId, const QDate& start) {
-    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    // "2026-12-23 星期三", or "Wed 23 Dec 2026" with the month and day names in English.
+    const bool english = englishInUse();
+    const QLocale locale = english ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                   : QLocale(QLocale::Chinese, QLocale::China);
     auto* picker = new QDateEdit(start, this);
     picker->setProperty("controlId", controlId);
-    picker->setLocale(chinese);
+    picker->setLocale(locale);
     picker->setCalendarPopup(true);
-    picker->calendarWidget()->setLocale(chinese);
+    picker->calendarWidget()->setLocale(locale);
     picker->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd dddd"));
+    picker->setDisplayFormat(english ? QStringLiteral("ddd d MMM yyyy")
+                                     : QStringLiteral("yyyy-MM-dd dddd"));
     return picker;
 }
 
@@ -83,13 +87,12 @@ std::vector<std::u16string> QueryDialog::takeStations(std::initializer_list<Stat
                 break;
             case TypedNameKind::Empty:
                 field->setFocus();
-                showNotice(this, toQString(res::kCaptionWarning),
-                           toQString(res::kTextEnterStation));
+                showNotice(this, shown(res::kCaptionWarning), shown(res::kTextEnterStation));
                 return {};
             case TypedNameKind::Unknown:
                 field->setFocus();
-                showNotice(this, toQString(res::kCaptionWarning),
-                           toQString(res::kTextUnknownStation) + toQString(typed.name));
+                showNotice(this, shown(res::kCaptionWarning),
+                           shown(res::kTextUnknownStation) + toQString(typed.name));
                 return {};
             case TypedNameKind::Several: {
                 QStringList candidates;

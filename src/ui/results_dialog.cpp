@@ -238,7 +238,7 @@ bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, Resul
         journeyRows(db, results.planner->plan(results.fromName, results.toName, db.queryDate, {}),
                     db.queryDate);
     if (results.journeys.empty()) {
-        showNotice(owner, toQString(res::kCaptionWarning), toQString(res::kTextNothingFound));
+        showNotice(owner, shown(res::kCaptionWarning), shown(res::kTextNothingFound));
         return false;
     }
     results.journeyIndex = 0;

@@ -2,8 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
 #include <QStringList>
 #include <QStyle>
 #include <QTableWidget>
@@ -12,6 +15,7 @@
 #include "db/timetable_db.h"
 #include "ui/app_context.h"
 #include "ui/qt_text.h"
+#include "ui/translation.h"
 
 namespace zelvan {
 namespace {
@@ -49,7 +53,7 @@ void setUpTable(QTableWidget& table) {
 void addColumns(QTableWidget& table, const std::vector<std::u16string>& headings) {
     table.setColumnCount(static_cast<int>(headings.size()));
     for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
-        auto* item = new QTableWidgetItem(toQString(headings[c]));
+        auto* item = new QTableWidgetItem(shown(headings[c]));
         item->setTextAlignment(Qt::AlignCenter);
         table.setHorizontalHeaderItem(c, item);
     }
@@ -86,6 +90,34 @@ void addLegSeparator(QTableWidget& table, const std::u16string& text) {
     table.setSpan(row, 0, 1, table.columnCount());
 }
 
+// The day of travel: "2026-12-23 星期三", or in English "Wed 23 Dec 2026".
+QString travelDateLine(int date) {
+    if (!englishInUse()) return toQString(travelDateText(date));
+    const QDate day(date / 10000, date / 100 % 100, date % 100);
+    return QLocale(QLocale::English, QLocale::UnitedKingdom)
+        .toString(day, QStringLiteral("ddd d MMM yyyy"));
+}
+
+// Whether column `column` of a `kind` table holds the train's kind, a name the translation
+// holds (an imported timetable's route names are not in it and stay as the feed gives them).
+bool isKindColumn(TableKind kind, int column) {
+    switch (kind) {
+        case TableKind::Train:
+            return column == 5;
+        case TableKind::Station:
+            return column == 4;
+        case TableKind::JourneyLegs:
+            return column == 8;
+        default:
+            return false;
+    }
+}
+
+// The text of a cell: a kind name in the language in use, anything else as it stands.
+QString cellText(TableKind kind, int column, std::u16string_view text) {
+    return isKindColumn(kind, column) ? shown(text) : toQString(text);
+}
+
 void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
               const std::vector<ResultRow>& rows, int transferLegCount, const TableSort& sort,
               ShownRows& shown) {
@@ -97,13 +129,14 @@ void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
         legs ? static_cast<std::size_t>(std::max(transferLegCount, 0)) : rows.size();
     for (const std::size_t i : sortedLegOrder(rows, firstLeg, sort.key, sort.descending)) {
         if (legs && i >= firstLeg && shown.colours.size() == firstLeg) {
-            addLegSeparator(table, std::u16string(kSecondLegText));
+            addLegSeparator(table, translated(kSecondLegText));
         }
         const RowColours colours = rowColours(mode, rows[i]);
         shown.statuses.push_back(rows[i].status);
         shown.colours.push_back(colours);
         std::vector<QString> cells;
-        for (int c = 0; c < columns; ++c) cells.push_back(toQString(rowCell(kind, rows[i], c)));
+        for (int c = 0; c < columns; ++c)
+            cells.push_back(cellText(kind, c, rowCell(kind, rows[i], c)));
         addRow(table, static_cast<int>(i), cells, colours);
     }
 }
@@ -159,7 +192,9 @@ void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlann
             addLegSeparator(table, stationChangeText(journey.legs[i - 1], leg, minutes));
         }
         std::vector<QString> cells;
-        for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(legCell(leg, c)));
+        for (int c = 0; c < table.columnCount(); ++c) {
+            cells.push_back(cellText(TableKind::JourneyLegs, c, legCell(leg, c)));
+        }
         shown.statuses.push_back(leg.row.status);
         shown.colours.push_back(rowColours(ResultMode::JourneyLegs, leg.row));
         addRow(table, static_cast<int>(i), cells, shown.colours.back());
@@ -238,7 +273,7 @@ ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultCont
     for (int c = 0; c < table.columnCount(); ++c) {
         table.setColumnHidden(c, std::find(columns.begin(), columns.end(), c) == columns.end());
         if (QTableWidgetItem* heading = table.horizontalHeaderItem(c)) {
-            heading->setText(toQString(shownHeading(kind, c, tariff)));
+            heading->setText(zelvan::shown(shownHeading(kind, c, tariff)));
         }
     }
     showSort(table, kind, sort);
@@ -275,7 +310,7 @@ void fitColumns(QTableWidget& table) {
 QString dateLineText(ResultMode mode, int date, const std::vector<int>& statuses,
                      const ResultContext& results) {
     if (mode == ResultMode::Transfer) return {};  // candidate stations hold no trains
-    QString line = toQString(travelDateText(date));
+    QString line = travelDateLine(date);
     if (mode == ResultMode::TrainStops) {
         if (!statuses.empty()) {
             line += QStringLiteral("\u3000%1 %2")
@@ -296,29 +331,33 @@ const JourneyRow* shownJourney(const ResultContext& results) {
 }
 
 QString resultCaption(ResultMode mode, const ResultContext& results) {
-    // One pass of arg() for all values: a typed name holding "%1" must stay as typed.
-    auto count = [](const std::vector<ResultRow>& rows) { return QString::number(rows.size()); };
+    // One pass of arg() for all names: a typed name holding "%1" must stay as typed. The count
+    // is the translation's %n, which chooses the English plural.
+    auto count = [](const auto& list) { return static_cast<int>(list.size()); };
     switch (mode) {
         case ResultMode::Direct:
-            return QStringLiteral("%1 至 %2 ,结果 %3")
-                .arg(toQString(results.fromName), toQString(results.toName), count(results.rows));
+            return QCoreApplication::translate("zelvan", "%1 至 %2 ,结果 %n", nullptr,
+                                               count(results.rows))
+                .arg(toQString(results.fromName), toQString(results.toName));
         case ResultMode::TrainStops:
             return toQString(results.trainNumber) + u' ';
         case ResultMode::StationTrains:
-            return QStringLiteral("%1 ,结果%2")
-                .arg(toQString(results.stationName), count(results.stationRows));
+            return QCoreApplication::translate("zelvan", "%1 ,结果%n", nullptr,
+                                               count(results.stationRows))
+                .arg(toQString(results.stationName));
         case ResultMode::Transfer:
-            return QStringLiteral("请选择中转站点");
+            return QCoreApplication::translate("zelvan", "请选择中转站点");
         case ResultMode::TrainChoice:
-            return QStringLiteral("请选择车次");
+            return QCoreApplication::translate("zelvan", "请选择车次");
         case ResultMode::TransferTrains:
-            return QStringLiteral("%1 至 %2 至 %3 ,结果%4")
+            return QCoreApplication::translate("zelvan", "%1 至 %2 至 %3 ,结果%n", nullptr,
+                                               count(results.rows))
                 .arg(toQString(results.fromName), toQString(results.transferName),
-                     toQString(results.toName), count(results.rows));
+                     toQString(results.toName));
         case ResultMode::Journeys:
-            return QStringLiteral("%1 至 %2 ,换乘方案 %3")
-                .arg(toQString(results.fromName), toQString(results.toName),
-                     QString::number(results.journeys.size()));
+            return QCoreApplication::translate("zelvan", "%1 至 %2 ,换乘方案 %n", nullptr,
+                                               count(results.journeys))
+                .arg(toQString(results.fromName), toQString(results.toName));
         case ResultMode::JourneyLegs: {
             // Where each train is boarded, then where the last one is left.
             const JourneyRow* journey = shownJourney(results);
@@ -326,11 +365,11 @@ QString resultCaption(ResultMode mode, const ResultContext& results) {
             QStringList stations;
             for (const LegRow& leg : journey->legs) stations << toQString(leg.row.departureStation);
             stations << toQString(journey->legs.back().row.arrivalStation);
-            return stations.join(QStringLiteral(" 至 ")) +
-                   QStringLiteral(" ,结果%1").arg(journey->legs.size());
+            return stations.join(QCoreApplication::translate("zelvan", " 至 ")) +
+                   QCoreApplication::translate("zelvan", " ,结果%n", nullptr, count(journey->legs));
         }
     }
-    return QStringLiteral("结果");
+    return QCoreApplication::translate("zelvan", "结果");
 }
 
 }  // namespace zelvan

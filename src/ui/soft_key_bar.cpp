@@ -1,6 +1,7 @@
 #include "ui/soft_key_bar.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
@@ -11,7 +12,7 @@
 
 namespace zelvan {
 
-SoftKeyBar::SoftKeyBar(int menuBarId, QWidget* parent) : QWidget(parent) {
+SoftKeyBar::SoftKeyBar(int menuBarId, QWidget* parent) : QWidget(parent), menuBarId_(menuBarId) {
     setObjectName(QStringLiteral("softKeyBar%1").arg(menuBarId));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -34,7 +35,7 @@ SoftKeyBar::SoftKeyBar(int menuBarId, QWidget* parent) : QWidget(parent) {
     if (description->right.popup && !description->popupItems.empty()) {
         popup_ = new QMenu(this);
         for (const res::MenuItem& item : description->popupItems) {
-            QAction* action = popup_->addAction(toQString(item.text));
+            QAction* action = popup_->addAction(shown(item.text));
             action->setData(item.command);
             int command = item.command;
             connect(action, &QAction::triggered, this,
@@ -50,6 +51,26 @@ SoftKeyBar::SoftKeyBar(int menuBarId, QWidget* parent) : QWidget(parent) {
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
     f2->setContext(Qt::WindowShortcut);
     connect(f2, &QShortcut::activated, this, &SoftKeyBar::pressRight);
+}
+
+void SoftKeyBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) setTexts();
+    QWidget::changeEvent(event);
+}
+
+void SoftKeyBar::setTexts() {
+    const res::MenuBarDescription* description = res::menuBarDescription(menuBarId_);
+    if (!description || !left_) return;
+    left_->setText(resourceText(description->left.textId));
+    right_->setText(resourceText(description->right.textId));
+    if (!popup_) return;
+    const QList<QAction*> actions = popup_->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const auto item = static_cast<std::size_t>(i);
+        if (item < description->popupItems.size()) {
+            actions[i]->setText(shown(description->popupItems[item].text));
+        }
+    }
 }
 
 void SoftKeyBar::pressLeft() {

@@ -30,9 +30,15 @@ class SoftKeyBar : public QWidget {
     // A key or popup item was chosen; `command` is its command number (res/resource_ids.h).
     void commandTriggered(int command);
 
+  protected:
+    // A change of language: the keys and the popup take the texts of the new one.
+    void changeEvent(QEvent* event) override;
+
   private:
     void openPopup();
+    void setTexts();
 
+    int menuBarId_ = 0;
     QPushButton* left_ = nullptr;
     QPushButton* right_ = nullptr;
     QMenu* popup_ = nullptr;

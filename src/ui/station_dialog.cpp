@@ -28,8 +28,8 @@ StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* o
     const LastQuery last = lastQuery(kPreferencesGroup);
     station_->setEditText(last.from);
     date_ = newDatePicker(res::kIdStationDate, openingDate(lastTravelDay()));
-    addField(toQString(res::kLabelStationName), station_);
-    addField(toQString(res::kLabelStationDate), date_);
+    addField(shown(res::kLabelStationName), station_);
+    addField(shown(res::kLabelStationDate), date_);
     station_->setFocus();
     station_->lineEdit()->selectAll();
 }
@@ -44,7 +44,7 @@ bool StationDialog::runQuery() {
     results_.stationRows.clear();
     db_.queryStation(name, results_.stationRows);
     if (results_.stationRows.empty()) {
-        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextNothingFound));
+        showNotice(this, shown(res::kCaptionWarning), shown(res::kTextNothingFound));
         return false;
     }
     results_.mode = ResultMode::StationTrains;

@@ -35,9 +35,9 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     from_->setEditText(last.from);
     to_->setEditText(last.to);
     date_ = newDatePicker(res::kIdTravelDate, openingDate(lastTravelDay()));
-    addField(toQString(res::kLabelFromStation), from_);
-    addField(toQString(res::kLabelToStation), to_);
-    addField(toQString(res::kLabelTravelDate), date_);
+    addField(shown(res::kLabelFromStation), from_);
+    addField(shown(res::kLabelToStation), to_);
+    addField(shown(res::kLabelTravelDate), date_);
     from_->setFocus();
     from_->lineEdit()->selectAll();
 }
@@ -56,7 +56,7 @@ bool StationToStationDialog::takeQuestion() {
     // The query itself would list every train at the station with 0 km and no travel time.
     if (from == to) {
         to_->setFocus();
-        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextSameStations));
+        showNotice(this, shown(res::kCaptionWarning), shown(res::kTextSameStations));
         return false;
     }
     rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
@@ -83,9 +83,8 @@ bool StationToStationDialog::runQuery() {
         return true;
     }
     // Besides the question of a change, the journeys with changes are one click away.
-    const MessageBoxes::Answer answer =
-        askYesNoOr(this, toQString(res::kCaptionSorry), toQString(res::kTextAskTransfer),
-                   toQString(res::kButtonJourneys));
+    const MessageBoxes::Answer answer = askYesNoOr(
+        this, shown(res::kCaptionSorry), shown(res::kTextAskTransfer), shown(res::kButtonJourneys));
     if (answer == MessageBoxes::Answer::Other) {
         showJourneys(this, results_, db_, ResultMode::Journeys);
         return true;

@@ -1,5 +1,6 @@
 #include "ui/text_message.h"
 
+#include <QCoreApplication>
 #include <QTableWidget>
 
 #include "ui/links.h"
@@ -48,7 +49,7 @@ void sendAsMessage(QWidget* owner, const QTableWidget& table, const QString& sub
     body += messageBody(table);
     const QString cut = subject.left(kControlTextLimit);
     if (!openUrl(messageUrl(body, cut))) {
-        showCopyable(owner, QStringLiteral("短消息"), cut + u'\n' + body);
+        showCopyable(owner, QCoreApplication::translate("zelvan", "短消息"), cut + u'\n' + body);
     }
 }
 

@@ -21,11 +21,11 @@ TrainNumberDialog::TrainNumberDialog(ResultContext& results, TimetableDb& db, QW
     number_ = new QLineEdit(this);
     number_->setProperty("controlId", res::kIdTrainNumber);
     number_->setMaxLength(kControlTextLimit);
-    addField(toQString(res::kLabelTrainNumber), number_);
+    addField(shown(res::kLabelTrainNumber), number_);
     // The statuses are for the day the last query used (today before any), shown and open to
     // change here rather than taken silently from another dialog.
     date_ = newDatePicker(res::kIdTrainDate, dateOfKey(db_.queryDate));
-    addField(toQString(res::kLabelTrainDate), date_);
+    addField(shown(res::kLabelTrainDate), date_);
     number_->setFocus();
 }
 
@@ -36,7 +36,7 @@ bool TrainNumberDialog::runQuery() {
     results_.trainRows.clear();
     db_.queryTrainNumber(number, results_.trainRows);
     if (results_.trainRows.empty()) {
-        showNotice(this, toQString(res::kCaptionWarning), toQString(res::kTextNothingFound));
+        showNotice(this, shown(res::kCaptionWarning), shown(res::kTextNothingFound));
         return false;
     }
     if (results_.trainRows.size() == 1) {

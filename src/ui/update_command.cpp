@@ -34,17 +34,17 @@ NetworkConnection& networkConnection() {
 
 bool WindowUpdateNotifier::ask(bool programFlag, bool questionFlag, const std::u16string& text) {
     if (programFlag || questionFlag) {
-        return askYesNo(window_, toQString(res::kCaptionUpdateFound), toQString(text));
+        return askYesNo(window_, shown(res::kCaptionUpdateFound), shown(text));
     }
     // The checker says a cancelled update the way it says "no update"; it is no such answer.
     const bool cancelled = text == kTextUpdateCancelled;
-    showNotice(window_, toQString(cancelled ? res::kCaptionInfo : res::kCaptionNoUpdate),
-               toQString(text), MessageIcon::Information);
+    showNotice(window_, shown(cancelled ? res::kCaptionInfo : res::kCaptionNoUpdate), shown(text),
+               MessageIcon::Information);
     return false;
 }
 
 void WindowUpdateNotifier::showError(const std::u16string& text) {
-    showNotice(window_, toQString(res::kCaptionInfo), toQString(text), MessageIcon::Warning);
+    showNotice(window_, shown(res::kCaptionInfo), shown(text), MessageIcon::Warning);
 }
 
 void WindowUpdateNotifier::openHomepage() {

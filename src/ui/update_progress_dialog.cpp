@@ -21,7 +21,7 @@ constexpr int kBarSteps = 1000;
 
 UpdateProgressDialog::UpdateProgressDialog(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("updateProgressDialog"));
-    setWindowTitle(toQString(res::kCaptionUpdate));
+    setWindowTitle(shown(res::kCaptionUpdate));
     setWindowModality(Qt::ApplicationModal);
     setMinimumWidth(320);
 
@@ -34,7 +34,7 @@ UpdateProgressDialog::UpdateProgressDialog(QWidget* owner) : QDialog(owner) {
     layout->addWidget(bar_);
     layout->addWidget(bytes_);
     auto* buttons = new QDialogButtonBox(this);
-    cancel_ = buttons->addButton(toQString(res::kButtonCancel), QDialogButtonBox::RejectRole);
+    cancel_ = buttons->addButton(shown(res::kButtonCancel), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     connect(cancel_, &QPushButton::clicked, this, &UpdateProgressDialog::cancelRequested);
     setProgress({});
@@ -42,11 +42,11 @@ UpdateProgressDialog::UpdateProgressDialog(QWidget* owner) : QDialog(owner) {
 
 void UpdateProgressDialog::setProgress(const UpdateProgress& progress) {
     if (!cancel_->isEnabled()) return;  // stays "cancelling" until the update ends
-    phase_->setText(toQString(phaseText(progress.phase)));
+    phase_->setText(shown(phaseText(progress.phase)));
     bool downloading = progress.phase != UpdatePhase::Installing;
     bytes_->setVisible(downloading);
     if (downloading)
-        bytes_->setText(toQString(res::kLabelReceived) + toQString(receivedText(progress)));
+        bytes_->setText(shown(res::kLabelReceived) + toQString(receivedText(progress)));
     // A bar with a length; a busy bar while checking or installing; none for a download of
     // unknown length.
     bool known = progress.phase == UpdatePhase::Downloading && progress.total > 0;
@@ -61,7 +61,7 @@ void UpdateProgressDialog::setProgress(const UpdateProgress& progress) {
 }
 
 void UpdateProgressDialog::setCancelling() {
-    phase_->setText(toQString(res::kTextCancelling));
+    phase_->setText(shown(res::kTextCancelling));
     cancel_->setEnabled(false);
 }
 

@@ -7,16 +7,17 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include "db/translation.h"
 
 namespace zelvan {
 
 class CancelToken;
 
 // Messages of a failed download, as the user sees them.
-inline constexpr std::u16string_view kTextNoNetwork = u"没有连接网络!";
-inline constexpr std::u16string_view kTextConnectFailed = u"连接网络失败!";
-inline constexpr std::u16string_view kTextCannotWrite = u"无法写磁盘！";
-inline constexpr std::u16string_view kTextDownloadError = u"下载文件出错！";
+inline constexpr std::u16string_view kTextNoNetwork = ZELVAN_TEXT("zelvan", "没有连接网络!");
+inline constexpr std::u16string_view kTextConnectFailed = ZELVAN_TEXT("zelvan", "连接网络失败!");
+inline constexpr std::u16string_view kTextCannotWrite = ZELVAN_TEXT("zelvan", "无法写磁盘！");
+inline constexpr std::u16string_view kTextDownloadError = ZELVAN_TEXT("zelvan", "下载文件出错！");
 
 // Receives the reports of `downloadToFile`.
 class DownloadListener {

@@ -280,7 +280,9 @@ CheckReport checkInstalledTimetable(const fs::path& live,
 std::u16string damageText(const CheckReport& report) {
     if (report.errors.empty()) return {};
     const CheckFinding& first = report.errors.front();
-    return u"数据文件 " + fromUtf8(first.file) + (first.what == kFileMissing ? u" 缺失" : u" 损坏");
+    return translatedPattern(first.what == kFileMissing ? ZELVAN_TEXT("zelvan", "数据文件 %1 缺失")
+                                                        : ZELVAN_TEXT("zelvan", "数据文件 %1 损坏"),
+                             {fromUtf8(first.file)});
 }
 
 std::u16string rollBackText(const InstallResult& result, const TimetableDb& db) {
@@ -291,18 +293,21 @@ std::u16string rollBackText(const InstallResult& result, const TimetableDb& db) 
             while (!version.empty() && (version.back() == u'\n' || version.back() == u'\r')) {
                 version.pop_back();
             }
-            return u"已恢复上一版时刻表，数据库版本：" + version;
+            return translatedPattern(ZELVAN_TEXT("zelvan", "已恢复上一版时刻表，数据库版本：%1"),
+                                     {version});
         }
         case InstallStatus::Nothing:
-            return u"没有可以恢复的上一版时刻表";
+            return translated(ZELVAN_TEXT("zelvan", "没有可以恢复的上一版时刻表"));
         case InstallStatus::Damaged:
-            return u"恢复失败：上一版时刻表的" + damageText(result.check) + u"，现有数据未改变";
+            return translatedPattern(
+                ZELVAN_TEXT("zelvan", "恢复失败：上一版时刻表的%1，现有数据未改变"),
+                {damageText(result.check)});
         case InstallStatus::Busy:
-            return std::u16string(kTextUpdateBusy);
+            return translated(kTextUpdateBusy);
         case InstallStatus::Failed:
             break;
     }
-    return u"恢复失败，现有数据未改变";
+    return translated(ZELVAN_TEXT("zelvan", "恢复失败，现有数据未改变"));
 }
 
 }  // namespace zelvan

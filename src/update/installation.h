@@ -18,6 +18,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include "db/translation.h"
 
 #include "db/timetable_check.h"
 
@@ -25,7 +26,8 @@ namespace zelvan {
 
 class TimetableDb;
 
-inline constexpr std::u16string_view kTextUpdateBusy = u"另一个更新正在进行，请稍后再试";
+inline constexpr std::u16string_view kTextUpdateBusy =
+    ZELVAN_TEXT("zelvan", "另一个更新正在进行，请稍后再试");
 
 // The updater's work folder inside `dataFolder`.
 std::filesystem::path workFolderOf(const std::filesystem::path& dataFolder);

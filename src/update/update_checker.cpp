@@ -189,8 +189,9 @@ void UpdateChecker::versionFileArrived() {
         compareNoCase(fields_[1], kProgramBuild) != 0) {
         // Older or newer alike: the server's program is the one to have.
         outcome_ = UpdateOutcome::NewProgram;
-        std::u16string question = u"发现新版本程序:" + fields_[0] + u"." + fields_[1] + u"\r\n" +
-                                  fields_[2] + u"\n数据库版本:" + fields_[3] + u"\n现在就去下载吗?";
+        std::u16string question = translatedPattern(
+            ZELVAN_TEXT("zelvan", "发现新版本程序:%1.%2\r\n%3\n数据库版本:%4\n现在就去下载吗?"),
+            {fields_[0], fields_[1], fields_[2], fields_[3]});
         if (notifier_ && notifier_->ask(true, true, cut(std::move(question)))) {
             notifier_->openHomepage();
         }
@@ -204,10 +205,11 @@ void UpdateChecker::versionFileArrived() {
     }
     if (compareNoCase(fields_[3], installed) <= 0) {
         outcome_ = UpdateOutcome::NoUpdate;
-        if (notifier_) notifier_->ask(false, false, std::u16string(kTextNoUpdate));
+        if (notifier_) notifier_->ask(false, false, translated(kTextNoUpdate));
         return;
     }
-    std::u16string question = u"发现新数据库版本:" + fields_[3] + u"\n现在就去下载吗?";
+    std::u16string question = translatedPattern(
+        ZELVAN_TEXT("zelvan", "发现新数据库版本:%1\n现在就去下载吗?"), {fields_[3]});
     if (!notifier_ || !notifier_->ask(false, true, cut(std::move(question)))) {
         outcome_ = UpdateOutcome::Declined;
         return;
@@ -223,14 +225,15 @@ void UpdateChecker::packageArrived() {
     const InstallResult result = installPackage();
     if (result.status == InstallStatus::Installed) {
         outcome_ = UpdateOutcome::Updated;
-        if (notifier_) notifier_->ask(false, false, std::u16string(kTextUpdated));
+        if (notifier_) notifier_->ask(false, false, translated(kTextUpdated));
     } else if (cancelRequested()) {
         outcome_ = UpdateOutcome::Cancelled;
     } else {
         outcome_ = UpdateOutcome::Failed;
         reportError(result.status == InstallStatus::Damaged
-                        ? u"更新失败：" + damageText(result.check) + u"，原有数据未改变"
-                        : std::u16string(kTextUpdateFailed));
+                        ? translatedPattern(ZELVAN_TEXT("zelvan", "更新失败：%1，原有数据未改变"),
+                                            {damageText(result.check)})
+                        : translated(kTextUpdateFailed));
     }
 }
 

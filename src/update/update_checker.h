@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include "db/translation.h"
 
 #include "update/download.h"
 #include "update/installation.h"
@@ -22,10 +23,12 @@ class CancelToken;
 class TimetableDb;
 
 // Questions and notices of the update check.
-inline constexpr std::u16string_view kTextNoUpdate = u"没有发现更新";
-inline constexpr std::u16string_view kTextUpdated = u"更新完毕";
-inline constexpr std::u16string_view kTextUpdateFailed = u"更新失败，原有数据未改变";
-inline constexpr std::u16string_view kTextUpdateCancelled = u"更新已取消，原有数据未改变";
+inline constexpr std::u16string_view kTextNoUpdate = ZELVAN_TEXT("zelvan", "没有发现更新");
+inline constexpr std::u16string_view kTextUpdated = ZELVAN_TEXT("zelvan", "更新完毕");
+inline constexpr std::u16string_view kTextUpdateFailed =
+    ZELVAN_TEXT("zelvan", "更新失败，原有数据未改变");
+inline constexpr std::u16string_view kTextUpdateCancelled =
+    ZELVAN_TEXT("zelvan", "更新已取消，原有数据未改变");
 
 // Where the update check talks to the user; the application and the command line implement it.
 class UpdateNotifier {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include "db/translation.h"
 
 namespace zelvan {
 
@@ -20,9 +21,9 @@ struct UpdateProgress {
     std::int64_t total = 0;     // its announced length; 0 when the server gave none
 };
 
-inline constexpr std::u16string_view kTextChecking = u"正在检查更新…";
-inline constexpr std::u16string_view kTextDownloading = u"正在下载…";
-inline constexpr std::u16string_view kTextInstalling = u"正在安装…";
+inline constexpr std::u16string_view kTextChecking = ZELVAN_TEXT("zelvan", "正在检查更新…");
+inline constexpr std::u16string_view kTextDownloading = ZELVAN_TEXT("zelvan", "正在下载…");
+inline constexpr std::u16string_view kTextInstalling = ZELVAN_TEXT("zelvan", "正在安装…");
 
 // "正在检查更新…", "正在下载…" or "正在安装…".
 std::u16string_view phaseText(UpdatePhase phase);

@@ -1,7 +1,9 @@
 // The About box and the recommended downloads.
+#include <QAction>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
@@ -110,7 +112,7 @@ TEST_F(AboutAndDownloads, TwoPairsAreShownAndEachTapOpensItsLink) {
         list.setCurrentRow(0);
         dialog.softKeys()->pressLeft();
         EXPECT_TRUE(dialog.isVisible());  // stays open for another choice
-        dialog.softKeys()->pressRight();  // "返回"
+        dialog.softKeys()->popupMenu()->actions().first()->trigger();  // "菜单", "返回"
         EXPECT_EQ(dialog.result(), res::kCmdBack);
     });
     window_->openEntry(static_cast<int>(MainEntry::Downloads));

@@ -97,22 +97,8 @@ class Results : public UiTest {
     // it opens (a transfer question is answered Yes).
     void query(const QString& from, const QString& to,
                std::vector<std::function<void(ResultsDialog&)>> views) {
-        script_->then([=](QDialog& d) {
-            auto& dialog = static_cast<StationToStationDialog&>(d);
-            dialog.travelDate()->setDate(QDate(2026, 6, 1));
-            dialog.fromStation()->setEditText(from);
-            dialog.toStation()->setEditText(to);
-            dialog.runQuery();
-        });
-        for (auto& step : views) {
-            script_->then([step](QDialog& d) {
-                auto* view = qobject_cast<ResultsDialog*>(&d);
-                ASSERT_NE(view, nullptr);
-                step(*view);
-            });
-        }
         messages_.answers = {true};
-        window_->openEntry(static_cast<int>(MainEntry::StationToStation));
+        queryBetween(from, to, std::move(views));
     }
 };
 

@@ -20,9 +20,11 @@
 #include "ui/messages.h"
 
 class QTableWidget;
+class QString;
 
 namespace zelvan {
 class MainWindow;
+class ResultsDialog;
 class TimetableDb;
 }  // namespace zelvan
 
@@ -104,6 +106,11 @@ class UiTest : public ::testing::Test {
                     const std::function<void()>& adjust = {});
     // Compiles the sample timetable into the data folder and opens the main window on it.
     void openSample();
+
+    // Runs 站站查询 for `from` -> `to` on 2026-06-01 with `views` as the steps of the views it
+    // opens.
+    void queryBetween(const QString& from, const QString& to,
+                      std::vector<std::function<void(ResultsDialog&)>> views);
 
     TimetableDb& db();
     void openOnDataFolder();
