@@ -3,6 +3,8 @@
 #
 #     tools/screenshots.sh [OUTDIR]        # default: build-ui/screenshots
 #
+# The views go into OUTDIR/zh-540x960, zh-1366x768, en-540x960 and en-1366x768: Chinese and
+# English, at a phone's size and a laptop's.
 # Runs on the offscreen platform (no display needed) with the WenQuanYi Micro Hei font from
 # Debian's fonts-wqy-microhei, so that the Chinese texts render. The views include the station
 # fields taking pinyin, the date line over dated answers, the unknown-station message, the
@@ -50,12 +52,20 @@ base="http://127.0.0.1:$(head -n1 "$work/port")"
 mv "$work/site/wm.db.ver" "$work/site/wm.ver"
 before="$(cd "$data" && sha1sum -- *)"
 
-mkdir -p "$out"
-rm -f "$out"/*.png
-QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/wqy \
-    "$build/bin/zelvan" --data "$data" --server "$base" --screenshots "$out"
+# Every view in both languages, on a phone's portrait screen and on a small laptop's; each
+# run walks the cancelled update again, so each checks that the timetable stays unchanged.
+rm -rf "$out"
+for language in zh_CN en_US; do
+    for size in 540x960 1366x768; do
+        shots="$out/${language%%_*}-$size"
+        mkdir -p "$shots"
+        LANGUAGE= LC_ALL= LC_MESSAGES= LANG="$language.UTF-8" QT_QPA_PLATFORM=offscreen \
+            QT_QPA_FONTDIR=/usr/share/fonts/truetype/wqy \
+            "$build/bin/zelvan" --data "$data" --server "$base" --size "$size" --screenshots "$shots"
+        if [ "$(cd "$data" && sha1sum -- *)" != "$before" ]; then
+            echo "the cancelled update changed the timetable" >&2
+            exit 1
+        fi
+    done
+done
 ls "$out"
-if [ "$(cd "$data" && sha1sum -- *)" != "$before" ]; then
-    echo "the cancelled update changed the timetable" >&2
-    exit 1
-fi

@@ -446,8 +446,10 @@ void addUpdateCommands(CLI::App& app, Globals& globals) {
             std::string error;
             std::string versionFile = options.output + ".ver";
             bool ok = writePackage(options.folder, options.output, packed, error);
-            if (ok &&
-                !writeVersionFile(options.folder, versionFile, options.text, options.url, error)) {
+            std::error_code sizeError;
+            const auto bytes = ok ? std::filesystem::file_size(options.output, sizeError) : 0;
+            if (ok && !writeVersionFile(options.folder, versionFile, options.text, options.url,
+                                        error, sizeError ? -1 : static_cast<std::int64_t>(bytes))) {
                 std::error_code ec;
                 std::filesystem::remove(options.output, ec);  // no package without its version file
                 ok = false;

@@ -644,12 +644,6 @@ Database version: %4
 Go to the download now?</translation>
     </message>
     <message>
-        <source>发现新数据库版本:%1
-现在就去下载吗?</source>
-        <translation>A new timetable is available: version %1
-Download it now?</translation>
-    </message>
-    <message>
         <source>更新失败：%1，原有数据未改变</source>
         <translation>The update failed: %1. The data in use is unchanged</translation>
     </message>
@@ -715,6 +709,22 @@ Download it now?</translation>
             <numerusform>: %n train</numerusform>
             <numerusform>: %n trains</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>发现新数据库版本:%1</source>
+        <translation>A new timetable is available: version %1</translation>
+    </message>
+    <message>
+        <source>正在使用的版本:%1</source>
+        <translation>In use: version %1</translation>
+    </message>
+    <message>
+        <source>下载大小:%1</source>
+        <translation>Download size: %1</translation>
+    </message>
+    <message>
+        <source>现在就去下载吗?</source>
+        <translation>Download it now?</translation>
     </message>
 </context>
 </TS>

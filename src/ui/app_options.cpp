@@ -31,7 +31,11 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
     QCommandLineOption quitWhenShown(
         QStringLiteral("quit-when-shown"),
         QStringLiteral("Quit once the main window has painted itself (for timing the start)."));
-    parser.addOptions({help, version, data, server, screenshots, quitWhenShown});
+    QCommandLineOption size(QStringLiteral("size"),
+                            QStringLiteral("Open the main window WIDTHxHEIGHT pixels large, as "
+                                           "540x960 (a phone) or 1366x768."),
+                            QStringLiteral("WIDTHxHEIGHT"));
+    parser.addOptions({help, version, data, server, screenshots, size, quitWhenShown});
     if (!parser.parse(arguments)) {
         message = parser.errorText() + u'\n' + parser.helpText();
         return false;
@@ -62,6 +66,18 @@ bool parseAppOptions(const QStringList& arguments, AppOptions& options, QString&
             return false;
         }
         options.updateServer = base.toStdString();
+    }
+    if (parser.isSet(size)) {
+        const QStringList parts = parser.value(size).split(u'x');
+        bool wide = false;
+        bool high = false;
+        const int width = parts.size() == 2 ? parts[0].toInt(&wide) : 0;
+        const int height = parts.size() == 2 ? parts[1].toInt(&high) : 0;
+        if (!wide || !high || width < 200 || height < 200 || width > 10000 || height > 10000) {
+            message = QStringLiteral("--size needs WIDTHxHEIGHT in pixels, each 200 to 10000\n");
+            return false;
+        }
+        options.windowSize = QSize(width, height);
     }
     options.screenshotFolder = parser.value(screenshots);
     options.quitWhenShown = parser.isSet(quitWhenShown);

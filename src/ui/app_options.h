@@ -2,6 +2,7 @@
 // and the screenshot tour.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -13,6 +14,7 @@ struct AppOptions {
     std::optional<std::u16string> dataFolder;  // --data DIR; none: resolveDataFolder's choice
     std::string updateServer;                  // --server URL; the built-in server by default
     QString screenshotFolder;                  // --screenshots DIR; empty: run normally
+    QSize windowSize;                          // --size WxH; invalid: the remembered or default
     bool quitWhenShown = false;                // --quit-when-shown: end once the window painted
 };
 

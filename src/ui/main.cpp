@@ -76,6 +76,7 @@ int run(QApplication& app) {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         applyLanguage(UiLanguage::System);  // the tour's language is the locale's
         MainWindow window(context, TimetableDb::instance(), options);
+        if (options.windowSize.isValid()) window.resize(options.windowSize);
         // A server named on the command line is one to photograph an update against.
         bool withUpdate = options.updateServer != kDefaultUpdateServer;
         int written = runScreenshotTour(window, options.screenshotFolder, withUpdate);
@@ -96,6 +97,7 @@ int run(QApplication& app) {
                               : QString();
     if (!instance.claim(asked)) return 0;
     MainWindow window(context, TimetableDb::instance(), options);
+    if (options.windowSize.isValid()) window.resize(options.windowSize);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      [&window](const QString& folder) {
                          window.bringForward();

@@ -141,7 +141,8 @@ bool writePackage(const fs::path& dataFolder, const fs::path& package,
 }
 
 bool writeVersionFile(const fs::path& dataFolder, const fs::path& versionFile,
-                      const std::string& text, const std::string& packageUrl, std::string& error) {
+                      const std::string& text, const std::string& packageUrl, std::string& error,
+                      std::int64_t packageBytes) {
     std::string version;
     fs::path verPath = dataFolder / "ver.txt";
     if (!readFile(verPath, version)) {
@@ -165,6 +166,7 @@ bool writeVersionFile(const fs::path& dataFolder, const fs::path& versionFile,
     }
     std::string content = toUtf8(kProgramVersion) + "|" + toUtf8(kProgramBuild) + "|" + ansiText +
                           "|" + version + "|" + packageUrl + "|-";
+    if (packageBytes > 0) content += "|" + std::to_string(packageBytes);
     std::FILE* file = std::fopen(versionFile.c_str(), "wb");
     bool ok = file && std::fwrite(content.data(), 1, content.size(), file) == content.size();
     if (file && std::fclose(file) != 0) ok = false;

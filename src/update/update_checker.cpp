@@ -16,6 +16,39 @@ namespace {
 // Formatted questions hold at most 1023 units, like the message buffers they were sized for.
 constexpr std::size_t kMessageUnits = 1023;
 
+// The question for a newer timetable: its version, then what the traveller weighs before
+// downloading it: the version in use, the text about the update (field 2; "-" or empty: none)
+// and the package's size (field 6, bytes, which our own version files carry and older ones
+// lack).
+std::u16string databaseQuestion(const std::vector<std::u16string>& fields,
+                                const std::u16string& installed) {
+    std::u16string question =
+        translatedPattern(ZELVAN_TEXT("zelvan", "发现新数据库版本:%1"), {fields[3]}) + u"\n";
+    std::u16string inUse = installed;
+    while (!inUse.empty() && (inUse.back() == u'\n' || inUse.back() == u'\r')) inUse.pop_back();
+    if (!inUse.empty()) {
+        question +=
+            translatedPattern(ZELVAN_TEXT("zelvan", "正在使用的版本:%1"), {inUse}) + u"\n";
+    }
+    if (!fields[2].empty() && fields[2] != u"-") question += fields[2] + u"\n";
+    std::int64_t bytes = -1;
+    if (fields.size() > 6 && !fields[6].empty() && fields[6].size() <= 15) {
+        bytes = 0;
+        for (char16_t c : fields[6]) {
+            if (c < u'0' || c > u'9') {
+                bytes = -1;
+                break;
+            }
+            bytes = bytes * 10 + (c - u'0');
+        }
+    }
+    if (bytes > 0) {
+        question +=
+            translatedPattern(ZELVAN_TEXT("zelvan", "下载大小:%1"), {byteCountText(bytes)}) + u"\n";
+    }
+    return question + translated(ZELVAN_TEXT("zelvan", "现在就去下载吗?"));
+}
+
 std::u16string cut(std::u16string text) {
     if (text.size() > kMessageUnits) text.resize(kMessageUnits);
     return text;
@@ -208,8 +241,7 @@ void UpdateChecker::versionFileArrived() {
         if (notifier_) notifier_->ask(false, false, translated(kTextNoUpdate));
         return;
     }
-    std::u16string question = translatedPattern(
-        ZELVAN_TEXT("zelvan", "发现新数据库版本:%1\n现在就去下载吗?"), {fields_[3]});
+    std::u16string question = databaseQuestion(fields_, installed);
     if (!notifier_ || !notifier_->ask(false, true, cut(std::move(question)))) {
         outcome_ = UpdateOutcome::Declined;
         return;

@@ -111,7 +111,8 @@ TEST_F(UpdateUi, SlowDownloadShowsGrowingProgressAndCompletes) {
     ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[0].caption, QStringLiteral("发现更新"));
     EXPECT_EQ(messages_.shown[0].text,
-              QStringLiteral("发现新数据库版本:2026.07.01\n现在就去下载吗?"));
+              QStringLiteral("发现新数据库版本:2026.07.01\n正在使用的版本:2026.06.01\n新的时刻表\n"
+                             "现在就去下载吗?"));
     EXPECT_EQ(messages_.shown[1].caption, QStringLiteral("没有更新"));
     EXPECT_EQ(messages_.shown[1].text, QStringLiteral("更新完毕"));
     EXPECT_EQ(installedVersion(), u"2026.07.01\n");

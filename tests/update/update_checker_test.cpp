@@ -179,7 +179,8 @@ TEST_F(UpdateFlow, NewDatabaseIsInstalledReloadedAndVisible) {
     notifier.answers = {true};
     EXPECT_EQ(checker.startCheck(), UpdateOutcome::Updated);
     EXPECT_EQ(notifier.log,
-              (std::vector<std::string>{"ask 01: 发现新数据库版本:2011.02.01\n现在就去下载吗?",
+              (std::vector<std::string>{"ask 01: 发现新数据库版本:2011.02.01\n"
+                                        "正在使用的版本:2011.01.01\n新的时刻表\n现在就去下载吗?",
                                         "ask 00: 更新完毕"}));
     EXPECT_EQ(checker.stage(), 1);
 
@@ -211,7 +212,9 @@ TEST_F(UpdateFlow, ADamagedTimetableIsOfferedTheServersWhateverItsVersion) {
     servePackage(test::timetableEntries(oldTimetable()));
     notifier.answers = {true};
     EXPECT_EQ(checker.startCheck(), UpdateOutcome::Updated);
-    EXPECT_EQ(notifier.log.front(), "ask 01: 发现新数据库版本:2011.01.01\n现在就去下载吗?");
+    // No version in use to name: the damaged one's claim is not taken.
+    EXPECT_EQ(notifier.log.front(),
+              "ask 01: 发现新数据库版本:2011.01.01\n新的时刻表\n现在就去下载吗?");
     EXPECT_EQ(test::snapshot(data.path()), before);                            // mended
     EXPECT_FALSE(std::filesystem::exists(checker.workFolder() / "previous"));  // no step back to it
 }
@@ -433,15 +436,19 @@ TEST_F(UpdateFlow, PackMakesAPackageThatUpdatesAnotherInstallation) {
     std::string error;
     ASSERT_TRUE(writePackage(source.path(), site / "wm.db", packed, error)) << error;
     EXPECT_EQ(packed.size(), 33u);
-    ASSERT_TRUE(
-        writeVersionFile(source.path(), site / "wm.ver", "春运时刻表", server.url("/wm.db"), error))
+    ASSERT_TRUE(writeVersionFile(source.path(), site / "wm.ver", "春运时刻表", server.url("/wm.db"),
+                                 error, 3 * 1024 * 1024 / 2))
         << error;
     EXPECT_EQ(test::readBytes(site / "wm.ver"),
               "1.0|0317|\xB4\xBA\xD4\xCB\xCA\xB1\xBF\xCC\xB1\xED|2011.02.01|" +
-                  server.url("/wm.db") + "|-");
+                  server.url("/wm.db") + "|-|1572864");
 
+    // The question names the version in use, the text and the size of the download.
     notifier.answers = {true};
     EXPECT_EQ(checker.startCheck(), UpdateOutcome::Updated);
+    EXPECT_EQ(notifier.log.front(),
+              "ask 01: 发现新数据库版本:2011.02.01\n正在使用的版本:2011.01.01\n"
+              "春运时刻表\n下载大小:1.5 MB\n现在就去下载吗?");
     EXPECT_EQ(checker.fields()[2], u"春运时刻表");
     EXPECT_EQ(test::snapshot(data.path()), test::snapshot(source.path()));
 

@@ -139,7 +139,9 @@ TEST_F(UpdateCommand, WithoutATerminalOnlyTheMessagesAppear) {
     Outcome run = runWithoutTerminal(update(true));
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "发现新数据库版本:2011.02.01\n现在就去下载吗? [y/n] y\n更新完毕\n");
+    EXPECT_EQ(run.out,
+              "发现新数据库版本:2011.02.01\n正在使用的版本:2011.01.01\nx\n现在就去下载吗? [y/n] y\n"
+              "更新完毕\n");
     EXPECT_EQ(test::readBytes(data / "ver.txt"), "2011.02.01\n");
 }
 
@@ -147,7 +149,10 @@ TEST_F(UpdateCommand, OnATerminalAProgressLineIsDrawnAndCleared) {
     servePackageAt("/slow/wm.db");
     Outcome run = runOnTerminal(update(true));
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_EQ(run.out.rfind("发现新数据库版本:2011.02.01\r\n现在就去下载吗? [y/n] y\r\n", 0), 0u)
+    EXPECT_EQ(run.out.rfind("发现新数据库版本:2011.02.01\r\n正在使用的版本:2011.01.01\r\nx\r\n"
+                            "现在就去下载吗? [y/n] y\r\n",
+                            0),
+              0u)
         << run.out;
     // Redrawn in place: the phase, a bar, bytes of the total and a rate.
     const std::string size = " / " + std::to_string(fs::file_size(site / "wm.db") / 1024);
