@@ -12,6 +12,24 @@
 namespace zelvan::cli {
 namespace {
 
+// Why the folder was chosen, in the language of the table it stands in: the original Chinese
+// as its other lines are, English under an English locale.
+const char* reasonText(DataFolderSource source) {
+    switch (source) {
+        case DataFolderSource::Option:
+            return markZh("由 --data 指定");
+        case DataFolderSource::Environment:
+            return markZh("由 ZELVAN_DATA 指定");
+        case DataFolderSource::User:
+            return markZh("用户的数据目录存有时刻表（s.i）");
+        case DataFolderSource::Program:
+            return markZh("程序所在目录存有时刻表（s.i）");
+        case DataFolderSource::Installed:
+            break;
+    }
+    return markZh("安装的时刻表（用户的数据目录和程序所在目录都没有 s.i）");
+}
+
 nlohmann::json findingsJson(const std::vector<CheckFinding>& findings) {
     nlohmann::json list = nlohmann::json::array();
     for (const CheckFinding& f : findings) {
@@ -114,7 +132,7 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                 shown.pop_back();
             std::vector<Labelled> lines = {
                 {fromUtf8(trZh("数据目录")), out(folder.path)},
-                {fromUtf8(trZh("来源")), tr(dataSourceReason(folder.source))},
+                {fromUtf8(trZh("来源")), trZh(reasonText(folder.source))},
                 {fromUtf8(trZh("更新写入")), out(folder.updateFolder)},
                 {fromUtf8(trZh("数据库版本")), out(shown)},
                 {fromUtf8(trZh("车站")), std::to_string(db.stationNames.size())},
