@@ -1,6 +1,7 @@
 // The application in English and back in Chinese: the main window, the results views, a
 // journey's legs, the messages, and the names the core gives whole that the translation holds.
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -11,11 +12,14 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
 
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "res/resource_ids.h"
 #include "res/shown_texts.h"
 #include "ui/main_window.h"
 #include "ui/results_dialog.h"
@@ -119,6 +123,38 @@ TEST_F(English, TheMainWindowSpeaksTheLanguageChosenAndTurnsBackAtOnce) {
                                       u"访问主页"_s}));
     EXPECT_EQ(keys.leftKey()->text(), u"退出"_s);
     EXPECT_EQ(keys.popupMenu()->actions().back()->text(), u"语言"_s);
+}
+
+// Chooses entry `index` of the language menu as soon as it opens.
+void chooseInLanguageMenu(int index) {
+    QTimer::singleShot(0, [index] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->setActiveAction(menu->actions().value(index));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+}
+
+TEST_F(English, TheMenusLanguageChoiceIsAppliedAndRemembered) {
+    openWindow(timetableSource());
+    chooseInLanguageMenu(1);  // 中文
+    EXPECT_TRUE(window_->command(res::kCmdLanguage));
+    EXPECT_FALSE(englishInUse());
+    EXPECT_EQ(savedLanguage(), UiLanguage::Chinese);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window_->mainList()->item(0)->text(), u"站站查询"_s);
+
+    chooseInLanguageMenu(2);  // English
+    window_->command(res::kCmdLanguage);
+    EXPECT_TRUE(englishInUse());
+    EXPECT_EQ(savedLanguage(), UiLanguage::English);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window_->mainList()->item(0)->text(), u"Between stations"_s);
+
+    chooseInLanguageMenu(0);  // 跟随系统: as the locale of the run asks
+    window_->command(res::kCmdLanguage);
+    EXPECT_EQ(savedLanguage(), UiLanguage::System);
+    EXPECT_EQ(englishInUse(), localeWantsEnglish());
 }
 
 TEST_F(English, ResultsStopsAndMessagesReadInEnglish) {
