@@ -263,8 +263,15 @@ class TimetableDb {
         const std::uint8_t* header = nullptr;
         const std::uint8_t* stops = nullptr;
         int count = 0;
+        // Set for a train that stands longer at a stop than its record says (t.stops).
+        const TimetableExtensions* extensions = nullptr;
+        int train = -1;
         // Stop `position` (0 <= position < count), decoded.
-        StopRecord stop(int position) const { return decodeStop(stops + 7 * position, position); }
+        StopRecord stop(int position) const {
+            StopRecord decoded = decodeStop(stops + 7 * position, position);
+            if (extensions) extensions->applyDwell(train, decoded);
+            return decoded;
+        }
     };
     RawTrain rawTrain(int trainIndex) const;
     // The stop count of the record at `offset` of `span`, the record of `trainIndex` that

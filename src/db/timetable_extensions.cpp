@@ -216,19 +216,23 @@ void TimetableExtensions::parseStops() const {
     stopsParsed_ = true;
     const std::string_view text = fileText("t.stops");
     if (text.empty()) return;
-    // train, stop position, board (0/1), alight (0/1), platform
+    // train, stop position, board (0/1), alight (0/1), platform[, dwell: minutes past 127,
+    // at most a day]
     readTable(text, [&](const std::vector<std::string_view>& f) {
-        long long train = 0, stop = 0, board = 1, alight = 1;
-        if (f.size() != 5 || !parseInt(f[0], train, 0, kMostIndex) ||
+        long long train = 0, stop = 0, board = 1, alight = 1, dwell = -1;
+        if ((f.size() != 5 && f.size() != 6) || !parseInt(f[0], train, 0, kMostIndex) ||
             !parseInt(f[1], stop, 0, 1 << 20) || !parseInt(f[2], board, 0, 1) ||
-            !parseInt(f[3], alight, 0, 1)) {
+            !parseInt(f[3], alight, 0, 1) ||
+            (f.size() == 6 && !f[5].empty() && !parseInt(f[5], dwell, 128, 1439))) {
             return;
         }
         StopExtras& extras = stops_[{static_cast<int>(train), static_cast<int>(stop)}];
         extras.board = board == 1;
         extras.alight = alight == 1;
         extras.platform = fromUtf8(f[4]);
+        extras.dwell = static_cast<int>(dwell);
         if (!extras.board || !extras.alight) slot(restricted_, train) = 1;
+        if (extras.dwell >= 0) slot(longDwell_, train) = 1;
     });
 }
 
@@ -348,6 +352,20 @@ StopExtras TimetableExtensions::stopExtras(int train, int position) const {
     parseStops();
     auto it = stops_.find({train, position});
     return it == stops_.end() ? StopExtras{} : it->second;
+}
+
+bool TimetableExtensions::longDwell(int train) const {
+    if (files_.empty()) return false;
+    parseStops();
+    return train >= 0 && static_cast<std::size_t>(train) < longDwell_.size() &&
+           longDwell_[static_cast<std::size_t>(train)] != 0;
+}
+
+void TimetableExtensions::applyDwell(int train, StopRecord& stop) const {
+    // Only a stop whose record says 127, the most it holds, may stand longer.
+    if (stop.dwellMinutes != 127 || !longDwell(train)) return;
+    auto it = stops_.find({train, stop.sequence});
+    if (it != stops_.end() && it->second.dwell >= 0) stop.dwellMinutes = it->second.dwell;
 }
 
 bool TimetableExtensions::restricted(int train) const {

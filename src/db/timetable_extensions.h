@@ -48,6 +48,7 @@ struct StopExtras {
     bool board = true;
     bool alight = true;
     std::u16string platform;
+    int dwell = -1;  // minutes standing there when past the record's 127; -1: the record's
 };
 
 // A station's extras.
@@ -86,6 +87,10 @@ class TimetableExtensions {
     std::u16string fareText(int train, const std::vector<int>& stations) const;
     // The extras of stop `position` of a train.
     StopExtras stopExtras(int train, int position) const;
+    // Whether a stop of the train stands longer than a record can say (t.stops' dwell).
+    bool longDwell(int train) const;
+    // `stop` (of `train`) with its dwell from t.stops where that holds one.
+    void applyDwell(int train, StopRecord& stop) const;
     // True when some stop of the train forbids boarding or alighting.
     bool restricted(int train) const;
     // The station's extras (defaults when it has none).
@@ -147,6 +152,7 @@ class TimetableExtensions {
     mutable std::map<std::u16string, std::vector<int>, std::less<>> numbered_;
     mutable std::map<std::pair<int, int>, StopExtras> stops_;  // (train, position) -> extras
     mutable std::vector<char> restricted_;                     // train -> any restriction
+    mutable std::vector<char> longDwell_;                      // train -> a dwell past 127
     mutable std::vector<StationExtras> stations_;              // station -> extras
     mutable std::vector<Walk> walks_;
     mutable std::map<std::string, std::u16string, std::less<>> feed_;

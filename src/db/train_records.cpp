@@ -52,6 +52,10 @@ TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
     raw.header = span.data.get() + offset;
     raw.count = stopCountAt(trainIndexValue, span, offset);
     if (raw.count > 0) raw.stops = span.data.get() + offset + 13;
+    if (extensions.longDwell(trainIndexValue)) {
+        raw.extensions = &extensions;
+        raw.train = trainIndexValue;
+    }
     return raw;
 }
 
@@ -114,6 +118,9 @@ void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.stops.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i, pos += 7) {
         record.stops[static_cast<std::size_t>(i)] = decodeStop(b + pos, i);
+    }
+    if (extensions.longDwell(trainIndexValue)) {
+        for (StopRecord& stop : record.stops) extensions.applyDwell(trainIndexValue, stop);
     }
     if (const ServiceDays* days = extensions.serviceDays(trainIndexValue)) {
         const int back = dayOffset(record.stops, fromStation);

@@ -22,7 +22,8 @@ namespace {
 
 constexpr int kMostStations = 16384;
 constexpr int kMostTrains = 16384;
-constexpr int kMostDwell = 127;
+constexpr int kMostDwell = 127;  // a record's dwell; longer ones go to t.stops
+constexpr int kMostStand = 1439;
 constexpr int kMostKm = 16383;
 constexpr int kNoTime = -1;
 
@@ -1027,8 +1028,8 @@ class Importer {
         stops.front().arrival = stops.front().departure;
         stops.back().departure = stops.back().arrival;
         for (std::size_t k = 0; k < n; ++k) {
-            if (stops[k].departure - stops[k].arrival > kMostDwell) {
-                drop("trips standing longer than 127 minutes at a stop");
+            if (stops[k].departure - stops[k].arrival > kMostStand) {
+                drop("trips standing a day or longer at a stop");
                 return true;
             }
             if (stops[k].km > kMostKm) {
@@ -1328,7 +1329,7 @@ class Importer {
         });
         std::string days = "train\tfirst\tdays\n";
         std::string more = "train\tnumber\ttype\troute\n";
-        std::string stopExtras = "train\tstop\tboard\talight\tplatform\n";
+        std::string stopExtras = "train\tstop\tboard\talight\tplatform\tdwell\n";
         int first = INT32_MAX, last = INT32_MIN;
         for (std::size_t index = 0; index < order.size(); ++index) {
             const Train& train = trains_[static_cast<std::size_t>(order[index])];
@@ -1346,13 +1347,16 @@ class Importer {
                     u"#" + fromUtf8(std::to_string(newIndex[static_cast<std::size_t>(s.station)]));
                 stop.arrivalHour = s.arrival / 60 % 24;
                 stop.arrivalMinute = s.arrival % 60;
-                stop.dwellMinutes = s.departure - s.arrival;
+                // A longer stand than the record holds: 127 there, the minutes in t.stops.
+                const int dwell = s.departure - s.arrival;
+                stop.dwellMinutes = std::min(dwell, kMostDwell);
                 stop.distanceKm = s.km;
                 out.stops.push_back(stop);
-                if (!s.board || !s.alight || !s.platform.empty()) {
+                if (!s.board || !s.alight || !s.platform.empty() || dwell > kMostDwell) {
                     stopExtras += std::to_string(index) + '\t' + std::to_string(k) + '\t' +
                                   (s.board ? '1' : '0') + '\t' + (s.alight ? '1' : '0') + '\t' +
-                                  clean(s.platform) + '\n';
+                                  clean(s.platform) + '\t' +
+                                  (dwell > kMostDwell ? std::to_string(dwell) : "") + '\n';
                 }
             }
             source.trains.push_back(std::move(out));

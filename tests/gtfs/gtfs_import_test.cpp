@@ -233,6 +233,54 @@ TEST(GtfsImport, FaresPlatformsAndRestrictionsComeFromTheFeed) {
               "Zürich HB 7站台");
 }
 
+// A train standing longer than a record's 127 minutes keeps its times: 3 h 30 at Bern. One
+// standing a whole day is left out and counted.
+TEST(GtfsImport, LongStandsAtAStopKeepTheirDeparture) {
+    Feed feed = handFeed();
+    feed.trips = {{"t1",
+                   "R1",
+                   "WD",
+                   "701",
+                   {{"ZH7", 28800, 28800}, {"BN", 32400, 45000}, {"GE", 50400, 50400}}},
+                  {"t2",
+                   "R1",
+                   "WD",
+                   "702",
+                   {{"ZH7", 28800, 28800}, {"BN", 32400, 32400 + 86400}, {"GE", 122400, 122400}}}};
+    Imported imported(feed);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    TimetableDb& db = imported.db;
+    EXPECT_TRUE(checkTimetable(db.folder).passed());
+    EXPECT_EQ(imported.summary.dropped["trips standing a day or longer at a stop"], 1);
+    db.queryDate = 20261209;
+    for (bool indexed : {true, false}) {
+        db.useIndexes = indexed;
+        std::vector<ResultRow> rows;
+        db.queryStationToStation(u"Bern", u"Genève", rows);
+        ASSERT_EQ(rows.size(), 1u) << indexed;
+        EXPECT_EQ(rows[0].departureTime, u"12:30") << indexed;
+        EXPECT_EQ(rows[0].travelTimeText, u"01:30") << indexed;
+        rows.clear();
+        db.queryStation(u"Bern", rows);
+        ASSERT_EQ(rows.size(), 1u) << indexed;
+        EXPECT_EQ(rows[0].departureTime, u"12:30") << indexed;
+        rows.clear();
+        db.queryStationToStation(u"Zürich HB", u"Genève", rows);
+        ASSERT_EQ(rows.size(), 1u) << indexed;
+        EXPECT_EQ(rows[0].travelTimeText, u"06:00") << indexed;
+    }
+    TrainRecord train;
+    db.decodeTrain(db.findTrainRun(u"701"), train);
+    ASSERT_EQ(train.stops.size(), 3u);
+    EXPECT_EQ(train.stops[1].dwellMinutes, 210);
+    // A journey boards at Bern when the train leaves, not when it arrives.
+    JourneyPlanner planner(db);
+    JourneyOptions options;
+    const std::vector<Journey> journeys = planner.plan(u"Bern", u"Genève", 20261209, options);
+    ASSERT_FALSE(journeys.empty());
+    EXPECT_EQ(journeys.front().departure, 12 * 60 + 30);
+}
+
 // shape_dist_traveled in whatever unit the feed uses, told by the stops' coordinates (Zurich to
 // Bern is 95 km as the crow flies, Bern to Geneva 130 km).
 TEST(GtfsImport, FeedDistancesInMetresOrMiles) {
