@@ -4,11 +4,16 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zelvan {
 namespace {
@@ -44,12 +49,32 @@ QtMessageBoxes& qtMessageBoxes() {
 
 MessageBoxes* installed = nullptr;
 
+// Room a window manager's title bar takes beside the caption: the window's icon and its
+// buttons (minimise, maximise, close) and their margins.
+constexpr int kTitleBarRoom = 140;
+
+// A box as wide as its caption needs: a short text ("No results found") would otherwise make
+// a box whose title bar cuts the caption to "W… g". The widest it gets is the screen's.
+void widenForCaption(QMessageBox& box, const QString& caption) {
+    QFont bold = box.font();
+    bold.setBold(true);
+    int width = QFontMetrics(bold).horizontalAdvance(caption) + kTitleBarRoom;
+    if (const QScreen* screen = box.screen()) {
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    }
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid || width <= 0) return;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 std::unique_ptr<QMessageBox> newNoticeBox(QWidget* owner, const QString& caption,
                                           const QString& text, MessageIcon icon) {
     auto box = std::make_unique<QMessageBox>(iconOf(icon), caption, text, QMessageBox::Ok, owner);
     box->button(QMessageBox::Ok)->setText(QCoreApplication::translate("zelvan", "确定"));
+    widenForCaption(*box, caption);
     return box;
 }
 
@@ -61,6 +86,7 @@ std::unique_ptr<QMessageBox> newQuestionBox(QWidget* owner, const QString& capti
     box->button(QMessageBox::Yes)->setText(QCoreApplication::translate("zelvan", "是"));
     box->button(QMessageBox::No)->setText(QCoreApplication::translate("zelvan", "否"));
     box->setDefaultButton(QMessageBox::Yes);
+    widenForCaption(*box, caption);
     return box;
 }
 

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -22,6 +24,7 @@
 #include "res/resource_ids.h"
 #include "res/shown_texts.h"
 #include "ui/main_window.h"
+#include "ui/messages.h"
 #include "ui/results_dialog.h"
 #include "ui/soft_key_bar.h"
 #include "ui/station_combo.h"
@@ -240,6 +243,21 @@ TEST_F(English, AJourneysLegsAndItsChangeAcrossTheCity) {
                         u"沈阳 to 石家庄: 1 journey"_s, u"05:00|12:30|07:30|1 walk|G5→G9"_s,
                         u"沈阳 to 北京南 to 石家庄: 2 trains"_s, u"G5"_s,
                         u"Change: 北京 → 北京南, 60 min on foot or by city transport"_s, u"G9"_s}));
+}
+
+// A message box is wide enough for a title bar to show its whole caption beside the window
+// buttons, however short its text (a narrow box showed "W… g" for "Warning").
+TEST_F(English, MessageBoxesLeaveTheirCaptionRoom) {
+    for (const QString& caption : {u"Warning"_s, u"Update available"_s, u"警告"_s}) {
+        std::unique_ptr<QMessageBox> notice =
+            newNoticeBox(nullptr, caption, u"No"_s, MessageIcon::Warning);
+        std::unique_ptr<QMessageBox> question = newQuestionBox(nullptr, caption, u"?"_s);
+        QFont bold = notice->font();
+        bold.setBold(true);
+        const int wanted = QFontMetrics(bold).horizontalAdvance(caption) + 100;
+        EXPECT_GE(notice->sizeHint().width(), wanted) << caption.toStdString();
+        EXPECT_GE(question->sizeHint().width(), wanted) << caption.toStdString();
+    }
 }
 
 // The names the core gives whole are the ones listed for the translation: every heading of
