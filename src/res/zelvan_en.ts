@@ -726,5 +726,9 @@ Go to the download now?</translation>
         <source>现在就去下载吗?</source>
         <translation>Download it now?</translation>
     </message>
+    <message>
+        <source>换站</source>
+        <translation>Change</translation>
+    </message>
 </context>
 </TS>

@@ -73,21 +73,30 @@ void addRow(QTableWidget& table, int index, const std::vector<QString>& cells, R
     }
 }
 
-// A row between legs (of a transfer, or a change between two stations): one cell over the
-// whole width, which no click selects and which opens nothing (its index is -1).
-void addLegSeparator(QTableWidget& table, const std::u16string& text) {
+// A row between legs, which no click selects and which opens nothing (its index is -1): the
+// label in the first column, which stays in view while the table scrolls sideways, and the
+// text, if any, over all the other columns (in the first, a long text would widen the column
+// that is kept in view to the whole screen). Without a text the label spans the whole row.
+void addLegSeparator(QTableWidget& table, const QString& label, const QString& text = {}) {
     const int row = table.rowCount();
     table.insertRow(row);
-    auto* item = new QTableWidgetItem(toQString(text));
-    // At the left, where the frozen first column shows it whatever the table's scroll.
-    item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setData(Qt::UserRole, -1);
     QFont bold = table.font();
     bold.setBold(true);
-    item->setFont(bold);
-    table.setItem(row, 0, item);
-    table.setSpan(row, 0, 1, table.columnCount());
+    const auto cell = [&](const QString& shownText, int column) {
+        auto* item = new QTableWidgetItem(shownText);
+        item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setData(Qt::UserRole, -1);
+        item->setFont(bold);
+        table.setItem(row, column, item);
+    };
+    cell(label, 0);
+    if (text.isEmpty() || table.columnCount() < 2) {
+        table.setSpan(row, 0, 1, table.columnCount());
+        return;
+    }
+    cell(text, 1);
+    table.setSpan(row, 1, 1, table.columnCount() - 1);
 }
 
 // The day of travel: "2026-12-23 星期三", or in English "Wed 23 Dec 2026".
@@ -129,7 +138,7 @@ void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
         legs ? static_cast<std::size_t>(std::max(transferLegCount, 0)) : rows.size();
     for (const std::size_t i : sortedLegOrder(rows, firstLeg, sort.key, sort.descending)) {
         if (legs && i >= firstLeg && shown.colours.size() == firstLeg) {
-            addLegSeparator(table, translated(kSecondLegText));
+            addLegSeparator(table, toQString(translated(kSecondLegText)));
         }
         const RowColours colours = rowColours(mode, rows[i]);
         shown.statuses.push_back(rows[i].status);
@@ -189,7 +198,8 @@ void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlann
                                     ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
                                                              leg.leg.fromStation, JourneyOptions{})
                                     : -1;
-            addLegSeparator(table, stationChangeText(journey.legs[i - 1], leg, minutes));
+            addLegSeparator(table, QCoreApplication::translate("zelvan", "换站"),
+                            toQString(stationChangeText(journey.legs[i - 1], leg, minutes)));
         }
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) {
@@ -299,6 +309,9 @@ void fitColumns(QTableWidget& table) {
         int widest = heading ? metrics.horizontalAdvance(heading->text()) : 0;
         if (c == sorted) widest += arrow;
         for (int r = 0; r < table.rowCount(); ++r) {
+            // A separator's label counts for the first column, which shows it; its text over
+            // the other columns sizes none of them.
+            if (c > 0 && table.columnSpan(r, c) > 1) continue;
             if (const QTableWidgetItem* item = table.item(r, c)) {
                 widest = std::max(widest, metrics.horizontalAdvance(item->text()));
             }

@@ -238,7 +238,16 @@ void journeyViews(Tour& tour, DialogScript& script) {
         auto* found = qobject_cast<ResultsDialog*>(&d);
         if (!found) return;
         tour.save(QStringLiteral("journeys"), found);
-        selectRow(*found, 0);
+        // The first journey that changes between two stations of a place, to show that change.
+        const QTableWidget& table = *found->table();
+        int shown = 0;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            if (table.item(r, 3) && table.item(r, 3)->text().contains(u' ')) {
+                shown = r;
+                break;
+            }
+        }
+        selectRow(*found, shown);
         found->command(res::kCmdLeftKey);
     });
     script.then([&](QDialog& d) {
@@ -390,6 +399,9 @@ int runScreenshotTour(MainWindow& window, const QString& folder, bool withUpdate
         travellerViews(tour, script, messages);
         window.openEntry(static_cast<int>(MainEntry::StationToStation));
         script.clear();
+        // A second start that names another timetable: the running window says so.
+        messages.nextName(QStringLiteral("other-timetable"));
+        window.tellOtherTimetable(QDir::tempPath());
         if (withUpdate) updateViews(tour, window, messages);
     }
     setMessageBoxes(previousMessages);
