@@ -6,7 +6,7 @@
 #   cmake -DLUPDATE=... -DSOURCE_DIR=... -DMODE=check -DWORK_DIR=... -P this
 #       the same into a copy, and fails when it then holds a message unfinished (a text
 #       without its English, or one whose source text changed), obsolete or vanished (a
-#       translation no text needs any more)
+#       translation no text needs any more), or a context other than "zelvan"
 set(ts ${SOURCE_DIR}/src/res/zelvan_en.ts)
 if(MODE STREQUAL "check")
     file(MAKE_DIRECTORY ${WORK_DIR})
@@ -31,6 +31,11 @@ file(STRINGS ${ts} lines ENCODING UTF-8)
 set(faults)
 set(source "")
 foreach(line IN LISTS lines)
+    # The program looks every text up in the one context "zelvan": one in another is never
+    # found.
+    if(line MATCHES "<name>(.*)</name>" AND NOT CMAKE_MATCH_1 STREQUAL "zelvan")
+        string(APPEND faults "  context ${CMAKE_MATCH_1}: use \"zelvan\"\n")
+    endif()
     if(line MATCHES "<source>(.*)</source>")
         set(source "${CMAKE_MATCH_1}")
     elseif(line MATCHES "type=\"(unfinished|obsolete|vanished)\"")
