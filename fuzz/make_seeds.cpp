@@ -128,12 +128,16 @@ void gtfsSeeds(const fs::path& out) {
         "ZH,Z\xC3\xBCrich HB,47.378,8.540,1,,\nZH7,Z\xC3\xBCrich HB,47.378,8.540,0,ZH,7\n"
         "BN,Bern,46.949,7.439,0,,\nGE,\"Gen\xC3\xA8ve, Cornavin\",46.210,6.142,0,,\n",
         "route_id,agency_id,route_short_name,route_long_name,route_type\nR1,A,IC1,,2\n",
-        "route_id,service_id,trip_id,trip_short_name\nR1,WD,t1,701\nR1,WD,t2,799\nR1,SA,t3,701\n",
+        "route_id,service_id,trip_id,trip_short_name\nR1,WD,t1,701\nR1,WD,t2,799\nR1,SA,t3,701\n"
+        "R1,WD,t4,703\n",
         "trip_id,arrival_time,departure_time,stop_id,stop_sequence,pickup_type,drop_off_type\n"
         "t1,08:00:00,08:00:00,ZH7,1,0,0\nt1,,,BN,2,0,0\nt1,10:40:00,10:40:00,GE,3,0,0\n"
         "t2,23:30:00,23:30:00,GE,1,0,0\nt2,25:00:00,25:02:00,BN,2,1,0\n"
         "t2,26:00:00,26:00:00,ZH,3,0,0\nt3,09:00:00,09:00:00,ZH7,1,0,0\n"
-        "t3,10:00:00,10:02:00,BN,2,0,0\n",
+        "t3,10:00:00,10:02:00,BN,2,0,0\n"
+        // Standing longer than a record's 127 minutes: the minutes go to t.stops.
+        "t4,06:00:00,06:00:00,ZH7,1,0,0\nt4,07:00:00,09:30:00,BN,2,0,0\n"
+        "t4,11:00:00,11:00:00,GE,3,0,0\n",
         "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
         "WD,1,1,1,1,1,0,0,20261207,20261220\n",
         "service_id,date,exception_type\nWD,20261208,2\nSA,20261212,1\n",
@@ -196,6 +200,7 @@ int main(int argc, char** argv) {
         {"newer-database",
          {"2026.12.01\n", "1.0|0317|" + text + "|2026.12.02|http://x/wm.db|-\r\n"}},
         {"same-database", {"2026.12.01\n", "1.0|0317|" + text + "|2026.12.01|http://x/wm.db|-"}},
+        {"with-size", {"2026.12.01\n", "1.0|0317|-|2026.12.02|http://x/wm.db|-|1572864"}},
         {"new-program", {"2026.12.01\r\n", "1.1|0401|" + text + "\r\n|2027.01.01|http://x|-|x"}},
         {"five-fields", {"", "1.0|0317|x|2026.12.02|http://x/wm.db"}},
         {"separators", {"2026.12.01\n", "||1.0|||0317|x||2026.12.02|http://x/wm.db|-||"}},
