@@ -3,6 +3,7 @@
 #include <random>
 
 #include "db/text.h"
+#include "db/translation.h"
 
 namespace zelvan {
 namespace {
@@ -81,6 +82,27 @@ TEST(TextConversion, WellFormedTextBothWaysMatchesAByHandEncoding) {
         ASSERT_EQ(utf8ToWide(utf8 + "\x80"), wide + u'\uFFFD') << round;
     }
     EXPECT_EQ(ansiToWide("2 1\n"), u"2 1\n");  // ASCII rules need no code page
+}
+
+// Patterns are filled in one pass: what a value holds is never read as a place of its own, and
+// a '%' that numbers no value stays.
+TEST(Translation, PatternsAreFilledInOnePass) {
+    struct Case {
+        std::u16string_view pattern;
+        std::u16string_view expected;
+    };
+    for (const Case& c : {Case{u"换乘：%1 → %2", u"换乘：%2 → 100%"},
+                          Case{u"%2 days in every %1", u"100% days in every %2"},
+                          Case{u"%3 %", u"%3 %"}, Case{u"%", u"%"}, Case{u"%%1", u"%%2"}}) {
+        EXPECT_EQ(fillPattern(c.pattern, {u"%2", u"100%"}), c.expected) << toUtf8(c.pattern);
+    }
+    // A translator is consulted while it is installed; without one the text is as written.
+    setTextTranslator([](std::u16string_view source) {
+        return source == u"逢星期%1开行" ? std::u16string(u"Runs %1") : std::u16string(source);
+    });
+    EXPECT_EQ(translatedPattern(u"逢星期%1开行", {u"Mon"}), u"Runs Mon");
+    setTextTranslator(nullptr);
+    EXPECT_EQ(translatedPattern(u"逢星期%1开行", {u"一"}), u"逢星期一开行");
 }
 
 }  // namespace
