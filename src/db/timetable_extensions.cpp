@@ -354,8 +354,7 @@ StopExtras TimetableExtensions::stopExtras(int train, int position) const {
     return it == stops_.end() ? StopExtras{} : it->second;
 }
 
-bool TimetableExtensions::longDwell(int train) const {
-    if (files_.empty()) return false;
+bool TimetableExtensions::longDwellIn(int train) const {
     parseStops();
     return train >= 0 && static_cast<std::size_t>(train) < longDwell_.size() &&
            longDwell_[static_cast<std::size_t>(train)] != 0;

@@ -87,8 +87,9 @@ class TimetableExtensions {
     std::u16string fareText(int train, const std::vector<int>& stations) const;
     // The extras of stop `position` of a train.
     StopExtras stopExtras(int train, int position) const;
-    // Whether a stop of the train stands longer than a record can say (t.stops' dwell).
-    bool longDwell(int train) const;
+    // Whether a stop of the train stands longer than a record can say (t.stops' dwell). Asked
+    // on every decode: a timetable without extensions answers without a call.
+    bool longDwell(int train) const { return !files_.empty() && longDwellIn(train); }
     // `stop` (of `train`) with its dwell from t.stops where that holds one.
     void applyDwell(int train, StopRecord& stop) const;
     // True when some stop of the train forbids boarding or alighting.
@@ -107,6 +108,7 @@ class TimetableExtensions {
     std::u16string feedValue(std::string_view key) const;
 
   private:
+    bool longDwellIn(int train) const;
     void parseDays() const;
     void parseTrains() const;
     void parseStops() const;
