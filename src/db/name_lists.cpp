@@ -25,7 +25,7 @@ namespace {
 // n = 0 ends the list, a name running past the end of the file is cut there.
 template <class Take>
 void eachEntry(const ByteSpan& file, Take take) {
-    const std::uint8_t* b = file.data.get();
+    const std::uint8_t* b = file.whole();
     const std::int32_t length = file.length;
     for (std::int32_t pos = 2; pos < length - 2;) {
         const std::int32_t n = b[pos] * 256 + b[pos + 1];
@@ -47,24 +47,6 @@ std::size_t mostEntries(const ByteSpan& file) {
 
 }  // namespace
 
-void EntryOffsets::view(const std::uint8_t* table, std::size_t count) {
-    owned_.clear();
-    if constexpr (std::endian::native == std::endian::little) {
-        if (reinterpret_cast<std::uintptr_t>(table) % alignof(std::uint32_t) == 0) {
-            table_ = reinterpret_cast<const std::uint32_t*>(table);
-            count_ = count;
-            return;
-        }
-    }
-    std::vector<std::uint32_t> copy(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t* b = table + 4 * i;
-        copy[i] = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
-                  std::uint32_t{b[3]} << 24;
-    }
-    assign(std::move(copy));
-}
-
 namespace {
 
 std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
@@ -78,10 +60,11 @@ std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
 // for an offset outside the file (a damaged table).
 std::string_view entryAt(const ByteSpan& file, std::uint32_t offset) {
     if (offset < 2 || offset > static_cast<std::uint32_t>(file.length)) return {};
-    const std::uint8_t* b = file.data.get();
-    const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
+    const std::uint8_t* b = file.ready(offset - 2, 2);
+    const std::size_t n = static_cast<std::size_t>(b[0] * 256 + b[1]);
     const std::size_t left = static_cast<std::size_t>(file.length) - offset;
-    return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
+    const std::size_t size = n < left ? n : left;
+    return {reinterpret_cast<const char*>(file.ready(offset, size)), size};
 }
 
 // a < b, byte by byte as unsigned values (train numbers are a few bytes: no call for them).
@@ -106,10 +89,11 @@ void StationNameList::assignFile(ByteSpan file) {
     fromFile_ = true;
 }
 
-void StationNameList::assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count) {
+void StationNameList::assignFile(ByteSpan file, const ByteSpan& table, std::size_t at,
+                                 std::size_t count) {
     clear();
     file_ = std::move(file);
-    fileEntries_.view(table, count);
+    fileEntries_.view(table, at, count);
     fromFile_ = true;
 }
 
@@ -167,9 +151,11 @@ const StationNameList::Names& StationNameList::all() const {
 
 // --- TrainNumberIndex ---
 
-void TrainNumberIndex::assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count) {
+void TrainNumberIndex::assignFile(ByteSpan file, const ByteSpan& table, std::size_t at,
+                                  std::size_t count) {
     assignFile(std::move(file));
-    table_ = table;
+    table_ = &table;
+    tableAt_ = at;
     tableCount_ = count;
 }
 
@@ -177,16 +163,18 @@ void TrainNumberIndex::assignFile(ByteSpan file) {
     file_ = std::move(file);
     entries_.clear();
     table_ = nullptr;
+    tableAt_ = 0;
     tableCount_ = 0;
     scanned_ = false;
     orderAssumed_ = false;
     defer([this](map_type& map) {
         scan();
         int counter = 0;
-        for (const std::uint32_t offset : entries_) {
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
             // In key order each name belongs at the end and the hint saves the search; a name
             // out of order is placed by the usual one. A name twice keeps the later number.
-            auto it = map.try_emplace(map.end(), trainNumberOf(entryAt(file_, offset)), counter);
+            auto it =
+                map.try_emplace(map.end(), trainNumberOf(entryAt(file_, entries_[i])), counter);
             it->second = counter++;
         }
     });
@@ -210,7 +198,7 @@ void TrainNumberIndex::scan() const {
     };
     if (table_ != nullptr) {
         // A wide timetable's table: the order is checked only where the file's check has not.
-        entries_.view(table_, tableCount_);
+        entries_.view(*table_, tableAt_, tableCount_);
         for (std::size_t i = 0; i < entries_.size() && ranked_ && !orderAssumed_; ++i) {
             inOrder(i, entryAt(file_, entries_[i]));
         }
@@ -231,6 +219,7 @@ void TrainNumberIndex::clear() {
     file_.release();
     entries_.clear();
     table_ = nullptr;
+    tableAt_ = 0;
     tableCount_ = 0;
     scanned_ = true;
     ranked_ = false;
@@ -263,21 +252,28 @@ int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool w
         }
         return -1;
     }
-    const std::string_view file(reinterpret_cast<const char*>(file_.data.get()),
+    const std::string_view file(reinterpret_cast<const char*>(file_.whole()),
                                 static_cast<std::size_t>(file_.length));
     std::size_t rank = start;
     for (std::size_t from = entries_[start];;) {
         const std::size_t hit = file.find(probe, from);
         if (hit == std::string_view::npos) return -1;
-        const std::uint32_t* after = std::upper_bound(
-            entries_.begin() + static_cast<std::ptrdiff_t>(rank), entries_.end(), hit);
+        // The last entry from `rank` on that starts at or before the hit.
+        std::size_t lo = rank, hi = entries_.size();
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (entries_[mid] <= hit) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
         // Offsets out of order (a damaged table) may put the hit before the search's start.
-        if (after == entries_.begin() + static_cast<std::ptrdiff_t>(rank) ||
-            entries_[static_cast<std::size_t>(after - entries_.begin() - 1)] > hit) {
+        if (lo == rank || entries_[lo - 1] > hit) {
             from = hit + 1;
             continue;
         }
-        rank = static_cast<std::size_t>(after - entries_.begin() - 1);
+        rank = lo - 1;
         std::string_view number = rankBytes(rank);
         if (cutRunSuffix) number = number.substr(0, number.find('\x1F'));
         const std::size_t end = hit - entries_[rank] + probe.size();

@@ -27,21 +27,30 @@ class EntryOffsets {
     }
     void assign(std::vector<std::uint32_t> offsets) {
         owned_ = std::move(offsets);
-        table_ = owned_.data();
+        table_ = nullptr;
         count_ = owned_.size();
     }
-    // `count` little-endian offsets at `table` (4-byte aligned), held by someone else for as
-    // long as these are used.
-    void view(const std::uint8_t* table, std::size_t count);
+    // `count` little-endian offsets at byte `at` of `table` (a span that outlives these; read
+    // as each is asked for where it is paged).
+    void view(const ByteSpan& table, std::size_t at, std::size_t count) {
+        owned_.clear();
+        table_ = &table;
+        at_ = at;
+        count_ = count;
+    }
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
-    std::uint32_t operator[](std::size_t i) const { return table_[i]; }
-    const std::uint32_t* begin() const { return table_; }
-    const std::uint32_t* end() const { return table_ + count_; }
+    std::uint32_t operator[](std::size_t i) const {
+        if (table_ == nullptr) return owned_[i];
+        const std::uint8_t* b = table_->ready(at_ + 4 * i, 4);
+        return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
+               std::uint32_t{b[3]} << 24;
+    }
 
   private:
     std::vector<std::uint32_t> owned_;
-    const std::uint32_t* table_ = nullptr;
+    const ByteSpan* table_ = nullptr;
+    std::size_t at_ = 0;
     std::size_t count_ = 0;
 };
 
@@ -62,9 +71,9 @@ class StationNameList {
 
     // Takes the bytes of an s.i file and finds its entries; names are converted on demand.
     void assignFile(ByteSpan file);
-    // The same with the entries' offsets read from `table` (`count` of them, see EntryOffsets)
-    // instead of found by a pass over the file.
-    void assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count);
+    // The same with the entries' offsets read from the table at byte `at` of `table` (`count`
+    // of them, see EntryOffsets) instead of found by a pass over the file.
+    void assignFile(ByteSpan file, const ByteSpan& table, std::size_t at, std::size_t count);
     StationNameList& operator=(Names names);
     void push_back(std::u16string name);
     void clear();
@@ -116,13 +125,14 @@ class StationNameList {
     // The name bytes of entry i (names read from a file only): its stored length, cut at the end
     // of the file, NUL and what follows it included.
     std::string_view entryBytes(std::size_t i) const {
-        const std::uint8_t* b = file_.data.get();
         const std::size_t offset = fileEntries_[i];
         // An offset from a table may be damaged: one outside the file is an empty name.
         if (offset < 2 || offset > static_cast<std::size_t>(file_.length)) return {};
-        const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
+        const std::uint8_t* b = file_.ready(offset - 2, 2);
+        const std::size_t n = static_cast<std::size_t>(b[0] * 256 + b[1]);
         const std::size_t left = static_cast<std::size_t>(file_.length) - offset;
-        return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
+        const std::size_t size = n < left ? n : left;
+        return {reinterpret_cast<const char*>(file_.ready(offset, size)), size};
     }
     // Changes with every assignment or change, so that indexes built from the names can tell.
     std::uint64_t version() const { return version_; }
@@ -236,8 +246,9 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     using DeferredMap::operator=;
     // Takes the bytes of a t.i file; its entries are found when first needed.
     void assignFile(ByteSpan file);
-    // The same with the entries' offsets read from `table` (see EntryOffsets).
-    void assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count);
+    // The same with the entries' offsets read from the table at byte `at` of `table` (see
+    // EntryOffsets).
+    void assignFile(ByteSpan file, const ByteSpan& table, std::size_t at, std::size_t count);
     void clear();
     std::size_t size() const { return ranked() ? entries_.size() : all().size(); }
     bool empty() const { return size() == 0; }
@@ -267,8 +278,9 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
 
     ByteSpan file_;
     mutable bool scanned_ = true;
-    mutable EntryOffsets entries_;         // entry -> offset of its name bytes in file_
-    const std::uint8_t* table_ = nullptr;  // offsets of a wide timetable, when given
+    mutable EntryOffsets entries_;     // entry -> offset of its name bytes in file_
+    const ByteSpan* table_ = nullptr;  // offsets of a wide timetable, when given
+    std::size_t tableAt_ = 0;
     std::size_t tableCount_ = 0;
     mutable bool ranked_ = false;
     bool orderAssumed_ = false;  // assumeOrdered() since the file was assigned

@@ -127,7 +127,7 @@ TimetableDb::FoundRecord TimetableDb::recordOf(bool trains, int index) const {
     if (const WideRecordFile wide = wideRecordFile(files, !trains); wide.valid()) {
         std::uint32_t begin = 0, end = 0;
         if (!wide.record(index, begin, end)) return found;
-        found.bytes = wide.bytes() + begin;
+        found.bytes = wide.recordBytes(begin, end);
         found.reach = static_cast<std::int32_t>(end - begin);
         found.layout = wide.layout();
         return found;

@@ -65,19 +65,19 @@ class WideRecordFile {
   public:
     static constexpr int kHeaderBytes = 8;
 
-    // The header of `span` when it is a wide record file whose tables fit in it; else one that
-    // is not valid().
+    // The header of `span` (which must outlive this) when it is a wide record file whose tables
+    // fit in it; else one that is not valid(). A paged span is read as far as asked.
     static WideRecordFile of(const ByteSpan& span, bool stations) {
         WideRecordFile file;
-        const std::uint8_t* b = span.data.get();
-        if (span.length < kHeaderBytes || b == nullptr) return file;
+        if (span.length < kHeaderBytes || !span.data) return file;
+        const std::uint8_t* b = span.ready(0, kHeaderBytes);
         if (b[0] != 0x80 || b[1] != 'Z' || b[2] != 'W' || (b[3] != '3' && b[3] != '4')) {
             return file;
         }
         const std::uint32_t n = read32(b + 4);
         const std::uint64_t tables = std::uint64_t{n} * (stations ? 12 : 8) + 4;
         if (kHeaderBytes + tables > static_cast<std::uint64_t>(span.length)) return file;
-        file.bytes_ = b;
+        file.span_ = &span;
         file.length_ = static_cast<std::uint32_t>(span.length);
         file.count_ = n;
         file.stations_ = stations;
@@ -86,37 +86,43 @@ class WideRecordFile {
     }
     // True when the magic bytes say wide, whatever the rest holds.
     static bool marked(const ByteSpan& span) {
-        return span.length >= 4 && span.data && span.data[0] == 0x80 && span.data[1] == 'Z' &&
-               span.data[2] == 'W';
+        if (span.length < 4 || !span.data) return false;
+        const std::uint8_t* b = span.ready(0, 4);
+        return b[0] == 0x80 && b[1] == 'Z' && b[2] == 'W';
     }
 
-    bool valid() const { return bytes_ != nullptr; }
+    bool valid() const { return span_ != nullptr; }
     const RecordLayout& layout() const { return layout_; }
     std::uint32_t count() const { return count_; }
     // Where the records begin: after the tables.
     std::uint32_t recordsStart() const {
         return kHeaderBytes + 4 * (count_ + 1) + 4 * count_ + (stations_ ? 4 * count_ : 0);
     }
+    // Record offset `i` (0 <= i <= count) as stored.
+    std::uint32_t recordOffset(std::uint32_t i) const { return entry(kHeaderBytes + 4 * i); }
     // The bytes of record `index` as [begin, end) offsets into the file; false when it has none
     // or its range does not lie within the file after the tables.
     bool record(std::int64_t index, std::uint32_t& begin, std::uint32_t& end) const {
         if (index < 0 || index >= count_) return false;
-        const std::uint8_t* table = bytes_ + kHeaderBytes + 4 * index;
+        const std::uint8_t* table =
+            span_->ready(kHeaderBytes + 4 * static_cast<std::size_t>(index), 8);
         begin = read32(table);
         end = read32(table + 4);
         return begin < end && begin >= recordsStart() && end <= length_;
     }
-    // Where entry `index`'s name bytes begin in the name list, as stored (unchecked).
-    std::uint32_t nameOffset(std::uint32_t index) const {
-        return read32(bytes_ + nameTable() + 4 * index);
+    // The record's bytes (read where the span is paged).
+    const std::uint8_t* recordBytes(std::uint32_t begin, std::uint32_t end) const {
+        return span_->ready(begin, end - begin);
     }
     // The offset in the file of the table of name offsets.
     std::uint32_t nameTable() const { return kHeaderBytes + 4 * (count_ + 1); }
+    // Where entry `index`'s name bytes begin in the name list, as stored (unchecked).
+    std::uint32_t nameOffset(std::uint32_t index) const { return entry(nameTable() + 4 * index); }
     // S.dat: the station at position `rank` of the name order (unchecked).
     std::uint32_t stationByName(std::uint32_t rank) const {
-        return read32(bytes_ + kHeaderBytes + 4 * (count_ + 1) + 4 * count_ + 4 * rank);
+        return entry(nameTable() + 4 * count_ + 4 * rank);
     }
-    const std::uint8_t* bytes() const { return bytes_; }
+    const ByteSpan& span() const { return *span_; }
     std::uint32_t length() const { return length_; }
 
     static std::uint32_t read32(const std::uint8_t* b) {
@@ -125,7 +131,9 @@ class WideRecordFile {
     }
 
   private:
-    const std::uint8_t* bytes_ = nullptr;
+    std::uint32_t entry(std::size_t at) const { return read32(span_->ready(at, 4)); }
+
+    const ByteSpan* span_ = nullptr;
     std::uint32_t length_ = 0;
     std::uint32_t count_ = 0;
     bool stations_ = false;

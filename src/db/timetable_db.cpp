@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -71,6 +72,38 @@ void SpanRelease::operator()(std::uint8_t* bytes) const {
     }
 }
 
+PagedSource::~PagedSource() {
+    if (fd >= 0) ::close(fd);
+}
+
+void PagedSource::load(std::uint8_t* bytes, std::size_t length, std::size_t offset,
+                       std::size_t count) {
+    if (count == 0) return;
+    const std::size_t first = offset / kPage;
+    const std::size_t last = (offset + count - 1) / kPage;
+    for (std::size_t page = first; page <= last;) {
+        if (loaded[page / 64] >> (page % 64) & 1) {
+            ++page;
+            continue;
+        }
+        // The pages missing in a row, in one read.
+        std::size_t end = page;
+        while (end <= last && !(loaded[end / 64] >> (end % 64) & 1)) ++end;
+        const std::size_t from = page * kPage;
+        const std::size_t to = std::min(end * kPage, length);
+        std::size_t done = 0;
+        while (from + done < to) {
+            const ssize_t n =
+                ::pread(fd, bytes + from + done, to - from - done, static_cast<off_t>(from + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // cut short on disk: the rest stays zeros
+            done += static_cast<std::size_t>(n);
+        }
+        for (std::size_t p = page; p < end; ++p) loaded[p / 64] |= std::uint64_t{1} << (p % 64);
+        page = end;
+    }
+}
+
 namespace {
 
 // Maps the `size` bytes of the open regular file `fd` read-only, followed by two zero bytes:
@@ -113,7 +146,40 @@ bool copyFile(int fd, std::size_t size, ByteSpan& span) {
     return true;
 }
 
+// Reserves room for the `size` bytes of `fd` and two zero bytes after them, to be read page by
+// page as they are asked for (ByteSpan::ready); the span keeps `fd`.
+bool pageFile(int fd, std::size_t size, ByteSpan& span) {
+    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t reserved = (size + 2 + page - 1) / page * page;
+    void* room = ::mmap(nullptr, reserved, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (room == MAP_FAILED) return false;
+    span.data = std::unique_ptr<std::uint8_t[], SpanRelease>(static_cast<std::uint8_t*>(room),
+                                                             SpanRelease{reserved});
+    span.length = static_cast<std::int32_t>(size);
+    span.pages = std::make_shared<PagedSource>();
+    span.pages->fd = fd;
+    span.pages->loaded.assign((size + PagedSource::kPage - 1) / PagedSource::kPage / 64 + 1, 0);
+    return true;
+}
+
 }  // namespace
+
+bool TimetableDb::readPagedFile(const std::u16string& path, ByteSpan& span,
+                                FileIdentity* identity) {
+    span.release();
+    const int fd = ::open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        st.st_size > INT32_MAX - 2 || !pageFile(fd, static_cast<std::size_t>(st.st_size), span)) {
+        ::close(fd);
+        span.release();
+        return false;
+    }
+    if (identity) *identity = identityOf(st);
+    return true;
+}
 
 bool TimetableDb::readWholeFile(const std::u16string& path, ByteSpan& span, bool map,
                                 FileIdentity* identity) {
@@ -164,27 +230,44 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
     };
     // A timetable too large for the narrow record files holds one S.dat and one T.dat, whose
     // headers also say where each name of s.i and t.i begins (db/record_layout.h).
+    // Their files are read page by page as questions ask for them, neither mapped nor copied
+    // whole: a question holds the pages it reads (ByteSpan::ready).
     struct stat st;
     const bool wide = ::stat(toUtf8(pathOf(fromUtf8(kWideTrainFile))).c_str(), &st) == 0;
+    const auto openLarge = [&](std::u16string_view name, ByteSpan& span) {
+        if (!wide) return open(name, span, mapFiles);
+        FileIdentity identity;
+        if (!readPagedFile(pathOf(name), span, &identity)) return false;
+        openedFiles[toUtf8(name)] = identity;
+        return true;
+    };
     ByteSpan names;
-    if (!open(u"s.i", names, mapFiles)) return false;
+    if (!openLarge(u"s.i", names)) return false;
     ByteSpan numbers;
-    const bool haveNumbers = open(u"t.i", numbers, mapFiles);
+    const bool haveNumbers = openLarge(u"t.i", numbers);
+    // The record files go into their vectors before the name lists take their tables: a span
+    // once there stays where it is.
     ByteSpan wideStations, wideTrains;
     const bool wideOpened = wide && haveNumbers &&
-                            open(fromUtf8(kWideStationFile), wideStations, mapFiles) &&
-                            open(fromUtf8(kWideTrainFile), wideTrains, mapFiles);
-    const WideRecordFile stationTable = WideRecordFile::of(wideStations, true);
-    const WideRecordFile trainTable = WideRecordFile::of(wideTrains, false);
+                            openLarge(fromUtf8(kWideStationFile), wideStations) &&
+                            openLarge(fromUtf8(kWideTrainFile), wideTrains);
+    if (wideOpened) {
+        stationFiles.reserve(1);
+        trainFiles.reserve(1);
+        stationFiles.push_back(std::move(wideStations));
+        trainFiles.push_back(std::move(wideTrains));
+    }
+    const WideRecordFile stationTable = wideRecordFile(stationFiles, true);
+    const WideRecordFile trainTable = wideRecordFile(trainFiles, false);
     if (stationTable.valid()) {
-        stationNames.assignFile(std::move(names), stationTable.bytes() + stationTable.nameTable(),
+        stationNames.assignFile(std::move(names), stationFiles.front(), stationTable.nameTable(),
                                 stationTable.count());
     } else {
         stationNames.assignFile(std::move(names));
     }
     if (!haveNumbers) return false;
     if (trainTable.valid()) {
-        trainIndex.assignFile(std::move(numbers), trainTable.bytes() + trainTable.nameTable(),
+        trainIndex.assignFile(std::move(numbers), trainFiles.front(), trainTable.nameTable(),
                               trainTable.count());
     } else {
         trainIndex.assignFile(std::move(numbers));
@@ -195,8 +278,6 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
 
     if (wide) {
         if (!wideOpened) return false;
-        stationFiles.push_back(std::move(wideStations));
-        trainFiles.push_back(std::move(wideTrains));
     } else {
         for (int i = 0; i < kStationFileCount; ++i) {
             ByteSpan span;

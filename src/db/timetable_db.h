@@ -71,6 +71,10 @@ class TimetableDb {
     // `identity`, when given, is set to the identity of the file read.
     static bool readWholeFile(const std::u16string& path, ByteSpan& span, bool map = false,
                               FileIdentity* identity = nullptr);
+    // Opens a regular file to be read page by page as its bytes are asked for (a paged span,
+    // see ByteSpan::ready): what a timetable of the wide form does with its large files.
+    static bool readPagedFile(const std::u16string& path, ByteSpan& span,
+                              FileIdentity* identity = nullptr);
     // The folder that holds the program file, without a trailing separator ("" if unknown).
     static std::u16string programFolder();
     // `folder` + separator + `fileName`.

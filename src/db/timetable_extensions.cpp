@@ -71,17 +71,58 @@ void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
     }
 }
 
-// The line starting at `at`, without its line feed.
-std::string_view lineAt(std::string_view text, std::size_t at) {
-    const std::size_t end = text.find('\n', at);
-    return text.substr(at, end == std::string_view::npos ? text.size() - at : end - at);
-}
+}  // namespace
 
-// Where the header line ends (the first line after a byte-order mark), or the text's end.
-std::size_t afterHeader(std::string_view text) {
-    const std::size_t end = text.find('\n');
-    return end == std::string_view::npos ? text.size() : end + 1;
-}
+// A table's text, read as far as it is looked at where its file is paged (a wide timetable's
+// tables, found into by a binary search).
+class TimetableExtensions::TableText {
+  public:
+    explicit TableText(const ByteSpan* span) : span_(span) {}
+    std::size_t size() const { return span_ ? static_cast<std::size_t>(span_->length) : 0; }
+    // The line starting at `at` (< size()), without its line feed.
+    std::string_view line(std::size_t at) const {
+        // Lines are short: read a little, then more until the line feed is in.
+        for (std::size_t want = 256;; want *= 4) {
+            const std::string_view text = ahead(at, want);
+            const std::size_t end = text.find('\n');
+            if (end != std::string_view::npos) return text.substr(0, end);
+            if (at + text.size() >= size()) return text;
+        }
+    }
+    // Where the line holding byte `at` - 1 begins, or `floor` when that lies before it.
+    std::size_t lineStartBefore(std::size_t at, std::size_t floor) const {
+        for (std::size_t want = 256; at > floor; want *= 4) {
+            const std::size_t from = at - std::min(want, at - floor);
+            const std::string_view text(
+                reinterpret_cast<const char*>(span_->ready(from, at - from)), at - from);
+            const std::size_t newline = text.rfind('\n');
+            if (newline != std::string_view::npos) return from + newline + 1;
+            if (from == floor) return floor;
+        }
+        return floor;
+    }
+    // Where the header line ends, or the end of the text.
+    std::size_t afterHeader() const {
+        return size() == 0 ? 0 : std::min(size(), line(0).size() + 1);
+    }
+    // The header's field count (a byte-order mark aside).
+    std::size_t headerFields() const {
+        if (size() == 0) return 0;
+        std::string_view header = line(0);
+        if (header.substr(0, 3) == "\xEF\xBB\xBF") header.remove_prefix(3);
+        if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
+        return static_cast<std::size_t>(std::count(header.begin(), header.end(), '\t')) + 1;
+    }
+
+  private:
+    std::string_view ahead(std::size_t at, std::size_t count) const {
+        count = std::min(count, size() - at);
+        return {reinterpret_cast<const char*>(span_->ready(at, count)), count};
+    }
+    const ByteSpan* span_;
+};
+
+namespace {
 
 template <class T>
 T& slot(std::vector<T>& v, long long index) {
@@ -146,16 +187,25 @@ void TimetableExtensions::load(const std::u16string& folder, bool sorted) {
     sorted_ = sorted;
     for (const std::string& name : extensionFileNames()) {
         ByteSpan span;
-        if (!TimetableDb::readWholeFile(folder + u'/' + fromUtf8(name), span)) continue;
+        const std::u16string path = folder + u'/' + fromUtf8(name);
+        // A wide timetable's tables are read as far as they are looked into.
+        if (!(sorted ? TimetableDb::readPagedFile(path, span)
+                     : TimetableDb::readWholeFile(path, span))) {
+            continue;
+        }
         files_[name] = std::move(span);
     }
 }
 
-std::string_view TimetableExtensions::fileText(const char* name) const {
+const ByteSpan* TimetableExtensions::fileSpan(const char* name) const {
     auto it = files_.find(name);
-    if (it == files_.end() || it->second.empty()) return {};
-    return {reinterpret_cast<const char*>(it->second.data.get()),
-            static_cast<std::size_t>(it->second.length)};
+    return it == files_.end() || it->second.empty() ? nullptr : &it->second;
+}
+
+std::string_view TimetableExtensions::fileText(const char* name) const {
+    const ByteSpan* span = fileSpan(name);
+    if (span == nullptr) return {};
+    return {reinterpret_cast<const char*>(span->whole()), static_cast<std::size_t>(span->length)};
 }
 
 void TimetableExtensions::indexLines(std::string_view text, TrainLines& lines) {
@@ -187,18 +237,15 @@ void TimetableExtensions::indexLines(std::string_view text, TrainLines& lines) {
     }
 }
 
-std::pair<std::size_t, std::size_t> TimetableExtensions::sortedLines(std::string_view text,
+std::pair<std::size_t, std::size_t> TimetableExtensions::sortedLines(const TableText& text,
                                                                      long long key) {
     // Every line before `lo` has a smaller key, every line from `hi` on a key not smaller:
     // each step takes the line around the middle.
-    std::size_t lo = afterHeader(text), hi = text.size();
+    std::size_t lo = text.afterHeader(), hi = text.size();
     while (lo < hi) {
         const std::size_t mid = lo + (hi - lo) / 2;
-        const std::size_t newline = text.rfind('\n', mid == 0 ? 0 : mid - 1);
-        std::size_t start =
-            newline == std::string_view::npos || newline + 1 < lo ? lo : newline + 1;
-        if (start > mid) start = lo;
-        const std::string_view line = lineAt(text, start);
+        const std::size_t start = text.lineStartBefore(mid, lo);
+        const std::string_view line = text.line(start);
         if (lineKey(line) < key) {
             lo = start + line.size() + 1;
         } else {
@@ -207,33 +254,33 @@ std::pair<std::size_t, std::size_t> TimetableExtensions::sortedLines(std::string
     }
     std::size_t end = lo;
     while (end < text.size()) {
-        const std::string_view line = lineAt(text, end);
+        const std::string_view line = text.line(end);
         if (lineKey(line) != key) break;
         end += line.size() + 1;
     }
     return {lo, std::min(end, text.size())};
 }
 
-bool TimetableExtensions::trainLine(std::string_view text, const TrainLines& lines, int train,
+bool TimetableExtensions::trainLine(const char* name, const TrainLines& lines, int train,
                                     std::vector<std::string_view>& fields) const {
     fields.clear();
     if (lines.sorted) {
         // A train given twice keeps its last line, as in the other form.
+        const TableText text(fileSpan(name));
         const auto [begin, end] = sortedLines(text, train);
-        std::string_view last;
+        std::size_t last = std::string_view::npos;
         for (std::size_t at = begin; at < end;) {
-            const std::string_view line = lineAt(text, at);
+            const std::string_view line = text.line(at);
             splitFields(line, fields);
-            if (fields.size() == lines.fields) last = line;
+            if (fields.size() == lines.fields) last = at;
             at += line.size() + 1;
         }
-        if (last.data() == nullptr) {
-            fields.clear();
-            return false;
-        }
-        splitFields(last, fields);
+        fields.clear();
+        if (last == std::string_view::npos) return false;
+        splitFields(text.line(last), fields);
         return true;
     }
+    const std::string_view text = fileText(name);
     if (train < 0 || static_cast<std::size_t>(train) >= lines.at.size()) return false;
     const std::uint32_t at = lines.at[static_cast<std::size_t>(train)];
     if (at == TrainLines::kNoLine || at >= text.size()) return false;
@@ -252,23 +299,12 @@ void TimetableExtensions::clear() {
     *this = TimetableExtensions();
 }
 
-namespace {
-
-// The header's field count, for a table whose lines are found by a binary search.
-void countFields(std::string_view text, std::size_t& fields) {
-    std::string_view header = lineAt(text, text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
-    if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
-    fields = static_cast<std::size_t>(std::count(header.begin(), header.end(), '\t')) + 1;
-}
-
-}  // namespace
-
 void TimetableExtensions::parseDays() const {
     if (daysParsed_) return;
     daysParsed_ = true;
     dayLines_.sorted = sorted_;
     if (sorted_) {
-        countFields(fileText("t.days"), dayLines_.fields);
+        dayLines_.fields = TableText(fileSpan("t.days")).headerFields();
     } else {
         indexLines(fileText("t.days"), dayLines_);
     }
@@ -279,7 +315,7 @@ void TimetableExtensions::parseTrains() const {
     trainsParsed_ = true;
     trainLines_.sorted = sorted_;
     if (sorted_) {
-        countFields(fileText("t.more"), trainLines_.fields);
+        trainLines_.fields = TableText(fileSpan("t.more")).headerFields();
     } else {
         indexLines(fileText("t.more"), trainLines_);
     }
@@ -296,7 +332,7 @@ const TimetableExtensions::TrainExtras& TimetableExtensions::parseTrain(int trai
     auto [it, added] = trains_.try_emplace(train);
     if (!added) return it->second;
     std::vector<std::string_view> f;
-    if (!trainLine(fileText("t.more"), trainLines_, train, f) || f.size() < 3) return it->second;
+    if (!trainLine("t.more", trainLines_, train, f) || f.size() < 3) return it->second;
     TrainExtras& extras = it->second;
     extras.number = fromUtf8(f[1]);
     extras.type = fromUtf8(f[2]);
@@ -355,15 +391,14 @@ void TimetableExtensions::parseStops() const {
 const TimetableExtensions::TrainStops& TimetableExtensions::trainStops(int train) const {
     auto [it, added] = trainStops_.try_emplace(train);
     if (!added) return it->second;
-    const std::string_view text = fileText("t.stops");
-    if (text.empty() || train < 0) return it->second;
-    std::size_t fields = 0;
-    countFields(text, fields);
+    const TableText text(fileSpan("t.stops"));
+    if (text.size() == 0 || train < 0) return it->second;
+    const std::size_t fields = text.headerFields();
     if (fields != 5 && fields != 6) return it->second;
     const auto [begin, end] = sortedLines(text, train);
     std::vector<std::string_view> f;
     for (std::size_t at = begin; at < end;) {
-        const std::string_view line = lineAt(text, at);
+        const std::string_view line = text.line(at);
         at += line.size() + 1;
         splitFields(line, f);
         long long t = 0, stop = 0;
@@ -482,7 +517,7 @@ const ServiceDays* TimetableExtensions::serviceDays(int train) const {
         // train, first day (YYYYMMDD), the days as hex digits
         std::vector<std::string_view> f;
         long long first = 0;
-        if (trainLine(fileText("t.days"), dayLines_, train, f) && f.size() == 3 &&
+        if (trainLine("t.days", dayLines_, train, f) && f.size() == 3 &&
             parseInt(f[1], first, 0, 99991231) && isCalendarDate(static_cast<DateKey>(first))) {
             ServiceDays read;
             read.first = static_cast<DateKey>(first);
@@ -562,13 +597,13 @@ StationExtras TimetableExtensions::stationExtras(int station) const {
     if (sorted_) {
         auto [it, added] = stationLines_.try_emplace(station);
         if (!added || station < 0) return it->second;
-        const std::string_view text = fileText("s.more");
+        const TableText text(fileSpan("s.more"));
+        if (text.size() == 0) return it->second;
         const auto [begin, end] = sortedLines(text, station);
         std::vector<std::string_view> f;
-        std::size_t fields = 0;
-        countFields(text, fields);
+        const std::size_t fields = text.headerFields();
         for (std::size_t at = begin; at < end;) {
-            const std::string_view line = lineAt(text, at);
+            const std::string_view line = text.line(at);
             at += line.size() + 1;
             splitFields(line, f);
             long long s = 0;

@@ -131,9 +131,10 @@ class TimetableExtensions {
         static constexpr std::uint32_t kNoLine = UINT32_MAX;
     };
     static void indexLines(std::string_view text, TrainLines& lines);
+    class TableText;
     // The offsets of the lines whose first field is `key`, in a table whose lines stand in key
     // order, as [begin, end) line starts (empty when none).
-    static std::pair<std::size_t, std::size_t> sortedLines(std::string_view text, long long key);
+    static std::pair<std::size_t, std::size_t> sortedLines(const TableText& text, long long key);
     // The lines of one train of t.stops, read when first asked for (sorted tables only).
     struct TrainStops {
         std::vector<std::pair<int, StopExtras>> stops;  // position -> extras, in table order
@@ -142,8 +143,10 @@ class TimetableExtensions {
     };
     const TrainStops& trainStops(int train) const;
     // The fields of `train`'s line, or false when it has none or the line does not parse.
-    bool trainLine(std::string_view text, const TrainLines& lines, int train,
+    bool trainLine(const char* name, const TrainLines& lines, int train,
                    std::vector<std::string_view>& fields) const;
+    // A table's bytes (null: absent or empty), and its whole text (read whole where paged).
+    const ByteSpan* fileSpan(const char* name) const;
     std::string_view fileText(const char* name) const;
     struct TrainExtras;
     const TrainExtras& parseTrain(int train) const;
