@@ -137,19 +137,11 @@ double distanceUnit(const ParsedFeed& feed) {
     return 1 / best;
 }
 
-void tripDistances(ParsedFeed& feed, const Trip& trip, std::size_t begin, std::size_t n,
-                   double kmPerUnit, std::vector<double>& km) {
+bool tripDistances(FeedReader& reader, ParsedFeed& feed, const Trip& trip, std::size_t begin,
+                   std::size_t n, double kmPerUnit, std::vector<double>& km) {
     const std::vector<StopTime>& times = feed.times;
-    // Great circle by great circle, as a start.
     km.assign(n, 0);
-    for (std::size_t k = 1; k < n; ++k) {
-        const StopPoint& a = feed.stops[static_cast<std::size_t>(times[begin + k - 1].stop)];
-        const StopPoint& b = feed.stops[static_cast<std::size_t>(times[begin + k].stop)];
-        km[k] =
-            km[k - 1] + (a.located && b.located ? greatCircleKm(a.lat, a.lon, b.lat, b.lon) : 0.0);
-    }
-    // The feed's own distances where every stop has one and they never fall; else along the
-    // trip's shape where it has one that the stops lie on.
+    // The feed's own distances where every stop has one and they never fall.
     bool given = true;
     for (std::size_t k = 0; k < n && given; ++k) {
         given = times[begin + k].shapeDistance >= 0 &&
@@ -161,21 +153,38 @@ void tripDistances(ParsedFeed& feed, const Trip& trip, std::size_t begin, std::s
                 (static_cast<double>(times[begin + k].shapeDistance) - times[begin].shapeDistance) *
                 kmPerUnit;
         }
-    } else if (trip.shape >= 0) {
+        return true;
+    }
+    // Else along the trip's shape where it has one that the stops lie on.
+    if (trip.shape >= 0) {
         const std::string key = std::to_string(trip.shape) + ':' + stopList(feed, begin, n);
         auto cached = feed.shapeKm.find(key);
         if (cached == feed.shapeKm.end()) {
-            cached = feed.shapeKm
-                         .emplace(key, alongShape(feed,
-                                                  feed.shapes[static_cast<std::size_t>(trip.shape)],
-                                                  begin, n))
-                         .first;
+            const Shape& shape = feed.shapes[static_cast<std::size_t>(trip.shape)];
+            cached = feed.shapeKm.emplace(key, alongShape(feed, shape, begin, n)).first;
         }
         if (cached->second.size() == n) {
             km = cached->second;
             for (double& d : km) d -= cached->second.front();
+            return true;
         }
     }
+    // Else great circle by great circle, which needs every stop's place.
+    for (std::size_t k = 0; k < n; ++k) {
+        const StopPoint& b = feed.stops[static_cast<std::size_t>(times[begin + k].stop)];
+        if (!b.located) {
+            return reader.fail(at("stops.txt", b.line) +
+                               "the stop's latitude or longitude is out of range or not a number, "
+                               "and trip " +
+                               trip.id +
+                               " needs it for its distances (no shape_dist_traveled, no shape "
+                               "its stops lie on)");
+        }
+        if (k == 0) continue;
+        const StopPoint& a = feed.stops[static_cast<std::size_t>(times[begin + k - 1].stop)];
+        km[k] = km[k - 1] + greatCircleKm(a.lat, a.lon, b.lat, b.lon);
+    }
+    return true;
 }
 
 }  // namespace zelvan::gtfs

@@ -77,8 +77,10 @@ bool readFares(FeedReader& reader, ParsedFeed& feed, Network& network) {
             return true;
         }
         std::vector<std::string>& list = fares[it->second].rules;
+        // Routes and zones of each feed apart: the feed's prefix before every id named.
         for (const char* column : {"route_id", "origin_id", "destination_id", "contains_id"}) {
-            list.push_back(clean(std::string(rules.field(r, column))));
+            const std::string_view id = rules.field(r, column);
+            list.push_back(id.empty() ? std::string() : clean(feed.prefix + std::string(id)));
         }
         return true;
     });
@@ -87,7 +89,8 @@ bool readFares(FeedReader& reader, ParsedFeed& feed, Network& network) {
     std::string& table = network.fareTable;
     if (table.empty()) table = "fare\tprice\tcurrency\troute\torigin\tdestination\tcontains\n";
     for (const Fare& fare : fares) {
-        const std::string head = clean(fare.id) + '\t' + fare.price + '\t' + fare.currency;
+        const std::string head =
+            clean(feed.prefix + fare.id) + '\t' + fare.price + '\t' + fare.currency;
         if (fare.rules.empty()) table += head + "\t\t\t\t\n";
         for (std::size_t k = 0; k + 3 < fare.rules.size(); k += 4) {
             table += head + '\t' + fare.rules[k] + '\t' + fare.rules[k + 1] + '\t' +

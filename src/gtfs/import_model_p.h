@@ -117,12 +117,16 @@ struct Station {
     std::string id;  // as written to s.more (with its feed's prefix when there are several)
     std::string name;
     std::string code;
-    std::string zone;  // fare zone: the station's own, else its first platform's
+    std::string description;  // stop_desc
+    std::string zone;         // fare zone: the station's own, else its first platform's
     double lat = 0, lon = 0;
     bool located = false;
     int changeMinutes = -1;
     bool used = false;
     int feed = 0;
+    int line = 0;           // its row of stops.txt
+    char wheelchair = 0;    // '1' step-free boarding, '2' not, 0 unknown
+    bool badPlace = false;  // its coordinates were out of range or not numbers
 };
 
 struct Route {
@@ -151,6 +155,15 @@ struct Train {
     std::vector<int> days;  // run days (day numbers), ascending: a set's nodes took 40 bytes a day
     std::string key;        // t.i key
     int feed = 0;
+    char wheelchair = 0;  // '1' accessible, '2' not, 0 unknown or its trips disagree
+    char bikes = 0;
+};
+
+// What the summary says of one feed.
+struct FeedFacts {
+    std::string name;  // the feed's path, before its messages when there are several
+    std::string timeZone;
+    std::string prefix;  // of its ids in the tables, empty for a feed imported alone
 };
 
 struct Network {
@@ -163,6 +176,7 @@ struct Network {
     std::string timeZone;                             // the first feed's
     std::string agencyNames;
     std::string feedVersion;  // the first feed's feed_version, empty: none
+    std::vector<FeedFacts> feeds;
 };
 
 // --- One feed as read ---
@@ -172,15 +186,19 @@ struct StopPoint {
     std::string platform;
     double lat = 0, lon = 0;
     bool located = false;
+    int line = 0;  // its row of stops.txt
 };
 
 struct Trip {
     std::string id;
     int route = -1;  // in Network::routes
     int service = -1;
-    std::string number;
+    std::string number;  // empty until the runs are built for a trip known by its headsign
+    std::string headsign;
     int shape = -1;  // index in ParsedFeed::shapes, -1 none
     int line = 0;
+    char wheelchair = 0;  // wheelchair_accessible: '1', '2', 0 unknown
+    char bikes = 0;       // bikes_allowed
 };
 
 // A shape: its points and the distance along it to each, in km.
@@ -189,7 +207,7 @@ struct Shape {
     std::vector<double> km;
 };
 
-// A million of these for a national feed: 28 bytes each.
+// Ten million of these for a national feed: 32 bytes each.
 struct StopTime {
     int trip = 0;
     int sequence = 0;
@@ -200,11 +218,13 @@ struct StopTime {
     int line : 30 = 0;
     bool board : 1 = true;
     bool alight : 1 = true;
+    int platform = 0;  // the call's own track or platform in ParsedFeed::platforms, 0: none
 };
-static_assert(sizeof(StopTime) == 28);
+static_assert(sizeof(StopTime) == 32);
 
 struct ParsedFeed {
-    int index = 0;  // the feed's position among the feeds
+    int index = 0;       // the feed's position among the feeds
+    std::string prefix;  // before its ids in the tables: "2:" for the second of several feeds
     std::string timeZone;
     std::string agencyNames;
     std::set<std::string> agencies;  // agency_id values kept
@@ -216,6 +236,7 @@ struct ParsedFeed {
     std::vector<Trip> trips;
     IdMap tripIndex;
     std::vector<StopTime> times;
+    std::vector<std::string> platforms = {""};  // the calls' own tracks, each once
     std::vector<Shape> shapes;
     std::unordered_map<std::string, int> shapeIds;
     std::unordered_map<std::string, std::vector<double>> shapeKm;  // shape and stops -> km
@@ -237,11 +258,16 @@ bool readRoutes(FeedReader& reader, const ImportOptions& options, ParsedFeed& fe
                 Network& network);
 bool readTrips(FeedReader& reader, ParsedFeed& feed, const Network& network);
 bool readStopTimes(FeedReader& reader, ParsedFeed& feed);
+// The number shown for a trip riders know by its route and headsign: "752 → Ehningen Bf" (the
+// headsign, else the last stop's name).
+std::string shownNumber(const Trip& trip, const Network& network, int lastStation);
 // distances.cpp: shapes.txt; the unit of shape_dist_traveled; a trip's distance to each stop.
 bool readShapes(FeedReader& reader, ParsedFeed& feed);
 double distanceUnit(const ParsedFeed& feed);
-void tripDistances(ParsedFeed& feed, const Trip& trip, std::size_t begin, std::size_t n,
-                   double kmPerUnit, std::vector<double>& km);
+// False with the reader's error when the distances must come from the stops' coordinates and a
+// stop has none that are usable.
+bool tripDistances(FeedReader& reader, ParsedFeed& feed, const Trip& trip, std::size_t begin,
+                   std::size_t n, double kmPerUnit, std::vector<double>& km);
 // runs.cpp: frequencies.txt, then every trip's runs as trains (runs of one number, route, stops
 // and times merged into one train).
 bool buildRuns(FeedReader& reader, const ImportOptions& options, ParsedFeed& feed,
@@ -250,6 +276,13 @@ bool buildRuns(FeedReader& reader, const ImportOptions& options, ParsedFeed& fee
 bool readTransfers(FeedReader& reader, ParsedFeed& feed, Network& network);
 // fares.cpp: fare_attributes.txt and fare_rules.txt into the x.fares table.
 bool readFares(FeedReader& reader, ParsedFeed& feed, Network& network);
+// feed_merge.cpp, once every feed is read: trips two feeds both publish kept once, then walks
+// between the stations of different feeds that lie near each other. False with `error` when
+// such a walk needs coordinates a station lacks.
+void mergeSharedTrips(Network& network, ImportSummary& summary);
+bool linkFeeds(Network& network, ImportSummary& summary, std::string& error);
+// stations.cpp: the names shown for the stations kept, every one told apart from the others.
+std::vector<std::string> shownNames(const Network& network, const std::vector<int>& kept);
 // write_folder.cpp: feed_info.txt's version; the network as a data folder.
 void readFeedVersion(FeedReader& reader, Network& network);
 bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& summary,

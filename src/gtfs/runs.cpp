@@ -49,25 +49,28 @@ struct RunRange {
     int last = INT32_MAX;
 };
 
-// One run of `trip` (its stop times from `begin`, times in seconds shifted by `shift`) as a
-// train, or as more days of the train it matches.
+// One run of `trip` (its stop times from `begin` at the positions `calls`, times in seconds
+// shifted by `shift`) as a train, or as more days of the train it matches.
 bool addRun(FeedReader& reader, ParsedFeed& feed, Network& network, const Trip& trip,
-            std::size_t begin, std::size_t n, const std::vector<int>& arrivals,
-            const std::vector<int>& departures, const std::vector<double>& km, int shift,
-            RunRange range) {
+            const std::string& number, std::size_t begin, const std::vector<std::size_t>& calls,
+            const std::vector<int>& arrivals, const std::vector<int>& departures,
+            const std::vector<double>& km, int shift, RunRange range) {
     // The run leaves on the day of its first departure; times count from that midnight.
-    const int first = departures[0] + shift;
+    const int first = departures[calls.front()] + shift;
     const int dayShift = first >= 0 ? first / 86400 : -((-first + 86399) / 86400);
+    const std::size_t n = calls.size();
     std::vector<RunStop> stops(n);
     for (std::size_t k = 0; k < n; ++k) {
-        const StopTime& st = feed.times[begin + k];
+        const std::size_t c = calls[k];
+        const StopTime& st = feed.times[begin + c];
         RunStop& s = stops[k];
         const StopPoint& point = feed.stops[static_cast<std::size_t>(st.stop)];
         s.station = point.station;
-        s.platform = point.platform;
-        s.arrival = (arrivals[k] + shift - dayShift * 86400) / 60;
-        s.departure = (departures[k] + shift - dayShift * 86400) / 60;
-        s.km = static_cast<int>(std::lround(km[k]));
+        s.platform = st.platform != 0 ? feed.platforms[static_cast<std::size_t>(st.platform)]
+                                      : point.platform;
+        s.arrival = (arrivals[c] + shift - dayShift * 86400) / 60;
+        s.departure = (departures[c] + shift - dayShift * 86400) / 60;
+        s.km = static_cast<int>(std::lround(km[c]));
         s.board = st.board;
         s.alight = st.alight;
     }
@@ -115,7 +118,7 @@ bool addRun(FeedReader& reader, ParsedFeed& feed, Network& network, const Trip& 
         key += t;
     };
     const Route& route = network.routes[static_cast<std::size_t>(trip.route)];
-    text(trip.number);
+    text(number);
     text(route.type);
     text(route.id);
     // Each stop as its numbers' bytes, then its platform's length and text.
@@ -134,15 +137,20 @@ bool addRun(FeedReader& reader, ParsedFeed& feed, Network& network, const Trip& 
     auto [it, added] = network.trainOfKey.try_emplace(key, static_cast<int>(network.trains.size()));
     if (added) {
         Train train;
-        train.number = trip.number;
+        train.number = number;
         train.route = trip.route;
         train.stops = std::move(stops);
         train.feed = feed.index;
+        train.wheelchair = trip.wheelchair;
+        train.bikes = trip.bikes;
         network.trains.push_back(std::move(train));
     } else {
         summary.runsMerged += static_cast<long long>(days.size());
     }
     Train& train = network.trains[static_cast<std::size_t>(it->second)];
+    // Trips that disagree make a train that claims nothing.
+    if (train.wheelchair != trip.wheelchair) train.wheelchair = 0;
+    if (train.bikes != trip.bikes) train.bikes = 0;
     for (int day : days) {
         const auto at = std::lower_bound(train.days.begin(), train.days.end(), day);
         if (at != train.days.end() && *at == day) {
@@ -200,7 +208,7 @@ bool buildRuns(FeedReader& reader, const ImportOptions& options, ParsedFeed& fee
             reader.drop("trips with fewer than two stops");
             continue;
         }
-        tripDistances(feed, trip, begin, n, kmPerUnit, km);
+        if (!tripDistances(reader, feed, trip, begin, n, kmPerUnit, km)) return false;
         // Times: one missing is the other; stops with neither are interpolated by distance
         // between the timed stops around them.
         arrivals.assign(n, kNoTime);
@@ -243,6 +251,24 @@ bool buildRuns(FeedReader& reader, const ImportOptions& options, ParsedFeed& fee
                                    ": the times run backwards");
             }
         }
+        // A stop where no rider may board or alight is none for travellers: the train passes
+        // it. The others keep their distances.
+        std::vector<std::size_t> calls;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (times[begin + k].board || times[begin + k].alight) calls.push_back(k);
+        }
+        reader.drop("stop times where no rider may board or alight (passed through)",
+                    static_cast<long long>(n - calls.size()));
+        if (calls.size() < 2) {
+            reader.drop("trips with fewer than two stops riders may use");
+            continue;
+        }
+        const std::string number =
+            trip.number.empty()
+                ? shownNumber(trip, network,
+                              feed.stops[static_cast<std::size_t>(times[begin + calls.back()].stop)]
+                                  .station)
+                : trip.number;
         // Run starts: the trip itself, or every start its frequencies give.
         std::vector<int> shifts = {0};
         if (auto f = frequencies.find(times[begin].trip); f != frequencies.end()) {
@@ -252,8 +278,8 @@ bool buildRuns(FeedReader& reader, const ImportOptions& options, ParsedFeed& fee
             }
         }
         for (const int shift : shifts) {
-            if (!addRun(reader, feed, network, trip, begin, n, arrivals, departures, km, shift,
-                        range)) {
+            if (!addRun(reader, feed, network, trip, number, begin, calls, arrivals, departures, km,
+                        shift, range)) {
                 return false;
             }
         }

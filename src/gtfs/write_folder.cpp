@@ -13,13 +13,12 @@
 namespace zelvan::gtfs {
 namespace {
 
-constexpr int kMostStations = 16384;
-constexpr int kMostTrains = 16384;
-
-// A train number as t.i stores it: single-byte text; a number beyond Latin-1 by its UTF-8 bytes
-// in hex.
+// A train number as t.i stores it, never shown: single-byte text, the arrow of a number made
+// of route and headsign as ">" (the number's words stay searchable); a number beyond Latin-1
+// by its UTF-8 bytes in hex.
 std::string storageKey(const std::string& number) {
     std::u16string wide = fromUtf8(number);
+    std::replace(wide.begin(), wide.end(), u'\u2192', u'>');
     std::string base;
     bool latin = !wide.empty();
     for (char16_t c : wide) {
@@ -74,6 +73,11 @@ std::string dayBits(const std::vector<int>& days) {
     return bits;
 }
 
+// '1', '2' or nothing: where the feed says nothing, nothing is claimed.
+std::string access(char value) {
+    return value == 0 ? std::string() : std::string(1, value);
+}
+
 }  // namespace
 
 void readFeedVersion(FeedReader& reader, Network& network) {
@@ -95,8 +99,7 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
     if (options.progress) options.progress("writing " + options.out.string());
     std::vector<Station>& stations = network.stations;
     std::vector<Train>& trains = network.trains;
-    // Stations that some kept run calls at, in feed order; two of one name get their code or id
-    // after it.
+    // Stations that some kept run calls at, in feed order.
     std::vector<int> newIndex(stations.size(), -1);
     std::vector<int> kept;
     for (std::size_t s = 0; s < stations.size(); ++s) {
@@ -107,29 +110,14 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
         newIndex[s] = static_cast<int>(kept.size());
         kept.push_back(static_cast<int>(s));
     }
-    if (static_cast<int>(kept.size()) > kMostStations ||
-        static_cast<int>(trains.size()) > kMostTrains) {
-        const bool many = static_cast<int>(kept.size()) > kMostStations;
-        error = std::string("the feed has ") + std::to_string(many ? kept.size() : trains.size()) +
-                (many ? " stations" : " trains") + " after merging; the timetable holds at most " +
-                std::to_string(many ? kMostStations : kMostTrains) +
-                ": import fewer days (--from, --until), agencies (--agency) or route types "
-                "(--route-types)";
-        return false;
-    }
+    // How many stations and trains the record files hold is the compiler's to say.
     if (trains.empty()) {
         error = "the feed has no train that runs in the range";
         return false;
     }
-    std::map<std::string, int> names;
-    for (int s : kept) ++names[stations[static_cast<std::size_t>(s)].name];
     TimetableSource source;
-    for (int s : kept) {
-        const Station& station = stations[static_cast<std::size_t>(s)];
+    for (const std::string& name : shownNames(network, kept)) {
         SourceStation out;
-        std::string name = station.name;
-        if (names[name] > 1)
-            name += " (" + (station.code.empty() ? station.id : station.code) + ")";
         out.name = fromUtf8(name);
         source.stations.push_back(std::move(out));
     }
@@ -140,7 +128,7 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
         return trains[static_cast<std::size_t>(a)].key < trains[static_cast<std::size_t>(b)].key;
     });
     std::string days = "train\tfirst\tdays\n";
-    std::string more = "train\tnumber\ttype\troute\n";
+    std::string more = "train\tnumber\ttype\troute\twheelchair\tbikes\n";
     std::string stopExtras = "train\tstop\tboard\talight\tplatform\tdwell\n";
     int first = INT32_MAX, last = INT32_MIN;
     for (std::size_t index = 0; index < order.size(); ++index) {
@@ -177,9 +165,10 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
         const std::string shown = train.key == train.number ? "" : clean(train.number);
         const Route& route = network.routes[static_cast<std::size_t>(train.route)];
         more += std::to_string(index) + '\t' + shown + '\t' + clean(route.type) + '\t' +
-                clean(route.id) + '\n';
+                clean(route.id) + '\t' + access(train.wheelchair) + '\t' + access(train.bikes) +
+                '\n';
     }
-    std::string stationExtras = "station\tid\tlatitude\tlongitude\tchange\tzone\n";
+    std::string stationExtras = "station\tid\tlatitude\tlongitude\tchange\tzone\twheelchair\n";
     for (std::size_t s = 0; s < kept.size(); ++s) {
         const Station& station = stations[static_cast<std::size_t>(kept[s])];
         char coordinates[64] = "\t";
@@ -188,7 +177,7 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
         }
         stationExtras += std::to_string(s) + '\t' + clean(station.id) + '\t' + coordinates + '\t' +
                          (station.changeMinutes >= 0 ? std::to_string(station.changeMinutes) : "") +
-                         '\t' + clean(station.zone) + '\n';
+                         '\t' + clean(station.zone) + '\t' + access(station.wheelchair) + '\n';
     }
     std::string walks = "from\tto\tminutes\n";
     for (const Walk& w : network.walks) {
@@ -225,6 +214,14 @@ bool writeFolder(const ImportOptions& options, Network& network, ImportSummary& 
     if (source.version.back() != '\n') source.version += '\n';
     summary.stations = static_cast<int>(kept.size());
     summary.trains = static_cast<int>(trains.size());
+    for (int s : kept) {
+        const std::size_t f = static_cast<std::size_t>(stations[static_cast<std::size_t>(s)].feed);
+        if (f < summary.feeds.size()) ++summary.feeds[f].stations;
+    }
+    for (const Train& train : trains) {
+        const std::size_t f = static_cast<std::size_t>(train.feed);
+        if (f < summary.feeds.size()) ++summary.feeds[f].trains;
+    }
     summary.firstDay = dateOfDay(first);
     summary.lastDay = dateOfDay(last);
     CompileOptions compile;
