@@ -16,6 +16,18 @@ InlineFeed::InlineFeed(std::map<std::string, std::string> files, gtfs::ImportOpt
     ok = gtfs::readFeed(reader, options, feed, network);
 }
 
+std::string InlineFeed::import() {
+    gtfs::ImportOptions options;
+    options.feed = folder.path();
+    options.out = folder / "out";
+    std::string problem;
+    return gtfs::importGtfs(options, summary, problem) ? "" : problem;
+}
+
+std::string InlineFeed::table(const std::string& name) const {
+    return readBytes(folder / "out" / name);
+}
+
 int InlineFeed::station(const std::string& name) const {
     for (std::size_t s = 0; s < network.stations.size(); ++s) {
         if (network.stations[s].name == name) return static_cast<int>(s);

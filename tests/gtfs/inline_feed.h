@@ -21,6 +21,11 @@ struct InlineFeed {
     gtfs::Network network;
     TempDir folder;
 
+    // The whole import of the feed into folder/out: "" when it succeeds, else the error.
+    std::string import();
+    // A table the import wrote (s.more, t.more ...).
+    std::string table(const std::string& name) const;
+
     // The network's station of a name; -1 when none.
     int station(const std::string& name) const;
     // A train's stops as "Name hh:mm-hh:mm km, ..." and its days as dates.
