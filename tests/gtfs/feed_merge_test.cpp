@@ -407,3 +407,139 @@ TEST(SeveralFeeds, FeedsOfTwoTimeZonesAreNotJoined) {
 
 }  // namespace
 }  // namespace zelvan::test
+
+namespace zelvan::test {
+namespace {
+
+struct RealImport {
+    explicit RealImport(std::vector<fs::path> feeds) {
+        options.feeds = std::move(feeds);
+        options.out = dir / "out";
+        ok = gtfs::importGtfs(options, summary, error);
+        if (ok) ok = db.load(fromUtf8(options.out.string()));
+    }
+    TempDir dir;
+    gtfs::ImportOptions options;
+    gtfs::ImportSummary summary;
+    std::string error;
+    bool ok = false;
+    TimetableDb db;
+};
+
+// No shown name carries an id: neither a station's stop id nor a trip id of the bus feed.
+void expectNoIdShown(TimetableDb& db) {
+    for (std::size_t s = 0; s < db.stationNames.size(); ++s) {
+        const std::string name = toUtf8(db.stationNames[s]);
+        std::string id = toUtf8(db.extensions.stationExtras(static_cast<int>(s)).id);
+        id = id.substr(id.find(':') == 1 ? 2 : 0);  // a feed's prefix
+        EXPECT_EQ(name.find(id), std::string::npos) << name << " " << id;
+        EXPECT_EQ(name.find("de:"), std::string::npos) << name;
+    }
+    for (int t = 0; t < static_cast<int>(db.trainIndex.size()); ++t) {
+        const std::string number = toUtf8(db.extensions.displayNumber(t));
+        EXPECT_EQ(number.find("31-752"), std::string::npos) << number;
+    }
+}
+
+// The two real feeds beside the project, alone and together: the same counts, no id shown,
+// and no walk between them (New York and Stuttgart: other countries, other time zones).
+TEST(SeveralFeeds, TheRealFeedsAloneAndTogether) {
+    const fs::path rail = ZELVAN_SHARED_FEED, bus = ZELVAN_SHARED_BUS_FEED;
+    if (!fs::exists(rail) || !fs::exists(bus)) GTEST_SKIP() << "no " << rail << " or " << bus;
+    RealImport alone({bus});
+    ASSERT_TRUE(alone.ok) << alone.error;
+    // 47 stops of 29 names; the stops of one name within 150 m are one station (31 places:
+    // "Bahnhof" and "Tübinger Straße" stand in two places each).
+    EXPECT_EQ(alone.summary.stations, 31);
+    EXPECT_EQ(alone.summary.trips, 134);
+    EXPECT_EQ(alone.summary.stopTimes, 1495);
+    EXPECT_EQ(alone.summary.trains, 131);  // trips of one headsign, stops and times run as one
+    expectNoIdShown(alone.db);
+    alone.db.queryDate = 20200305;
+    std::vector<ResultRow> rows;
+    alone.db.queryTrainNumber(u"752", rows);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front().trainName.substr(0, 6), u"752 → ");
+
+    RealImport both({rail, bus});
+    ASSERT_TRUE(both.ok) << both.error;
+    EXPECT_EQ(both.summary.stations, 125 + 31);
+    EXPECT_EQ(both.summary.trains, 2067 + 131);
+    EXPECT_EQ(both.summary.walksMade, 0);
+    EXPECT_TRUE(both.db.extensions.walks().empty());
+    ASSERT_EQ(both.summary.feeds.size(), 2u);
+    EXPECT_EQ(both.summary.feeds[0].stations, 125);
+    EXPECT_EQ(both.summary.feeds[0].stopTimes, 22730);
+    EXPECT_EQ(both.summary.feeds[1].trains, 131);
+    EXPECT_EQ(toUtf8(both.db.extensions.timeZone()), "America/New_York");
+    expectNoIdShown(both.db);
+    EXPECT_TRUE(checkTimetable(fromUtf8(both.options.out.string())).passed());
+}
+
+// The railway with a generated feed of its zone whose stops stand near some of its stations:
+// walks exactly where a stop lies within 400 m of a station, minutes at 1.2 m/s.
+TEST(SeveralFeeds, TheRealFeedWithANeighbourOfItsZone) {
+    const fs::path rail = ZELVAN_SHARED_FEED;
+    if (!fs::exists(rail)) GTEST_SKIP() << "no " << rail;
+    RealImport alone({rail});
+    ASSERT_TRUE(alone.ok) << alone.error;
+    // The railway's stations and places, by id.
+    std::map<std::string, std::pair<double, double>> stations;
+    for (std::size_t s = 0; s < alone.db.stationNames.size(); ++s) {
+        const StationExtras e = alone.db.extensions.stationExtras(static_cast<int>(s));
+        stations[toUtf8(e.id)] = {e.latitude, e.longitude};
+    }
+    // A bus feed with a stop 150 m from Jamaica (id 102), one 300 m from Penn Station (237) and
+    // one 900 m from Montauk (141).
+    std::mt19937 random(3);
+    Feed buses;
+    buses.timezone = "America/New_York";
+    const auto place = [&](const std::string& id, double metres) {
+        return near(random, stations.at(id).first, stations.at(id).second, metres);
+    };
+    const auto [jLat, jLon] = place("102", 150);
+    const auto [pLat, pLon] = place("237", 300);
+    const auto [mLat, mLon] = place("141", 900);
+    buses.stops = {{"bus-J", "Jamaica Bus Terminal", jLat, jLon, "", 0, ""},
+                   {"bus-P", "Penn Plaza", pLat, pLon, "", 0, ""},
+                   {"bus-M", "Montauk Point Road", mLat, mLon, "", 0, ""}};
+    buses.routes = {{"Q1", "Q1"}};
+    buses.services = {{"D", 0b1111111, "20260921", "20261108", {}}};
+    buses.trips = {{"b1", "Q1", "D", "", {{"bus-J", 28800, 28800}, {"bus-P", 32400, 32400}}},
+                   {"b2", "Q1", "D", "", {{"bus-P", 36000, 36000}, {"bus-M", 54000, 54000}}}};
+    TempDir dir;
+    writeFeed(buses, dir / "buses");
+    RealImport both({rail, dir / "buses"});
+    ASSERT_TRUE(both.ok) << both.error;
+    std::vector<std::string> ids;
+    for (std::size_t s = 0; s < both.db.stationNames.size(); ++s) {
+        ids.push_back(toUtf8(both.db.extensions.stationExtras(static_cast<int>(s)).id));
+    }
+    std::set<std::tuple<std::string, std::string, int>> expected, actual;
+    for (const auto& [bus, lat, lon] :
+         {std::make_tuple("2:bus-J", jLat, jLon), std::make_tuple("2:bus-P", pLat, pLon),
+          std::make_tuple("2:bus-M", mLat, mLon)}) {
+        for (const auto& [id, at] : stations) {
+            const double m = metresBetween(lat, lon, at.first, at.second);
+            if (m > 400) continue;
+            const int minutes = std::max(2, static_cast<int>(std::ceil(m / 72.0)));
+            expected.insert({"1:" + id, bus, minutes});
+            expected.insert({bus, "1:" + id, minutes});
+        }
+    }
+    for (const Walk& w : both.db.extensions.walks()) {
+        const std::string from = ids[static_cast<std::size_t>(w.from)];
+        const std::string to = ids[static_cast<std::size_t>(w.to)];
+        // The railway's own walks (transfers.txt) stay as they were.
+        if (from[0] == '1' && to[0] == '1') continue;
+        actual.insert({from, to, w.minutes});
+    }
+    EXPECT_EQ(actual, expected);
+    EXPECT_GE(expected.size(), 4u);  // Jamaica and Penn Station at least
+    EXPECT_EQ(both.summary.walksMade, static_cast<long long>(expected.size()));
+    expectNoIdShown(both.db);
+    EXPECT_TRUE(checkTimetable(fromUtf8(both.options.out.string())).passed());
+}
+
+}  // namespace
+}  // namespace zelvan::test
