@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes N copies of a GTFS feed side by side, for importing several feeds at once.
 
-    bench/gtfs_copies.py FEED OUT N
+    bench/gtfs_copies.py FEED OUT N [--same-places]
 
 FEED is a zip archive or a folder; OUT/copy1 ... OUT/copyN are folders. Every id a copy's files
 join by (stops, parents, routes, trips, services, shapes, fares, agencies, zones) gets the
@@ -9,6 +9,9 @@ prefix "cK-", every stop name the suffix " K", and every coordinate moves K degr
 longitude east: a turn about the earth's axis, so that every distance stays as it was and each
 copy answers as the first one does, its stations far from the other copies' (no walks, no trips
 published twice). Train numbers stay: the copies' trains stand under the same numbers.
+
+With --same-places the names and coordinates stay: every copy publishes the first one's trips
+again, and the import keeps each once (N times the stop times read, the trains of one copy).
 """
 import csv
 import io
@@ -41,7 +44,7 @@ def read_feed(path):
     return files
 
 
-def copy_file(text, k):
+def copy_file(text, k, same_places):
     rows = csv.reader(io.StringIO(text, newline=""))
     header = next(rows, None)
     if header is None:
@@ -56,6 +59,8 @@ def copy_file(text, k):
             value = value.strip()
             if column in IDS and value:
                 value = f"c{k}-{value}"
+            elif same_places:
+                pass
             elif column in NAMES and value:
                 value = f"{value} {k}"
             elif column in LONGITUDES and value:
@@ -69,16 +74,18 @@ def copy_file(text, k):
 
 
 def main():
-    if len(sys.argv) != 4:
+    args = [a for a in sys.argv[1:] if a != "--same-places"]
+    same_places = len(args) < len(sys.argv) - 1
+    if len(args) != 3:
         sys.exit(__doc__)
-    feed, out, n = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    feed, out, n = args[0], args[1], int(args[2])
     files = read_feed(feed)
     for k in range(1, n + 1):
         folder = os.path.join(out, f"copy{k}")
         os.makedirs(folder, exist_ok=True)
         for name, text in files.items():
             with open(os.path.join(folder, name), "w", encoding="utf-8", newline="") as f:
-                f.write(copy_file(text, k))
+                f.write(copy_file(text, k, same_places))
 
 
 if __name__ == "__main__":

@@ -124,9 +124,8 @@ struct Station {
     int changeMinutes = -1;
     bool used = false;
     int feed = 0;
-    int line = 0;           // its row of stops.txt
-    char wheelchair = 0;    // '1' step-free boarding, '2' not, 0 unknown
-    bool badPlace = false;  // its coordinates were out of range or not numbers
+    int line = 0;         // its row of stops.txt
+    char wheelchair = 0;  // '1' step-free boarding, '2' not, 0 unknown
 };
 
 struct Route {

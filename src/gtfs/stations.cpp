@@ -147,7 +147,6 @@ bool readStops(FeedReader& reader, ParsedFeed& feed, Network& network) {
         s.lat = raw.lat;
         s.lon = raw.lon;
         s.located = raw.located;
-        s.badPlace = !raw.located;
         s.feed = feed.index;
         s.line = raw.line;
         s.wheelchair = raw.wheelchair;
@@ -224,6 +223,10 @@ std::vector<std::string> shownNames(const Network& network, const std::vector<in
     for (std::size_t k = 0; k < kept.size(); ++k) {
         names[k] = stations[static_cast<std::size_t>(kept[k])].name;
         byName[names[k]].push_back(k);
+    }
+    if (std::none_of(byName.begin(), byName.end(),
+                     [](const auto& group) { return group.second.size() > 1; })) {
+        return names;
     }
     // The nearest kept station of another name, looked for within 2, then 10, then 50 km.
     std::vector<SpatialGrid> grids = {SpatialGrid(2), SpatialGrid(10), SpatialGrid(50)};
