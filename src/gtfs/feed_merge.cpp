@@ -1,8 +1,8 @@
 // Several feeds into one timetable, once all are read: a trip that two feeds both publish (the
-// same number and times, at the same stations or stations within 100 m, on a shared day) is
-// kept once on the union of its days; stations of different feeds within 400 m of each other
-// are joined by walks. Each feed's times are its own local times: feeds of different time
-// zones are never joined by walks.
+// same number and times, at the same stations or stations within 100 m, or of the same name
+// where neither has coordinates, on a shared day) is kept once on the union of its days; stations
+// of different feeds within 400 m of each other are joined by walks. Each feed's times are its own
+// local times: feeds of different time zones are never joined by walks.
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -22,6 +22,8 @@ bool samePlace(const Network& network, int a, int b) {
     if (a == b) return true;
     const Station& x = network.stations[static_cast<std::size_t>(a)];
     const Station& y = network.stations[static_cast<std::size_t>(b)];
+    // Without coordinates, the same name is all that tells.
+    if (!x.located && !y.located) return x.name == y.name;
     return x.located && y.located && greatCircleKm(x.lat, x.lon, y.lat, y.lon) <= kSamePlaceKm;
 }
 
@@ -91,9 +93,15 @@ bool linkFeeds(Network& network, ImportSummary& summary, std::string& error) {
     const auto zoneOf = [&](const Station& s) -> const std::string& {
         return network.feeds[static_cast<std::size_t>(s.feed)].timeZone;
     };
-    // A zone's stations are looked at only where two feeds share it.
+    // A zone's stations are looked at only where trains of two feeds call in it.
+    std::vector<char> calledAt(network.feeds.size(), 0);
+    for (const Station& s : network.stations) {
+        if (s.used) calledAt[static_cast<std::size_t>(s.feed)] = 1;
+    }
     std::map<std::string, int> feedsInZone;
-    for (const FeedFacts& f : network.feeds) ++feedsInZone[f.timeZone];
+    for (std::size_t f = 0; f < network.feeds.size(); ++f) {
+        if (calledAt[f]) ++feedsInZone[network.feeds[f].timeZone];
+    }
     SpatialGrid grid(kWalkKm);
     for (std::size_t i = 0; i < network.stations.size(); ++i) {
         const Station& s = network.stations[i];

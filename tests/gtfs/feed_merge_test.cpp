@@ -361,6 +361,43 @@ TEST(SeveralFeeds, IdsOfTwoFeedsStayApart) {
     EXPECT_EQ(error, (dir / "two").string() + ": trips.txt:2: route_id NONE is not in routes.txt");
 }
 
+// A station without usable coordinates in a feed of the other feeds' zone: refused where a walk
+// must be measured from it (the other feed's trains call near), taken where no other feed's
+// train calls in the zone (the second feed only publishes the first one's trip again).
+TEST(SeveralFeeds, AStationWithoutAPlaceIsRefusedOnlyWhereAWalkNeedsIt) {
+    Feed one;
+    one.stops = {{"A", "Alpha", 47.0, 8.0, "", 0, ""}, {"B", "Beta", 47.1, 8.0, "", 0, ""}};
+    one.routes = {{"R", "IC"}};
+    one.services = {{"D", 0b1111111, "20261207", "20261213", {}}};
+    one.trips = {{"t", "R", "D", "1", {{"A", 28800, 28800}, {"B", 30600, 30600}}}};
+    one.extra["stop_times.txt"] =
+        "trip_id,arrival_time,departure_time,stop_id,stop_sequence,shape_dist_traveled\n"
+        "t,08:00:00,08:00:00,A,1,0\nt,08:30:00,08:30:00,B,2,11000\n";
+    Feed two = one;
+    TempDir dir;
+    writeFeed(one, dir / "one");
+    writeBytes(dir / "one" / "stops.txt",
+               "stop_id,stop_name,stop_lat,stop_lon\nA,Alpha,47.0,8.0\nB,Beta,,\n");
+    writeFeed(two, dir / "two");
+    writeBytes(dir / "two" / "stops.txt",
+               "stop_id,stop_name,stop_lat,stop_lon\nA,Alpha,47.0,8.0\nB,Beta,,\n");
+    gtfs::ImportOptions options;
+    options.feeds = {dir / "one", dir / "two"};
+    options.out = dir / "out";
+    gtfs::ImportSummary summary;
+    std::string error;
+    EXPECT_TRUE(gtfs::importGtfs(options, summary, error)) << error;
+    EXPECT_EQ(summary.tripsPublishedTwice, 1);  // Beta and Beta: without a place, one name
+    two.trips.push_back({"u", "R", "D", "2", {{"A", 36000, 36000}, {"B", 37800, 37800}}});
+    two.extra["stop_times.txt"] += "u,10:00:00,10:00:00,A,1,0\nu,10:30:00,10:30:00,B,2,11000\n";
+    writeFeed(two, dir / "two");
+    writeBytes(dir / "two" / "stops.txt",
+               "stop_id,stop_name,stop_lat,stop_lon\nA,Alpha,47.0,8.0\nB,Beta,,\n");
+    EXPECT_FALSE(gtfs::importGtfs(options, summary, error));
+    EXPECT_EQ(error.rfind((dir / "one").string() + ": stops.txt:3: station Beta: ", 0), 0u)
+        << error;
+}
+
 // Feeds in two time zones: each keeps its local times, the timetable's zone is the first
 // feed's, no walk joins them however near, and the summary warns once.
 TEST(SeveralFeeds, FeedsOfTwoTimeZonesAreNotJoined) {
