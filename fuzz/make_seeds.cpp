@@ -150,7 +150,7 @@ void gtfsSeeds(const fs::path& out) {
     bus[1] =
         "stop_id,stop_name,stop_lat,stop_lon\nBN,Bern Bahnhof,46.9493,7.4392\n"
         "GE,Gen\xC3\xA8ve,46.2101,6.1421\nZH7,Z\xC3\xBCrich HB,47.378,8.540\n"
-             "ZH,Z\xC3\xBCrich,47.378,8.540\n";
+        "ZH,Z\xC3\xBCrich,47.378,8.540\n";
     write(out / "gtfs" / "two-feeds", joinFiles(files) + "\xFF\xFF\xFF\xFE" + joinFiles(bus));
     const std::vector<std::string> names = {
         "agency.txt",   "stops.txt",          "routes.txt",      "trips.txt",    "stop_times.txt",
