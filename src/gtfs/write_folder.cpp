@@ -13,12 +13,10 @@
 namespace zelvan::gtfs {
 namespace {
 
-// A train number as t.i stores it, never shown: single-byte text, the arrow of a number made
-// of route and headsign as ">" (the number's words stay searchable); a number beyond Latin-1
-// by its UTF-8 bytes in hex.
+// A train number as t.i stores it, a key never shown: single-byte text; a number beyond
+// Latin-1 ("752 → Ehningen Bf") by its UTF-8 bytes in hex, which the search reads as shown.
 std::string storageKey(const std::string& number) {
     std::u16string wide = fromUtf8(number);
-    std::replace(wide.begin(), wide.end(), u'\u2192', u'>');
     std::string base;
     bool latin = !wide.empty();
     for (char16_t c : wide) {
