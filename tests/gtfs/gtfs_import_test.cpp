@@ -596,3 +596,47 @@ TEST(GtfsImport, TheRealFeedAnswersItsOwnDay) {
 
 }  // namespace
 }  // namespace zelvan::test
+
+namespace zelvan::test {
+namespace {
+
+// More trains than 16,384 and more stations: the importer sets no limit of its own; the record
+// files take them (their wide form), and every train and station answers.
+TEST(GtfsImport, PastSixteenThousandTrainsAndStations) {
+    Feed feed;
+    feed.routes = {{"R", "S"}};
+    feed.services = {{"D", 0b1111111, "20261207", "20261213", {}}};
+    const int stations = 16500, trains = 16600;
+    for (int s = 0; s < stations; ++s) {
+        feed.stops.push_back({"S" + std::to_string(s), "Halt " + std::to_string(s),
+                              46.0 + s / 200 * 0.01, 7.0 + s % 200 * 0.01, "", 0, ""});
+    }
+    for (int t = 0; t < trains; ++t) {
+        const int from = t % stations, to = (t * 7 + 1) % stations;
+        const int start = 3600 * 6 + 60 * (t % 600);
+        feed.trips.push_back({"t" + std::to_string(t),
+                              "R",
+                              "D",
+                              std::to_string(t + 1),
+                              {{"S" + std::to_string(from), start, start},
+                               {"S" + std::to_string(to == from ? (to + 1) % stations : to),
+                                start + 1800, start + 1800}}});
+    }
+    Imported imported(feed);
+    ASSERT_TRUE(imported.ok) << imported.error;
+    EXPECT_EQ(imported.summary.trains, trains);
+    EXPECT_EQ(imported.summary.stations, stations);
+    TimetableDb& db = imported.db;
+    EXPECT_TRUE(checkTimetable(db.folder).passed());
+    db.queryDate = 20261209;
+    const int last = db.findTrainRun(u"16600");
+    ASSERT_GE(last, 0);
+    TrainRecord train;
+    db.decodeTrain(last, train);
+    ASSERT_EQ(train.stops.size(), 2u);
+    EXPECT_EQ(toUtf8(db.stationNames[static_cast<std::size_t>(train.stops[0].station)]),
+              "Halt " + std::to_string((trains - 1) % stations));
+}
+
+}  // namespace
+}  // namespace zelvan::test
