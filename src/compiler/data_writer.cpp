@@ -191,7 +191,7 @@ bool needsWideForm(const TimetableSource& source, const ResolvedTimetable& r) {
            r.trains.size() > static_cast<std::size_t>(kNarrowIndexLimit);
 }
 
-bool dataFiles(const TimetableSource& source, const ResolvedTimetable& r,
+bool dataFiles(const TimetableSource& source, const ResolvedTimetable& r, bool wide,
                std::vector<OutputFile>& files, std::string& error) {
     std::vector<std::string> stationNames;
     for (const SourceStation& station : source.stations) {
@@ -207,7 +207,7 @@ bool dataFiles(const TimetableSource& source, const ResolvedTimetable& r,
     }
     files.push_back({"t.i", nameList(numbers)});
 
-    if (needsWideForm(source, r)) {
+    if (wide) {
         const std::size_t most = std::max(source.stations.size(), r.trains.size());
         const int digits = most <= 128u * 128 * 128 ? 3 : 4;
         std::vector<std::string> records(r.stationTrains.size());
@@ -278,7 +278,6 @@ bool dataFiles(const TimetableSource& source, const ResolvedTimetable& r,
         files.push_back({"ads.txt", utf16Pairs(pairs)});
     }
     if (source.hasVersion) files.push_back({"ver.txt", source.version});
-    const bool wide = needsWideForm(source, r);
     for (const auto& [name, bytes] : source.extensions) {
         files.push_back({name, wide && isKeyedTable(name) ? sortedTable(bytes) : bytes});
     }
@@ -291,8 +290,9 @@ bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& 
                     std::string& error, const CompileOptions& options) {
     ResolvedTimetable resolved;
     if (!resolveTimetable(source, resolved, error)) return false;
+    const bool wide = options.wideRecords || needsWideForm(source, resolved);
     std::vector<OutputFile> files;
-    if (!dataFiles(source, resolved, files, error)) return false;
+    if (!dataFiles(source, resolved, wide, files, error)) return false;
     bool pinyin = false;
     if (options.pinyinSkipped) *options.pinyinSkipped = false;
     if (!options.pinyinDictionary.empty()) {
@@ -311,7 +311,7 @@ bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& 
     // An optional table that the source does not have must not survive from an older build,
     // nor the record files of the other form.
     std::vector<std::string> stale;
-    if (needsWideForm(source, resolved)) {
+    if (wide) {
         for (int i = 0; i < kStationFileCount; ++i) stale.push_back(recordFileName('S', i));
         for (int i = 0; i < kTrainFileCount; ++i) stale.push_back(recordFileName('T', i));
     } else {

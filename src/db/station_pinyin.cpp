@@ -265,6 +265,13 @@ void TimetableDb::findStations(const std::u16string& typed, std::vector<std::u16
         names.push_back(entry.name);
         if (limit != 0 && names.size() >= limit) return;
     }
+    // An imported timetable's stations are also found by their feed's stop id, typed whole.
+    for (const int station : extensions.stationsWithId(query.text)) {
+        const std::u16string name = stationNameByIndex(station);
+        if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+        names.push_back(name);
+        if (limit != 0 && names.size() >= limit) return;
+    }
 }
 
 TypedName TimetableDb::resolveTypedName(const std::u16string& typed) const {

@@ -117,8 +117,10 @@ class TimetableDb {
     // Replaces `names` with the stations whose code matches `typed`, busiest first.
     void suggestStations(const std::u16string& typed, std::vector<std::u16string>& names) const;
     // Replaces `names` with the stations whose name starts with `typed`, or whose pinyin
-    // (pinyin.txt, db/station_pinyin.cpp) starts with it or has it as initials; busiest first,
-    // each name once, at most `limit` names (0: all). Empty or blank text finds nothing.
+    // (pinyin.txt, db/station_pinyin.cpp) starts with it or has it as initials, or a word of
+    // whose Latin name does (case, accents and letters written as two folded); busiest first,
+    // each name once, then those whose feed stop id is `typed`; at most `limit` names (0: all).
+    // Empty or blank text finds nothing.
     void findStations(const std::u16string& typed, std::vector<std::u16string>& names,
                       std::size_t limit = 0) const;
 

@@ -583,6 +583,29 @@ StationExtras TimetableExtensions::stationExtras(int station) const {
     return stations_[static_cast<std::size_t>(station)];
 }
 
+std::vector<int> TimetableExtensions::stationsWithId(std::u16string_view id) const {
+    std::vector<int> found;
+    if (files_.empty() || id.empty()) return found;
+    if (!sorted_) {
+        parseStations();
+        for (std::size_t s = 0; s < stations_.size(); ++s) {
+            if (stations_[s].id == id) found.push_back(static_cast<int>(s));
+        }
+        return found;
+    }
+    // A wide timetable's table is not held parsed: its id column is read line by line.
+    const std::string key = toUtf8(std::u16string(id));
+    readTable(fileText("s.more"), [&](const std::vector<std::string_view>& f) {
+        long long station = 0;
+        if (f.size() >= 5 && f[1] == key && parseInt(f[0], station, 0, kMostIndex)) {
+            found.push_back(static_cast<int>(station));
+        }
+    });
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
 const std::vector<Walk>& TimetableExtensions::walks() const {
     parseStations();
     return walks_;

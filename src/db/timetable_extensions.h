@@ -100,6 +100,8 @@ class TimetableExtensions {
     // The station's extras (defaults when it has none).
     StationExtras stationExtras(int station) const;
     const std::vector<Walk>& walks() const;
+    // The stations whose feed id (s.more) is `id`, in index order.
+    std::vector<int> stationsWithId(std::u16string_view id) const;
     // The trains shown under a number (displayNumber), in train-index order.
     const std::vector<int>& trainsNumbered(std::u16string_view number) const;
 

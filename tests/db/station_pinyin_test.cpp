@@ -171,5 +171,21 @@ TEST(ResolveTypedName, LatinNamesFoldAsTypedAndTheOneThatStartsWithTheWordsWins)
     EXPECT_EQ(resolved(db, u"strasse"), "3:strasse Tübinger Straße Königsberger Straße");
 }
 
+// A feed's stop id never stands in a name shown, but the station stays findable by it.
+TEST(FindStations, AFeedStopIdTypedWholeFindsItsStation) {
+    DbFolder folder;
+    folder.stations = {"Bahnhof", "ZOB", "Bahnhof"};
+    for (int s = 0; s < 3; ++s) stationWithTrains(folder, s, 1);
+    folder.files["s.more"] =
+        "station\tid\tlatitude\tlongitude\tchange\n"
+        "0\tde:08115:4193:2:3\t48.6\t8.9\t\n1\tde:08115:4194\t\t\t\n"
+        "2\tde:08115:4193:2:4\t48.7\t8.8\t\n";
+    TimetableDb db;
+    ASSERT_TRUE(folder.load(db));
+    EXPECT_EQ(found(db, u"de:08115:4194"), std::vector<std::string>{"ZOB"});
+    EXPECT_EQ(found(db, u"de:08115:4193:2:4"), std::vector<std::string>{"Bahnhof"});
+    EXPECT_EQ(found(db, u"de:08115"), std::vector<std::string>{});  // whole ids only
+}
+
 }  // namespace
 }  // namespace zelvan::test
