@@ -154,6 +154,14 @@ void gtfsSeeds(const fs::path& out) {
         "trip_id,start_time,end_time,headway_secs\nt3,09:00:00,11:00:00,3600\n",
         "from_stop_id,to_stop_id,transfer_type,min_transfer_time\nBN,BN,2,240\n"};
     write(out / "gtfs" / "small", joinFiles(files));
+    // Two feeds of one zone: a bus whose stop stands 40 m from Bern and which publishes the
+    // railway's 703 again; its ids are the railway's.
+    std::vector<std::string> bus = files;
+    bus[1] =
+        "stop_id,stop_name,stop_lat,stop_lon\nBN,Bern Bahnhof,46.9493,7.4392\n"
+        "GE,Gen\xC3\xA8ve,46.2101,6.1421\nZH7,Z\xC3\xBCrich HB,47.378,8.540\n"
+        "ZH,Z\xC3\xBCrich,47.378,8.540\n";
+    write(out / "gtfs" / "two-feeds", joinFiles(files) + "\xFF\xFF\xFF\xFE" + joinFiles(bus));
     const std::vector<std::string> names = {
         "agency.txt",   "stops.txt",          "routes.txt",      "trips.txt",    "stop_times.txt",
         "calendar.txt", "calendar_dates.txt", "frequencies.txt", "transfers.txt"};

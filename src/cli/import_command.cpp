@@ -1,4 +1,4 @@
-// zelvan-cli import gtfs FEED OUT: a railway's GTFS feed as a data folder.
+// zelvan-cli import gtfs FEED... OUT: railways' GTFS feeds as one data folder.
 #include <unistd.h>
 
 #include <iostream>
@@ -18,8 +18,7 @@ std::string dateText(DateKey date) {
 }
 
 struct ImportArguments {
-    std::string feed;
-    std::string out;
+    std::vector<std::string> paths;  // the feeds, then the data folder
     std::string from;
     std::string until;
     std::vector<std::string> agencies;
@@ -53,6 +52,18 @@ void printSummary(const gtfs::ImportSummary& s, const std::string& out) {
               << "\n"
               << fill(tr("service days: %s to %s"), {dateText(s.firstDay), dateText(s.lastDay)})
               << "\n";
+    if (s.feeds.size() > 1) {
+        for (const gtfs::FeedSummary& f : s.feeds) {
+            std::cout << fill(tr("feed %s (%s): %s stations, %s trips, %s stop times, %s trains"),
+                              {f.feed, f.timeZone, n(f.stations), n(f.trips), n(f.stopTimes),
+                               n(f.trains)})
+                      << "\n";
+        }
+        std::cout << fill(tr("walks made between the feeds' stations: %s; trains two feeds both "
+                             "publish, kept once: %s"),
+                          {n(s.walksMade), n(s.tripsPublishedTwice)})
+                  << "\n";
+    }
     // The reasons and warnings are the importer's own words, as the JSON document gives them.
     for (const auto& [why, count] : s.dropped)
         std::cout << fill(tr("left out: %s %s"), {n(count), why}) << "\n";
@@ -67,11 +78,15 @@ void addImportCommand(CLI::App& app, Globals& globals) {
     CLI::App* import = addCommand(app, globals, "import", tr("Import a railway's timetable feed"));
     if (!import) return;
     import->require_subcommand(1);
-    CLI::App* gtfs = addSubcommand(
-        *import, "gtfs", tr("Write a data folder from a GTFS static feed (a zip or a folder)"));
-    gtfs->add_option("FEED", args.feed, tr("The feed: a zip archive or a folder of .txt files"))
-        ->required();
-    gtfs->add_option("OUT", args.out, tr("Data folder to write"))->required();
+    CLI::App* gtfs =
+        addSubcommand(*import, "gtfs",
+                      tr("Write one data folder from GTFS static feeds (each a zip or a folder)"));
+    // The feeds and then the folder: CLI11 fills a list greedily, so OUT is the list's last.
+    gtfs->add_option("FEED... OUT", args.paths,
+                     tr("The feeds (each a zip archive or a folder of .txt files), then the data "
+                        "folder to write"))
+        ->required()
+        ->expected(2, -1);
     gtfs->add_option("--from", args.from,
                      tr("First day to import, YYYY-MM-DD (default: the feed's)"));
     gtfs->add_option("--until", args.until,
@@ -83,8 +98,10 @@ void addImportCommand(CLI::App& app, Globals& globals) {
     gtfs->add_option("--version", args.version, tr("Database version (default: the feed's)"));
     gtfs->callback([&globals] {
         gtfs::ImportOptions options;
-        options.feed = args.feed;
-        options.out = args.out;
+        const std::string out = args.paths.back();
+        options.feeds.assign(args.paths.begin(), args.paths.end() - 1);
+        options.feed = options.feeds.front();
+        options.out = out;
         options.agencies = args.agencies;
         options.version = args.version;
         if ((!args.from.empty() && !parseDate(args.from, options.from)) ||
@@ -121,6 +138,15 @@ void addImportCommand(CLI::App& app, Globals& globals) {
             for (const auto& [why, count] : summary.dropped) dropped[why] = count;
             nlohmann::json warnings = nlohmann::json::object();
             for (const auto& [what, count] : summary.warnings) warnings[what] = count;
+            nlohmann::json feeds = nlohmann::json::array();
+            for (const gtfs::FeedSummary& f : summary.feeds) {
+                feeds.push_back({{"feed", f.feed},
+                                 {"timeZone", f.timeZone},
+                                 {"stations", f.stations},
+                                 {"trips", f.trips},
+                                 {"stopTimes", f.stopTimes},
+                                 {"trains", f.trains}});
+            }
             printJson({{"stations", summary.stations},
                        {"trains", summary.trains},
                        {"trips", summary.trips},
@@ -129,11 +155,14 @@ void addImportCommand(CLI::App& app, Globals& globals) {
                        {"runsMerged", summary.runsMerged},
                        {"firstDay", dateText(summary.firstDay)},
                        {"lastDay", dateText(summary.lastDay)},
+                       {"feeds", feeds},
+                       {"walksMade", summary.walksMade},
+                       {"tripsPublishedTwice", summary.tripsPublishedTwice},
                        {"dropped", dropped},
                        {"warnings", warnings}});
             return;
         }
-        printSummary(summary, args.out);
+        printSummary(summary, out);
     });
 }
 

@@ -1,6 +1,6 @@
 // zelvan-cli on a timetable it imports from a GTFS feed: the summary, the railway's own fare in
 // place of the four classes, platforms and boarding marks, the JSON of it, and a bad feed's
-// error exit that leaves the output folder as it was.
+// error exit that leaves the output folder as it was; several feeds into one timetable.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -76,6 +76,56 @@ TEST(ImportCommand, AnImportedTimetableShowsItsOwnFaresPlatformsAndMarks) {
     EXPECT_NE(bad.err.find("stop_times.txt:3"), std::string::npos) << bad.err;
     Outcome still = run(dir, {"--data", out, "--date", "2026-12-10", "route", "Alpha", "Gamma"});
     EXPECT_NE(still.out.find("CHF 8.50"), std::string::npos) << still.out;
+}
+
+// Two feeds into one folder: the summary names each feed with its counts and the walks made
+// (Gamma of the lake railway and the bus stop 60 m from it, both ways); the JSON says the same.
+TEST(ImportCommand, SeveralFeedsIntoOneTimetable) {
+    TempDir dir;
+    writeFeed(dir.path() / "rail");
+    const std::filesystem::path bus = dir.path() / "bus";
+    std::filesystem::create_directories(bus);
+    writeBytes(bus / "agency.txt",
+               "agency_name,agency_url,agency_timezone\nLake Bus,http://y,Europe/Zurich\n");
+    writeBytes(
+        bus / "stops.txt",
+        "stop_id,stop_name,stop_lat,stop_lon\nP,Gamma Post,47.2005,8.2\nQ,Hill,47.25,8.25\n");
+    writeBytes(bus / "routes.txt", "route_id,route_short_name,route_type\nR,12,3\n");
+    writeBytes(bus / "trips.txt", "route_id,service_id,trip_id,trip_headsign\nR,S,T1,Hill\n");
+    writeBytes(bus / "calendar.txt",
+               "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,"
+               "end_date\nS,1,1,1,1,1,1,1,20261201,20261231\n");
+    writeBytes(bus / "stop_times.txt",
+               "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+               "T1,08:50:00,08:50:00,P,1\nT1,09:05:00,09:05:00,Q,2\n");
+    const std::string out = (dir.path() / "data").string();
+    Outcome imported =
+        run(dir, {"import", "gtfs", (dir.path() / "rail").string(), bus.string(), out});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.out.find("5 stations, 2 trains"), std::string::npos) << imported.out;
+    EXPECT_NE(imported.out.find("feed " + bus.string() +
+                                " (Europe/Zurich): 2 stations, 1 trips, 2 stop times, 1 trains"),
+              std::string::npos)
+        << imported.out;
+    EXPECT_NE(imported.out.find("walks made between the feeds' stations: 2;"), std::string::npos)
+        << imported.out;
+    // The bus without numbers shows its line and headsign.
+    Outcome route =
+        run(dir, {"--data", out, "--date", "2026-12-10", "route", "Gamma Post", "Hill"});
+    EXPECT_NE(route.out.find("12 → Hill"), std::string::npos) << route.out;
+
+    Outcome json =
+        run(dir, {"--json", "import", "gtfs", (dir.path() / "rail").string(), bus.string(), out});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const nlohmann::json summary = nlohmann::json::parse(json.out);
+    EXPECT_EQ(summary["walksMade"], 2);
+    ASSERT_EQ(summary["feeds"].size(), 2u);
+    EXPECT_EQ(summary["feeds"][0]["stations"], 3);
+    EXPECT_EQ(summary["feeds"][1]["trains"], 1);
+
+    // One path only: a feed and no folder.
+    Outcome usage = run(dir, {"import", "gtfs", bus.string()});
+    EXPECT_EQ(usage.exitCode, 2) << usage.err;
 }
 
 }  // namespace

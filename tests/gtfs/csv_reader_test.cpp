@@ -73,7 +73,8 @@ std::string rowsInPieces(std::string_view text, const std::vector<std::size_t>& 
 // over lines, doubled quotes, CR LF, a byte-order mark, an unclosed quote at the end.
 TEST(Csv, PiecesReadAsTheWholeText) {
     const std::string texts[] = {
-        "\xEF\xBB\xBF" "a,b,c\r\n1,\"x,\"\"y\"\"\",3\r\n\r\n4,\"two\nlines\",6\n7, 8 ,9",
+        "\xEF\xBB\xBF"
+        "a,b,c\r\n1,\"x,\"\"y\"\"\",3\r\n\r\n4,\"two\nlines\",6\n7, 8 ,9",
         "id,name\n1,5 \"Ave\"\n2,\"\"\n3,\"open",
         "h\n\"a\"  \n\"b\" x\n",
     };
