@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 
@@ -14,10 +15,11 @@ namespace {
 
 // The positions of the stops that stopForPlace would give for two places, read in one pass
 // from a record's raw 7-byte stops (station in bytes 0-1); -1 for none. The first stop at a
-// place's earliest station in suffix order wins.
+// place's earliest station in suffix order wins; a call no one may use (`passed`) is none.
+template <class Passed>
 std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
                                const TimetableDb::PlaceStations& second, const std::uint8_t* stops,
-                               int count) {
+                               int count, Passed passed) {
     int firstRank = first.count;
     int secondRank = second.count;
     std::pair<int, int> found{-1, -1};
@@ -25,6 +27,7 @@ std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
     for (int position = 0; position < count && (firstRank > 0 || secondRank > 0); ++position) {
         const std::uint8_t* stop = stops + 7 * position;
         const int station = stop[0] * 128 + stop[1];
+        if (passed(position)) continue;
         for (int i = 0; i < firstRank; ++i) {
             if (first.stations[static_cast<std::size_t>(i)] == station) {
                 firstRank = i;
@@ -66,15 +69,30 @@ bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* d
     return true;
 }
 
-// The same for a decoded train, with its status.
-bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord* departure,
-               const StopRecord* arrival, TrainStretch& stretch) {
-    if (train.stops.empty() ||
-        !stretchBetween(trainIndex, train.stops.front(), departure, arrival, stretch)) {
+// The same for a decoded train whose first stop riders may use is `first`, with its status.
+bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord& first,
+               const StopRecord* departure, const StopRecord* arrival, TrainStretch& stretch) {
+    if (train.stops.empty() || !stretchBetween(trainIndex, first, departure, arrival, stretch)) {
         return false;
     }
     stretch.status = train.status;
     return true;
+}
+
+// The train's stop for a place as findStopForPlace gives it, a call no one may use being none:
+// the first stop at the place's earliest station in suffix order.
+std::optional<StopRecord> passengerStopForPlace(const TimetableDb& db,
+                                                const TimetableDb::PlaceStations& place,
+                                                const TrainRecord& train) {
+    for (int i = 0; i < place.count; ++i) {
+        for (const StopRecord& stop : train.stops) {
+            if (stop.station == place.stations[static_cast<std::size_t>(i)] &&
+                !passedWithoutCall(db.extensions, train.index, stop.sequence)) {
+                return stop;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 // The plain station-to-station search: every pair of equal indices of the two stations' lists
@@ -87,18 +105,23 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
     std::vector<int> arrivals;
     db.trainsAtStation(from, departures);
     db.trainsAtStation(to, arrivals);
+    const TimetableDb::PlaceStations fromPlace = db.placeStations(from);
+    const TimetableDb::PlaceStations toPlace = db.placeStations(to);
     TrainRecord train;
     for (int a : departures) {
         for (int b : arrivals) {
             if (a != b) continue;
             db.decodeTrain(a, train);
-            std::optional<StopRecord> departure = db.findStopForPlace(from, train);
-            std::optional<StopRecord> arrival = db.findStopForPlace(to, train);
+            std::optional<StopRecord> departure = passengerStopForPlace(db, fromPlace, train);
+            std::optional<StopRecord> arrival = passengerStopForPlace(db, toPlace, train);
             if (!departure || !arrival) continue;
             // Runs the other way: the arrival stop comes first, or lies nearer the origin.
             if (arrival->sequence < departure->sequence) continue;
             if (arrival->distanceKm < departure->distanceKm) continue;
-            const int boarded = departure->station == arrival->station ? 0 : departure->sequence;
+            const int boarded =
+                departure->station == arrival->station
+                    ? passengerEnds(db.extensions, a, static_cast<int>(train.stops.size())).first
+                    : departure->sequence;
             if (!db.canRide(a, boarded, arrival->sequence)) continue;
             emit(a, train, *departure, *arrival);
         }
@@ -106,25 +129,30 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
 }
 
 // The plain station search: every listed train decoded, from its stop for the place to its
-// last stop. emit(train index, train, departure or null, arrival).
+// last stop riders may use. emit(train index, train, departure or null, arrival, first).
 template <class Emit>
 void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit emit) {
     std::vector<int> trains;
     db.trainsAtStation(stationName, trains);
+    const TimetableDb::PlaceStations place = db.placeStations(stationName);
     TrainRecord train;
     for (int t : trains) {
         db.decodeTrain(t, train);
-        if (train.stops.empty()) continue;
-        std::optional<StopRecord> departure = db.findStopForPlace(stationName, train);
-        emit(t, train, departure ? &*departure : nullptr, train.stops.back());
+        const auto [first, last] =
+            passengerEnds(db.extensions, t, static_cast<int>(train.stops.size()));
+        if (first < 0) continue;
+        std::optional<StopRecord> departure = passengerStopForPlace(db, place, train);
+        emit(t, train, departure ? &*departure : nullptr,
+             train.stops[static_cast<std::size_t>(last)],
+             train.stops[static_cast<std::size_t>(first)]);
     }
 }
 
 // A station query's row ends at the queried station when the train's stop there is at its last
 // stop's station (not the first stop of a run that starts and ends there): the row builder then
 // runs the row from the origin.
-bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& last) {
-    return placeStop.sequence > 0 && placeStop.station == last.station;
+bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first, const StopRecord& last) {
+    return placeStop.sequence > first.sequence && placeStop.station == last.station;
 }
 
 }  // namespace
@@ -132,9 +160,11 @@ bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& last) {
 bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int departure, int arrival,
                              TrainStretch& stretch) const {
     if (departure < 0 || arrival < 0 || train.count == 0) return false;
+    const int first = passengerEnds(extensions, trainIndexValue, train.count).first;
+    if (first < 0) return false;
     const StopRecord from = train.stop(departure);
     const StopRecord to = train.stop(arrival);
-    if (!stretchBetween(trainIndexValue, train.stop(0), &from, &to, stretch)) return false;
+    if (!stretchBetween(trainIndexValue, train.stop(first), &from, &to, stretch)) return false;
     stretch.status = runningStatusOf(trainIndexValue, train);
     return true;
 }
@@ -160,9 +190,14 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
     }
     // The stretch of train t, which the arrival list holds `count` times, once per entry.
     auto add = [&](int t, std::size_t count, int fromKm, int toKm) {
-        if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm) return;  // the other way
+        // The lists' distances are of the first calls, which a train that passes a station
+        // without a call for riders may not stop at for them.
+        const bool restricted = extensions.restricted(t);
+        if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm && !restricted) return;
         const RawTrain train = rawTrain(t);
-        const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train.stops, train.count);
+        const auto [fromStop, toStop] =
+            placeStops(fromPlace, toPlace, train.stops, train.count,
+                       [&](int p) { return restricted && passedWithoutCall(extensions, t, p); });
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
@@ -203,14 +238,18 @@ bool TimetableDb::findStationToStation(const std::u16string& from, const std::u1
                              for (std::size_t i = 0; i < count; ++i) stretches.push_back(stretch);
                          });
     } else {
-        plainThroughTrains(*this, from, to,
-                           [&](int t, const TrainRecord& train, const StopRecord& departure,
-                               const StopRecord& arrival) {
-                               TrainStretch stretch;
-                               if (stretchOf(t, train, &departure, &arrival, stretch)) {
-                                   stretches.push_back(stretch);
-                               }
-                           });
+        plainThroughTrains(
+            *this, from, to,
+            [&](int t, const TrainRecord& train, const StopRecord& departure,
+                const StopRecord& arrival) {
+                TrainStretch stretch;
+                const int first =
+                    passengerEnds(extensions, t, static_cast<int>(train.stops.size())).first;
+                if (first >= 0 && stretchOf(t, train, train.stops[static_cast<std::size_t>(first)],
+                                            &departure, &arrival, stretch)) {
+                    stretches.push_back(stretch);
+                }
+            });
     }
     return !stretches.empty();
 }
@@ -256,10 +295,15 @@ void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit)
     const PlaceStations none;
     for (const std::uint16_t t : stationList(fromStation)) {
         const RawTrain train = rawTrain(t);
-        const int departure = placeStops(place, none, train.stops, train.count).first;
+        const bool restricted = extensions.restricted(t);
+        const int departure = placeStops(place, none, train.stops, train.count, [&](int p) {
+                                  return restricted && passedWithoutCall(extensions, t, p);
+                              }).first;
+        const auto [first, last] = passengerEnds(extensions, t, train.count);
         TrainStretch stretch;
-        if (rawStretch(t, train, departure, train.count - 1, stretch)) {
-            stretch.endsHere = endsAtPlaceStop(train.stop(departure), train.stop(train.count - 1));
+        if (last >= 0 && rawStretch(t, train, departure, last, stretch)) {
+            stretch.endsHere =
+                endsAtPlaceStop(train.stop(departure), train.stop(first), train.stop(last));
             emit(stretch, train, 1);
         }
     }
@@ -271,10 +315,10 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
     if (!useIndexes) {
         plainStationTrains(*this, stationName,
                            [&](int t, const TrainRecord& train, const StopRecord* departure,
-                               const StopRecord& arrival) {
+                               const StopRecord& arrival, const StopRecord& first) {
                                TrainStretch stretch;
-                               if (stretchOf(t, train, departure, &arrival, stretch)) {
-                                   stretch.endsHere = endsAtPlaceStop(*departure, arrival);
+                               if (stretchOf(t, train, first, departure, &arrival, stretch)) {
+                                   stretch.endsHere = endsAtPlaceStop(*departure, first, arrival);
                                    stretches.push_back(stretch);
                                }
                            });
@@ -299,16 +343,17 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
             });
         return;
     }
-    plainStationTrains(
-        *this, stationName,
-        [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival) {
-            ResultRow row;
-            if (buildResultRow(train, departure, &arrival, row)) {
-                row.endsHere = endsAtPlaceStop(*departure, arrival);
-                row.noBoarding = departure && !canBoard(train.index, departure->sequence);
-                rows.push_back(std::move(row));
-            }
-        });
+    plainStationTrains(*this, stationName,
+                       [&](int, const TrainRecord& train, const StopRecord* departure,
+                           const StopRecord& arrival, const StopRecord& first) {
+                           ResultRow row;
+                           if (buildResultRow(train, departure, &arrival, row)) {
+                               row.endsHere = endsAtPlaceStop(*departure, first, arrival);
+                               row.noBoarding =
+                                   departure && !canBoard(train.index, departure->sequence);
+                               rows.push_back(std::move(row));
+                           }
+                       });
 }
 
 }  // namespace zelvan
