@@ -681,7 +681,7 @@ Go to the download now?</translation>
     </message>
     <message>
         <source>时刻表日期：%1</source>
-        <translation>Timetable: %1</translation>
+        <translation>The timetable covers %1</translation>
     </message>
     <message>
         <source>%1至%2</source>
@@ -762,8 +762,8 @@ Ask for %3, the nearest day it covers?</translation>
     <message numerus="yes">
         <source>，另 %n 趟当日不开行</source>
         <translation>
-            <numerusform>; %n more does not that day</numerusform>
-            <numerusform>; %n more do not that day</numerusform>
+            <numerusform>; %n more does not run that day</numerusform>
+            <numerusform>; %n more do not run that day</numerusform>
         </translation>
     </message>
     <message numerus="yes">

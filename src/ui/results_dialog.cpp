@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -101,6 +102,14 @@ ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* o
     setObjectName(QStringLiteral("resultsDialog"));
     view_.sort = defaultSort(mode_);
     view_.notRunning = showsNotRunning();
+    captionLine_ = new QLabel(this);
+    captionLine_->setObjectName(QStringLiteral("captionLine"));
+    captionLine_->setWordWrap(true);
+    captionLine_->setContentsMargins(6, 3, 6, 0);
+    QFont bold = captionLine_->font();
+    bold.setBold(true);
+    captionLine_->setFont(bold);
+    body()->addWidget(captionLine_);
     dateLine_ = new QLabel(this);
     dateLine_->setObjectName(QStringLiteral("dateLine"));
     dateLine_->setWordWrap(true);
@@ -153,6 +162,9 @@ void ResultsDialog::setTexts() {
     notRunningSwitch_->setVisible(isTrainTable(mode_) && shown_.notRunning > 0 &&
                                   shown_.running > 0);
     setWindowTitle(resultCaption(mode_, data_, &shown_));
+    // A list's question and counts, which a title bar may cut; a train's number is short.
+    captionLine_->setText(windowTitle());
+    captionLine_->setVisible(mode_ != ResultMode::TrainStops && mode_ != ResultMode::Transfer);
 }
 
 bool ResultsDialog::command(int id) {
@@ -188,7 +200,12 @@ void ResultsDialog::finish(int result) {
 }
 
 void ResultsDialog::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange && table_) fillTable();
+    if (event->type() == QEvent::LanguageChange && table_) {
+        // The same rows in the new language, where the reader was.
+        const int at = table_->verticalScrollBar()->value();
+        fillTable();
+        table_->verticalScrollBar()->setValue(at);
+    }
     SoftKeyDialog::changeEvent(event);
 }
 
@@ -372,8 +389,15 @@ QString ResultsDialog::sharedText(bool chosenOnly) const {
             rows.push_back(r);
         }
     }
+    // The day, and what the markers of the rows shared mean (none when all of them run).
     QStringList head{questionText(mode_, data_)};
-    if (!dateLine_->text().isEmpty()) head << dateLine_->text();
+    std::vector<int> statuses;
+    for (const int r : rows) {
+        if (const ResultRow* row = rowAt(r)) statuses.push_back(row->status);
+    }
+    if (mode_ == ResultMode::TrainStops) statuses = shown_.statuses;
+    const QString day = dateLineText(mode_, date_, statuses, data_, fromMinutes_);
+    if (!day.isEmpty()) head << day;
     return plainSpaces(sharedTableText(*table_, head, rows));
 }
 

@@ -32,6 +32,8 @@ class ResultsDialog : public SoftKeyDialog {
     // The table's first columns (the train and its time), kept in view over its left edge
     // while it scrolls sideways.
     QTableView* frozenColumn() const { return frozen_; }
+    // The caption again over the table, wrapped: a narrow window's title bar cuts it.
+    QLabel* captionLine() const { return captionLine_; }
     // The line over the table: the day of travel, the time the list starts from and what the
     // row markers mean (hidden for the candidate transfer stations, which hold no trains).
     QLabel* dateLine() const { return dateLine_; }
@@ -107,6 +109,7 @@ class ResultsDialog : public SoftKeyDialog {
     TableView view_;
     ShownRows shown_;
     QTableWidget* table_ = nullptr;
+    QLabel* captionLine_ = nullptr;
     QLabel* dateLine_ = nullptr;
     QLabel* legendLine_ = nullptr;
     QCheckBox* notRunningSwitch_ = nullptr;

@@ -1,7 +1,9 @@
 #include "ui/station_to_station_dialog.h"
 
+#include <QDateEdit>
 #include <QEvent>
 #include <QLineEdit>
+#include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -50,6 +52,11 @@ StationToStationDialog::StationToStationDialog(ResultContext& results, Timetable
     });
     addField(res::kLabelToStation, to_);
     addDayFields(res::kIdTravelDate, true);
+    // Tab goes from station to station, then to the day and the time; the swap comes last.
+    setTabOrder(from_, to_);
+    setTabOrder(to_, travelDate());
+    setTabOrder(travelDate(), fromTime());
+    setTabOrder(fromTime(), swap_);
     from_->setFocus();
     from_->lineEdit()->selectAll();
 }
