@@ -1,6 +1,6 @@
 // zelvan-gen: writes a synthetic national-scale timetable as data files.
 //
-//   zelvan-gen OUT [--seed N] [--scale F] [--gtfs DIR [--trips-per-train N]]
+//   zelvan-gen OUT [--seed N] [--scale F] [--copies N] [--gtfs DIR [--trips-per-train N]]
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
@@ -21,6 +21,11 @@ int main(int argc, char** argv) {
     app.add_option("--seed", options.seed, "Random seed; the same seed gives the same timetable");
     app.add_option("--scale", options.scale, "Size relative to the national network")
         ->check(CLI::Range(0.001, 4.0));
+    int copies = 1;
+    app.add_option("--copies", copies,
+                   "That many networks side by side, each further one's names and numbers "
+                   "followed by its number (北京2, G101-2): 154 copies make two million trains")
+        ->check(CLI::Range(1, 1000));
     std::string gtfs;
     int tripsPerTrain = 5;
     app.add_option("--gtfs", gtfs, "Also write the timetable as a GTFS feed into this folder");
@@ -33,7 +38,8 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : 2;
     }
 
-    const zelvan::TimetableSource source = generateTimetable(options);
+    zelvan::TimetableSource source = generateTimetable(options);
+    if (copies > 1) source = sideBySide(source, copies);
     std::string error;
     std::error_code ec;
     std::filesystem::create_directories(out, ec);

@@ -820,6 +820,32 @@ class Generator {
 
 }  // namespace
 
+TimetableSource sideBySide(const TimetableSource& source, int copies) {
+    TimetableSource out = source;
+    const std::size_t stations = source.stations.size();
+    out.stations.reserve(stations * static_cast<std::size_t>(copies));
+    out.trains.reserve(source.trains.size() * static_cast<std::size_t>(copies));
+    for (int copy = 2; copy <= copies; ++copy) {
+        const std::u16string mark = fromUtf8(std::to_string(copy));
+        for (const SourceStation& station : source.stations) {
+            SourceStation s = station;
+            s.name += mark;
+            for (std::u16string& train : s.trains) train += u"-" + mark;
+            out.stations.push_back(std::move(s));
+        }
+        for (const SourceTrain& train : source.trains) {
+            SourceTrain t = train;
+            t.name += u"-" + mark;
+            for (SourceStop& stop : t.stops) stop.station += mark;
+            out.trains.push_back(std::move(t));
+        }
+        for (const SourceCode& code : source.codes) {
+            out.codes.push_back({code.code + mark, code.name + mark, code.line});
+        }
+    }
+    return out;
+}
+
 int stationCountFor(double scale) {
     return std::clamp(static_cast<int>(std::lround(3300 * scale)), 60, 16383);
 }

@@ -20,6 +20,12 @@ struct GeneratorOptions {
     double scale = 1.0;
 };
 
+// `copies` networks side by side in one timetable: the first as `source`, each further one with
+// its station names and codes followed by its number ("北京2", "BJ2") and its train numbers by
+// "-" and its number ("G101-2"). Questions about the first network answer alike in every
+// copy's timetable, whatever its size: a timetable of two million trains from national ones.
+TimetableSource sideBySide(const TimetableSource& source, int copies);
+
 // The network's size at a scale: what the generator aims for.
 int stationCountFor(double scale);
 int trainCountFor(double scale);

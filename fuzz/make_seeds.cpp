@@ -104,6 +104,16 @@ void misplacedRecordSeeds(const fs::path& out) {
         return;
     }
     write(out / "timetable" / "wide", joinFolder(data, timetableFileNames()));
+    // The same timetable in the wide form of the record files (S.dat and T.dat).
+    CompileOptions wide = options;
+    wide.wideRecords = true;
+    const fs::path wideData = out / "work" / "wide-form.data";
+    if (!writeDataFiles(source, wideData, error, wide)) {
+        std::fprintf(stderr, "zelvan_fuzz_seeds: wide form: %s\n", error.c_str());
+        failed = true;
+        return;
+    }
+    write(out / "timetable" / "wide-form", joinFolder(wideData, timetableFileNames()));
     const std::vector<std::pair<std::string, std::string>> damages = {
         {"T9.dat", std::string("\x00\x80", 2)},           // train 128
         {"T10.dat", std::string("\x00\x81\x05\x80", 4)},  // train 129

@@ -1,9 +1,10 @@
-// Fuzz target: a timetable folder. The input is split into the data files (s.i, t.i, S0-S9.dat,
-// T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt, pinyin.txt in that order; files past the last
-// piece are absent), loaded, checked and asked every query, once through the load-time indexes and
-// once by the plain scans, and journeys with changes are planned on it. Beyond memory safety it
-// holds the check to its word: a timetable that passes must load, and decode into stops that name
-// stations and times that exist.
+// Fuzz target: a timetable folder. The input is split into the data files (timetableFileNames():
+// s.i, t.i, S0-S9.dat, T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt, pinyin.txt, the tables
+// beyond the record files, then S.dat and T.dat of the wide form, in that order; files past the
+// last piece are absent; a piece for T.dat makes it a timetable of the wide form), loaded, checked
+// and asked every query, once through the load-time indexes and once by the plain scans, and
+// journeys with changes are planned on it. Beyond memory safety it holds the check to its word: a
+// timetable that passes must load, and decode into stops that name stations and times that exist.
 #include <algorithm>
 #include <cstdint>
 #include <string>

@@ -94,6 +94,9 @@ struct CompileOptions {
     // (the timetable works without it) and `pinyinSkipped` is set.
     bool pinyinRequired = false;
     bool* pinyinSkipped = nullptr;
+    // The wide form of the record files even for a timetable the narrow form holds (tests and
+    // fuzz seeds: a small wide timetable); a larger one is always written wide.
+    bool wideRecords = false;
 };
 
 // Checks every limit of the binary formats and writes all data files into `dataFolder`.

@@ -11,23 +11,52 @@
 #include "fare/result_row.h"
 
 namespace zelvan {
-namespace {
 
 // The positions of the stops that stopForPlace would give for two places, read in one pass
-// from a record's raw 7-byte stops (station in bytes 0-1); -1 for none. The first stop at a
-// place's earliest station in suffix order wins; a call no one may use (`passed`) is none.
-template <class Passed>
-std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
-                               const TimetableDb::PlaceStations& second, const std::uint8_t* stops,
-                               int count, Passed passed) {
+// from a record's raw stops; -1 for none. The first stop at a place's earliest station in suffix
+// order wins.
+std::pair<int, int> TimetableDb::placeStops(const PlaceStations& first, const PlaceStations& second,
+                                            const RawTrain& train) {
+    const int count = train.count;
     int firstRank = first.count;
     int secondRank = second.count;
     std::pair<int, int> found{-1, -1};
     // Once both places have their first station, no later stop can win.
     for (int position = 0; position < count && (firstRank > 0 || secondRank > 0); ++position) {
-        const std::uint8_t* stop = stops + 7 * position;
-        const int station = stop[0] * 128 + stop[1];
+        const int station = train.stationAt(position);
+        for (int i = 0; i < firstRank; ++i) {
+            if (first.stations[static_cast<std::size_t>(i)] == station) {
+                firstRank = i;
+                found.first = position;
+                break;
+            }
+        }
+        for (int i = 0; i < secondRank; ++i) {
+            if (second.stations[static_cast<std::size_t>(i)] == station) {
+                secondRank = i;
+                found.second = position;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+namespace {
+
+// placeStops for a train with calls no one may use (`passed(position)`): such a call is none.
+// The train's type is the database's raw record, deduced.
+template <class Raw, class Passed>
+std::pair<int, int> passengerPlaceStops(const TimetableDb::PlaceStations& first,
+                                        const TimetableDb::PlaceStations& second,
+                                        const Raw& train, Passed passed) {
+    int firstRank = first.count;
+    int secondRank = second.count;
+    std::pair<int, int> found{-1, -1};
+    for (int position = 0; position < train.count && (firstRank > 0 || secondRank > 0);
+         ++position) {
         if (passed(position)) continue;
+        const int station = train.stationAt(position);
         for (int i = 0; i < firstRank; ++i) {
             if (first.stations[static_cast<std::size_t>(i)] == station) {
                 firstRank = i;
@@ -69,13 +98,16 @@ bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* d
     return true;
 }
 
-// The same for a decoded train whose first stop riders may use is `first`, with its status.
-bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord& first,
-               const StopRecord* departure, const StopRecord* arrival, TrainStretch& stretch) {
+// The same for a decoded train whose first stop riders may use is `first`, with the status of
+// the run that calls at the departure stop (a place's stop may lie at another of its stations
+// than the queried one).
+bool stretchOf(const TimetableDb& db, int trainIndex, const TrainRecord& train,
+               const StopRecord& first, const StopRecord* departure, const StopRecord* arrival,
+               TrainStretch& stretch) {
     if (train.stops.empty() || !stretchBetween(trainIndex, first, departure, arrival, stretch)) {
         return false;
     }
-    stretch.status = train.status;
+    stretch.status = db.runningStatusAt(train, departure->station);
     return true;
 }
 
@@ -93,6 +125,13 @@ std::optional<StopRecord> passengerStopForPlace(const TimetableDb& db,
         }
     }
     return std::nullopt;
+}
+
+// The first stop of a decoded train riders may use; null for none.
+const StopRecord* firstPassengerStop(const TimetableDb& db, const TrainRecord& train) {
+    const int first =
+        passengerEnds(db.extensions, train.index, static_cast<int>(train.stops.size())).first;
+    return first < 0 ? nullptr : &train.stops[static_cast<std::size_t>(first)];
 }
 
 // The plain station-to-station search: every pair of equal indices of the two stations' lists
@@ -118,10 +157,10 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
             // Runs the other way: the arrival stop comes first, or lies nearer the origin.
             if (arrival->sequence < departure->sequence) continue;
             if (arrival->distanceKm < departure->distanceKm) continue;
+            const StopRecord* first = firstPassengerStop(db, train);
+            if (first == nullptr) continue;
             const int boarded =
-                departure->station == arrival->station
-                    ? passengerEnds(db.extensions, a, static_cast<int>(train.stops.size())).first
-                    : departure->sequence;
+                departure->station == arrival->station ? first->sequence : departure->sequence;
             if (!db.canRide(a, boarded, arrival->sequence)) continue;
             emit(a, train, *departure, *arrival);
         }
@@ -151,7 +190,8 @@ void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit
 // A station query's row ends at the queried station when the train's stop there is at its last
 // stop's station (not the first stop of a run that starts and ends there): the row builder then
 // runs the row from the origin.
-bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first, const StopRecord& last) {
+bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first,
+                     const StopRecord& last) {
     return placeStop.sequence > first.sequence && placeStop.station == last.station;
 }
 
@@ -165,7 +205,9 @@ bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int dep
     const StopRecord from = train.stop(departure);
     const StopRecord to = train.stop(arrival);
     if (!stretchBetween(trainIndexValue, train.stop(first), &from, &to, stretch)) return false;
-    stretch.status = runningStatusOf(trainIndexValue, train);
+    // The run calling at the place's stop that day: counted to it, not to the queried station,
+    // which a listed train need not call at (another station of the place).
+    stretch.status = runningStatusOf(trainIndexValue, train, from.station);
     return true;
 }
 
@@ -173,8 +215,8 @@ template <class Emit>
 void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16string& to,
                                    Emit emit) {
     const int toStation = stationIndexByName(to);
-    const std::span<const std::uint16_t> departures = stationList(fromStation);
-    const std::span<const std::uint16_t> arrivals = stationList(toStation);
+    const std::span<const std::uint32_t> departures = stationList(fromStation);
+    const std::span<const std::uint32_t> arrivals = stationList(toStation);
     if (departures.empty() || arrivals.empty()) return;
     const PlaceStations fromPlace = placeStations(from);
     const PlaceStations toPlace = placeStations(to);
@@ -196,8 +238,10 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm && !restricted) return;
         const RawTrain train = rawTrain(t);
         const auto [fromStop, toStop] =
-            placeStops(fromPlace, toPlace, train.stops, train.count,
-                       [&](int p) { return restricted && passedWithoutCall(extensions, t, p); });
+            restricted ? passengerPlaceStops(
+                             fromPlace, toPlace, train,
+                             [&](int p) { return passedWithoutCall(extensions, t, p); })
+                       : placeStops(fromPlace, toPlace, train);
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
@@ -211,21 +255,21 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         // Station records list their trains in index order: one merged walk.
         std::size_t j = 0;
         for (std::size_t i = 0; i < departures.size(); ++i) {
-            const std::uint16_t t = departures[i];
-            while (j < arrivals.size() && arrivals[j] < t) ++j;
+            const int t = static_cast<int>(departures[i]);
+            while (j < arrivals.size() && arrivals[j] < departures[i]) ++j;
             std::size_t k = j;
-            while (k < arrivals.size() && arrivals[k] == t) ++k;
+            while (k < arrivals.size() && arrivals[k] == departures[i]) ++k;
             if (k == j) continue;
             add(t, k - j, departureKm.empty() ? kNoStop : departureKm[i],
                 arrivalKm.empty() ? kNoStop : arrivalKm[j]);
         }
         return;
     }
-    std::vector<std::uint16_t> sorted(arrivals.begin(), arrivals.end());
+    std::vector<std::uint32_t> sorted(arrivals.begin(), arrivals.end());
     std::sort(sorted.begin(), sorted.end());
-    for (const std::uint16_t t : departures) {
+    for (const std::uint32_t t : departures) {
         auto [lo, hi] = std::equal_range(sorted.begin(), sorted.end(), t);
-        if (hi > lo) add(t, static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
+        if (hi > lo) add(static_cast<int>(t), static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
     }
 }
 
@@ -238,18 +282,16 @@ bool TimetableDb::findStationToStation(const std::u16string& from, const std::u1
                              for (std::size_t i = 0; i < count; ++i) stretches.push_back(stretch);
                          });
     } else {
-        plainThroughTrains(
-            *this, from, to,
-            [&](int t, const TrainRecord& train, const StopRecord& departure,
-                const StopRecord& arrival) {
-                TrainStretch stretch;
-                const int first =
-                    passengerEnds(extensions, t, static_cast<int>(train.stops.size())).first;
-                if (first >= 0 && stretchOf(t, train, train.stops[static_cast<std::size_t>(first)],
-                                            &departure, &arrival, stretch)) {
-                    stretches.push_back(stretch);
-                }
-            });
+        plainThroughTrains(*this, from, to,
+                           [&](int t, const TrainRecord& train, const StopRecord& departure,
+                               const StopRecord& arrival) {
+                               TrainStretch stretch;
+                               const StopRecord* first = firstPassengerStop(*this, train);
+                               if (first != nullptr && stretchOf(*this, t, train, *first,
+                                                                 &departure, &arrival, stretch)) {
+                                   stretches.push_back(stretch);
+                               }
+                           });
     }
     return !stretches.empty();
 }
@@ -283,6 +325,7 @@ bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u
         [&](int, const TrainRecord& train, const StopRecord& departure, const StopRecord& arrival) {
             ResultRow row;
             if (buildResultRow(train, &departure, &arrival, row)) {
+                row.status = static_cast<int>(runningStatusAt(train, departure.station));
                 rows.push_back(std::move(row));
             }
         });
@@ -293,12 +336,15 @@ template <class Emit>
 void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit) {
     const PlaceStations place = placeStations(stationName);
     const PlaceStations none;
-    for (const std::uint16_t t : stationList(fromStation)) {
+    for (const std::uint32_t listed : stationList(fromStation)) {
+        const int t = static_cast<int>(listed);
         const RawTrain train = rawTrain(t);
-        const bool restricted = extensions.restricted(t);
-        const int departure = placeStops(place, none, train.stops, train.count, [&](int p) {
-                                  return restricted && passedWithoutCall(extensions, t, p);
-                              }).first;
+        const int departure =
+            extensions.restricted(t)
+                ? passengerPlaceStops(place, none, train,
+                                      [&](int p) { return passedWithoutCall(extensions, t, p); })
+                      .first
+                : placeStops(place, none, train).first;
         const auto [first, last] = passengerEnds(extensions, t, train.count);
         TrainStretch stretch;
         if (last >= 0 && rawStretch(t, train, departure, last, stretch)) {
@@ -317,7 +363,8 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
                            [&](int t, const TrainRecord& train, const StopRecord* departure,
                                const StopRecord& arrival, const StopRecord& first) {
                                TrainStretch stretch;
-                               if (stretchOf(t, train, first, departure, &arrival, stretch)) {
+                               if (stretchOf(*this, t, train, first, departure, &arrival,
+                                             stretch)) {
                                    stretch.endsHere = endsAtPlaceStop(*departure, first, arrival);
                                    stretches.push_back(stretch);
                                }
@@ -343,17 +390,18 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
             });
         return;
     }
-    plainStationTrains(*this, stationName,
-                       [&](int, const TrainRecord& train, const StopRecord* departure,
-                           const StopRecord& arrival, const StopRecord& first) {
-                           ResultRow row;
-                           if (buildResultRow(train, departure, &arrival, row)) {
-                               row.endsHere = endsAtPlaceStop(*departure, first, arrival);
-                               row.noBoarding =
-                                   departure && !canBoard(train.index, departure->sequence);
-                               rows.push_back(std::move(row));
-                           }
-                       });
+    plainStationTrains(
+        *this, stationName,
+        [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival,
+            const StopRecord& first) {
+            ResultRow row;
+            if (buildResultRow(train, departure, &arrival, row)) {
+                row.status = static_cast<int>(runningStatusAt(train, departure->station));
+                row.endsHere = endsAtPlaceStop(*departure, first, arrival);
+                row.noBoarding = departure && !canBoard(train.index, departure->sequence);
+                rows.push_back(std::move(row));
+            }
+        });
 }
 
 }  // namespace zelvan

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "compiler/timetable_source.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 #include "test_files.h"
@@ -132,6 +133,52 @@ TEST_F(Installation, StepBackRestoresTheReplacedTimetableOnce) {
     EXPECT_EQ(back.status, InstallStatus::Nothing);
     EXPECT_EQ(toUtf8(rollBackText(back, db)), "没有可以恢复的上一版时刻表");
     EXPECT_EQ(test::snapshot(live.path()), snapshotOf(1));
+}
+
+// A timetable in the wide form of the record files (S.dat, T.dat) replaces one in the narrow
+// form whole, and the step back brings the narrow one back whole: neither form's record files
+// stay beside the other's.
+TEST_F(Installation, ATimetableOfTheOtherFormReplacesTheRecordFilesWhole) {
+    const test::TestTimetable next = generation(2);
+    TimetableSource source;
+    for (const std::string& name : next.stations) {
+        source.stations.emplace_back();
+        source.stations.back().name = fromUtf8(name);
+    }
+    for (const test::TestTrain& train : next.trains) {
+        SourceTrain out;
+        out.name = fromUtf8(train.name);
+        for (const test::TestStop& stop : train.stops) {
+            SourceStop at;
+            at.station = u"#" + fromUtf8(std::to_string(stop.station));
+            at.arrivalHour = stop.hour;
+            at.arrivalMinute = stop.minute;
+            at.dwellMinutes = stop.dwell;
+            at.distanceKm = stop.km;
+            out.stops.push_back(at);
+        }
+        source.trains.push_back(std::move(out));
+    }
+    source.version = next.version;
+    source.hasVersion = true;
+    TempDir staging;
+    CompileOptions options;
+    options.pinyinDictionary.clear();
+    options.wideRecords = true;
+    std::string error;
+    ASSERT_TRUE(writeDataFiles(source, staging.path(), error, options)) << error;
+    ASSERT_EQ(installCheckedTimetable(db, staging.path(), live.path()).status,
+              InstallStatus::Installed);
+    EXPECT_TRUE(fs::exists(live / "T.dat"));
+    for (const char* narrow : {"S0.dat", "T0.dat", "T19.dat"}) {
+        EXPECT_FALSE(fs::exists(live / narrow)) << narrow;
+    }
+    EXPECT_EQ(db.stationNames.size(), 3u);
+    EXPECT_EQ(nextStart(), test::snapshot(live.path()));
+
+    ASSERT_EQ(rollBackTimetable(db, live.path()).status, InstallStatus::Installed);
+    EXPECT_EQ(test::snapshot(live.path()), snapshotOf(1));
+    EXPECT_EQ(db.stationNames.size(), 2u);
 }
 
 TEST_F(Installation, DamagedTimetablesAreNeitherInstalledNorKeptNorRestored) {
