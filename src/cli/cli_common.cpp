@@ -1,5 +1,7 @@
 #include "cli/cli_common.h"
 
+#include "fare/day_rows.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -94,6 +96,20 @@ void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key) {
     sorted.reserve(rows.size());
     for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
     rows = std::move(sorted);
+}
+
+int keepRunning(std::vector<ResultRow>& rows, int legCount, SortKey key) {
+    if (key == SortKey::Listed) key = SortKey::Departure;
+    const std::size_t split =
+        std::min(static_cast<std::size_t>(std::max(legCount, 0)), rows.size());
+    const DayRows first = dayRows(rows, key, false, 0, split);
+    const DayRows second = dayRows(rows, key, false, split);
+    std::vector<ResultRow> kept;
+    kept.reserve(first.running.size() + second.running.size());
+    for (const std::size_t i : first.running) kept.push_back(std::move(rows[i]));
+    for (const std::size_t i : second.running) kept.push_back(std::move(rows[i]));
+    rows = std::move(kept);
+    return static_cast<int>(first.running.size());
 }
 
 bool parseDate(const std::string& text, DateKey& date) {

@@ -31,7 +31,10 @@ struct Globals {
     bool json = false;               // --json: one JSON document on stdout, nothing else
     std::string sortName;            // --sort as given
     SortKey sort = SortKey::Listed;  // ... parsed: the order of rows and journeys
-    DateKey queryDate = 0;           // parsed --date; 0: leave the database's (today)
+    // --running: only the rows of trains that run on the day of travel, each run once, in
+    // departure order unless --sort names another.
+    bool running = false;
+    DateKey queryDate = 0;  // parsed --date; 0: leave the database's (today)
     int exitCode = kExitOk;
     // The command the command line runs ("" when it names none), and whether every command is
     // set up all the same (for --help-all): see addCommand.
@@ -70,6 +73,10 @@ std::string whyNotLoaded(const std::u16string& folder);
 bool parseSortKey(std::string_view name, SortKey& key);
 // Sorts a transfer's two legs by `key`, each on its own: the first `legCount` rows, then the rest.
 void sortTransferLegs(std::vector<ResultRow>& rows, int legCount, SortKey key);
+// Keeps the rows of the trains that run on the day of travel (fare/day_rows.h), each leg of a
+// transfer on its own (the first `legCount` rows, then the rest), ordered by `key` (departure
+// for Listed). Returns the first leg's rows kept.
+int keepRunning(std::vector<ResultRow>& rows, int legCount, SortKey key);
 // Parses YYYY-MM-DD into a DateKey; false when malformed.
 bool parseDate(const std::string& text, DateKey& date);
 

@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
             },
             "KEY"));
 
+    app.add_flag("--running", globals.running,
+                 tr("Only the trains that run on the day of travel, each run once, in departure "
+                    "order unless --sort names another"));
+
     addQueryCommands(app, globals);
     addJourneyCommand(app, globals);
     addBatchCommand(app, globals);

@@ -7,6 +7,7 @@
 #include "cli/query_documents.h"
 #include "cli/shown_texts.h"
 #include "cli/text_table.h"
+#include "db/passenger_stops.h"
 #include "db/text.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
@@ -28,7 +29,11 @@ std::string rowsTable(TableKind kind, const std::vector<ResultRow>& rows) {
 }
 
 void printRows(const Globals& globals, TableKind kind, std::vector<ResultRow>& rows) {
-    sortRows(rows, globals.sort, false);
+    if (globals.running) {
+        keepRunning(rows, static_cast<int>(rows.size()), globals.sort);
+    } else {
+        sortRows(rows, globals.sort, false);
+    }
     if (globals.json) {
         printDocument([&](std::string& out) { appendRowsDocument(out, rows); });
     } else if (rows.empty()) {
@@ -55,6 +60,8 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
     cells.reserve(train.stops.size());
     const std::vector<StopDays> days = stopDays(train.stops);
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
+        // A call no rider may use is passed, not a stop.
+        if (passedWithoutCall(db.extensions, train.index, static_cast<int>(i))) continue;
         std::vector<std::u16string> line;
         line.reserve(headings.size());
         for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
@@ -77,7 +84,11 @@ void runTransfer(Globals& globals, TimetableDb& db, const std::string& fromText,
         const std::string via = out(vias[0]);
         std::vector<ResultRow> rows;
         int legCount = db.queryTransferTrains(from, vias[0], to, rows);
-        sortTransferLegs(rows, legCount, globals.sort);
+        if (globals.running) {
+            legCount = keepRunning(rows, legCount, globals.sort);
+        } else {
+            sortTransferLegs(rows, legCount, globals.sort);
+        }
         if (globals.json) {
             printDocument(
                 [&](std::string& out) { appendTransferRowsDocument(out, rows, legCount); });

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/json_text.h"
+#include "db/passenger_stops.h"
 #include "fare/result_table.h"
 
 namespace zelvan::cli {
@@ -42,10 +43,12 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.departureTime.size() + row.distanceText.size() + row.hardSeatFare.size() +
         row.hardSleeperFare.size() + row.kindText.size() + row.originStation.size() +
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
-        row.trainName.size() + row.travelTimeText.size() + row.feedFare.size();
-    // 15 texts, two numbers of at most 11 characters, "false" and the closing brace.
+        row.trainName.size() + row.travelTimeText.size() + row.feedFare.size() +
+        row.departurePlatform.size() + row.arrivalPlatform.size();
+    // 17 texts, two numbers of at most 11 characters, "false", the closing brace, and the keys
+    // of the platforms.
     const std::size_t bound =
-        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 14 * 2 + 2 * 11 + 5 + 1;
+        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 17 * 2 + 2 * 11 + 5 + 1 + 32;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
@@ -55,6 +58,10 @@ void appendRow(std::string& out, const ResultRow& row) {
     };
     p = put(p, kRowKeys[0]);
     p = std::to_chars(p, p + 11, row.arrivalDays).ptr;
+    // The platforms only where the timetable gives them: other documents stay as they were.
+    if (!row.arrivalPlatform.empty()) {
+        p = writeJsonString(put(p, ",\"arrivalPlatform\":"sv), row.arrivalPlatform);
+    }
     p = writeJsonString(put(p, kRowKeys[1]), row.arrivalStation);
     p = writeJsonString(put(p, kRowKeys[2]), row.arrivalTime);
     p = writeJsonString(put(p, kRowKeys[3]), row.departureStation);
@@ -71,6 +78,9 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = writeJsonString(put(p, kRowKeys[9]), row.kindText);
     if (row.noBoarding) p = put(p, ",\"noBoarding\":true"sv);
     p = writeJsonString(put(p, kRowKeys[10]), row.originStation);
+    if (!row.departurePlatform.empty()) {
+        p = writeJsonString(put(p, ",\"platform\":"sv), row.departurePlatform);
+    }
     p = fare(put(p, kRowKeys[11]), row.softSeatFare);
     p = fare(put(p, kRowKeys[12]), row.softSleeperFare);
     p = put(p, kRowKeys[13]);
@@ -212,10 +222,17 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     number(",\"status\":"sv, static_cast<int>(train.status));
     out += ",\"stops\":[";
     const std::vector<StopDays> days = stopDays(train.stops);
-    for (std::size_t i = 0; i < train.stops.size(); ++i) {
-        if (i > 0) out += ',';
-        appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i],
-                   db.extensions.stopExtras(train.index, static_cast<int>(i)));
+    // The stops riders may use: a call where no one may board or alight is passed.
+    const int count = static_cast<int>(train.stops.size());
+    const auto [first, last] = passengerEnds(db.extensions, train.index, count);
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        if (passedWithoutCall(db.extensions, train.index, i)) continue;
+        if (any) out += ',';
+        any = true;
+        const std::size_t at = static_cast<std::size_t>(i);
+        appendStop(out, db, train.stops[at], i == first, i == last, days[at],
+                   db.extensions.stopExtras(train.index, i));
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);

@@ -5,6 +5,15 @@
 
 namespace zelvan::cli {
 
+namespace {
+
+// A platform in the language of the run: "3站台", "Track 3".
+std::u16string platformShown(const std::u16string& platform) {
+    return fromUtf8(fill(trZh("%s站台"), {toUtf8(platform)}));
+}
+
+}  // namespace
+
 std::u16string translatedHeading(TableKind kind, int column, bool builtInTariff) {
     const std::u16string heading = shownHeading(kind, column, builtInTariff);
     const std::size_t first = heading.find_first_not_of(u' ');
@@ -27,12 +36,17 @@ std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int colum
         scratch = trZh(row.kindText);
         return scratch;
     }
-    if (kind == TableKind::Station && column == 1 && row.endsHere) {
-        scratch = trZh(kEndsHereText) + u' ' + row.arrivalTime;
-        return scratch;
-    }
-    if (kind == TableKind::Station && column == 1 && row.noBoarding) {
-        scratch = row.departureTime + u' ' + trZh(kSetsDownText);
+    if (kind == TableKind::Station && column == 1) {
+        // This station's time, what riders may not do there and its platform.
+        const std::u16string& platform = row.endsHere ? row.arrivalPlatform : row.departurePlatform;
+        if (row.endsHere) {
+            scratch = trZh(kEndsHereText) + u' ' + row.arrivalTime;
+        } else if (row.noBoarding) {
+            scratch = row.departureTime + u' ' + trZh(kSetsDownText);
+        } else {
+            scratch = row.departureTime;
+        }
+        if (!platform.empty()) scratch += u' ' + platformShown(platform);
         return scratch;
     }
     return rowCellText(kind, row, column, scratch);
@@ -41,12 +55,10 @@ std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int colum
 std::u16string shownStopCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
                              const std::vector<StopDays>& days, std::size_t index, int column,
                              int train) {
-    std::u16string text = stopTableCell(db, stops, days, index, column);  // without the marks
+    std::u16string text = stopTableCell(db, stops, days, index, column, train, false);
     if (column != 0) return text;
     const StopMarkParts marks = stopMarkParts(db, train, index, stops.size());
-    if (!marks.platform.empty()) {
-        text += u' ' + fromUtf8(fill(trZh("%s站台"), {toUtf8(marks.platform)}));
-    }
+    if (!marks.platform.empty()) text += u' ' + platformShown(marks.platform);
     if (!marks.restriction.empty()) text += u' ' + trZh(marks.restriction);
     return text;
 }

@@ -1,4 +1,5 @@
 // Commands that need no query: fares, info, check, build, dump.
+#include <cstdio>
 #include <iostream>
 
 #include "cli/cli_common.h"
@@ -7,6 +8,7 @@
 #include "compiler/timetable_source.h"
 #include "db/text.h"
 #include "db/timetable_check.h"
+#include "db/timetable_days.h"
 #include "fare/fares.h"
 
 namespace zelvan::cli {
@@ -116,9 +118,21 @@ void addToolCommands(CLI::App& app, Globals& globals) {
             const std::string problem = loaded ? std::string() : whyNotLoaded(folder.path);
             std::u16string version;
             db.readDatabaseVersion(version);
+            // The days the timetable covers: its trains' first and last (null: none known).
+            const TimetableDays days = loaded ? timetableDays(db) : TimetableDays{};
+            const auto isoDay = [](DateKey day) {
+                char text[16];
+                std::snprintf(text, sizeof text, "%04d-%02d-%02d", day / 10000, day / 100 % 100,
+                              day % 100);
+                return std::string(text);
+            };
             if (globals.json) {
                 printJson({{"loaded", loaded},
                            {"databaseVersion", out(version)},
+                           {"firstDay", days.known() ? nlohmann::json(isoDay(days.first))
+                                                     : nlohmann::json(nullptr)},
+                           {"lastDay", days.known() ? nlohmann::json(isoDay(days.last))
+                                                    : nlohmann::json(nullptr)},
                            {"stations", db.stationNames.size()},
                            {"trains", db.trainIndex.size()},
                            {"dataFolder", out(folder.path)},
@@ -135,6 +149,9 @@ void addToolCommands(CLI::App& app, Globals& globals) {
                 {fromUtf8(trZh("来源")), trZh(reasonText(folder.source))},
                 {fromUtf8(trZh("更新写入")), out(folder.updateFolder)},
                 {fromUtf8(trZh("数据库版本")), out(shown)},
+                {fromUtf8(trZh("时刻表日期")),
+                 days.known() ? fill(trZh("%s 至 %s"), {isoDay(days.first), isoDay(days.last)})
+                              : std::string(trZh("未知"))},
                 {fromUtf8(trZh("车站")), std::to_string(db.stationNames.size())},
                 {fromUtf8(trZh("车次")), std::to_string(db.trainIndex.size())},
                 {fromUtf8(trZh("加载")), loaded ? trZh("成功") : trZh("失败")},

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
 #include "fare/fares.h"
 
@@ -287,6 +288,12 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
     row.arrivalStation = stationName(db, arrival.station);
     setClock(row.arrivalTime, arrival.arrivalHour, arrival.arrivalMinute);
     row.trainIndex = train.index;
+    row.departurePlatform.clear();
+    row.arrivalPlatform.clear();
+    if (db.extensions.present()) {
+        row.departurePlatform = db.extensions.stopExtras(train.index, departure.sequence).platform;
+        row.arrivalPlatform = db.extensions.stopExtras(train.index, arrival.sequence).platform;
+    }
     // An imported timetable names its trains' types after their routes.
     if (const std::u16string_view type = db.extensions.typeText(train.index); !type.empty()) {
         row.kindText.assign(type);
@@ -330,9 +337,17 @@ std::u16string travelTime(const TrainRecord& train, const StopRecord& departure,
 bool buildStretchRow(const TimetableDb& db, const TrainRecord& train, const StopRecord& departure,
                      const StopRecord& arrival, ResultRow& row) {
     if (train.stops.empty()) return false;
+    // Origin and terminus are where riders may get on first and off last.
+    auto [first, last] =
+        passengerEnds(db.extensions, train.index, static_cast<int>(train.stops.size()));
+    if (first < 0) {
+        first = 0;
+        last = static_cast<int>(train.stops.size()) - 1;
+    }
     fillRow(db,
             RowTrain{train.name, train.index, train.kindCode, train.fareFactor, train.status,
-                     train.stops.front().station, train.stops.back().station},
+                     train.stops[static_cast<std::size_t>(first)].station,
+                     train.stops[static_cast<std::size_t>(last)].station},
             DecodedStops{train.stops}, departure, arrival, row);
     return true;
 }
@@ -341,7 +356,9 @@ bool TimetableDb::buildResultRow(const TrainRecord& train, const StopRecord* dep
                                  const StopRecord* arrival, ResultRow& row) const {
     // A train without stops (not found, or a cut record) gives no row.
     if (departure == nullptr || arrival == nullptr || train.stops.empty()) return false;
-    const StopRecord& first = train.stops.front();
+    const int firstUsed =
+        passengerEnds(extensions, train.index, static_cast<int>(train.stops.size())).first;
+    const StopRecord& first = train.stops[static_cast<std::size_t>(std::max(firstUsed, 0))];
     // Asked for one station only: the row runs from the train's origin to that station.
     if (departure->station == arrival->station) departure = &first;
     // The other way: the arrival stop comes earlier in the run, or nearer the origin.
@@ -363,7 +380,12 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     }
     StopRecord departure = train.stop(stretch.departureStop);
     const StopRecord arrival = train.stop(stretch.arrivalStop);
-    const StopRecord first = train.stop(0);
+    auto [firstUsed, lastUsed] = passengerEnds(extensions, stretch.trainIndex, train.count);
+    if (firstUsed < 0) {
+        firstUsed = 0;
+        lastUsed = train.count - 1;
+    }
+    const StopRecord first = train.stop(firstUsed);
     if (departure.station == arrival.station) departure = first;
     if (arrival.sequence < departure.sequence) return false;
     if (departure.distanceKm > arrival.distanceKm) return false;
@@ -372,7 +394,7 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     // With stops the record's header is whole: the kind code, then the fare factor.
     fillRow(*this,
             RowTrain{name, stretch.trainIndex, train.header[0], train.header[1], stretch.status,
-                     first.station, train.stop(train.count - 1).station},
+                     first.station, train.stop(lastUsed).station},
             RawStops{train.stops, train.count, train.layout}, departure, arrival, row);
     row.endsHere = stretch.endsHere;
     return true;

@@ -39,6 +39,10 @@ struct ResultRow {
     int trainIndex = -1;  // the train the row is of: views reopen this very train
     // Station query: riders cannot board the train at the queried station (it only sets down).
     bool noBoarding = false;
+    // The platforms (tracks) of the row's departure and arrival stops, where the timetable gives
+    // them; empty otherwise.
+    std::u16string departurePlatform = {};
+    std::u16string arrivalPlatform = {};
 
     bool operator==(const ResultRow&) const = default;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "db/passenger_stops.h"
 #include "db/running_days.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
@@ -54,10 +55,11 @@ const std::vector<std::u16string>& tableHeadings(TableKind kind) {
         u" 车次名称 ", u"  开点  ", u"  到点  ",     u"  历时  ",   u" 里程 ",     u"  车次类型  ",
         u"  硬座  ",   u"  软座  ", u"    硬卧    ", u"   软卧   ", u"  始发站  ", u"  终点站  ",
     };
-    // Columns 1 and 2 show the departure from the queried station, then the arrival at the
-    // terminus, so they are labelled in that order.
+    // Column 1 is the time at the queried station (its departure, or "终到" and the arrival of
+    // a train that ends there); columns 2 and 3 are the arrival at the terminus and the
+    // distance to it, and say so.
     static const std::vector<std::u16string> kStation{
-        u" 车次名称 ",   u"  开点  ",   u"  到点  ",   u" 里程 ",
+        u" 车次名称 ",   u"  开点  ",   u"  到达终点  ", u" 至终点里程 ",
         u"  车次类型  ", u"  始发站  ", u"  终点站  ",
     };
     static const std::vector<std::u16string> kStops{u" 车站名称 ", u" 到点 ", u" 开点 ", u" 里程 "};
@@ -253,9 +255,21 @@ std::u16string listedDaysText(const ServiceDays& days) {
 
 }  // namespace
 
+namespace {
+
+DateTextFormat dateTextFormat = nullptr;
+
+}  // namespace
+
+void setDateTextFormat(DateTextFormat format) {
+    dateTextFormat = format;
+}
+
 std::u16string runningDaysText(const TrainRecord& train, const RunningRule& rule,
                                const ServiceDays* listed) {
-    const auto date = [](DateKey key) { return travelDateText(key).substr(0, 10); };
+    const auto date = [](DateKey key) {
+        return dateTextFormat ? dateTextFormat(key) : travelDateText(key).substr(0, 10);
+    };
     std::u16string text =
         (listed ? listedDaysText(*listed) : ruleText(train.validFrom, rule)) + u"\u3000";
     switch (train.status) {
@@ -318,14 +332,23 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
                 return scratch;
             // Every row's first time is the queried station's: the departure from there, or
             // for a train that ends there its arrival, with nothing after it.
-            case 1:
-                if (row.noBoarding && !row.endsHere) {
+            case 1: {
+                // The platform is this station's: where the train leaves, or arrives when it
+                // ends here.
+                const std::u16string& platform =
+                    row.endsHere ? row.arrivalPlatform : row.departurePlatform;
+                if (row.endsHere) {
+                    scratch = translated(kEndsHereText) + u' ' + row.arrivalTime;
+                } else if (row.noBoarding) {
                     scratch = row.departureTime + u' ' + translated(kSetsDownText);
-                    return scratch;
+                } else if (platform.empty()) {
+                    return row.departureTime;
+                } else {
+                    scratch = row.departureTime;
                 }
-                if (!row.endsHere) return row.departureTime;
-                scratch = translated(kEndsHereText) + u' ' + row.arrivalTime;
+                if (!platform.empty()) scratch += u' ' + platformText(platform);
                 return scratch;
+            }
             case 2:
                 if (row.endsHere) return kNoTimeText;
                 if (row.arrivalDays <= 0) return row.arrivalTime;  // arriving at the terminus
@@ -421,24 +444,30 @@ StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index,
     return parts;
 }
 
+std::u16string platformText(std::u16string_view platform) {
+    return translatedPattern(ZELVAN_TEXT("zelvan", "%1站台"), {platform});
+}
+
 std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
     const StopMarkParts parts = stopMarkParts(db, train, index, count);
     std::u16string marks;
-    if (!parts.platform.empty()) {
-        marks += u' ' + translatedPattern(ZELVAN_TEXT("zelvan", "%1站台"), {parts.platform});
-    }
+    if (!parts.platform.empty()) marks += u' ' + platformText(parts.platform);
     if (!parts.restriction.empty()) marks += u' ' + translated(parts.restriction);
     return marks;
 }
 
 std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
                              const std::vector<StopDays>& days, std::size_t index, int column,
-                             int train) {
+                             int train, bool marks) {
     if (index >= stops.size()) return {};
-    const bool first = index == 0;
-    const bool last = index + 1 == stops.size();
+    // The run as riders have it: a call at either end no one may use is passed.
+    const auto [firstUsed, lastUsed] =
+        train >= 0 ? passengerEnds(db.extensions, train, static_cast<int>(stops.size()))
+                   : std::pair(0, static_cast<int>(stops.size()) - 1);
+    const bool first = static_cast<int>(index) <= firstUsed;
+    const bool last = static_cast<int>(index) >= lastUsed;
     std::u16string text = stopCell(db, stops[index], first, last, column);
-    if (column == 0) text += stopMarks(db, train, index, stops.size());
+    if (column == 0 && marks) text += stopMarks(db, train, index, stops.size());
     if (index < days.size()) {
         if (column == 1 && !first) text += dayMark(days[index].arrival);
         if (column == 2 && !last) text += dayMark(days[index].departure);
@@ -455,8 +484,15 @@ RowColours rowColours(ResultMode mode, const ResultRow& row) {
     RowColours colours;  // blue on white
     switch (mode) {
         case ResultMode::Direct:
-        case ResultMode::StationTrains:
             if (startsHere(row)) colours = {kLightText, kRedBack};
+            break;
+        case ResultMode::StationTrains:
+            // A train that ends here runs from its origin: it does not start here.
+            if (row.endsHere) {
+                colours = {kLightText, kBlueBack};
+            } else if (startsHere(row)) {
+                colours = {kLightText, kRedBack};
+            }
             break;
         case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
@@ -467,8 +503,9 @@ RowColours rowColours(ResultMode mode, const ResultRow& row) {
         case ResultMode::Journeys:
             return colours;
     }
-    // Not running on the day outranks starting here, in every table of trains alike.
-    if (row.status != static_cast<int>(RunStatus::Running)) colours.back = kGreyBack;
+    // Not running on the day outranks starting and ending here, in every table of trains
+    // alike: one colour, light on grey, whatever the train does at the station.
+    if (row.status != static_cast<int>(RunStatus::Running)) colours = {kLightText, kGreyBack};
     return colours;
 }
 
@@ -484,6 +521,9 @@ std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& show
     };
     if (any([](const RowColours& c) { return c.back == kRedBack; })) {
         add(translated(ZELVAN_TEXT("zelvan", "红底：始发")));
+    }
+    if (any([](const RowColours& c) { return c.back == kBlueBack; })) {
+        add(translated(ZELVAN_TEXT("zelvan", "蓝底：终到")));
     }
     if (starts && any([](const RowColours& c) { return c.back == kWhite; })) {
         add(translated(ZELVAN_TEXT("zelvan", "白底：途经")));

@@ -54,6 +54,10 @@ std::u16string statusMeaning(int status);
 std::u16string markerLegend(const std::vector<int>& statuses);
 // A day of travel as the views show it: "2026-12-24 星期四".
 std::u16string travelDateText(DateKey date);
+// How runningDaysText writes a date: "2026-12-24" unless a program that speaks another format
+// installs its own (null: that one again). Not synchronised, as setTextTranslator.
+using DateTextFormat = std::u16string (*)(DateKey date);
+void setDateTextFormat(DateTextFormat format);
 // On which days a train runs, for its list of stops: its rule ("每日开行", "隔日开行",
 // "逢星期一、三、五开行" for a weekly one, "每3日开行1日", "不开行") and its dates as its status
 // for the day calls for them: "2040-01-01 起开行" before them, "开行至 2001-12-31" after them,
@@ -97,11 +101,14 @@ std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops);
 // The stop table's cell as the views and the command line show it: stopCell, with "+N" after
 // a time on a later day than the first stop's departure. `days` is stopDays(stops).
 // For the stops of train `train` of a timetable with stop extras, the station cell also shows
-// the platform ("Jamaica 3站台") and a stop that forbids boarding ("仅下客") or alighting
-// ("仅上客"); the first stop's alighting and the last's boarding go without saying.
+// (with `marks`) the platform ("Jamaica 3站台") and a stop that forbids boarding ("仅下客") or
+// alighting ("仅上客"); the first stop's alighting and the last's boarding go without saying.
+// The first and last stops are those riders may use (a depot at an end is passed).
 std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord>& stops,
                              const std::vector<StopDays>& days, std::size_t index, int column,
-                             int train = -1);
+                             int train = -1, bool marks = true);
+// A platform (track) as the tables show it: "2站台", "Track 2" in English.
+std::u16string platformText(std::u16string_view platform);
 // The marks of a stop: its platform and what it forbids, as the stop table shows them after the
 // station's name; empty for a stop without extras.
 std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count);
@@ -136,20 +143,23 @@ inline constexpr Rgb kRedBack{202, 0, 0};
 inline constexpr Rgb kWhite{255, 255, 255};
 inline constexpr Rgb kGreyBack{128, 128, 128};
 inline constexpr Rgb kSilverBack{192, 192, 192};
+inline constexpr Rgb kBlueBack{0, 70, 160};
 
 struct RowColours {
     Rgb text = kBlueText;
     Rgb back = kWhite;
     bool operator==(const RowColours&) const = default;
 };
-// Colours of `row` in a table of `mode`: light on red for a train that starts at the station
-// asked for (direct trains, a station's trains), blue on white otherwise, and a grey ground for
-// a train that does not run on the day, in every table of trains (its marker says why). The
+// Colours of `row` in a table of `mode`, one per meaning: light on red for a train that starts
+// at the station asked for (direct trains, a station's trains), light on blue for one that
+// ends there (a station's trains), blue on white for one that passes, and light on grey for a
+// train that does not run on the day, in every table of trains (its marker says why). The
 // stops, the candidate stations and the journeys are blue on white.
 RowColours rowColours(ResultMode mode, const ResultRow& row);
-// What the colours among `shown` (the rows of a table of `mode`) mean, in the order red, white,
-// grey, e.g. "红底：始发　白底：途经　灰底：不开行"; white is explained only where red marks
-// the trains that start at the station. Empty when no colour there says anything.
+// What the colours among `shown` (the rows of a table of `mode`) mean, in the order red, blue,
+// white, grey, e.g. "红底：始发　蓝底：终到　白底：途经　灰底：不开行"; white is explained only
+// where red marks the trains that start at the station. Empty when no colour there says
+// anything.
 std::u16string colourLegend(ResultMode mode, const std::vector<RowColours>& shown);
 
 // The row between the two legs of a transfer in its table.

@@ -295,7 +295,8 @@ int RoundSearch::boardingBoundAt(int legsLeft, int train, int stop) {
 }
 
 std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) const {
-    // Boarded at an origin station on the day of travel, leaving at or after --after.
+    // Boarded at an origin station on the day of travel, leaving at or after --after; and on
+    // the next day, whose journeys are searched only to beat those of the day of travel.
     std::vector<FirstLeg> legs;
     for (int s : origins) {
         for (std::uint32_t i = arrays_.stationStopStart[static_cast<std::size_t>(s)];
@@ -303,12 +304,14 @@ std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) co
             const StopRef ref = arrays_.stationStops[i];
             const std::size_t g = static_cast<std::size_t>(arrays_.stopOf(ref.train, ref.position));
             if (arrays_.alightFrom[g] >= arrays_.stopCount(ref.train)) continue;  // no way on
-            const int day = -arrays_.clockDay[g];
-            const long long departure =
-                static_cast<long long>(day) * kMinutesPerDay + arrays_.departure[g];
-            if (departure < options_.afterMinutes || departure >= kJourneyHorizon) continue;
-            if (!runs(ref.train, 0, arrays_.statusOffset[g])) continue;
-            legs.push_back({static_cast<int>(departure), ref.train, ref.position, day});
+            for (int next = 0; next <= 1; ++next) {
+                const int day = next - arrays_.clockDay[g];
+                const long long departure =
+                    static_cast<long long>(day) * kMinutesPerDay + arrays_.departure[g];
+                if (departure < options_.afterMinutes || departure >= kJourneyHorizon) continue;
+                if (!runs(ref.train, next, arrays_.statusOffset[g])) continue;
+                legs.push_back({static_cast<int>(departure), ref.train, ref.position, day});
+            }
         }
     }
     std::sort(legs.begin(), legs.end(), [](const FirstLeg& a, const FirstLeg& b) {
@@ -643,7 +646,12 @@ std::vector<Journey> RoundSearch::run(const std::vector<int>& origins,
             if (station >= 0) found.push_back(reconstruct(round, station));
         }
     }
-    return unbeaten(std::move(found));
+    // The journeys of the next day only beat those of the day of travel: one that leaves
+    // tonight to wait at a station for a train that passes the origin in the morning is beaten
+    // by boarding that train there in the morning.
+    std::vector<Journey> kept = unbeaten(std::move(found));
+    std::erase_if(kept, [](const Journey& j) { return j.departure >= kMinutesPerDay; });
+    return kept;
 }
 
 }  // namespace

@@ -132,11 +132,16 @@ std::u16string legCell(const LegRow& leg, int column) {
         case 0:
             return rowCell(TableKind::Train, leg.row, 0);
         case 1:
-            return leg.row.departureStation;
+            // Where the timetable gives the platforms, the leg's own beside its stations.
+            return leg.row.departurePlatform.empty()
+                       ? leg.row.departureStation
+                       : leg.row.departureStation + u' ' + platformText(leg.row.departurePlatform);
         case 2:
             return journeyTimeText(leg.leg.departure);
         case 3:
-            return leg.row.arrivalStation;
+            return leg.row.arrivalPlatform.empty()
+                       ? leg.row.arrivalStation
+                       : leg.row.arrivalStation + u' ' + platformText(leg.row.arrivalPlatform);
         case 4:
             return journeyTimeText(leg.leg.arrival);
         case 5:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 
@@ -43,6 +44,37 @@ std::pair<int, int> TimetableDb::placeStops(const PlaceStations& first, const Pl
 
 namespace {
 
+// placeStops for a train with calls no one may use (`passed(position)`): such a call is none.
+// The train's type is the database's raw record, deduced.
+template <class Raw, class Passed>
+std::pair<int, int> passengerPlaceStops(const TimetableDb::PlaceStations& first,
+                                        const TimetableDb::PlaceStations& second,
+                                        const Raw& train, Passed passed) {
+    int firstRank = first.count;
+    int secondRank = second.count;
+    std::pair<int, int> found{-1, -1};
+    for (int position = 0; position < train.count && (firstRank > 0 || secondRank > 0);
+         ++position) {
+        if (passed(position)) continue;
+        const int station = train.stationAt(position);
+        for (int i = 0; i < firstRank; ++i) {
+            if (first.stations[static_cast<std::size_t>(i)] == station) {
+                firstRank = i;
+                found.first = position;
+                break;
+            }
+        }
+        for (int i = 0; i < secondRank; ++i) {
+            if (second.stations[static_cast<std::size_t>(i)] == station) {
+                secondRank = i;
+                found.second = position;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 // The stretch from `departure` to `arrival` by the row builder's rules: both stops present; at
 // one station the row starts at `first`, the train's first stop; not backwards (neither in the
 // run nor in distance). The status is
@@ -66,16 +98,40 @@ bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* d
     return true;
 }
 
-// The same for a decoded train, with the status of the run that calls at the departure stop
-// (a place's stop may lie at another of its stations than the queried one).
+// The same for a decoded train whose first stop riders may use is `first`, with the status of
+// the run that calls at the departure stop (a place's stop may lie at another of its stations
+// than the queried one).
 bool stretchOf(const TimetableDb& db, int trainIndex, const TrainRecord& train,
-               const StopRecord* departure, const StopRecord* arrival, TrainStretch& stretch) {
-    if (train.stops.empty() ||
-        !stretchBetween(trainIndex, train.stops.front(), departure, arrival, stretch)) {
+               const StopRecord& first, const StopRecord* departure, const StopRecord* arrival,
+               TrainStretch& stretch) {
+    if (train.stops.empty() || !stretchBetween(trainIndex, first, departure, arrival, stretch)) {
         return false;
     }
     stretch.status = db.runningStatusAt(train, departure->station);
     return true;
+}
+
+// The train's stop for a place as findStopForPlace gives it, a call no one may use being none:
+// the first stop at the place's earliest station in suffix order.
+std::optional<StopRecord> passengerStopForPlace(const TimetableDb& db,
+                                                const TimetableDb::PlaceStations& place,
+                                                const TrainRecord& train) {
+    for (int i = 0; i < place.count; ++i) {
+        for (const StopRecord& stop : train.stops) {
+            if (stop.station == place.stations[static_cast<std::size_t>(i)] &&
+                !passedWithoutCall(db.extensions, train.index, stop.sequence)) {
+                return stop;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The first stop of a decoded train riders may use; null for none.
+const StopRecord* firstPassengerStop(const TimetableDb& db, const TrainRecord& train) {
+    const int first =
+        passengerEnds(db.extensions, train.index, static_cast<int>(train.stops.size())).first;
+    return first < 0 ? nullptr : &train.stops[static_cast<std::size_t>(first)];
 }
 
 // The plain station-to-station search: every pair of equal indices of the two stations' lists
@@ -88,18 +144,23 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
     std::vector<int> arrivals;
     db.trainsAtStation(from, departures);
     db.trainsAtStation(to, arrivals);
+    const TimetableDb::PlaceStations fromPlace = db.placeStations(from);
+    const TimetableDb::PlaceStations toPlace = db.placeStations(to);
     TrainRecord train;
     for (int a : departures) {
         for (int b : arrivals) {
             if (a != b) continue;
             db.decodeTrain(a, train);
-            std::optional<StopRecord> departure = db.findStopForPlace(from, train);
-            std::optional<StopRecord> arrival = db.findStopForPlace(to, train);
+            std::optional<StopRecord> departure = passengerStopForPlace(db, fromPlace, train);
+            std::optional<StopRecord> arrival = passengerStopForPlace(db, toPlace, train);
             if (!departure || !arrival) continue;
             // Runs the other way: the arrival stop comes first, or lies nearer the origin.
             if (arrival->sequence < departure->sequence) continue;
             if (arrival->distanceKm < departure->distanceKm) continue;
-            const int boarded = departure->station == arrival->station ? 0 : departure->sequence;
+            const StopRecord* first = firstPassengerStop(db, train);
+            if (first == nullptr) continue;
+            const int boarded =
+                departure->station == arrival->station ? first->sequence : departure->sequence;
             if (!db.canRide(a, boarded, arrival->sequence)) continue;
             emit(a, train, *departure, *arrival);
         }
@@ -107,25 +168,31 @@ void plainThroughTrains(TimetableDb& db, const std::u16string& from, const std::
 }
 
 // The plain station search: every listed train decoded, from its stop for the place to its
-// last stop. emit(train index, train, departure or null, arrival).
+// last stop riders may use. emit(train index, train, departure or null, arrival, first).
 template <class Emit>
 void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit emit) {
     std::vector<int> trains;
     db.trainsAtStation(stationName, trains);
+    const TimetableDb::PlaceStations place = db.placeStations(stationName);
     TrainRecord train;
     for (int t : trains) {
         db.decodeTrain(t, train);
-        if (train.stops.empty()) continue;
-        std::optional<StopRecord> departure = db.findStopForPlace(stationName, train);
-        emit(t, train, departure ? &*departure : nullptr, train.stops.back());
+        const auto [first, last] =
+            passengerEnds(db.extensions, t, static_cast<int>(train.stops.size()));
+        if (first < 0) continue;
+        std::optional<StopRecord> departure = passengerStopForPlace(db, place, train);
+        emit(t, train, departure ? &*departure : nullptr,
+             train.stops[static_cast<std::size_t>(last)],
+             train.stops[static_cast<std::size_t>(first)]);
     }
 }
 
 // A station query's row ends at the queried station when the train's stop there is at its last
 // stop's station (not the first stop of a run that starts and ends there): the row builder then
 // runs the row from the origin.
-bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& last) {
-    return placeStop.sequence > 0 && placeStop.station == last.station;
+bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first,
+                     const StopRecord& last) {
+    return placeStop.sequence > first.sequence && placeStop.station == last.station;
 }
 
 }  // namespace
@@ -133,9 +200,11 @@ bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& last) {
 bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int departure, int arrival,
                              TrainStretch& stretch) const {
     if (departure < 0 || arrival < 0 || train.count == 0) return false;
+    const int first = passengerEnds(extensions, trainIndexValue, train.count).first;
+    if (first < 0) return false;
     const StopRecord from = train.stop(departure);
     const StopRecord to = train.stop(arrival);
-    if (!stretchBetween(trainIndexValue, train.stop(0), &from, &to, stretch)) return false;
+    if (!stretchBetween(trainIndexValue, train.stop(first), &from, &to, stretch)) return false;
     // The run calling at the place's stop that day: counted to it, not to the queried station,
     // which a listed train need not call at (another station of the place).
     stretch.status = runningStatusOf(trainIndexValue, train, from.station);
@@ -163,9 +232,16 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
     }
     // The stretch of train t, which the arrival list holds `count` times, once per entry.
     auto add = [&](int t, std::size_t count, int fromKm, int toKm) {
-        if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm) return;  // the other way
+        // The lists' distances are of the first calls, which a train that passes a station
+        // without a call for riders may not stop at for them.
+        const bool restricted = extensions.restricted(t);
+        if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm && !restricted) return;
         const RawTrain train = rawTrain(t);
-        const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train);
+        const auto [fromStop, toStop] =
+            restricted ? passengerPlaceStops(
+                             fromPlace, toPlace, train,
+                             [&](int p) { return passedWithoutCall(extensions, t, p); })
+                       : placeStops(fromPlace, toPlace, train);
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
@@ -210,7 +286,9 @@ bool TimetableDb::findStationToStation(const std::u16string& from, const std::u1
                            [&](int t, const TrainRecord& train, const StopRecord& departure,
                                const StopRecord& arrival) {
                                TrainStretch stretch;
-                               if (stretchOf(*this, t, train, &departure, &arrival, stretch)) {
+                               const StopRecord* first = firstPassengerStop(*this, train);
+                               if (first != nullptr && stretchOf(*this, t, train, *first,
+                                                                 &departure, &arrival, stretch)) {
                                    stretches.push_back(stretch);
                                }
                            });
@@ -261,10 +339,17 @@ void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit)
     for (const std::uint32_t listed : stationList(fromStation)) {
         const int t = static_cast<int>(listed);
         const RawTrain train = rawTrain(t);
-        const int departure = placeStops(place, none, train).first;
+        const int departure =
+            extensions.restricted(t)
+                ? passengerPlaceStops(place, none, train,
+                                      [&](int p) { return passedWithoutCall(extensions, t, p); })
+                      .first
+                : placeStops(place, none, train).first;
+        const auto [first, last] = passengerEnds(extensions, t, train.count);
         TrainStretch stretch;
-        if (rawStretch(t, train, departure, train.count - 1, stretch)) {
-            stretch.endsHere = endsAtPlaceStop(train.stop(departure), train.stop(train.count - 1));
+        if (last >= 0 && rawStretch(t, train, departure, last, stretch)) {
+            stretch.endsHere =
+                endsAtPlaceStop(train.stop(departure), train.stop(first), train.stop(last));
             emit(stretch, train, 1);
         }
     }
@@ -276,10 +361,11 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
     if (!useIndexes) {
         plainStationTrains(*this, stationName,
                            [&](int t, const TrainRecord& train, const StopRecord* departure,
-                               const StopRecord& arrival) {
+                               const StopRecord& arrival, const StopRecord& first) {
                                TrainStretch stretch;
-                               if (stretchOf(*this, t, train, departure, &arrival, stretch)) {
-                                   stretch.endsHere = endsAtPlaceStop(*departure, arrival);
+                               if (stretchOf(*this, t, train, first, departure, &arrival,
+                                             stretch)) {
+                                   stretch.endsHere = endsAtPlaceStop(*departure, first, arrival);
                                    stretches.push_back(stretch);
                                }
                            });
@@ -306,11 +392,12 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
     }
     plainStationTrains(
         *this, stationName,
-        [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival) {
+        [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival,
+            const StopRecord& first) {
             ResultRow row;
             if (buildResultRow(train, departure, &arrival, row)) {
                 row.status = static_cast<int>(runningStatusAt(train, departure->station));
-                row.endsHere = endsAtPlaceStop(*departure, arrival);
+                row.endsHere = endsAtPlaceStop(*departure, first, arrival);
                 row.noBoarding = departure && !canBoard(train.index, departure->sequence);
                 rows.push_back(std::move(row));
             }

@@ -1,6 +1,7 @@
 // The train-number query: trains whose number contains the typed text, in key order of numbers.
 #include <algorithm>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 
@@ -151,9 +152,12 @@ void TimetableDb::queryTrainNumber(const std::u16string& text, std::vector<Resul
     while (hit >= 0) {
         fromStation = -1;
         decodeTrain(hit, train);
-        if (!train.stops.empty()) {
-            const StopRecord& first = train.stops.front();
-            const StopRecord& last = train.stops.back();
+        // The whole run riders may use: a depot at either end is passed, not a stop.
+        const auto [firstUsed, lastUsed] =
+            passengerEnds(extensions, hit, static_cast<int>(train.stops.size()));
+        if (firstUsed >= 0) {
+            const StopRecord& first = train.stops[static_cast<std::size_t>(firstUsed)];
+            const StopRecord& last = train.stops[static_cast<std::size_t>(lastUsed)];
             ResultRow row;
             if (last.distanceKm >= first.distanceKm && buildResultRow(train, &first, &last, row)) {
                 rows.push_back(std::move(row));

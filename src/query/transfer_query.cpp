@@ -2,6 +2,7 @@
 // ranked by the shortest distance over both legs, and the two legs through a chosen one.
 #include <cstdlib>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
 #include "fare/result_row.h"
 
@@ -34,6 +35,8 @@ void TimetableDb::collectReachableStations(const std::u16string& stationName,
                     continue;
                 }
                 if (forward != seen) continue;
+                // A call no rider may use is no station to change at.
+                if (passedWithoutCall(extensions, static_cast<int>(t), stop)) continue;
                 const int distance = std::abs(train.kmAt(stop) - d0);
                 auto [it, inserted] = reach.emplace(station, distance);
                 if (!inserted && distance < it->second) it->second = distance;
@@ -66,6 +69,7 @@ void TimetableDb::collectReachableStations(const std::u16string& stationName,
                 continue;
             }
             if (forward != seen) continue;
+            if (passedWithoutCall(extensions, t, stop.sequence)) continue;
             const int distance = std::abs(stop.distanceKm - d0);
             auto [it, inserted] = reach.emplace(stop.station, distance);
             if (!inserted && distance < it->second) it->second = distance;

@@ -49,14 +49,16 @@ inline constexpr int kCmdCancel = 2;
 inline constexpr int kCmdAbort = 3;
 inline constexpr int kCmdLeftKey = 40000;  // "退出" in the main window, "确定"/"查看" elsewhere
 inline constexpr int kCmdBack = 32781;     // "返回" of the query and download dialogs
-inline constexpr int kCmdMenuOk = 32774;  // main popup "确定"
+inline constexpr int kCmdMenuOk = 32774;  // main popup "打开所选项" (the original's "确定")
 inline constexpr int kCmdSendMessage = 32785;
 inline constexpr int kCmdResultsBack = 32786;  // results popup "返回"
 inline constexpr int kCmdUpdate = 32789;
 inline constexpr int kCmdAbout = 32790;
 inline constexpr int kCmdJourneys = 32791;  // "换乘方案": journeys with changes, matched in time
 inline constexpr int kCmdRollBack = 32792;  // main popup "恢复上一版": the previous timetable
-inline constexpr int kCmdLanguage = 32793;  // main popup "语言": 跟随系统, 中文 or English
+inline constexpr int kCmdLanguage = 32793;  // "语言" in every popup: 跟随系统, 中文 or English
+inline constexpr int kCmdFavourite = 32794;        // "收藏": the question kept on the main list
+inline constexpr int kCmdRemoveFavourite = 32795;  // main popup: the chosen favourite removed
 
 // Dialog results of a closed window (beside the command numbers that close a dialog).
 inline constexpr int kResultClosed = 16;

@@ -22,6 +22,7 @@ inline constexpr std::u16string_view kHeadingTexts[] = {
     ZELVAN_TEXT("zelvan", "换乘"),     ZELVAN_TEXT("zelvan", "车次"),
     ZELVAN_TEXT("zelvan", "出发站"),   ZELVAN_TEXT("zelvan", "到达站"),
     ZELVAN_TEXT("zelvan", "等候"),     ZELVAN_TEXT("zelvan", "票价"),
+    ZELVAN_TEXT("zelvan", "到达终点"), ZELVAN_TEXT("zelvan", "至终点里程"),
 };
 
 // Every kind name a train number and kind code give.

@@ -45,14 +45,18 @@ inline constexpr std::u16string_view kButtonCancel = ZELVAN_TEXT("zelvan", "取�
 // Dialog 102, the station-to-station query.
 inline constexpr std::u16string_view kLabelFromStation = ZELVAN_TEXT("zelvan", "出发站:");
 inline constexpr std::u16string_view kLabelToStation = ZELVAN_TEXT("zelvan", "目的站:");
-inline constexpr std::u16string_view kLabelTravelDate = ZELVAN_TEXT("zelvan", "乘车时间:");
 // Dialog 133, the train-number query.
 inline constexpr std::u16string_view kLabelTrainNumber = ZELVAN_TEXT("zelvan", "输入车次：");
 // Dialog 135, the station query.
 inline constexpr std::u16string_view kLabelStationName = ZELVAN_TEXT("zelvan", "输入车站名称：");
-inline constexpr std::u16string_view kLabelStationDate = ZELVAN_TEXT("zelvan", "乘坐日期：");
-// The train-number dialog's date, the day its running statuses are for.
-inline constexpr std::u16string_view kLabelTrainDate = ZELVAN_TEXT("zelvan", "乘坐日期：");
+// The day of travel, one label in the three dialogs (the original had "乘车时间:" in one and
+// "乘坐日期：" in another).
+inline constexpr std::u16string_view kLabelTravelDate = ZELVAN_TEXT("zelvan", "乘车日期：");
+// The time a list of trains starts from.
+inline constexpr std::u16string_view kLabelFromTime = ZELVAN_TEXT("zelvan", "起始时刻：");
+// The swap button between the two stations.
+inline constexpr std::u16string_view kTextSwapStations =
+    ZELVAN_TEXT("zelvan", "交换出发站和目的站");
 
 // Dialog 132, the results; its template title is replaced when it opens.
 inline constexpr std::u16string_view kCaptionResultsTemplate = ZELVAN_TEXT("zelvan", "显示结果");

@@ -78,10 +78,6 @@
         <translation>Choose a train</translation>
     </message>
     <message>
-        <source> 至 </source>
-        <translation> to </translation>
-    </message>
-    <message>
         <source>结果</source>
         <translation>Results</translation>
     </message>
@@ -106,10 +102,6 @@
         <translation>Update</translation>
     </message>
     <message>
-        <source>恢复上一版</source>
-        <translation>Restore previous</translation>
-    </message>
-    <message>
         <source>语言</source>
         <translation>Language</translation>
     </message>
@@ -131,7 +123,7 @@
     </message>
     <message>
         <source>历时</source>
-        <translation>Time</translation>
+        <translation>Duration</translation>
     </message>
     <message>
         <source>里程</source>
@@ -426,20 +418,12 @@ To use the other timetable, close the program and start it again.</translation>
         <translation>To:</translation>
     </message>
     <message>
-        <source>乘车时间:</source>
-        <translation>Date:</translation>
-    </message>
-    <message>
         <source>输入车次：</source>
         <translation>Train number:</translation>
     </message>
     <message>
         <source>输入车站名称：</source>
         <translation>Station:</translation>
-    </message>
-    <message>
-        <source>乘坐日期：</source>
-        <translation>Date:</translation>
     </message>
     <message>
         <source>显示结果</source>
@@ -543,7 +527,7 @@ To use the other timetable, close the program and start it again.</translation>
     </message>
     <message>
         <source>%1站台</source>
-        <translation>platform %1</translation>
+        <translation>Track %1</translation>
     </message>
     <message>
         <source>红底：始发</source>
@@ -555,7 +539,7 @@ To use the other timetable, close the program and start it again.</translation>
     </message>
     <message>
         <source>灰底：不开行</source>
-        <translation>Grey: not running</translation>
+        <translation>Grey: does not run that day</translation>
     </message>
     <message>
         <source>终到</source>
@@ -675,41 +659,6 @@ Go to the download now?</translation>
         <source>正在安装…</source>
         <translation>Installing…</translation>
     </message>
-    <message numerus="yes">
-        <source>%1 至 %2 ,结果 %n</source>
-        <translation>
-            <numerusform>%1 to %2: %n train</numerusform>
-            <numerusform>%1 to %2: %n trains</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 ,结果%n</source>
-        <translation>
-            <numerusform>%1: %n train</numerusform>
-            <numerusform>%1: %n trains</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 至 %2 至 %3 ,结果%n</source>
-        <translation>
-            <numerusform>%1 to %3 via %2: %n train</numerusform>
-            <numerusform>%1 to %3 via %2: %n trains</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 至 %2 ,换乘方案 %n</source>
-        <translation>
-            <numerusform>%1 to %2: %n journey</numerusform>
-            <numerusform>%1 to %2: %n journeys</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source> ,结果%n</source>
-        <translation>
-            <numerusform>: %n train</numerusform>
-            <numerusform>: %n trains</numerusform>
-        </translation>
-    </message>
     <message>
         <source>发现新数据库版本:%1</source>
         <translation>A new timetable is available: version %1</translation>
@@ -729,6 +678,200 @@ Go to the download now?</translation>
     <message>
         <source>换站</source>
         <translation>Change</translation>
+    </message>
+    <message>
+        <source>时刻表日期：%1</source>
+        <translation>The timetable covers %1</translation>
+    </message>
+    <message>
+        <source>%1至%2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>%1 分</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 小时 %2 分</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>请先在列表中选择一个收藏。站站查询和车站查询的菜单中可以收藏。</source>
+        <translation>Choose a favourite in the list first. Questions are kept as favourites from the menu of Between stations and Station timetable.</translation>
+    </message>
+    <message>
+        <source>（所选日期不在其中）</source>
+        <translation> (the day chosen is outside it)</translation>
+    </message>
+    <message>
+        <source>时刻表日期为 %1，%2 不在其中。
+改查最近的 %3 吗？</source>
+        <translation>The timetable covers %1; %2 is outside it.
+Ask for %3, the nearest day it covers?</translation>
+    </message>
+    <message>
+        <source>已收藏，主菜单中可直接打开：%1</source>
+        <translation>Kept on the main list: %1</translation>
+    </message>
+    <message>
+        <source>★ %1 车站时刻</source>
+        <translation>★ %1 timetable</translation>
+    </message>
+    <message numerus="yes">
+        <source>同时显示当日不开行的 %n 趟</source>
+        <translation>
+            <numerusform>Also the %n train that does not run that day</numerusform>
+            <numerusform>Also the %n trains that do not run that day</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>至终点英里数</source>
+        <translation>mi to terminus</translation>
+    </message>
+    <message>
+        <source>英里</source>
+        <translation>mi</translation>
+    </message>
+    <message>
+        <source>最早到达%1</source>
+        <translation>Earliest arrival at %1</translation>
+    </message>
+    <message>
+        <source>直达</source>
+        <translation>Direct</translation>
+    </message>
+    <message>
+        <source>%1 起</source>
+        <translation>from %1</translation>
+    </message>
+    <message>
+        <source>%1至%2至%3</source>
+        <translation>%1 to %3 via %2</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation> to </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1：开行 %n 趟</source>
+        <translation>
+            <numerusform>%1: %n train runs</numerusform>
+            <numerusform>%1: %n trains run</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，另 %n 趟当日不开行</source>
+        <translation>
+            <numerusform>; %n more does not run that day</numerusform>
+            <numerusform>; %n more do not run that day</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1：换乘方案 %n 个</source>
+        <translation>
+            <numerusform>%1: %n journey</numerusform>
+            <numerusform>%1: %n journeys</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1：共 %n 程</source>
+        <translation>
+            <numerusform>%1: %n leg</numerusform>
+            <numerusform>%1: %n legs</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>掌上词典</source>
+        <translation>Pocket dictionary</translation>
+    </message>
+    <message>
+        <source>天气助手</source>
+        <translation>Weather</translation>
+    </message>
+    <message>
+        <source>随手记账</source>
+        <translation>Expense notes</translation>
+    </message>
+    <message>
+        <source>万年历</source>
+        <translation>Calendar</translation>
+    </message>
+    <message>
+        <source>手机阅读</source>
+        <translation>Reader</translation>
+    </message>
+    <message>
+        <source>单位换算</source>
+        <translation>Unit converter</translation>
+    </message>
+    <message>
+        <source>Zelvan官方软件下载</source>
+        <translation>Zelvan software downloads</translation>
+    </message>
+    <message>
+        <source>收藏</source>
+        <translation>Keep as favourite</translation>
+    </message>
+    <message>
+        <source>打开所选项</source>
+        <translation>Open the chosen entry</translation>
+    </message>
+    <message>
+        <source>更新时刻表</source>
+        <translation>Update the timetable</translation>
+    </message>
+    <message>
+        <source>恢复上一版时刻表</source>
+        <translation>Restore the previous timetable</translation>
+    </message>
+    <message>
+        <source>删除所选收藏</source>
+        <translation>Remove the chosen favourite</translation>
+    </message>
+    <message>
+        <source>乘车日期：</source>
+        <translation>Day of travel:</translation>
+    </message>
+    <message>
+        <source>起始时刻：</source>
+        <translation>Trains from:</translation>
+    </message>
+    <message>
+        <source>交换出发站和目的站</source>
+        <translation>Swap the two stations</translation>
+    </message>
+    <message>
+        <source>蓝底：终到</source>
+        <translation>Blue: ends here</translation>
+    </message>
+    <message numerus="yes">
+        <source>有 %n 个车站相符，请选择：</source>
+        <translation>
+            <numerusform>%n station matches; choose it:</numerusform>
+            <numerusform>%n stations match; choose one:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>到达终点</source>
+        <translation>At terminus</translation>
+    </message>
+    <message>
+        <source>至终点里程</source>
+        <translation>km to terminus</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 次（异站）</source>
+        <translation>
+            <numerusform>%n change with a walk</numerusform>
+            <numerusform>%n changes with a walk</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 次</source>
+        <translation>
+            <numerusform>%n change</numerusform>
+            <numerusform>%n changes</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

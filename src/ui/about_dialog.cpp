@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,11 +10,13 @@
 #include <QVBoxLayout>
 
 #include "db/product.h"
+#include "db/timetable_days.h"
 #include "db/timetable_db.h"
 #include "res/configuration.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/icon.h"
+#include "ui/locale_formats.h"
 #include "ui/qt_text.h"
 #include "update/version.h"
 
@@ -25,13 +28,17 @@ constexpr int kAboutTextLimit = 511;
 
 }  // namespace
 
-QString aboutText(const QString& databaseVersion, const QString& partnerAddress) {
+QString aboutText(const QString& databaseVersion, const QString& partnerAddress,
+                  const QString& days) {
     const QString lineEnd = QStringLiteral("\r\n");
     QString text;
     text += QCoreApplication::translate("zelvan", "Zelvan时刻表 v") + toQString(kProgramVersion) +
             u'-' + toQString(kProgramBuild) + lineEnd;
     text += lineEnd;
     text += QCoreApplication::translate("zelvan", "数据库版本:") + databaseVersion + lineEnd;
+    if (!days.isEmpty()) {
+        text += QCoreApplication::translate("zelvan", "时刻表日期：%1").arg(days) + lineEnd;
+    }
     text += QCoreApplication::translate("zelvan", "主页:") + toQString(kHomepageAddress) + lineEnd;
     text +=
         QCoreApplication::translate("zelvan", "wap访问:") + toQString(kMobileSiteAddress) + lineEnd;
@@ -58,9 +65,8 @@ QString aboutDisplayText(const QString& text) {
     return shown;
 }
 
-AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(0, owner) {
+AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(0, owner), db_(db) {
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(shown(res::kCaptionAbout));
     body()->setContentsMargins(12, 12, 12, 12);
     body()->setSpacing(8);
 
@@ -71,24 +77,38 @@ AboutDialog::AboutDialog(const TimetableDb& db, QWidget* owner) : SoftKeyDialog(
     top->addWidget(picture);
     top->addStretch(1);
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    ok->button(QDialogButtonBox::Ok)->setText(QCoreApplication::translate("zelvan", "确定"));
     connect(ok, &QDialogButtonBox::accepted, this, [this] { command(res::kCmdOk); });
     top->addWidget(ok);
     body()->addLayout(top);
 
-    std::u16string version;
-    db.readDatabaseVersion(version);
-    text_ = aboutText(toQString(version));
-    field_ = new QPlainTextEdit(aboutDisplayText(text_), this);
+    field_ = new QPlainTextEdit(this);
     field_->setProperty("controlId", res::kIdAboutText);
     field_->setReadOnly(true);
     field_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     body()->addWidget(field_, 1);
 
-    auto* notice = new QLabel(shown(res::kOwnerNotice), this);
-    notice->setProperty("controlId", res::kIdAboutNotice);
-    body()->addWidget(notice);
-    ok->button(QDialogButtonBox::Ok)->setFocus();
+    notice_ = new QLabel(this);
+    notice_->setProperty("controlId", res::kIdAboutNotice);
+    body()->addWidget(notice_);
+    ok_ = ok->button(QDialogButtonBox::Ok);
+    setTexts();
+    ok_->setFocus();
+}
+
+void AboutDialog::setTexts() {
+    setWindowTitle(shown(res::kCaptionAbout));
+    std::u16string version;
+    db_.readDatabaseVersion(version);
+    text_ = aboutText(toQString(version), toQString(res::kPartnerSiteAddress),
+                      localDays(timetableDays(db_)));
+    field_->setPlainText(aboutDisplayText(text_));
+    notice_->setText(shown(res::kOwnerNotice));
+    ok_->setText(QCoreApplication::translate("zelvan", "确定"));
+}
+
+void AboutDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && field_) setTexts();
+    SoftKeyDialog::changeEvent(event);
 }
 
 bool AboutDialog::command(int id) {

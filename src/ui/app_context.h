@@ -1,11 +1,12 @@
 // The user interface's process-wide state: what the last query found and what the views share.
 #pragma once
 
-#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "db/timetable_days.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
 #include "fare/row_order.h"
@@ -19,15 +20,17 @@ namespace zelvan {
 class SoftKeyBar;
 class UpdateNotifier;
 
-// How the reader sorted a kind of table by clicking its headings: the column's key, reversed or
-// not. Listed is the query's own order, the default.
+// How a table is sorted: the column's key, reversed or not. Listed is the query's own order.
 struct TableSort {
     SortKey key = SortKey::Listed;
     bool descending = false;
+    bool operator==(const TableSort&) const = default;
 };
 
 // The outcome of the last query, handed from a query dialog to the results views and updated by
-// the nested views. Each query overwrites only the fields of its own mode.
+// the nested views. Each query overwrites only the fields of its own mode; each view keeps a
+// copy of what it shows, so that a view beneath can fill its table again (a new language)
+// after the views over it refilled the lists.
 struct ResultContext {
     ResultMode mode = ResultMode::Direct;
     std::vector<ResultRow> rows;         // direct trains, candidate trains, or both transfer legs
@@ -39,7 +42,10 @@ struct ResultContext {
     std::vector<int> transferArrivals;
     std::u16string fromName;  // station-to-station names as typed
     std::u16string toName;
-    std::u16string trainNumber;   // the train whose stops TrainStops shows
+    std::u16string trainNumber;  // the train whose stops TrainStops shows
+    // ... and its train index, the run a row stood for (several runs may share one number);
+    // -1: the run of trainNumber that findTrainRun gives.
+    int trainIndex = -1;
     std::u16string stationName;   // the station of the station query
     std::u16string transferName;  // the transfer station picked in Transfer mode
     int transferLegCount = 0;     // first-leg rows at the front of `rows`
@@ -48,12 +54,17 @@ struct ResultContext {
     ResultMode returnMode = ResultMode::Direct;
     std::vector<JourneyRow> journeys;  // journeys between fromName and toName
     int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
-    // The sort of each TableKind, held for the session: a view opened later sorts the same way.
-    std::array<TableSort, 6> sorts{};
-    TableSort& sortOf(TableKind kind) { return sorts[static_cast<std::size_t>(kind)]; }
-    const TableSort& sortOf(TableKind kind) const { return sorts[static_cast<std::size_t>(kind)]; }
+    // The time a station's trains or the trains between two stations are shown from (minutes
+    // after midnight): the next view opens scrolled there; -1: at the first train.
+    int fromMinutes = -1;
+    // The day of travel every query dialog opens on, until the traveller picks another
+    // (DateKey; 0 before the main window chose one).
+    int travelDay = 0;
+    // The days the timetable covers, found on first use; dropped when it is reloaded.
+    std::optional<TimetableDays> days;
     // Built from the database on the first journey question; dropped when it is reloaded.
-    std::unique_ptr<JourneyPlanner> planner;
+    // Shared with the copies the views keep of what they show.
+    std::shared_ptr<JourneyPlanner> planner;
 };
 
 // One per process; the main window owns the widgets named here.

@@ -1,5 +1,6 @@
 #include "ui/downloads_dialog.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -46,9 +47,7 @@ DownloadsDialog::DownloadsDialog(AppContext& context, const TimetableDb& db, QWi
     body()->addWidget(list_);
 
     chooseRecommendations(db, context_);
-    for (const std::u16string& title : context_.recommendedTitles) {
-        list_->addItem(toQString(title));
-    }
+    for (const std::u16string& title : context_.recommendedTitles) list_->addItem(shown(title));
     // What looks selected is selected.
     list_->setCurrentRow(0);
     connect(list_, &QListWidget::clicked, this,
@@ -65,7 +64,7 @@ void DownloadsDialog::openSelected() {
 void DownloadsDialog::openEntry(int index) {
     if (index < 0 || index >= static_cast<int>(context_.recommendedLinks.size())) return;
     const QString title = index < static_cast<int>(context_.recommendedTitles.size())
-                              ? toQString(context_.recommendedTitles[index])
+                              ? shown(context_.recommendedTitles[index])
                               : windowTitle();
     openLinkOrShow(this, title, toQString(context_.recommendedLinks[index]));
 }
@@ -88,6 +87,19 @@ bool DownloadsDialog::command(int id) {
 
 int DownloadsDialog::escapeCommand() const {
     return res::kCmdBack;
+}
+
+void DownloadsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && list_) {
+        setWindowTitle(shown(res::kCaptionDownloads));
+        for (int i = 0; i < list_->count(); ++i) {
+            if (static_cast<std::size_t>(i) < context_.recommendedTitles.size()) {
+                list_->item(i)->setText(
+                    shown(context_.recommendedTitles[static_cast<std::size_t>(i)]));
+            }
+        }
+    }
+    SoftKeyDialog::changeEvent(event);
 }
 
 }  // namespace zelvan

@@ -31,6 +31,8 @@ class DownloadsDialog : public SoftKeyDialog {
 
   protected:
     int escapeCommand() const override;
+    // A change of language: the caption and the built-in titles in the new one.
+    void changeEvent(QEvent* event) override;
 
   private:
     void openEntry(int index);

@@ -5,14 +5,31 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace zelvan {
 namespace {
 
-// Places the frozen view over the first column, its heading included, as the table lays out.
+// How many of the first columns stay in view: the table's "frozenColumns" (default 1), never
+// all of them.
+int frozenCount(const QTableWidget& table) {
+    const int asked = std::max(table.property("frozenColumns").toInt(), 1);
+    return std::min(asked, std::max(table.columnCount() - 1, 1));
+}
+
+// The width of the frozen columns shown.
+int frozenWidth(const QTableWidget& table) {
+    int width = 0;
+    for (int c = 0; c < frozenCount(table); ++c) {
+        if (!table.isColumnHidden(c)) width += table.columnWidth(c);
+    }
+    return width;
+}
+
+// Places the frozen view over the first columns, their headings included, as the table lays out.
 void placeFrozen(QTableWidget& table, QTableView& frozen) {
     const int frame = table.frameWidth();
-    frozen.setGeometry(frame, frame, table.columnWidth(0) + frozen.frameWidth() * 2,
+    frozen.setGeometry(frame, frame, frozenWidth(table) + frozen.frameWidth() * 2,
                        table.viewport()->height() + table.horizontalHeader()->height());
 }
 
@@ -40,10 +57,13 @@ class FrozenPlacer final : public QObject {
 
 void syncFrozenColumn(QTableWidget& table, QTableView& frozen) {
     const int columns = table.columnCount();
-    for (int c = 0; c < columns; ++c) frozen.setColumnHidden(c, c != 0);
+    const int count = frozenCount(table);
+    for (int c = 0; c < columns; ++c) {
+        frozen.setColumnHidden(c, c >= count || table.isColumnHidden(c));
+    }
     frozen.setVisible(columns > 1);
     if (columns == 0) return;
-    frozen.setColumnWidth(0, table.columnWidth(0));
+    for (int c = 0; c < count; ++c) frozen.setColumnWidth(c, table.columnWidth(c));
     frozen.verticalHeader()->setDefaultSectionSize(table.verticalHeader()->defaultSectionSize());
     frozen.horizontalHeader()->setFixedHeight(table.horizontalHeader()->height());
     frozen.setShowGrid(table.showGrid());
@@ -61,7 +81,12 @@ void syncFrozenColumn(QTableWidget& table, QTableView& frozen) {
     frozenHeader->setSortIndicator(header->sortIndicatorSection(), header->sortIndicatorOrder());
     frozen.clearSpans();
     for (int r = 0; r < table.rowCount(); ++r) {
-        if (table.columnSpan(r, 0) > 1) frozen.setSpan(r, 0, 1, table.columnSpan(r, 0));
+        // A span's first cell names it; the cells it covers are skipped.
+        for (int c = 0; c < count;) {
+            const int span = table.columnSpan(r, c);
+            if (span > 1) frozen.setSpan(r, c, 1, span);
+            c += std::max(span, 1);
+        }
     }
     frozen.verticalScrollBar()->setValue(table.verticalScrollBar()->value());
     placeFrozen(table, frozen);
@@ -90,7 +115,7 @@ QTableView* freezeFirstColumn(QTableWidget& table) {
                      frozen->verticalScrollBar(), &QAbstractSlider::setValue);
     QObject::connect(table.horizontalHeader(), &QHeaderView::sectionResized, frozen,
                      [&table, frozen](int column, int, int) {
-                         if (column == 0) syncFrozenColumn(table, *frozen);
+                         if (column < frozenCount(table)) syncFrozenColumn(table, *frozen);
                      });
     QObject::connect(table.verticalHeader(), &QHeaderView::sectionResized, frozen,
                      [frozen](int row, int, int size) { frozen->setRowHeight(row, size); });

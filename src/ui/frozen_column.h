@@ -1,6 +1,7 @@
-// Keeping a table's first column (the train number, the station) in view while the table
-// scrolls sideways: a second view of the same model and selection that shows only that column,
-// laid over the table's left edge and scrolled up and down with it.
+// Keeping a table's first columns (the train number and its time, the station) in view while
+// the table scrolls sideways: a second view of the same model and selection that shows only
+// those columns (the table's property "frozenColumns", default 1), laid over the table's left
+// edge and scrolled up and down with it.
 #pragma once
 
 class QTableView;

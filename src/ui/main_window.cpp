@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTime>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -20,6 +21,7 @@
 #include "db/product.h"
 #include "db/text.h"
 #include "db/timetable_check.h"
+#include "db/timetable_days.h"
 #include "db/timetable_db.h"
 #include "db/translation.h"
 #include "res/resource_ids.h"
@@ -30,11 +32,13 @@
 #include "ui/downloads_dialog.h"
 #include "ui/icon.h"
 #include "ui/links.h"
+#include "ui/locale_formats.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
 #include "ui/preferences.h"
 #include "ui/qt_text.h"
 #include "ui/query_dialog.h"
+#include "ui/results_dialog.h"
 #include "ui/soft_key_bar.h"
 #include "ui/station_dialog.h"
 #include "ui/station_to_station_dialog.h"
@@ -119,6 +123,8 @@ MainWindow::MainWindow(AppContext& context, TimetableDb& db, const AppOptions& o
     }
     // The day of travel until a query sets one: today where the user is.
     db_.queryDate = dateKeyOf(QDate::currentDate());
+    // The dates the core writes into its texts, in the traveller's format.
+    useLocalDatesInTexts();
     checkTimetableInUse(loaded);
 
     auto* layout = new QVBoxLayout(this);
@@ -153,7 +159,7 @@ void MainWindow::createMainList() {
     QFont font = list_->font();
     font.setPixelSize(kListFontPixels);
     list_->setFont(font);
-    for (int id : kEntryTextIds) list_->addItem(resourceText(id));
+    fillMainList();
     // What looks selected is selected: the first entry, which the action key then opens.
     list_->setCurrentRow(0);
 
@@ -162,6 +168,65 @@ void MainWindow::createMainList() {
             [this](const QModelIndex&) { openSelectedEntry(); });
     list_->viewport()->installEventFilter(this);
     onActionKey(list_, [this](int) { openSelectedEntry(); });
+}
+
+void MainWindow::fillMainList() {
+    const int current = list_->currentRow();
+    list_->clear();
+    for (int id : kEntryTextIds) list_->addItem(resourceText(id));
+    for (const Favourite& favourite : favouriteEntries()) list_->addItem(favouriteText(favourite));
+    if (current >= 0) list_->setCurrentRow(std::min(current, list_->count() - 1));
+}
+
+QList<Favourite> MainWindow::favouriteEntries() const {
+    return favourites(toQString(db_.folder));
+}
+
+void MainWindow::removeSelectedFavourite() {
+    const int index = list_->currentRow() - static_cast<int>(std::size(kEntryTextIds));
+    QList<Favourite> list = favouriteEntries();
+    if (index < 0 || index >= list.size() || list_->selectedItems().isEmpty()) {
+        showNotice(this, shown(res::kCaptionInfo),
+                   QCoreApplication::translate(
+                       "zelvan", "请先在列表中选择一个收藏。站站查询和车站查询的菜单中可以收藏。"));
+        return;
+    }
+    list.removeAt(index);
+    setFavourites(toQString(db_.folder), list);
+    fillMainList();
+}
+
+void MainWindow::openFavourite(const Favourite& favourite) {
+    ResultContext& results = context_.results;
+    if (!results.days) results.days = timetableDays(db_);
+    if (results.travelDay == 0) results.travelDay = dateKeyOf(openingTravelDay(db_, *results.days));
+    // The day of travel as the dialogs have it; on today, the list opens at the next train.
+    db_.queryDate = results.travelDay;
+    const QDate day = dateOfKey(results.travelDay);
+    const QTime now = QTime::currentTime();
+    results.fromMinutes = day == timetableToday(db_) ? now.hour() * 60 + now.minute() : -1;
+    const std::u16string from = toU16(favourite.from);
+    if (favourite.kind == Favourite::Kind::Station) {
+        results.stationRows.clear();
+        db_.queryStation(from, results.stationRows);
+        if (!results.stationRows.empty()) {
+            results.stationName = from;
+            results.mode = ResultMode::StationTrains;
+            showResults(this, results, db_, ResultMode::StationTrains);
+            return;
+        }
+    } else {
+        results.rows.clear();
+        db_.queryStationToStation(from, toU16(favourite.to), results.rows);
+        if (!results.rows.empty()) {
+            results.fromName = from;
+            results.toName = toU16(favourite.to);
+            results.mode = ResultMode::Direct;
+            showResults(this, results, db_, ResultMode::Direct);
+            return;
+        }
+    }
+    showNotice(this, shown(res::kCaptionWarning), shown(res::kTextNothingFound));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -196,6 +261,17 @@ void MainWindow::openEntry(int index) {
         offerRepair();  // rather than empty answers from a broken timetable
         return;
     }
+    const int favourite = index - static_cast<int>(std::size(kEntryTextIds));
+    if (favourite >= 0) {
+        const QList<Favourite> list = favouriteEntries();
+        if (favourite >= list.size()) return;
+        if (!damage_.empty()) {
+            offerRepair();
+            return;
+        }
+        openFavourite(list[favourite]);
+        return;
+    }
     switch (static_cast<MainEntry>(index)) {
         case MainEntry::StationToStation: {
             StationToStationDialog dialog(context_.results, db_, this);
@@ -221,6 +297,8 @@ void MainWindow::openEntry(int index) {
             openLinkOrShow(this, resourceText(res::kStrHomepage), toQString(kMobileSiteAddress));
             break;
     }
+    // A question the dialog kept ("收藏") is on the list from now on.
+    if (query) fillMainList();
 }
 
 bool MainWindow::command(int id) {
@@ -231,8 +309,13 @@ bool MainWindow::command(int id) {
             return true;
         case res::kCmdUpdate:
             runUpdate();
-            // A timetable installed by the update is read again on the next journey question.
+            // A timetable installed by the update is read again on the next journey question,
+            // and its days when next asked.
             context_.results.planner.reset();
+            context_.results.days.reset();
+            return true;
+        case res::kCmdRemoveFavourite:
+            removeSelectedFavourite();
             return true;
         case res::kCmdRollBack:
             // Putting the previous timetable back replaces the one in use: asked first, when
@@ -261,38 +344,12 @@ bool MainWindow::command(int id) {
 }
 
 void MainWindow::chooseLanguage() {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("languageMenu"));
-    const UiLanguage current = savedLanguage();
-    // The languages are named in their own language, the first in the language in use.
-    const std::pair<UiLanguage, QString> choices[] = {
-        {UiLanguage::System, QCoreApplication::translate("zelvan", "跟随系统")},
-        {UiLanguage::Chinese, QStringLiteral("中文")},
-        {UiLanguage::English, QStringLiteral("English")},
-    };
-    for (const auto& [language, text] : choices) {
-        QAction* action = menu.addAction(text);
-        action->setCheckable(true);
-        action->setChecked(language == current);
-        action->setData(static_cast<int>(language));
-    }
-    // Where the menu it was chosen from stood: above the right soft key.
-    const QWidget* key = softKeys_->rightKey();
-    const QPoint topRight = key->mapToGlobal(QPoint(key->width(), 0));
-    const QSize size = menu.sizeHint();
-    const QAction* chosen =
-        menu.exec(QPoint(topRight.x() - size.width(), topRight.y() - size.height()));
-    if (!chosen) return;
-    const auto language = static_cast<UiLanguage>(chosen->data().toInt());
-    saveLanguage(language);
-    applyLanguage(language);
+    zelvan::chooseLanguage(*softKeys_);
 }
 
 void MainWindow::setTexts() {
     setWindowTitle(resourceText(res::kStrTitle));
-    for (int i = 0; i < list_->count() && i < static_cast<int>(std::size(kEntryTextIds)); ++i) {
-        list_->item(i)->setText(resourceText(kEntryTextIds[i]));
-    }
+    fillMainList();
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -349,7 +406,11 @@ void MainWindow::rollBack() {
     } else if (!updateFolder_.empty()) {
         result = rollBackTimetable(db_, std::filesystem::path(toUtf8(updateFolder_)));
     }
-    if (result.status == InstallStatus::Installed) checkTimetableInUse(true);
+    if (result.status == InstallStatus::Installed) {
+        checkTimetableInUse(true);
+        context_.results.planner.reset();
+        context_.results.days.reset();
+    }
     showNotice(this, shown(res::kCaptionInfo), shown(rollBackText(result, db_)),
                result.status == InstallStatus::Installed ? MessageIcon::Information
                                                          : MessageIcon::Warning);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/app_options.h"
+#include "ui/preferences.h"
 
 class QListWidget;
 
@@ -41,8 +42,14 @@ class MainWindow : public QWidget {
 
     // Opens the selected entry; with none selected, says so.
     void openSelectedEntry();
-    // Opens entry `index` of the main list (outside 0-4: nothing).
+    // Opens entry `index` of the main list: 0-4 as MainEntry names them, from 5 on the
+    // favourite questions (their answer for the day of travel at once); others: nothing.
     void openEntry(int index);
+    // The favourites of the timetable in use, entry 5 of the main list and on.
+    QList<Favourite> favouriteEntries() const;
+    // The menu's "删除所选收藏": the favourite chosen in the list goes (with none chosen, says
+    // how to choose one).
+    void removeSelectedFavourite();
     // Runs command `id` of the main window; true when it acted.
     bool command(int id);
     // Brings the program to the front: this window, or the dialog open over it.
@@ -72,6 +79,10 @@ class MainWindow : public QWidget {
 
   private:
     void createMainList();
+    // The five entries and the favourites of the timetable in use, in the language in use.
+    void fillMainList();
+    // The answer of favourite `favourite` for the day of travel.
+    void openFavourite(const Favourite& favourite);
     // The update command; a second one while the first runs is refused with a message.
     void runUpdate();
     // Checks the timetable that `db_` holds; `loaded` is what its load said.

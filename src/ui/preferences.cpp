@@ -1,5 +1,7 @@
 #include "ui/preferences.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QSettings>
 
 namespace zelvan {
@@ -8,6 +10,15 @@ namespace {
 const QString kRecentKey = QStringLiteral("recentStations");
 const QString kGeometryKey = QStringLiteral("mainWindow/geometry");
 const QString kTravelDayKey = QStringLiteral("travelDay");
+const QString kNotRunningKey = QStringLiteral("results/showNotRunning");
+
+// The settings group of a timetable's own entries: a hash of its folder's absolute path, which
+// keeps the group name free of the characters settings files treat specially.
+QString timetableGroup(const QString& folder) {
+    const QByteArray path = QDir(folder).absolutePath().toUtf8();
+    return QStringLiteral("timetable/") +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex());
+}
 
 }  // namespace
 
@@ -61,6 +72,53 @@ void rememberQuery(const QString& dialog, const LastQuery& query) {
 
 QDate lastTravelDay() {
     return QDate::fromString(openSettings()->value(kTravelDayKey).toString(), Qt::ISODate);
+}
+
+void rememberTravelDay(const QDate& day) {
+    if (day.isValid()) openSettings()->setValue(kTravelDayKey, day.toString(Qt::ISODate));
+}
+
+bool showsNotRunning() {
+    return openSettings()->value(kNotRunningKey, false).toBool();
+}
+
+void rememberShowNotRunning(bool show) {
+    openSettings()->setValue(kNotRunningKey, show);
+}
+
+QList<Favourite> favourites(const QString& folder) {
+    auto settings = openSettings();
+    settings->beginGroup(timetableGroup(folder));
+    QList<Favourite> list;
+    // "route", from, to or "station", name: a hand-edited file may hold anything else.
+    for (const QString& entry : settings->value(QStringLiteral("favourites")).toStringList()) {
+        const QStringList parts = entry.split(u'\t');
+        Favourite favourite;
+        if (parts.size() == 3 && parts[0] == QLatin1String("route")) {
+            favourite = {Favourite::Kind::Route, parts[1].trimmed(), parts[2].trimmed()};
+            if (favourite.to.isEmpty()) continue;
+        } else if (parts.size() == 2 && parts[0] == QLatin1String("station")) {
+            favourite = {Favourite::Kind::Station, parts[1].trimmed(), QString()};
+        } else {
+            continue;
+        }
+        if (favourite.from.isEmpty() || list.contains(favourite)) continue;
+        list << favourite;
+    }
+    return list;
+}
+
+void setFavourites(const QString& folder, const QList<Favourite>& list) {
+    QStringList entries;
+    for (const Favourite& favourite : list) {
+        entries << (favourite.kind == Favourite::Kind::Route
+                        ? QStringList{QStringLiteral("route"), favourite.from, favourite.to}
+                        : QStringList{QStringLiteral("station"), favourite.from})
+                       .join(u'\t');
+    }
+    auto settings = openSettings();
+    settings->beginGroup(timetableGroup(folder));
+    settings->setValue(QStringLiteral("favourites"), entries);
 }
 
 QDate openingDate(const QDate& last) {

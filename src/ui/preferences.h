@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -36,8 +37,28 @@ LastQuery lastQuery(const QString& dialog);
 void rememberQuery(const QString& dialog, const LastQuery& query);
 // The day of travel of the last query of any dialog; invalid when none.
 QDate lastTravelDay();
+// Remembers `day` as the day of travel every dialog opens on.
+void rememberTravelDay(const QDate& day);
 // The date a dialog opens with: the last query's, unless that day is over (then today).
 QDate openingDate(const QDate& last);
+
+// Whether the results views show the trains that do not run on the day of travel (below the
+// others); false until the switch is first turned on.
+bool showsNotRunning();
+void rememberShowNotRunning(bool show);
+
+// A question kept on the main list: the trains between two stations, or a station's trains.
+struct Favourite {
+    enum class Kind : int { Route = 0, Station = 1 };
+    Kind kind = Kind::Route;
+    QString from;  // the station of a station's trains
+    QString to;
+    bool operator==(const Favourite&) const = default;
+};
+// The favourites kept for the timetable in `folder` (each timetable has its own), in the order
+// they were added; entries that do not read as one are left out.
+QList<Favourite> favourites(const QString& folder);
+void setFavourites(const QString& folder, const QList<Favourite>& list);
 
 // The main window's saved geometry (QWidget::saveGeometry), empty when none.
 QByteArray mainWindowGeometry();

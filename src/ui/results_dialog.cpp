@@ -1,19 +1,29 @@
 #include "ui/results_dialog.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "db/timetable_db.h"
+#include "fare/day_rows.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/action_key.h"
 #include "ui/app_context.h"
 #include "ui/frozen_column.h"
+#include "ui/locale_formats.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
+#include "ui/preferences.h"
 #include "ui/qt_text.h"
 #include "ui/results_table.h"
 #include "ui/text_message.h"
@@ -23,14 +33,26 @@ namespace zelvan {
 namespace {
 
 // Home and End go to the first and last row, as in a list; a table would move along the row.
-class RowEndKeys final : public QObject {
+// Ctrl+C copies the rows chosen (a table would copy one cell).
+class TableKeys final : public QObject {
   public:
-    explicit RowEndKeys(QTableWidget* table) : QObject(table), table_(table) {}
+    TableKeys(QTableWidget* table, const ResultsDialog* view)
+        : QObject(table), table_(table), view_(view) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != table_ || event->type() != QEvent::KeyPress) return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
+        if (watched != table_) return false;
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+            return false;
+        }
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            // Taken before any shortcut; then the key press itself copies.
+            event->accept();
+            if (event->type() == QEvent::KeyPress) view_->copyChosenRows();
+            return true;
+        }
+        if (event->type() != QEvent::KeyPress) return false;
         if (key->key() != Qt::Key_Home && key->key() != Qt::Key_End) return false;
         const bool home = key->key() == Qt::Key_Home;
         const int count = table_->rowCount();
@@ -47,11 +69,17 @@ class RowEndKeys final : public QObject {
 
   private:
     QTableWidget* table_;
+    const ResultsDialog* view_;
 };
 
 // The views of a station-to-station question offer its journeys in their popup.
 bool offersJourneys(ResultMode mode) {
     return mode == ResultMode::Direct || mode == ResultMode::Transfer;
+}
+
+bool isTrainTable(ResultMode mode) {
+    return mode == ResultMode::Direct || mode == ResultMode::StationTrains ||
+           mode == ResultMode::TrainChoice || mode == ResultMode::TransferTrains;
 }
 
 }  // namespace
@@ -63,10 +91,25 @@ ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* o
       results_(results),
       db_(db),
       mode_(results.mode),
-      returnMode_(results.returnMode) {
+      returnMode_(results.returnMode),
+      // The date the answer is for, taken when the view opens: a nested view opened later
+      // keeps the date its own rows were found for.
+      date_(db.queryDate),
+      fromMinutes_(mode_ == ResultMode::Direct || mode_ == ResultMode::StationTrains
+                       ? results.fromMinutes
+                       : -1),
+      data_(results) {
     setObjectName(QStringLiteral("resultsDialog"));
-    // The date the answer is for, taken when the view opens: a nested view opened later keeps
-    // the date its own rows were found for.
+    view_.sort = defaultSort(mode_);
+    view_.notRunning = showsNotRunning();
+    captionLine_ = new QLabel(this);
+    captionLine_->setObjectName(QStringLiteral("captionLine"));
+    captionLine_->setWordWrap(true);
+    captionLine_->setContentsMargins(6, 3, 6, 0);
+    QFont bold = captionLine_->font();
+    bold.setBold(true);
+    captionLine_->setFont(bold);
+    body()->addWidget(captionLine_);
     dateLine_ = new QLabel(this);
     dateLine_->setObjectName(QStringLiteral("dateLine"));
     dateLine_->setWordWrap(true);
@@ -77,27 +120,51 @@ ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* o
     legendLine_->setWordWrap(true);
     legendLine_->setContentsMargins(6, 0, 6, 3);
     body()->addWidget(legendLine_);
+    notRunningSwitch_ = new QCheckBox(this);
+    notRunningSwitch_->setObjectName(QStringLiteral("notRunningSwitch"));
+    notRunningSwitch_->setContentsMargins(6, 0, 6, 3);
+    notRunningSwitch_->setFocusPolicy(Qt::TabFocus);
+    body()->addWidget(notRunningSwitch_);
     table_ = new QTableWidget(this);
     table_->setObjectName(QStringLiteral("resultsTable"));
     table_->setProperty("controlId", res::kIdResultsList);
     body()->addWidget(table_, 1);
     frozen_ = freezeFirstColumn(*table_);
-    const ShownRows shown = fillResultTable(*table_, mode_, results_, db_);
+    shown_ = fillResultTable(*table_, mode_, data_, db_, view_);
     syncFrozenColumn(*table_, *frozen_);
-    dateLine_->setText(dateLineText(mode_, db_.queryDate, shown.statuses, results_));
-    dateLine_->setVisible(!dateLine_->text().isEmpty());
-    // A train's stops say on which days it runs; the tables of trains what their colours mean.
-    legendLine_->setText(toQString(
-        mode_ == ResultMode::TrainStops ? shown.runningDays : colourLegend(mode_, shown.colours)));
-    legendLine_->setVisible(!legendLine_->text().isEmpty());
-    setWindowTitle(resultCaption(mode_, results_));
+    setTexts();
+    scrollToFromTime();
+    connect(notRunningSwitch_, &QCheckBox::toggled, this, &ResultsDialog::showNotRunning);
     // On a desktop a click selects, as in any list; the handheld's tap opened the row at once.
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &ResultsDialog::sortByColumn);
     onActionKey(table_, [this](int row) { openRow(row); });
-    table_->installEventFilter(new RowEndKeys(table_));
+    table_->installEventFilter(new TableKeys(table_, this));
     table_->setFocus();
+}
+
+void ResultsDialog::setTexts() {
+    dateLine_->setText(dateLineText(mode_, date_, shown_.statuses, data_, fromMinutes_));
+    dateLine_->setVisible(!dateLine_->text().isEmpty());
+    // A train's stops say on which days it runs; the tables of trains what their colours mean.
+    legendLine_->setText(plainSpaces(toQString(mode_ == ResultMode::TrainStops
+                                                   ? shown_.runningDays
+                                                   : colourLegend(mode_, shown_.colours))));
+    legendLine_->setVisible(!legendLine_->text().isEmpty());
+    {
+        const QSignalBlocker quiet(notRunningSwitch_);
+        notRunningSwitch_->setText(QCoreApplication::translate(
+            "zelvan", "同时显示当日不开行的 %n 趟", nullptr, shown_.notRunning));
+        notRunningSwitch_->setChecked(view_.notRunning);
+    }
+    // Where no train runs that day, the others are shown anyway: there is nothing to switch.
+    notRunningSwitch_->setVisible(isTrainTable(mode_) && shown_.notRunning > 0 &&
+                                  shown_.running > 0);
+    setWindowTitle(resultCaption(mode_, data_, &shown_));
+    // A list's question and counts, which a title bar may cut; a train's number is short.
+    captionLine_->setText(windowTitle());
+    captionLine_->setVisible(mode_ != ResultMode::TrainStops && mode_ != ResultMode::Transfer);
 }
 
 bool ResultsDialog::command(int id) {
@@ -132,14 +199,34 @@ void ResultsDialog::finish(int result) {
     done(result);
 }
 
+void ResultsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && table_) {
+        // The same rows in the new language, where the reader was.
+        const int at = table_->verticalScrollBar()->value();
+        fillTable();
+        table_->verticalScrollBar()->setValue(at);
+    }
+    SoftKeyDialog::changeEvent(event);
+}
+
 QString ResultsDialog::firstCell(int index) const {
     const QTableWidgetItem* item = table_->item(index, 0);
     return item ? item->text().left(kControlTextLimit) : QString();
 }
 
 int ResultsDialog::selectedRow() const {
-    const QList<QTableWidgetItem*> selected = table_->selectedItems();
-    return selected.isEmpty() ? -1 : selected.first()->row();
+    // The first row chosen, as the table shows them.
+    const std::vector<int> chosen = chosenRows();
+    return chosen.empty() ? -1 : chosen.front();
+}
+
+std::vector<int> ResultsDialog::chosenRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 int ResultsDialog::listIndex(int index) const {
@@ -147,30 +234,73 @@ int ResultsDialog::listIndex(int index) const {
     return item ? item->data(Qt::UserRole).toInt() : -1;
 }
 
+const ResultRow* ResultsDialog::rowAt(int index) const {
+    const int i = listIndex(index);
+    const std::vector<ResultRow>* list = nullptr;
+    switch (mode_) {
+        case ResultMode::Direct:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            list = &data_.rows;
+            break;
+        case ResultMode::StationTrains:
+            list = &data_.stationRows;
+            break;
+        default:
+            return nullptr;
+    }
+    return i >= 0 && static_cast<std::size_t>(i) < list->size()
+               ? &(*list)[static_cast<std::size_t>(i)]
+               : nullptr;
+}
+
 void ResultsDialog::sortByColumn(int column) {
     const TableKind kind = tableKindOf(mode_);
     const SortKey key = columnSortKey(kind, column);
     if (key == SortKey::Listed) return;
-    TableSort& sort = results_.sortOf(kind);
+    TableSort& sort = view_.sort;
     if (sort.key != key) {
         sort = {key, false};
     } else if (!sort.descending) {
         sort.descending = true;
     } else {
-        sort = {};
+        sort = {};  // the order the query found them in, the original's
     }
+    fillTable();
+}
+
+void ResultsDialog::showNotRunning(bool show) {
+    if (view_.notRunning == show) return;
+    view_.notRunning = show;
+    rememberShowNotRunning(show);
     fillTable();
 }
 
 void ResultsDialog::fillTable() {
     const int selected = listIndex(selectedRow());
-    fillResultTable(*table_, mode_, results_, db_);
+    shown_ = fillResultTable(*table_, mode_, data_, db_, view_);
     syncFrozenColumn(*table_, *frozen_);
+    setTexts();
     for (int r = 0; r < table_->rowCount(); ++r) {
         if (listIndex(r) != selected) continue;
         table_->selectRow(r);
         table_->scrollToItem(table_->item(r, 0));
         break;
+    }
+}
+
+void ResultsDialog::scrollToFromTime() {
+    if (fromMinutes_ < 0) return;
+    // The first train running from that time on; none left that day: the list's start.
+    for (int r = 0; r < table_->rowCount(); ++r) {
+        const ResultRow* row = rowAt(r);
+        if (!row || row->status != static_cast<int>(RunStatus::Running) ||
+            firstTimeMinutes(*row) < fromMinutes_) {
+            continue;
+        }
+        table_->selectRow(r);
+        table_->scrollToItem(table_->item(r, 0), QAbstractItemView::PositionAtTop);
+        return;
     }
 }
 
@@ -182,35 +312,56 @@ void ResultsDialog::openRow(int index) {
         case ResultMode::Direct:
         case ResultMode::StationTrains:
         case ResultMode::TrainChoice:
-            // The status marker starts with a space; the number is what stands before it.
-            results_.trainNumber = trainNumberFromCell(text);
+            // The row's own run: several runs may be shown under one number.
+            if (const ResultRow* row = rowAt(index)) {
+                results_.trainNumber = row->trainName;
+                results_.trainIndex = row->trainIndex;
+            } else {
+                // The status marker starts with a space; the number is what stands before it.
+                results_.trainNumber = trainNumberFromCell(text);
+                results_.trainIndex = -1;
+            }
             if (!results_.trainNumber.empty()) openNested(ResultMode::TrainStops);
             break;
-        case ResultMode::TrainStops:
-            // A station without trains leaves the list of stops on screen.
-            results_.stationName = text;
+        case ResultMode::TrainStops: {
+            // The stop's station (its cell may carry a platform), shown from the time the
+            // train leaves there. A station without trains leaves the list of stops on screen.
+            const std::size_t i = static_cast<std::size_t>(listIndex(index));
+            const int station = i < shown_.stopStations.size() ? shown_.stopStations[i] : -1;
+            const std::u16string name = station >= 0 ? db_.stationNameByIndex(station) : text;
+            results_.stationName = name;
             results_.stationRows.clear();
-            db_.queryStation(text, results_.stationRows);
+            results_.fromMinutes = i < shown_.stopMinutes.size() ? shown_.stopMinutes[i] : -1;
+            db_.queryStation(name, results_.stationRows);
             if (!results_.stationRows.empty()) openNested(ResultMode::StationTrains);
             break;
+        }
         case ResultMode::Transfer:
             results_.transferName = text;
             results_.rows.clear();
             results_.transferLegCount =
-                db_.queryTransferTrains(results_.fromName, text, results_.toName, results_.rows);
+                db_.queryTransferTrains(data_.fromName, text, data_.toName, results_.rows);
+            results_.fromName = data_.fromName;
+            results_.toName = data_.toName;
             openNested(ResultMode::TransferTrains);
             break;
         case ResultMode::TransferTrains:
             break;
         case ResultMode::Journeys:
             results_.journeyIndex = listIndex(index);
+            results_.journeys = data_.journeys;
             openNested(ResultMode::JourneyLegs);
             break;
-        case ResultMode::JourneyLegs:
+        case ResultMode::JourneyLegs: {
             // A leg is a train: its stops, and from there the stations' trains.
-            results_.trainNumber = trainNumberFromCell(text);
+            const JourneyRow* journey = shownJourney(data_);
+            const std::size_t leg = static_cast<std::size_t>(listIndex(index));
+            if (!journey || leg >= journey->legs.size()) break;
+            results_.trainNumber = journey->legs[leg].row.trainName;
+            results_.trainIndex = journey->legs[leg].leg.train;
             if (!results_.trainNumber.empty()) openNested(ResultMode::TrainStops);
             break;
+        }
     }
 }
 
@@ -219,20 +370,49 @@ void ResultsDialog::openNested(ResultMode mode) {
     showResults(this, results_, db_, mode_);
 }
 
-void ResultsDialog::sendAsMessage() {
-    // The day of travel and what + * - and the colours mean travel with the table: on a desktop
-    // the message is read away from the view.
-    QStringList notes;
-    for (const QLabel* line : {dateLine_, legendLine_}) {
-        if (!line->text().isEmpty()) notes << line->text();
+QString ResultsDialog::sharedText(bool chosenOnly) const {
+    std::vector<int> rows = chosenRows();
+    if (!chosenOnly && rows.size() < 2) {
+        rows.clear();
+        // A station's message: the next trains from the time asked for, not the whole day.
+        const bool next = mode_ == ResultMode::StationTrains;
+        int trains = 0;
+        for (int r = 0; r < table_->rowCount(); ++r) {
+            if (next) {
+                const ResultRow* row = rowAt(r);
+                if (!row || row->status != static_cast<int>(RunStatus::Running) ||
+                    firstTimeMinutes(*row) < fromMinutes_) {
+                    continue;
+                }
+                if (++trains > kMessageTrains) break;
+            }
+            rows.push_back(r);
+        }
     }
-    zelvan::sendAsMessage(this, *table_, windowTitle(), notes);
+    // The day, and what the markers of the rows shared mean (none when all of them run).
+    QStringList head{questionText(mode_, data_)};
+    std::vector<int> statuses;
+    for (const int r : rows) {
+        if (const ResultRow* row = rowAt(r)) statuses.push_back(row->status);
+    }
+    if (mode_ == ResultMode::TrainStops) statuses = shown_.statuses;
+    const QString day = dateLineText(mode_, date_, statuses, data_, fromMinutes_);
+    if (!day.isEmpty()) head << day;
+    return plainSpaces(sharedTableText(*table_, head, rows));
+}
+
+void ResultsDialog::sendAsMessage() {
+    zelvan::sendAsMessage(this, sharedText(false), windowTitle());
+}
+
+void ResultsDialog::copyChosenRows() const {
+    QApplication::clipboard()->setText(sharedText(true));
 }
 
 bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {
     // The planner reads the whole timetable once, on the first journey question.
     if (!results.planner || &results.planner->database() != &db) {
-        results.planner = std::make_unique<JourneyPlanner>(db);
+        results.planner = std::make_shared<JourneyPlanner>(db);
     }
     results.journeys =
         journeyRows(db, results.planner->plan(results.fromName, results.toName, db.queryDate, {}),

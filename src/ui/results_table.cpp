@@ -3,17 +3,17 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDate>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLocale>
 #include <QStringList>
 #include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
 
+#include "db/passenger_stops.h"
 #include "db/timetable_db.h"
-#include "ui/app_context.h"
+#include "fare/day_rows.h"
+#include "ui/locale_formats.h"
 #include "ui/qt_text.h"
 #include "ui/translation.h"
 
@@ -33,7 +33,8 @@ void setUpTable(QTableWidget& table) {
     table.setColumnCount(0);
     table.setShowGrid(true);
     table.setSelectionBehavior(QAbstractItemView::SelectRows);
-    table.setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows may be chosen to share; the first chosen is the one a view opens.
+    table.setSelectionMode(QAbstractItemView::ExtendedSelection);
     table.setEditTriggers(QAbstractItemView::NoEditTriggers);
     table.setSortingEnabled(false);
     table.setWordWrap(false);
@@ -99,14 +100,6 @@ void addLegSeparator(QTableWidget& table, const QString& label, const QString& t
     table.setSpan(row, 1, 1, table.columnCount() - 1);
 }
 
-// The day of travel: "2026-12-23 星期三", or in English "Wed 23 Dec 2026".
-QString travelDateLine(int date) {
-    if (!englishInUse()) return toQString(travelDateText(date));
-    const QDate day(date / 10000, date / 100 % 100, date % 100);
-    return QLocale(QLocale::English, QLocale::UnitedKingdom)
-        .toString(day, QStringLiteral("ddd d MMM yyyy"));
-}
-
 // Whether column `column` of a `kind` table holds the train's kind, a name the translation
 // holds (an imported timetable's route names are not in it and stay as the feed gives them).
 bool isKindColumn(TableKind kind, int column) {
@@ -122,48 +115,130 @@ bool isKindColumn(TableKind kind, int column) {
     }
 }
 
-// The text of a cell: a kind name in the language in use, anything else as it stands.
-QString cellText(TableKind kind, int column, std::u16string_view text) {
-    return isKindColumn(kind, column) ? shown(text) : toQString(text);
+// What a column holds, for its format.
+CellFormat cellFormat(TableKind kind, int column, bool tariff) {
+    switch (kind) {
+        case TableKind::Train:
+            if (column == 1 || column == 2) return CellFormat::Clock;
+            if (column == 3) return CellFormat::Duration;
+            if (column == 4) return CellFormat::Distance;
+            if (tariff && column >= 6 && column <= 9) return CellFormat::Fare;
+            break;
+        case TableKind::Station:
+            if (column == 1 || column == 2) return CellFormat::Clock;
+            if (column == 3) return CellFormat::Distance;
+            break;
+        case TableKind::Stops:
+            if (column == 1 || column == 2) return CellFormat::Clock;
+            if (column == 3) return CellFormat::Distance;
+            break;
+        case TableKind::TransferStations:
+            if (column == 1) return CellFormat::Clock;
+            break;
+        case TableKind::Journeys:
+            if (column == 0 || column == 1) return CellFormat::Clock;
+            if (column == 2) return CellFormat::Duration;
+            break;
+        case TableKind::JourneyLegs:
+            if (column == 2 || column == 4) return CellFormat::Clock;
+            if (column == 5 || column == 6) return CellFormat::Duration;
+            if (column == 7) return CellFormat::Distance;
+            if (tariff && column >= 9 && column <= 12) return CellFormat::Fare;
+            break;
+    }
+    return CellFormat::Text;
 }
 
+// The text of a cell: a kind name in the language in use, anything else as it stands, in the
+// traveller's format.
+QString cellText(TableKind kind, int column, std::u16string_view text, bool tariff) {
+    if (isKindColumn(kind, column)) return shown(text);
+    return plainSpaces(formatCell(cellFormat(kind, column, tariff), toQString(text)));
+}
+
+// The heading of a column as shown: in miles where the locale measures in them; the candidate
+// stations' arrival names the station it is at.
+QString headingText(TableKind kind, int column, bool tariff, const ResultContext& results) {
+    if (cellFormat(kind, column, tariff) == CellFormat::Distance && showsMiles()) {
+        return kind == TableKind::Station ? QCoreApplication::translate("zelvan", "至终点英里数")
+                                          : QCoreApplication::translate("zelvan", "英里");
+    }
+    if (kind == TableKind::TransferStations && column == 1) {
+        return QCoreApplication::translate("zelvan", "最早到达%1").arg(toQString(results.toName));
+    }
+    return shown(shownHeading(kind, column, tariff));
+}
+
+// The rows of a table of trains, each part (a transfer's legs are two) in the day's order.
 void fillRows(QTableWidget& table, ResultMode mode, TableKind kind,
-              const std::vector<ResultRow>& rows, int transferLegCount, const TableSort& sort,
-              ShownRows& shown) {
+              const std::vector<ResultRow>& rows, int transferLegCount, const TableView& view,
+              bool tariff, ShownRows& shown) {
     const int columns = table.columnCount();
     // Both legs of a transfer sort apart: the first leg stays on top, the second follows its
     // separator row.
     const bool legs = mode == ResultMode::TransferTrains;
     const std::size_t firstLeg =
-        legs ? static_cast<std::size_t>(std::max(transferLegCount, 0)) : rows.size();
-    for (const std::size_t i : sortedLegOrder(rows, firstLeg, sort.key, sort.descending)) {
-        if (legs && i >= firstLeg && shown.colours.size() == firstLeg) {
-            addLegSeparator(table, toQString(translated(kSecondLegText)));
+        legs ? std::min(static_cast<std::size_t>(std::max(transferLegCount, 0)), rows.size())
+             : rows.size();
+    std::vector<DayRows> parts;
+    parts.push_back(dayRows(rows, view.sort.key, view.sort.descending, 0, firstLeg));
+    if (legs) parts.push_back(dayRows(rows, view.sort.key, view.sort.descending, firstLeg));
+    for (const DayRows& part : parts) {
+        shown.running += static_cast<int>(part.running.size());
+        shown.notRunning += static_cast<int>(part.notRunning.size());
+    }
+    // With no train running that day, the others are the answer.
+    shown.notRunningShown = shown.notRunning > 0 && (view.notRunning || shown.running == 0);
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        if (p == 1) addLegSeparator(table, toQString(translated(kSecondLegText)));
+        std::vector<std::size_t> order = parts[p].running;
+        if (shown.notRunningShown) {
+            order.insert(order.end(), parts[p].notRunning.begin(), parts[p].notRunning.end());
+            // The query's own order mixes them as it found them.
+            if (view.sort.key == SortKey::Listed) std::sort(order.begin(), order.end());
         }
-        const RowColours colours = rowColours(mode, rows[i]);
-        shown.statuses.push_back(rows[i].status);
-        shown.colours.push_back(colours);
-        std::vector<QString> cells;
-        for (int c = 0; c < columns; ++c)
-            cells.push_back(cellText(kind, c, rowCell(kind, rows[i], c)));
-        addRow(table, static_cast<int>(i), cells, colours);
+        for (const std::size_t i : order) {
+            const RowColours colours = rowColours(mode, rows[i]);
+            shown.statuses.push_back(rows[i].status);
+            shown.colours.push_back(colours);
+            std::vector<QString> cells;
+            for (int c = 0; c < columns; ++c) {
+                cells.push_back(cellText(kind, c, rowCell(kind, rows[i], c), tariff));
+            }
+            addRow(table, static_cast<int>(i), cells, colours);
+        }
     }
 }
 
-void fillStops(QTableWidget& table, const std::u16string& trainNumber, const TimetableDb& db,
+void fillStops(QTableWidget& table, const ResultContext& results, const TimetableDb& db,
                ShownRows& shown) {
-    int train = db.findTrainRun(trainNumber);
+    const int train =
+        results.trainIndex >= 0 ? results.trainIndex : db.findTrainRun(results.trainNumber);
     if (train < 0) return;
     TrainRecord record;
     db.decodeTrain(train, record);
     const int count = static_cast<int>(record.stops.size());
     const std::vector<StopDays> days = stopDays(record.stops);
+    const bool tariff = db.extensions.hasTariff();
+    shown.stopStations.assign(static_cast<std::size_t>(count), -1);
+    shown.stopMinutes.assign(static_cast<std::size_t>(count), -1);
     for (int i = 0; i < count; ++i) {
+        // A call no rider may use is passed, not a stop.
+        if (passedWithoutCall(db.extensions, train, i)) continue;
+        const StopRecord& stop = record.stops[static_cast<std::size_t>(i)];
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) {
-            cells.push_back(toQString(
-                stopTableCell(db, record.stops, days, static_cast<std::size_t>(i), c, train)));
+            cells.push_back(cellText(
+                TableKind::Stops, c,
+                stopTableCell(db, record.stops, days, static_cast<std::size_t>(i), c, train),
+                tariff));
         }
+        shown.stopStations[static_cast<std::size_t>(i)] = stop.station;
+        const auto [hour, minute] =
+            i + 1 == count
+                ? std::pair(stop.arrivalHour, stop.arrivalMinute)
+                : departureClock(stop.arrivalHour, stop.arrivalMinute, stop.dwellMinutes);
+        shown.stopMinutes[static_cast<std::size_t>(i)] = hour * 60 + minute;
         addRow(table, i, cells, RowColours{});
     }
     shown.statuses = {static_cast<int>(record.status)};
@@ -174,23 +249,32 @@ void fillStops(QTableWidget& table, const std::u16string& trainNumber, const Tim
         db.extensions.serviceDays(train));
 }
 
-// Rows of `items` in the order of `order` (positions in `items`), whose cells `cell` gives,
-// blue on white.
-template <class Item, class Cell>
-void fillItems(QTableWidget& table, const std::vector<Item>& items,
-               const std::vector<std::size_t>& order, Cell cell, ShownRows& shown) {
-    for (const std::size_t i : order) {
-        std::vector<QString> cells;
-        for (int c = 0; c < table.columnCount(); ++c) cells.push_back(toQString(cell(items[i], c)));
-        shown.colours.push_back(RowColours{});
-        addRow(table, static_cast<int>(i), cells, shown.colours.back());
+// The journey table's cells as the views show them: the first and last station beside the
+// times where they are not the places asked for, and the changes in words.
+QString journeyShownCell(const JourneyRow& journey, int column, const ResultContext& results) {
+    QString text = formatCell(cellFormat(TableKind::Journeys, column, true),
+                              toQString(journeyCell(journey, column)));
+    if (journey.legs.empty()) return text;
+    if (column == 0 && journey.legs.front().row.departureStation != results.fromName) {
+        text += u' ' + toQString(journey.legs.front().row.departureStation);
     }
+    if (column == 1 && journey.legs.back().row.arrivalStation != results.toName) {
+        text += u' ' + toQString(journey.legs.back().row.arrivalStation);
+    }
+    if (column == 3) {
+        const int changes = journey.journey.changes;
+        if (changes == 0) return QCoreApplication::translate("zelvan", "直达");
+        return changesStations(journey)
+                   ? QCoreApplication::translate("zelvan", "%n 次（异站）", nullptr, changes)
+                   : QCoreApplication::translate("zelvan", "%n 次", nullptr, changes);
+    }
+    return text;
 }
 
 // A journey's legs; a change between two stations stands as a row of its own before the leg
 // that follows it, with the least time the planner allowed for it.
 void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlanner* planner,
-              ShownRows& shown) {
+              bool tariff, ShownRows& shown) {
     for (std::size_t i = 0; i < journey.legs.size(); ++i) {
         const LegRow& leg = journey.legs[i];
         if (i > 0 && journey.legs[i - 1].leg.toStation != leg.leg.fromStation) {
@@ -198,12 +282,13 @@ void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlann
                                     ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
                                                              leg.leg.fromStation, JourneyOptions{})
                                     : -1;
-            addLegSeparator(table, QCoreApplication::translate("zelvan", "换站"),
-                            toQString(stationChangeText(journey.legs[i - 1], leg, minutes)));
+            addLegSeparator(
+                table, QCoreApplication::translate("zelvan", "换站"),
+                plainSpaces(toQString(stationChangeText(journey.legs[i - 1], leg, minutes))));
         }
         std::vector<QString> cells;
         for (int c = 0; c < table.columnCount(); ++c) {
-            cells.push_back(cellText(TableKind::JourneyLegs, c, legCell(leg, c)));
+            cells.push_back(cellText(TableKind::JourneyLegs, c, legCell(leg, c), tariff));
         }
         shown.statuses.push_back(leg.row.status);
         shown.colours.push_back(rowColours(ResultMode::JourneyLegs, leg.row));
@@ -237,56 +322,82 @@ void fillTransferStations(QTableWidget& table, const std::vector<std::u16string>
         keys.push_back(sorted ? sortNumberText(arrival(i)) : std::u16string());
     }
     for (const std::size_t i : textOrder(keys, sort.descending)) {
-        const QString when = arrival(i) >= 0 ? toQString(journeyTimeText(arrival(i))) : QString();
+        const QString when =
+            arrival(i) >= 0 ? formatCell(CellFormat::Clock, toQString(journeyTimeText(arrival(i))))
+                            : QString();
         addRow(table, static_cast<int>(i), {toQString(stations[i]), when}, RowColours{});
     }
 }
 
 }  // namespace
 
+TableSort defaultSort(ResultMode mode) {
+    switch (mode) {
+        case ResultMode::Direct:
+        case ResultMode::StationTrains:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            return {SortKey::Departure, false};
+        default:
+            return {};
+    }
+}
+
+int frozenColumnCount(TableKind kind) {
+    return kind == TableKind::Train || kind == TableKind::Station ? 2 : 1;
+}
+
 ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultContext& results,
-                          const TimetableDb& db) {
+                          const TimetableDb& db, const TableView& view) {
     setUpTable(table);
     TableKind kind = tableKindOf(mode);
     addColumns(table, tableHeadings(kind));
-    const TableSort& sort = results.sortOf(kind);
+    const bool tariff = db.extensions.hasTariff();
     ShownRows shown;
     switch (mode) {
         case ResultMode::Direct:
         case ResultMode::TrainChoice:
         case ResultMode::TransferTrains:
-            fillRows(table, mode, kind, results.rows, results.transferLegCount, sort, shown);
+            fillRows(table, mode, kind, results.rows, results.transferLegCount, view, tariff,
+                     shown);
             break;
         case ResultMode::StationTrains:
-            fillRows(table, mode, kind, results.stationRows, results.transferLegCount, sort, shown);
+            fillRows(table, mode, kind, results.stationRows, 0, view, tariff, shown);
             break;
         case ResultMode::TrainStops:
-            fillStops(table, results.trainNumber, db, shown);
+            fillStops(table, results, db, shown);
             break;
         case ResultMode::Transfer:
-            fillTransferStations(table, results.transferStations, results.transferArrivals, sort);
+            fillTransferStations(table, results.transferStations, results.transferArrivals,
+                                 view.sort);
             break;
         case ResultMode::Journeys:
-            fillItems(table, results.journeys,
-                      journeyOrder(results.journeys, sort.key, sort.descending), journeyCell,
-                      shown);
+            for (const std::size_t i :
+                 journeyOrder(results.journeys, view.sort.key, view.sort.descending)) {
+                std::vector<QString> cells;
+                for (int c = 0; c < table.columnCount(); ++c) {
+                    cells.push_back(journeyShownCell(results.journeys[i], c, results));
+                }
+                shown.colours.push_back(RowColours{});
+                addRow(table, static_cast<int>(i), cells, shown.colours.back());
+            }
             break;
         case ResultMode::JourneyLegs:
             if (const JourneyRow* journey = shownJourney(results)) {
-                fillLegs(table, *journey, results.planner.get(), shown);
+                fillLegs(table, *journey, results.planner.get(), tariff, shown);
             }
             break;
     }
     // A foreign railway's fares: one column, its own price, in place of the four classes.
-    const bool tariff = db.extensions.hasTariff();
     const std::vector<int> columns = shownColumns(kind, tariff);
     for (int c = 0; c < table.columnCount(); ++c) {
         table.setColumnHidden(c, std::find(columns.begin(), columns.end(), c) == columns.end());
         if (QTableWidgetItem* heading = table.horizontalHeaderItem(c)) {
-            heading->setText(zelvan::shown(shownHeading(kind, c, tariff)));
+            heading->setText(headingText(kind, c, tariff, results));
         }
     }
-    showSort(table, kind, sort);
+    table.setProperty("frozenColumns", frozenColumnCount(kind));
+    showSort(table, kind, view.sort);
     fitColumns(table);
     // What looks selected is selected: the first row, so that the action key opens it.
     for (int r = 0; r < table.rowCount(); ++r) {
@@ -321,20 +432,24 @@ void fitColumns(QTableWidget& table) {
 }
 
 QString dateLineText(ResultMode mode, int date, const std::vector<int>& statuses,
-                     const ResultContext& results) {
+                     const ResultContext& results, int fromMinutes) {
     if (mode == ResultMode::Transfer) return {};  // candidate stations hold no trains
-    QString line = travelDateLine(date);
+    QString line = localDay(date);
     if (mode == ResultMode::TrainStops) {
         if (!statuses.empty()) {
             line += QStringLiteral("\u3000%1 %2")
                         .arg(toQString(results.trainNumber),
                              toQString(statusMeaning(statuses.front())));
         }
-        return line;
+        return plainSpaces(line);
+    }
+    if (fromMinutes >= 0) {
+        line +=
+            u'\u3000' + QCoreApplication::translate("zelvan", "%1 起").arg(localClock(fromMinutes));
     }
     const std::u16string legend = markerLegend(statuses);
     if (!legend.empty()) line += QStringLiteral("\u3000\u3000") + toQString(legend);
-    return line;
+    return plainSpaces(line);
 }
 
 const JourneyRow* shownJourney(const ResultContext& results) {
@@ -343,34 +458,25 @@ const JourneyRow* shownJourney(const ResultContext& results) {
                                                                     : nullptr;
 }
 
-QString resultCaption(ResultMode mode, const ResultContext& results) {
-    // One pass of arg() for all names: a typed name holding "%1" must stay as typed. The count
-    // is the translation's %n, which chooses the English plural.
-    auto count = [](const auto& list) { return static_cast<int>(list.size()); };
+QString questionText(ResultMode mode, const ResultContext& results) {
+    // One pass of arg() for all names: a typed name holding "%1" must stay as typed.
     switch (mode) {
         case ResultMode::Direct:
-            return QCoreApplication::translate("zelvan", "%1 至 %2 ,结果 %n", nullptr,
-                                               count(results.rows))
+        case ResultMode::Journeys:
+            return QCoreApplication::translate("zelvan", "%1至%2")
                 .arg(toQString(results.fromName), toQString(results.toName));
         case ResultMode::TrainStops:
-            return toQString(results.trainNumber) + u' ';
+            return toQString(results.trainNumber);
         case ResultMode::StationTrains:
-            return QCoreApplication::translate("zelvan", "%1 ,结果%n", nullptr,
-                                               count(results.stationRows))
-                .arg(toQString(results.stationName));
+            return toQString(results.stationName);
         case ResultMode::Transfer:
             return QCoreApplication::translate("zelvan", "请选择中转站点");
         case ResultMode::TrainChoice:
             return QCoreApplication::translate("zelvan", "请选择车次");
         case ResultMode::TransferTrains:
-            return QCoreApplication::translate("zelvan", "%1 至 %2 至 %3 ,结果%n", nullptr,
-                                               count(results.rows))
+            return QCoreApplication::translate("zelvan", "%1至%2至%3")
                 .arg(toQString(results.fromName), toQString(results.transferName),
                      toQString(results.toName));
-        case ResultMode::Journeys:
-            return QCoreApplication::translate("zelvan", "%1 至 %2 ,换乘方案 %n", nullptr,
-                                               count(results.journeys))
-                .arg(toQString(results.fromName), toQString(results.toName));
         case ResultMode::JourneyLegs: {
             // Where each train is boarded, then where the last one is left.
             const JourneyRow* journey = shownJourney(results);
@@ -378,11 +484,51 @@ QString resultCaption(ResultMode mode, const ResultContext& results) {
             QStringList stations;
             for (const LegRow& leg : journey->legs) stations << toQString(leg.row.departureStation);
             stations << toQString(journey->legs.back().row.arrivalStation);
-            return stations.join(QCoreApplication::translate("zelvan", " 至 ")) +
-                   QCoreApplication::translate("zelvan", " ,结果%n", nullptr, count(journey->legs));
+            return stations.join(QCoreApplication::translate("zelvan", "至"));
         }
     }
     return QCoreApplication::translate("zelvan", "结果");
+}
+
+QString resultCaption(ResultMode mode, const ResultContext& results, const ShownRows* shown) {
+    const QString question = questionText(mode, results);
+    // The count is the translation's %n, which chooses the English plural.
+    const auto trains = [&](int rowCount) {
+        const int running = shown ? shown->running : rowCount;
+        const int others = shown ? shown->notRunning : 0;
+        QString text =
+            QCoreApplication::translate("zelvan", "%1：开行 %n 趟", nullptr, running).arg(question);
+        if (others > 0) {
+            text += QCoreApplication::translate("zelvan", "，另 %n 趟当日不开行", nullptr, others);
+        }
+        return text;
+    };
+    const auto count = [](const auto& list) { return static_cast<int>(list.size()); };
+    switch (mode) {
+        case ResultMode::Direct:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            return trains(count(results.rows));
+        case ResultMode::StationTrains:
+            return trains(count(results.stationRows));
+        case ResultMode::TrainStops:
+            // The number and a space, as the original titles a train's stops.
+            return question + u' ';
+        case ResultMode::Transfer:
+            return question;
+        case ResultMode::Journeys:
+            return QCoreApplication::translate("zelvan", "%1：换乘方案 %n 个", nullptr,
+                                               count(results.journeys))
+                .arg(question);
+        case ResultMode::JourneyLegs: {
+            const JourneyRow* journey = shownJourney(results);
+            if (!journey || journey->legs.empty()) break;
+            return QCoreApplication::translate("zelvan", "%1：共 %n 程", nullptr,
+                                               count(journey->legs))
+                .arg(question);
+        }
+    }
+    return question;
 }
 
 }  // namespace zelvan

@@ -1,6 +1,7 @@
 #include "ui/soft_key_bar.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -9,6 +10,7 @@
 
 #include "res/menu_bars.h"
 #include "ui/qt_text.h"
+#include "ui/translation.h"
 
 namespace zelvan {
 
@@ -91,6 +93,35 @@ void SoftKeyBar::openPopup() {
     QSize size = popup_->sizeHint();
     QPoint topRight = right_->mapToGlobal(QPoint(right_->width(), 0));
     popup_->popup(QPoint(topRight.x() - size.width(), topRight.y() - size.height()));
+}
+
+bool chooseLanguage(const SoftKeyBar& keys) {
+    QMenu menu(const_cast<SoftKeyBar*>(&keys));
+    menu.setObjectName(QStringLiteral("languageMenu"));
+    const UiLanguage current = savedLanguage();
+    // The languages are named in their own language, the first in the language in use.
+    const std::pair<UiLanguage, QString> choices[] = {
+        {UiLanguage::System, QCoreApplication::translate("zelvan", "跟随系统")},
+        {UiLanguage::Chinese, QStringLiteral("中文")},
+        {UiLanguage::English, QStringLiteral("English")},
+    };
+    for (const auto& [language, text] : choices) {
+        QAction* action = menu.addAction(text);
+        action->setCheckable(true);
+        action->setChecked(language == current);
+        action->setData(static_cast<int>(language));
+    }
+    // Where the menu it was chosen from stood: above the right soft key.
+    const QWidget* key = keys.rightKey() ? static_cast<const QWidget*>(keys.rightKey()) : &keys;
+    const QPoint topRight = key->mapToGlobal(QPoint(key->width(), 0));
+    const QSize size = menu.sizeHint();
+    const QAction* chosen =
+        menu.exec(QPoint(topRight.x() - size.width(), topRight.y() - size.height()));
+    if (!chosen) return false;
+    const auto language = static_cast<UiLanguage>(chosen->data().toInt());
+    saveLanguage(language);
+    applyLanguage(language);
+    return true;
 }
 
 }  // namespace zelvan

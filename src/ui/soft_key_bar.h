@@ -46,4 +46,8 @@ class SoftKeyBar : public QWidget {
     int rightCommand_ = 0;
 };
 
+// The popup's "语言": 跟随系统, 中文 or English in a menu above the right key of `keys`; the
+// choice applies at once to every window open and is remembered. False when none was chosen.
+bool chooseLanguage(const SoftKeyBar& keys);
+
 }  // namespace zelvan

@@ -52,7 +52,14 @@ SoftKeyDialog::SoftKeyDialog(int menuBarId, QWidget* owner) : QDialog(owner) {
     if (menuBarId != 0) {
         softKeys_ = new SoftKeyBar(menuBarId, this);
         layout->addWidget(softKeys_);
-        connect(softKeys_, &SoftKeyBar::commandTriggered, this, [this](int id) { command(id); });
+        // The language is chosen alike in every window.
+        connect(softKeys_, &SoftKeyBar::commandTriggered, this, [this](int id) {
+            if (id == res::kCmdLanguage) {
+                chooseLanguage(*softKeys_);
+            } else {
+                command(id);
+            }
+        });
     }
 }
 

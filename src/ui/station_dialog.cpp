@@ -1,6 +1,5 @@
 #include "ui/station_dialog.h"
 
-#include <QDateEdit>
 #include <QLineEdit>
 
 #include "db/timetable_db.h"
@@ -21,26 +20,37 @@ const QString kPreferencesGroup = QStringLiteral("station");
 }  // namespace
 
 StationDialog::StationDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
-    : QueryDialog(res::kMenuBarStation, resourceText(res::kStrStation), results, db, owner) {
+    : QueryDialog(res::kMenuBarStation, res::kStrStation, results, db, owner) {
     setObjectName(QStringLiteral("stationDialog"));
     station_ = new StationCombo(db, this);
     station_->setProperty("controlId", res::kIdStationName);
     const LastQuery last = lastQuery(kPreferencesGroup);
     station_->setEditText(last.from);
-    date_ = newDatePicker(res::kIdStationDate, openingDate(lastTravelDay()));
-    addField(shown(res::kLabelStationName), station_);
-    addField(shown(res::kLabelStationDate), date_);
+    addField(res::kLabelStationName, station_);
+    addDayFields(res::kIdStationDate, true);
     station_->setFocus();
     station_->lineEdit()->selectAll();
+}
+
+bool StationDialog::command(int id) {
+    if (id == res::kCmdFavourite) return addFavourite();
+    return QueryDialog::command(id);
+}
+
+bool StationDialog::addFavourite() {
+    const std::vector<std::u16string> names = takeStations({station_});
+    if (names.empty()) return false;
+    return keepFavourite(this, toQString(db_.folder),
+                         {Favourite::Kind::Station, toQString(names.front()), QString()});
 }
 
 bool StationDialog::runQuery() {
     const std::vector<std::u16string> names = takeStations({station_});
     if (names.empty()) return false;
     const std::u16string& name = names.front();
-    rememberQuery(kPreferencesGroup, {toQString(name), QString(), date_->date()});
+    takeDay();
+    rememberQuery(kPreferencesGroup, {toQString(name), QString(), dateOfKey(db_.queryDate)});
     rememberStations({toQString(name)});
-    db_.queryDate = dateKeyOf(date_->date());
     results_.stationRows.clear();
     db_.queryStation(name, results_.stationRows);
     if (results_.stationRows.empty()) {

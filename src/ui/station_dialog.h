@@ -1,4 +1,4 @@
-// "车站查询": the trains calling at one station on a day.
+// "车站查询": the trains calling at one station on a day, from a time on.
 #pragma once
 
 #include "ui/query_dialog.h"
@@ -14,13 +14,15 @@ class StationDialog : public QueryDialog {
     StationDialog(ResultContext& results, TimetableDb& db, QWidget* owner);
 
     StationCombo* stationName() const { return station_; }
-    QDateEdit* travelDate() const { return date_; }
 
     bool runQuery() override;
+    // "收藏": the station's trains kept on the main list; false (the user told why) when the
+    // field names no station.
+    bool addFavourite();
+    bool command(int id) override;
 
   private:
     StationCombo* station_ = nullptr;
-    QDateEdit* date_ = nullptr;
 };
 
 }  // namespace zelvan

@@ -1,7 +1,11 @@
 #include "ui/station_to_station_dialog.h"
 
 #include <QDateEdit>
+#include <QEvent>
 #include <QLineEdit>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "db/timetable_db.h"
@@ -23,28 +27,59 @@ const QString kPreferencesGroup = QStringLiteral("stationToStation");
 
 StationToStationDialog::StationToStationDialog(ResultContext& results, TimetableDb& db,
                                                QWidget* owner)
-    : QueryDialog(res::kMenuBarStationToStation, resourceText(res::kStrStationToStation), results,
-                  db, owner) {
+    : QueryDialog(res::kMenuBarStationToStation, res::kStrStationToStation, results, db, owner) {
     setObjectName(QStringLiteral("stationToStationDialog"));
     from_ = new StationCombo(db, this);
     from_->setProperty("controlId", res::kIdFromStation);
     to_ = new StationCombo(db, this);
     to_->setProperty("controlId", res::kIdToStation);
-    // The stations and the day of the last query again.
+    // The stations of the last query again.
     const LastQuery last = lastQuery(kPreferencesGroup);
     from_->setEditText(last.from);
     to_->setEditText(last.to);
-    date_ = newDatePicker(res::kIdTravelDate, openingDate(lastTravelDay()));
-    addField(shown(res::kLabelFromStation), from_);
-    addField(shown(res::kLabelToStation), to_);
-    addField(shown(res::kLabelTravelDate), date_);
+    addField(res::kLabelFromStation, from_);
+    // Between the two fields, the way back: each station into the other's field.
+    swap_ = new QToolButton(this);
+    swap_->setObjectName(QStringLiteral("swapStations"));
+    swap_->setText(QStringLiteral("⇅"));
+    swap_->setToolTip(shown(res::kTextSwapStations));
+    swap_->setAccessibleName(shown(res::kTextSwapStations));
+    body()->insertWidget(body()->count() - 2, swap_, 0, Qt::AlignRight);
+    connect(swap_, &QToolButton::clicked, this, [this] {
+        const QString from = from_->currentText();
+        from_->setEditText(to_->currentText());
+        to_->setEditText(from);
+    });
+    addField(res::kLabelToStation, to_);
+    addDayFields(res::kIdTravelDate, true);
+    // Tab goes from station to station, then to the day and the time; the swap comes last.
+    setTabOrder(from_, to_);
+    setTabOrder(to_, travelDate());
+    setTabOrder(travelDate(), fromTime());
+    setTabOrder(fromTime(), swap_);
     from_->setFocus();
     from_->lineEdit()->selectAll();
 }
 
+void StationToStationDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && swap_) {
+        swap_->setToolTip(shown(res::kTextSwapStations));
+        swap_->setAccessibleName(shown(res::kTextSwapStations));
+    }
+    QueryDialog::changeEvent(event);
+}
+
 bool StationToStationDialog::command(int id) {
     if (id == res::kCmdJourneys) return runJourneys();
+    if (id == res::kCmdFavourite) return addFavourite();
     return QueryDialog::command(id);
+}
+
+bool StationToStationDialog::addFavourite() {
+    const std::vector<std::u16string> names = takeStations({from_, to_});
+    if (names.size() != 2) return false;
+    return keepFavourite(this, toQString(db_.folder),
+                         {Favourite::Kind::Route, toQString(names[0]), toQString(names[1])});
 }
 
 bool StationToStationDialog::takeQuestion() {
@@ -59,9 +94,9 @@ bool StationToStationDialog::takeQuestion() {
         showNotice(this, shown(res::kCaptionWarning), shown(res::kTextSameStations));
         return false;
     }
-    rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), date_->date()});
+    takeDay();
+    rememberQuery(kPreferencesGroup, {toQString(from), toQString(to), dateOfKey(db_.queryDate)});
     rememberStations({toQString(from), toQString(to)});
-    db_.queryDate = dateKeyOf(date_->date());
     results_.fromName = from;
     results_.toName = to;
     return true;

@@ -1,6 +1,5 @@
 #include "ui/train_number_dialog.h"
 
-#include <QDateEdit>
 #include <QLineEdit>
 
 #include "db/text.h"
@@ -15,24 +14,22 @@
 namespace zelvan {
 
 TrainNumberDialog::TrainNumberDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
-    : QueryDialog(res::kMenuBarTrainNumber, resourceText(res::kStrTrainNumber), results, db,
-                  owner) {
+    : QueryDialog(res::kMenuBarTrainNumber, res::kStrTrainNumber, results, db, owner) {
     setObjectName(QStringLiteral("trainNumberDialog"));
     number_ = new QLineEdit(this);
     number_->setProperty("controlId", res::kIdTrainNumber);
     number_->setMaxLength(kControlTextLimit);
-    addField(shown(res::kLabelTrainNumber), number_);
-    // The statuses are for the day the last query used (today before any), shown and open to
-    // change here rather than taken silently from another dialog.
-    date_ = newDatePicker(res::kIdTrainDate, dateOfKey(db_.queryDate));
-    addField(shown(res::kLabelTrainDate), date_);
+    addField(res::kLabelTrainNumber, number_);
+    // The statuses are for the day of travel, shown and open to change here rather than taken
+    // silently from another dialog.
+    addDayFields(res::kIdTrainDate, false);
     number_->setFocus();
 }
 
 bool TrainNumberDialog::runQuery() {
     // Train numbers are stored in upper case; the field keeps what the user typed.
     const std::u16string number = upperAscii(controlText(number_->text()));
-    db_.queryDate = dateKeyOf(date_->date());
+    takeDay();
     results_.trainRows.clear();
     db_.queryTrainNumber(number, results_.trainRows);
     if (results_.trainRows.empty()) {
@@ -41,6 +38,7 @@ bool TrainNumberDialog::runQuery() {
     }
     if (results_.trainRows.size() == 1) {
         results_.trainNumber = results_.trainRows.front().trainName;
+        results_.trainIndex = results_.trainRows.front().trainIndex;
         results_.mode = ResultMode::TrainStops;
     } else {
         results_.mode = ResultMode::TrainChoice;

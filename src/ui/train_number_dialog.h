@@ -1,5 +1,5 @@
 // "车次查询": the trains whose number contains the typed text. One match opens its stops at
-// once; several are offered for choosing.
+// once; several are offered for choosing, the day's runs first, by their times.
 #pragma once
 
 #include "ui/query_dialog.h"
@@ -15,14 +15,11 @@ class TrainNumberDialog : public QueryDialog {
     TrainNumberDialog(ResultContext& results, TimetableDb& db, QWidget* owner);
 
     QLineEdit* trainNumber() const { return number_; }
-    // The day the running statuses are for; it opens at the day the last query used.
-    QDateEdit* travelDate() const { return date_; }
 
     bool runQuery() override;
 
   private:
     QLineEdit* number_ = nullptr;
-    QDateEdit* date_ = nullptr;
 };
 
 }  // namespace zelvan

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "db/translation.h"
+#include "ui/locale_formats.h"
 #include "ui/preferences.h"
 
 namespace zelvan {
@@ -69,6 +70,8 @@ bool applyLanguage(UiLanguage language) {
         installed = false;
     }
     setTextTranslator(&coreTranslation);
+    // The dates the core writes into its texts, as the language's locale writes them.
+    useLocalDatesInTexts();
     return installed;
 }
 

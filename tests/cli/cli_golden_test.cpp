@@ -146,9 +146,13 @@ TEST_F(CliGolden, TransferStationsAndLegs) {
 }
 
 TEST_F(CliGolden, Journeys) {
-    // G1 to 上海虹桥, then across 上海 to K3, which runs every second day: the next day's.
-    expectGolden("journey", {"journey", "天津", "北京", "--legs"});
-    expectGolden("journey_json", {"--json", "journey", "天津", "北京"});
+    // G1 to 南京, then K3, which runs every second day (on 2026-12-09). On 2026-12-08 there is
+    // none: G1 to 上海虹桥 and across 上海 to the next day's K3 only waits for the K3 that G1 of
+    // the next morning meets at 南京.
+    expectGoldenOn(*data_, "2026-12-09", "journey", {"journey", "天津", "北京", "--legs"}, "C");
+    expectGoldenOn(*data_, "2026-12-09", "journey_json", {"--json", "journey", "天津", "北京"},
+                   "C");
+    expectGolden("journey_none", {"journey", "天津", "北京"});
     expectGolden("journey_options",
                  {"journey", "北京", "上海", "--after", "19:00", "--max-changes", "0"});
     expectGolden("journey_empty_json", {"journey", "上海", "天津", "--json"});
@@ -227,7 +231,8 @@ TEST_F(CliGolden, TablesInEnglishUnderALocaleThatIsNotChinese) {
     expectGolden("station_en", {"station", "济南"}, "en_GB.UTF-8");
     expectGolden("transfer_via_en", {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
                  "en_US.UTF-8");
-    expectGolden("journey_en", {"journey", "天津", "北京", "--legs"}, "en_US.UTF-8");
+    expectGoldenOn(*data_, "2026-12-09", "journey_en", {"journey", "天津", "北京", "--legs"},
+                   "en_US.UTF-8");
     expectGolden("fares_en", {"fares", "33", "0", "1000"}, "en_US.UTF-8");
     expectGolden("info_en", {"info"}, "en_US.UTF-8");
     expectGolden("stops_help_en", {"stops", "--help"}, "en_US.UTF-8");
@@ -241,7 +246,8 @@ TEST_F(CliGolden, TablesInTheOriginalChineseUnderAChineseLocale) {
     expectGolden("transfer_via", {"transfer", "天津", "杭州东", "--via", "上海虹桥"},
                  "zh_TW.UTF-8");
     expectGolden("fares", {"fares", "33", "0", "1000"}, "zh_CN.UTF-8");
-    expectGolden("journey", {"journey", "天津", "北京", "--legs"}, "zh_CN.UTF-8");
+    expectGoldenOn(*data_, "2026-12-09", "journey", {"journey", "天津", "北京", "--legs"},
+                   "zh_CN.UTF-8");
     // What the plain locale writes in English is Chinese here.
     expectGolden("info_zh", {"info"}, "zh_CN.UTF-8");
     expectGolden("stops_help_zh", {"stops", "--help"}, "zh_CN.UTF-8");

@@ -21,9 +21,10 @@ TEST(ResultTable, HeadingsKeepTheirPaddingSpaces) {
         u" 车次名称 ", u"  开点  ", u"  到点  ",     u"  历时  ",   u" 里程 ",     u"  车次类型  ",
         u"  硬座  ",   u"  软座  ", u"    硬卧    ", u"   软卧   ", u"  始发站  ", u"  终点站  ",
     };
-    // The station table shows the departure here before the arrival at the terminus.
+    // The station table shows the departure here, then the arrival at the terminus and the
+    // distance to it, and its headings say so.
     const std::vector<std::u16string> station{
-        u" 车次名称 ",   u"  开点  ",   u"  到点  ",   u" 里程 ",
+        u" 车次名称 ",   u"  开点  ",   u"  到达终点  ", u" 至终点里程 ",
         u"  车次类型  ", u"  始发站  ", u"  终点站  ",
     };
     EXPECT_EQ(tableHeadings(TableKind::Train), train);
@@ -204,18 +205,30 @@ class RowColouring : public testing::Test {
     const RowColours startsHere{kLightText, kRedBack};
 };
 
-TEST_F(RowColouring, DirectAndStationTrainsRedWhenStartingHereGreyWhenNotRunning) {
+TEST_F(RowColouring, OneColourPerMeaningStartsEndsPassesDoesNotRun) {
+    const RowColours endsHere{kLightText, kBlueBack};
+    const RowColours notRunning{kLightText, kGreyBack};
     for (ResultMode mode : {ResultMode::Direct, ResultMode::StationTrains}) {
         EXPECT_EQ(at(mode, 0), startsHere);
         EXPECT_EQ(at(mode, 1), plain);
         for (int status : {-1, 1, 2}) {
             rows[0].status = status;
             rows[1].status = status;
-            EXPECT_EQ(at(mode, 0), (RowColours{kLightText, kGreyBack}));
-            EXPECT_EQ(at(mode, 1), (RowColours{kBlueText, kGreyBack}));
+            EXPECT_EQ(at(mode, 0), notRunning);
+            EXPECT_EQ(at(mode, 1), notRunning);
         }
         rows[0].status = rows[1].status = 0;
     }
+    // A train that ends at the station runs from its origin there: it does not start here,
+    // whatever the row's stations say (they are both its origin).
+    ResultRow ends = rows[0];
+    ends.endsHere = true;
+    EXPECT_EQ(rowColours(ResultMode::StationTrains, ends), endsHere);
+    ends.status = 2;
+    EXPECT_EQ(rowColours(ResultMode::StationTrains, ends), notRunning);
+    EXPECT_EQ(colourLegend(ResultMode::StationTrains,
+                           {startsHere, endsHere, plain, notRunning, endsHere}),
+              u"红底：始发\u3000蓝底：终到\u3000白底：途经\u3000灰底：不开行");
 }
 
 TEST_F(RowColouring, EveryOtherTrainTableGreysTrainsThatDoNotRunOnly) {
@@ -224,7 +237,7 @@ TEST_F(RowColouring, EveryOtherTrainTableGreysTrainsThatDoNotRunOnly) {
          {ResultMode::TrainChoice, ResultMode::TransferTrains, ResultMode::JourneyLegs}) {
         EXPECT_EQ(at(mode, 0), plain);
         rows[0].status = 1;
-        EXPECT_EQ(at(mode, 0), (RowColours{kBlueText, kGreyBack}));
+        EXPECT_EQ(at(mode, 0), (RowColours{kLightText, kGreyBack}));
         rows[0].status = 0;
     }
     // Tables without trains' rows are plain whatever a row says.

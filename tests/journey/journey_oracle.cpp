@@ -155,9 +155,10 @@ std::set<Triple> JourneyOracle::unbeaten(const std::u16string& from, const std::
     };
     // Journeys by the departure of their first leg, then leg by leg over distinct
     // (station, time) reached: a journey is its first departure and where and when it is.
+    // First legs of the next day too: their journeys only beat those of the day of travel.
     std::map<int, std::set<Reached>> level;
     for (int s : origins) {
-        legsFrom(s, options.afterMinutes, 0, 0, [&](int departure, int station, int arrival) {
+        legsFrom(s, options.afterMinutes, 0, 1, [&](int departure, int station, int arrival) {
             level[departure].insert({station, arrival});
         });
     }
@@ -189,7 +190,7 @@ std::set<Triple> JourneyOracle::unbeaten(const std::u16string& from, const std::
             return b != a && b.departure >= a.departure && b.arrival <= a.arrival &&
                    b.changes <= a.changes;
         });
-        if (!beaten) kept.insert(a);
+        if (!beaten && a.departure < kDay) kept.insert(a);
     }
     return kept;
 }

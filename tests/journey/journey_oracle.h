@@ -35,7 +35,8 @@ class JourneyOracle {
     // Two stations of one place, by their names (no alias).
     bool onePlace(int a, int b) const;
 
-    // The unbeaten (departure, arrival, changes) of every journey by the rules.
+    // The unbeaten (departure, arrival, changes) of every journey of the day of travel by the
+    // rules; the journeys of the next day take part only as ones that may beat them.
     std::set<Triple> unbeaten(const std::u16string& from, const std::u16string& to, DateKey date,
                               const JourneyOptions& options);
     // What breaks the rules in `journey` ("" when nothing does).

@@ -64,15 +64,18 @@ const QString kAboutTail =
 
 TEST_F(AboutAndDownloads, AboutTextWithAndWithoutVersionFile) {
     openWindow(timetableSource("", "2026.06.01\n"));
+    // The days the timetable covers follow its version (T9 from 2000, G101 to 2040).
+    const QString days = u"时刻表日期：2000年1月1日至2040年12月31日\r\n"_s;
     EXPECT_EQ(aboutBoxText(),
-              u"Zelvan时刻表 v1.0-0317\r\n\r\n数据库版本:2026.06.01\n\r\n"_s + kAboutTail);
+              u"Zelvan时刻表 v1.0-0317\r\n\r\n数据库版本:2026.06.01\n\r\n"_s + days + kAboutTail);
     // The version's own line break is not shown as an extra line.
     EXPECT_EQ(aboutDisplayText(aboutText(u"2026.06.01\n"_s)).section(u'\n', 2, 2),
               u"数据库版本:2026.06.01"_s);
 
     // A new database shows without a restart; without ver.txt the line ends after the colon.
     std::filesystem::remove(data_.path() / "ver.txt");
-    EXPECT_EQ(aboutBoxText(), u"Zelvan时刻表 v1.0-0317\r\n\r\n数据库版本:\r\n"_s + kAboutTail);
+    EXPECT_EQ(aboutBoxText(),
+              u"Zelvan时刻表 v1.0-0317\r\n\r\n数据库版本:\r\n"_s + days + kAboutTail);
 
     // No partner is configured, so there is no partner line; a configured one is shown.
     EXPECT_FALSE(aboutText(QString()).contains(u"合作伙伴"_s));

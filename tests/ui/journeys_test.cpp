@@ -13,6 +13,7 @@
 #include "ui/soft_key_bar.h"
 #include "ui/station_combo.h"
 #include "ui/station_to_station_dialog.h"
+#include "ui/translation.h"
 #include "ui_fixture.h"
 
 namespace zelvan::test {
@@ -102,8 +103,8 @@ TEST_F(Journeys, WalkFromTheDialogToATrainsStopsAndBack) {
     run();
     EXPECT_EQ(trail.join(u'\n').toStdString(),
               (QStringList{
-                   "青岛 至 宁波东 ,换乘方案 1", "08:00|12:00+1|28:00|1|K6→D7",
-                   "青岛 至 南京 至 宁波东 ,结果2",
+                   "青岛至宁波东：换乘方案 1 个", "08:00|12:00+1|28:00|1 次|K6→D7",
+                   "青岛至南京至宁波东：共 2 程",
                    "K6|青岛|08:00|南京|20:00|12:00||1000|快速|64|114|130/135/140|213/223|"
                    "青岛|南京",
                    "D7|南京|08:00+1|宁波东|12:00+1|04:00|12:00|520|动车|64|105|121/124/128|189/196|"
@@ -147,9 +148,9 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
     });
     run();
     EXPECT_EQ(captions.size(), 2);
-    EXPECT_TRUE(captions.value(0).startsWith(u"北京 至 上海 ,换乘方案 "_s))
+    EXPECT_TRUE(captions.value(0).startsWith(u"北京至上海：换乘方案 "_s))
         << captions.value(0).toStdString();
-    EXPECT_EQ(captions.value(1), u"青岛 至 宁波东 ,换乘方案 1"_s);
+    EXPECT_EQ(captions.value(1), u"青岛至宁波东：换乘方案 1 个"_s);
 }
 
 TEST_F(Journeys, TheNoThroughTrainQuestionOffersTheJourneysToo) {
@@ -165,7 +166,7 @@ TEST_F(Journeys, TheNoThroughTrainQuestionOffersTheJourneysToo) {
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(messages_.shown[0].text, u"无直达车次，是否通过中转站查询"_s);
     EXPECT_EQ(messages_.otherAnswer, u"换乘方案"_s);
-    EXPECT_EQ(caption, u"青岛 至 宁波东 ,换乘方案 1"_s);
+    EXPECT_EQ(caption, u"青岛至宁波东：换乘方案 1 个"_s);
 }
 
 TEST_F(Journeys, ASortedListOpensTheJourneyItShows) {
@@ -229,8 +230,28 @@ TEST_F(CrossCityJourneys, AChangeBetweenTwoStationsIsMarkedAndToldInTheLegs) {
     });
     thenView(ResultMode::TrainStops, [&](ResultsDialog& stops) { seen << stops.windowTitle(); });
     run();
-    EXPECT_EQ(seen, (QStringList{u"05:00|12:30|07:30|1 异站|G5→G9"_s, u"G5"_s, u"换站"_s, u"G9"_s,
-                                 u"换乘：北京 → 北京南，步行/市内交通 60 分钟"_s, u"G9 "_s}));
+    EXPECT_EQ(seen,
+              (QStringList{u"05:00|12:30|07:30|1 次（异站）|G5→G9"_s, u"G5"_s, u"换站"_s, u"G9"_s,
+                           u"换乘：北京 → 北京南，步行/市内交通 60 分钟"_s, u"G9 "_s}));
+}
+
+TEST_F(CrossCityJourneys, AJourneyShowsWhereItStartsWhereThatIsNotThePlaceAsked) {
+    // 北京 -> 石家庄: G9 leaves from 北京南, of the place 北京; it arrives where asked. In
+    // English the changes read as words.
+    QStringList seen;
+    stationToStation(u"北京"_s, u"石家庄"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        seen << tableLines(*journeys.table());
+        applyLanguage(UiLanguage::English);
+        QCoreApplication::processEvents();
+        seen << tableLines(*journeys.table());
+        applyLanguage(UiLanguage::Chinese);
+        QCoreApplication::processEvents();
+    });
+    run();
+    EXPECT_EQ(seen, (QStringList{u"11:00 北京南|12:30|01:30|直达|G9"_s,
+                                 u"11:00 AM 北京南|12:30 PM|1 h 30 min|Direct|G9"_s}));
 }
 
 TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {

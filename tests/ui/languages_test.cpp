@@ -115,8 +115,9 @@ TEST_F(English, TheMainWindowSpeaksTheLanguageChosenAndTurnsBackAtOnce) {
     EXPECT_EQ(keys.rightKey()->text(), u"Menu"_s);
     QStringList menu;
     for (QAction* action : keys.popupMenu()->actions()) menu << action->text();
-    EXPECT_EQ(menu, (QStringList{u"About"_s, u"OK"_s, u"Update"_s, u"Restore previous"_s,
-                                 u"Language"_s}));
+    EXPECT_EQ(menu, (QStringList{u"About"_s, u"Open the chosen entry"_s, u"Update the timetable"_s,
+                                 u"Restore the previous timetable"_s, u"Language"_s,
+                                 u"Remove the chosen favourite"_s}));
 
     // Chinese again: every text of the open window as the original has it.
     EXPECT_FALSE(applyLanguage(UiLanguage::Chinese));
@@ -125,7 +126,7 @@ TEST_F(English, TheMainWindowSpeaksTheLanguageChosenAndTurnsBackAtOnce) {
     EXPECT_EQ(entries(), (QStringList{u"站站查询"_s, u"车次查询"_s, u"车站查询"_s, u"推荐下载"_s,
                                       u"访问主页"_s}));
     EXPECT_EQ(keys.leftKey()->text(), u"退出"_s);
-    EXPECT_EQ(keys.popupMenu()->actions().back()->text(), u"语言"_s);
+    EXPECT_EQ(keys.popupMenu()->actions().value(4)->text(), u"语言"_s);
 }
 
 // Chooses entry `index` of the language menu as soon as it opens.
@@ -167,31 +168,39 @@ TEST_F(English, ResultsStopsAndMessagesReadInEnglish) {
     query(u"北京"_s, u"上海"_s,
           {[&](ResultsDialog& direct) {
                QTableWidget& table = *direct.table();
+               // The locale of this run is no English one: the United States' formats.
                EXPECT_EQ(headings(table),
-                         (QStringList{u"Train"_s, u"Dep."_s, u"Arr."_s, u"Time"_s, u"km"_s,
+                         (QStringList{u"Train"_s, u"Dep."_s, u"Arr."_s, u"Duration"_s, u"mi"_s,
                                       u"Type"_s, u"Hard seat"_s, u"Soft seat"_s, u"Hard sleeper"_s,
                                       u"Soft sleeper"_s, u"Origin"_s, u"Terminus"_s}));
+               EXPECT_EQ(tableLines(table).value(0).section(u'|', 0, 6),
+                         u"G1|8:00 AM|12:00 PM|4 h 00 min|808|High-speed|CNY 550"_s);
                expectHeadingsFit(table);
                for (const QString& cell : wordCells(table, {10, 11})) {
                    EXPECT_FALSE(hasChinese(cell)) << cell.toStdString();
                }
                seen << direct.windowTitle() << direct.dateLine()->text()
                     << direct.legendLine()->text();
+               direct.showNotRunning(true);
+               seen << direct.dateLine()->text() << direct.legendLine()->text();
                direct.openRow(rowOf(table, u"Z11 *"_s));
            },
            [&](ResultsDialog& stops) {
                EXPECT_EQ(headings(*stops.table()),
-                         (QStringList{u"Station"_s, u"Arr."_s, u"Dep."_s, u"km"_s}));
+                         (QStringList{u"Station"_s, u"Arr."_s, u"Dep."_s, u"mi"_s}));
                expectHeadingsFit(*stops.table());
                seen << stops.dateLine()->text() << stops.legendLine()->text();
            }});
+    // No full-width space in an English line: two plain ones part its pieces.
     EXPECT_EQ(seen, (QStringList{
-                        u"北京 to 上海: 5 trains"_s,
-                        u"Mon 1 Jun 2026\u3000\u3000+ no longer runs\u3000* does not run that "
-                        u"day\u3000- not yet running"_s,
-                        u"Red: starts here\u3000White: calls here\u3000Grey: not running"_s,
-                        u"Mon 1 Jun 2026\u3000Z11 does not run that day"_s,
-                        u"Does not run\u3000valid 2020-01-01 to 2035-12-31"_s,
+                        u"北京 to 上海: 2 trains run; 3 more do not that day"_s,
+                        u"Mon, Jun 1, 2026"_s,
+                        u"Red: starts here  White: calls here"_s,
+                        u"Mon, Jun 1, 2026    + no longer runs  * does not run that "
+                        u"day  - not yet running"_s,
+                        u"Red: starts here  White: calls here  Grey: does not run that day"_s,
+                        u"Mon, Jun 1, 2026  Z11 does not run that day"_s,
+                        u"Does not run  valid Jan 1, 2020 to Dec 31, 2035"_s,
                     }));
 
     // The messages of a query that finds nothing, or no such station.
@@ -225,7 +234,7 @@ TEST_F(English, AJourneysLegsAndItsChangeAcrossTheCity) {
     script_->then([&](QDialog& d) {
         auto& journeys = static_cast<ResultsDialog&>(d);
         EXPECT_EQ(headings(*journeys.table()),
-                  (QStringList{u"Dep."_s, u"Arr."_s, u"Time"_s, u"Changes"_s, u"Trains"_s}));
+                  (QStringList{u"Dep."_s, u"Arr."_s, u"Duration"_s, u"Changes"_s, u"Trains"_s}));
         expectHeadingsFit(*journeys.table());
         seen << journeys.windowTitle() << tableLines(*journeys.table());
         journeys.openRow(0);
@@ -234,15 +243,16 @@ TEST_F(English, AJourneysLegsAndItsChangeAcrossTheCity) {
         auto& legs = static_cast<ResultsDialog&>(d);
         const QStringList shown = headings(*legs.table());
         EXPECT_EQ(shown.mid(0, 7), (QStringList{u"Train"_s, u"From"_s, u"Dep."_s, u"To"_s,
-                                                u"Arr."_s, u"Time"_s, u"Wait"_s}));
+                                                u"Arr."_s, u"Duration"_s, u"Wait"_s}));
         expectHeadingsFit(*legs.table());
         seen << legs.windowTitle() << firstColumn(*legs.table())
              << legs.table()->item(1, 1)->text();
     });
     window_->openEntry(static_cast<int>(MainEntry::StationToStation));
     EXPECT_EQ(seen,
-              (QStringList{u"沈阳 to 石家庄: 1 journey"_s, u"05:00|12:30|07:30|1 walk|G5→G9"_s,
-                           u"沈阳 to 北京南 to 石家庄: 2 trains"_s, u"G5"_s, u"Change"_s, u"G9"_s,
+              (QStringList{u"沈阳 to 石家庄: 1 journey"_s,
+                           u"5:00 AM|12:30 PM|7 h 30 min|1 change with a walk|G5→G9"_s,
+                           u"沈阳 to 北京南 to 石家庄: 2 legs"_s, u"G5"_s, u"Change"_s, u"G9"_s,
                            u"Change: 北京 → 北京南, 60 min on foot or by city transport"_s}));
 }
 

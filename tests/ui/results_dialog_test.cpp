@@ -1,6 +1,8 @@
 // The results views: tables and colours per mode, nested views and their return, captions, and
 // the text message made from a table.
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -12,12 +14,14 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimeEdit>
 #include <QUrlQuery>
 #include <algorithm>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
 #include "ui/main_window.h"
+#include "ui/preferences.h"
 #include "ui/results_dialog.h"
 #include "ui/results_table.h"
 #include "ui/soft_key_bar.h"
@@ -108,6 +112,9 @@ TEST_F(Results, DirectTableHeadingsWidthsAndColours) {
               ASSERT_EQ(table.columnCount(), 12);
               const std::vector<std::u16string>& headings = tableHeadings(TableKind::Train);
               QFontMetrics metrics(table.font());
+              // The departures sort the table: their heading holds the sort's arrow too.
+              const int sorted = table.horizontalHeader()->sortIndicatorSection();
+              EXPECT_EQ(sorted, 1);
               for (int c = 0; c < 12; ++c) {
                   QString heading = table.horizontalHeaderItem(c)->text();
                   EXPECT_EQ(heading, QString::fromStdU16String(headings[c]));
@@ -117,35 +124,45 @@ TEST_F(Results, DirectTableHeadingsWidthsAndColours) {
                       widest =
                           std::max(widest, metrics.horizontalAdvance(table.item(r, c)->text()));
                   }
-                  EXPECT_EQ(table.columnWidth(c), widest + 26);
+                  if (c == sorted) {
+                      EXPECT_GT(table.columnWidth(c), widest + 26);
+                  } else {
+                      EXPECT_EQ(table.columnWidth(c), widest + 26);
+                  }
               }
               expectNothingElided(table);
               EXPECT_EQ(table.horizontalHeaderItem(8)->text(), QStringLiteral("    硬卧    "));
               EXPECT_TRUE(table.showGrid());
               EXPECT_EQ(table.selectionBehavior(), QAbstractItemView::SelectRows);
-              EXPECT_EQ(table.selectionMode(), QAbstractItemView::SingleSelection);
+              // Rows are chosen to share them, several at once.
+              EXPECT_EQ(table.selectionMode(), QAbstractItemView::ExtendedSelection);
               EXPECT_FALSE(table.isSortingEnabled());
               EXPECT_EQ(table.editTriggers(), QAbstractItemView::NoEditTriggers);
 
-              // Starting at 北京 is red, not running is grey as on the station board; G5 comes
-              // from 沈阳.
-              QStringList colours = rowColourNames(table);
-              colours.sort();
-              EXPECT_EQ(colours, (QStringList{"G1 " + kLightOnRed, "G101 - " + kLightOnGrey,
-                                              "G5 " + kBlueOnWhite, "T9 + " + kLightOnGrey,
-                                              "Z11 * " + kLightOnGrey}));
+              // Starting at 北京 is red; G5 comes from 沈阳. The trains that do not run stand
+              // behind the switch, grey with their marker.
+              EXPECT_EQ(rowColourNames(table),
+                        (QStringList{"G1 " + kLightOnRed, "G5 " + kBlueOnWhite}));
+              EXPECT_EQ(view.legendLine()->text(), u"红底：始发　白底：途经"_s);
+              EXPECT_TRUE(view.notRunningSwitch()->isVisible());
+              view.notRunningSwitch()->click();
+              EXPECT_EQ(
+                  rowColourNames(table),
+                  (QStringList{"G1 " + kLightOnRed, "G5 " + kBlueOnWhite, "G101 - " + kLightOnGrey,
+                               "T9 + " + kLightOnGrey, "Z11 * " + kLightOnGrey}));
               EXPECT_EQ(view.legendLine()->text(), u"红底：始发　白底：途经　灰底：不开行"_s);
           }});
 }
 
-TEST_F(Results, ClickedHeadingsSortAndTheChoiceHoldsForLaterViews) {
+TEST_F(Results, ClickedHeadingsSortThatTableOnly) {
     // 北京 -> 上海 leaves at G101 06:00, G1 08:00, G5 09:05, T9 19:00 and Z11 21:00; T9 and
-    // Z11 arrive the next morning.
+    // Z11 arrive the next morning. All of them shown, the ones that do not run after the rest.
     QStringList seen;
     query(u"北京"_s, u"上海"_s,
           {[&](ResultsDialog& direct) {
                QTableWidget& table = *direct.table();
-               seen << sortShown(table);
+               direct.showNotRunning(true);
+               seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
                clickHeading(table, 1);  // 开点
                seen << sortShown(table) + u": "_s + firstColumn(table).join(u',');
                clickHeading(table, 1);
@@ -162,7 +179,7 @@ TEST_F(Results, ClickedHeadingsSortAndTheChoiceHoldsForLaterViews) {
                QTest::keyClick(&table, Qt::Key_Return);
            },
            [&](ResultsDialog& stops) { seen << stops.windowTitle(); }});
-    // A later view of the same kind opens sorted; the station board keeps its own order.
+    // A later view opens in time order again, its own sort; so does the station board.
     query(u"北京"_s, u"上海"_s,
           {[&](ResultsDialog& direct) {
                QTableWidget& table = *direct.table();
@@ -177,25 +194,32 @@ TEST_F(Results, ClickedHeadingsSortAndTheChoiceHoldsForLaterViews) {
            }});
     EXPECT_EQ(
         seen.join(u'\n').toStdString(),
-        (QStringList{u"none"_s, u"开点 up: G101 -,G1,G5,T9 +,Z11 *"_s,
-                     u"开点 down: Z11 *,T9 +,G5,G1,G101 -"_s, u"到点 up: G101 -,G1,G5,T9 +,Z11 *"_s,
+        (QStringList{u"开点 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"开点 down: G5,G1,Z11 *,T9 +,G101 -"_s,
+                     u"none: G1,G101 -,G5,T9 +,Z11 *"_s, u"到点 up: G1,G5,G101 -,T9 +,Z11 *"_s,
                      u"车次名称 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"G5 "_s,
-                     u"车次名称 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"none"_s, u"车次名称 up"_s})
+                     u"开点 up: G1,G5,G101 -,T9 +,Z11 *"_s, u"开点 up"_s, u"车次名称 up"_s})
             .join(u'\n')
             .toStdString());
 }
 
-TEST_F(Results, AThirdClickGivesBackTheListedOrder) {
+TEST_F(Results, AThirdClickGivesTheOrderTheQueryFoundThemIn) {
     QStringList orders;
+    SortKey key = SortKey::Departure;
     query(u"北京"_s, u"上海"_s, {[&](ResultsDialog& direct) {
               QTableWidget& table = *direct.table();
-              orders << firstColumn(table).join(u',');
+              direct.showNotRunning(true);
               for (int i = 0; i < 3; ++i) clickHeading(table, 3);  // 历时
               orders << firstColumn(table).join(u',') << sortShown(table);
+              key = direct.sort().key;
           }});
-    EXPECT_EQ(orders.value(0), orders.value(1));
-    EXPECT_EQ(orders.value(2), u"none"_s);
-    EXPECT_EQ(context_.results.sortOf(TableKind::Train).key, SortKey::Listed);
+    // The original's list: as the query found them, the trains that do not run among them.
+    EXPECT_EQ(orders.value(1), u"none"_s);
+    EXPECT_EQ(key, SortKey::Listed);
+    QStringList listed;
+    for (const ResultRow& row : context_.results.rows) {
+        listed << QString::fromStdU16String(row.trainName + statusMarker(row.status));
+    }
+    EXPECT_EQ(orders.value(0), listed.join(u','));
 }
 
 TEST_F(Results, StationTimetableGreysTrainsThatDoNotRun) {
@@ -211,13 +235,14 @@ TEST_F(Results, StationTimetableGreysTrainsThatDoNotRun) {
     script_->then([&](QDialog& d) {
         auto& view = static_cast<ResultsDialog&>(d);
         EXPECT_EQ(view.table()->columnCount(), 7);
+        view.showNotRunning(true);
         colours = rowColourNames(*view.table());
     });
     window_->openEntry(static_cast<int>(MainEntry::Station));
-    colours.sort();
-    EXPECT_EQ(colours,
-              (QStringList{"G1 " + kLightOnRed, "G101 - " + kLightOnGrey, "G5 " + kBlueOnWhite,
-                           "K5 " + kLightOnRed, "T9 + " + kLightOnGrey, "Z11 * " + kLightOnGrey}));
+    // In time order, the ones that run first.
+    EXPECT_EQ(colours, (QStringList{"G1 " + kLightOnRed, "G5 " + kBlueOnWhite, "K5 " + kLightOnRed,
+                                    "G101 - " + kLightOnGrey, "T9 + " + kLightOnGrey,
+                                    "Z11 * " + kLightOnGrey}));
 }
 
 TEST_F(Results, NestedViewsRestoreTheirOwnModes) {
@@ -229,7 +254,8 @@ TEST_F(Results, NestedViewsRestoreTheirOwnModes) {
                table.selectRow(rowOf(table, u"G5"_s));
                direct.softKeys()->pressLeft();  // "查看"
                EXPECT_EQ(context_.results.mode, ResultMode::Direct);
-               // Still reacting as a list of trains: the marker is cut off the number.
+               // Still reacting as a list of trains, its own train whatever its marker.
+               direct.showNotRunning(true);
                direct.openRow(rowOf(table, u"Z11 *"_s));
                trail << "direct:" + direct.windowTitle();
            },
@@ -258,8 +284,8 @@ TEST_F(Results, NestedViewsRestoreTheirOwnModes) {
            }});
     EXPECT_EQ(trail,
               (QStringList{"stops:G5 沈阳|-- --|05:00|0;北京|09:00|09:05|700;上海|14:00|-- --|2000",
-                           "station:上海 ,结果7", "station:沈阳 ,结果1", "stops:Z11 ",
-                           "direct:北京 至 上海 ,结果 5"}));
+                           "station:上海：开行 4 趟，另 3 趟当日不开行", "station:沈阳：开行 1 趟",
+                           "stops:Z11 ", "direct:北京至上海：开行 2 趟，另 3 趟当日不开行"}));
     EXPECT_EQ(context_.results.mode, ResultMode::Direct);
 }
 
@@ -270,6 +296,8 @@ TEST_F(Results, TransferLegsArePartedByARowAndSortApart) {
                EXPECT_EQ(stations.windowTitle(), u"请选择中转站点"_s);
                EXPECT_EQ(stations.table()->horizontalHeaderItem(0)->text(),
                          u"     车站名称     "_s);
+               // The earliest arrival says where.
+               EXPECT_EQ(stations.table()->horizontalHeaderItem(1)->text(), u"最早到达宁波东"_s);
                EXPECT_TRUE(stations.legendLine()->isHidden());
                // K6 reaches 南京 at 20:00; D7 goes on the next morning.
                EXPECT_EQ(tableLines(*stations.table()), QStringList{u"南京|12:00+1"_s});
@@ -293,55 +321,104 @@ TEST_F(Results, TransferLegsArePartedByARowAndSortApart) {
                legs.openRow(1);
            }});
     EXPECT_EQ(seen,
-              (QStringList{"青岛 至 南京 至 宁波东 ,结果2", "K6 " + kBlueOnWhite,
+              (QStringList{"青岛至南京至宁波东：开行 2 趟", "K6 " + kBlueOnWhite,
                            u"第二程 0,0,0/0,0,0"_s, "D7 " + kBlueOnWhite, u"K6,第二程,D7"_s}));
     EXPECT_EQ(context_.results.transferLegCount, 1);
 }
 
 TEST_F(Results, TrainsThatDoNotRunAreGreyWithTheirMarkerInEveryTable) {
     // G1 matches G1 and G101 (not valid yet): the choice of trains greys G101 as the direct
-    // trains and the station board do.
+    // trains and the station board do, once the switch shows it.
     QStringList seen;
     askTrainNumber(*script_, QDate(2026, 6, 1), u"G1"_s, [&](ResultsDialog& view) {
         EXPECT_EQ(view.mode(), ResultMode::TrainChoice);
         seen << rowColourNames(*view.table()) << view.legendLine()->text();
+        view.showNotRunning(true);
+        seen << rowColourNames(*view.table()) << view.legendLine()->text();
     });
     window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
-    EXPECT_EQ(seen,
-              (QStringList{"G1 " + kBlueOnWhite, "G101 - " + kBlueOnGrey, u"灰底：不开行"_s}));
+    EXPECT_EQ(seen, (QStringList{"G1 " + kBlueOnWhite, QString(), "G1 " + kBlueOnWhite,
+                                 "G101 - " + kLightOnGrey, u"灰底：不开行"_s}));
+    // The switch is remembered for the views opened later.
+    EXPECT_TRUE(showsNotRunning());
 }
 
-TEST_F(Results, TextMessageCarriesTheWholeTableAndTheCaption) {
-    // Two through trains from 天津 to 济南: G1 and G3.
-    QUrl sent;
-    QString body;
-    query(u"天津"_s, u"济南"_s, {[&](ResultsDialog& view) {
-              ASSERT_EQ(view.table()->rowCount(), 2);
-              body = messageBody(*view.table());
-              view.softKeys()->popupMenu()->actions().at(1)->trigger();  // "短消息"
-              EXPECT_TRUE(view.isVisible());
-          }});
-    QStringList lines = body.split(u'\n');
-    ASSERT_EQ(lines.size(), 4);  // three lines, each ended by a line feed
-    EXPECT_EQ(lines[3], QString());
-    const std::vector<std::u16string>& headings = tableHeadings(TableKind::Train);
-    QString headingLine;
-    for (const std::u16string& h : headings) headingLine += QString::fromStdU16String(h) + u'\t';
-    EXPECT_EQ(lines[0], headingLine);
-    for (int i = 1; i <= 2; ++i) {
-        EXPECT_EQ(lines[i].count(u'\t'), 12);
-        EXPECT_TRUE(lines[i].endsWith(u'\t'));
-    }
-    EXPECT_TRUE(lines[1].startsWith(u"G1\t"_s) || lines[1].startsWith(u"G3\t"_s));
+TEST_F(Results, SharedTextIsTheRowsShownOrChosenUnderTheQuestionAndTheDay) {
+    // 北京 -> 上海 on 2026-06-01: G1 and G5 run, three more do not.
+    QString copied;
+    query(
+        u"北京"_s, u"上海"_s, {[&](ResultsDialog& view) {
+            QTableWidget& table = *view.table();
+            ASSERT_EQ(table.rowCount(), 2);
+            // Only the rows shown, none of the trains behind the switch.
+            const QString shared = view.sharedText(false);
+            const QStringList lines = shared.split(u'\n');
+            ASSERT_EQ(lines.size(), 6) << shared.toStdString();
+            EXPECT_EQ(lines[0], u"北京至上海"_s);
+            EXPECT_EQ(lines[1], u"2026年6月1日周一"_s);
+            QString headingLine;
+            for (const std::u16string& h : tableHeadings(TableKind::Train)) {
+                headingLine += QString::fromStdU16String(h).trimmed() + u'\t';
+            }
+            EXPECT_EQ(lines[2], headingLine);
+            EXPECT_TRUE(lines[3].startsWith(u"G1\t08:00\t12:00\t"_s)) << lines[3].toStdString();
+            EXPECT_TRUE(lines[4].startsWith(u"G5\t09:05\t"_s)) << lines[4].toStdString();
+            EXPECT_EQ(lines[5], QString());
+            EXPECT_EQ(lines[3].count(u'\t'), 12);
+            view.softKeys()->popupMenu()->actions().at(1)->trigger();  // "短消息"
+            ASSERT_EQ(links().size(), 1u);
+            const QUrlQuery sms(links()[0]);
+            EXPECT_EQ(sms.queryItemValue(u"body"_s, QUrl::FullyDecoded), shared);
+            EXPECT_EQ(sms.queryItemValue(u"subject"_s, QUrl::FullyDecoded),
+                      u"北京至上海：开行 2 趟，另 3 趟当日不开行"_s);
+            // Ctrl+C copies the rows chosen (here the first, chosen when the view opened).
+            QApplication::clipboard()->clear();
+            QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+            copied = QApplication::clipboard()->text();
+            // Several chosen rows are what the message shares too.
+            view.showNotRunning(true);
+            table.clearSelection();
+            table.selectionModel()->select(table.model()->index(rowOf(table, u"G5"_s), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            table.selectionModel()->select(table.model()->index(rowOf(table, u"T9 +"_s), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            const QStringList chosen = view.sharedText(false).split(u'\n');
+            ASSERT_EQ(chosen.size(), 6);
+            EXPECT_TRUE(chosen[3].startsWith(u"G5\t"_s));
+            EXPECT_TRUE(chosen[4].startsWith(u"T9 +\t"_s));
+        }});
+    const QStringList lines = copied.split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << copied.toStdString();
+    EXPECT_EQ(lines[0], u"北京至上海"_s);
+    EXPECT_TRUE(lines[3].startsWith(u"G1\t"_s));
+}
 
-    ASSERT_EQ(links().size(), 1u);
-    sent = links()[0];
-    EXPECT_EQ(sent.scheme(), u"sms"_s);
-    QUrlQuery query(sent);
-    // The day of travel and what the colours mean stand before the table.
-    EXPECT_EQ(query.queryItemValue(u"body"_s, QUrl::FullyDecoded),
-              u"2026-06-01 星期一\n红底：始发　白底：途经\n"_s + body);
-    EXPECT_EQ(query.queryItemValue(u"subject"_s, QUrl::FullyDecoded), u"天津 至 济南 ,结果 2"_s);
+TEST_F(Results, AStationsMessageIsTheNextTrainsFromTheTimeAsked) {
+    // 上海 on 2026-06-01 from 11:00: G1 12:00 and G3 13:00 arrive there (they end there), D7
+    // leaves at 09:35 and G5 arrives at 14:00.
+    QStringList shared;
+    script_->then([&](QDialog& d) {
+        auto& dialog = static_cast<StationDialog&>(d);
+        dialog.travelDate()->setDate(QDate(2026, 6, 1));
+        dialog.fromTime()->setTime(QTime(11, 0));
+        dialog.stationName()->setEditText(u"上海"_s);
+        dialog.runQuery();
+    });
+    script_->then([&](QDialog& d) {
+        auto& view = static_cast<ResultsDialog&>(d);
+        QTableWidget& table = *view.table();
+        // The list opens at the first train from that time, chosen.
+        EXPECT_EQ(table.selectedItems().value(0)->text(), u"G1"_s);
+        EXPECT_EQ(firstColumn(table), (QStringList{u"D7"_s, u"G1"_s, u"G3"_s, u"G5"_s}));
+        shared = view.sharedText(false).split(u'\n');
+    });
+    window_->openEntry(static_cast<int>(MainEntry::Station));
+    ASSERT_EQ(shared.size(), 7);
+    EXPECT_EQ(shared[0], u"上海"_s);
+    EXPECT_EQ(shared[1], u"2026年6月1日周一　11:00 起"_s);
+    EXPECT_TRUE(shared[3].startsWith(u"G1\t终到 12:00\t"_s)) << shared[3].toStdString();
+    EXPECT_TRUE(shared[4].startsWith(u"G3\t"_s));
+    EXPECT_TRUE(shared[5].startsWith(u"G5\t"_s));
 }
 
 TEST(TextMessage, UrlSurvivesSeparatorsInTheTexts) {
@@ -361,13 +438,20 @@ TEST(ResultCaption, EveryModeAndTypedPlaceholdersStayAsTyped) {
     results.stationName = u"S";
     results.rows.resize(3);
     results.stationRows.resize(2);
-    EXPECT_EQ(resultCaption(ResultMode::Direct, results), u"%1A 至 B ,结果 3"_s);
+    // Spaced as Chinese is set: none between Chinese characters, one around a number.
+    EXPECT_EQ(resultCaption(ResultMode::Direct, results), u"%1A至B：开行 3 趟"_s);
     EXPECT_EQ(resultCaption(ResultMode::TrainStops, results), u"T109 "_s);
-    EXPECT_EQ(resultCaption(ResultMode::StationTrains, results), u"S ,结果2"_s);
+    EXPECT_EQ(resultCaption(ResultMode::StationTrains, results), u"S：开行 2 趟"_s);
     EXPECT_EQ(resultCaption(ResultMode::Transfer, results), u"请选择中转站点"_s);
-    EXPECT_EQ(resultCaption(ResultMode::TrainChoice, results), u"请选择车次"_s);
-    EXPECT_EQ(resultCaption(ResultMode::TransferTrains, results), u"%1A 至 X 至 B ,结果3"_s);
+    EXPECT_EQ(resultCaption(ResultMode::TrainChoice, results), u"请选择车次：开行 3 趟"_s);
+    EXPECT_EQ(resultCaption(ResultMode::TransferTrains, results), u"%1A至X至B：开行 3 趟"_s);
     EXPECT_EQ(resultCaption(static_cast<ResultMode>(9), results), u"结果"_s);
+    // With what a table shows: those that run, and how many more do not.
+    ShownRows shown;
+    shown.running = 42;
+    shown.notRunning = 61;
+    EXPECT_EQ(resultCaption(ResultMode::Direct, results, &shown),
+              u"%1A至B：开行 42 趟，另 61 趟当日不开行"_s);
 }
 
 TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
@@ -375,19 +459,24 @@ TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
     QStringList lines;
     query(u"北京"_s, u"上海"_s,
           {[&](ResultsDialog& direct) {
+               lines << direct.dateLine()->text();  // no marker shown, none explained
+               direct.showNotRunning(true);
                lines << direct.dateLine()->text();
                direct.openRow(rowOf(*direct.table(), u"Z11 *"_s));
            },
            [&](ResultsDialog& stops) {
                lines << stops.dateLine()->text();
                // Z11's rule has no running day in its period of two.
-               EXPECT_EQ(stops.legendLine()->text(), u"不开行　有效期 2020-01-01 至 2035-12-31"_s);
-               stops.openRow(0);  // 北京's trains
+               EXPECT_EQ(stops.legendLine()->text(),
+                         u"不开行　有效期 2020年1月1日 至 2035年12月31日"_s);
+               stops.openRow(0);  // 北京's trains, from the time Z11 leaves there
            },
            [&](ResultsDialog& station) { lines << station.dateLine()->text(); }});
-    EXPECT_EQ(lines, (QStringList{u"2026-06-01 星期一　　+ 已过期　* 当日不开行　- 尚未开行"_s,
-                                  u"2026-06-01 星期一　Z11 当日不开行"_s,
-                                  u"2026-06-01 星期一　　+ 已过期　* 当日不开行　- 尚未开行"_s}));
+    EXPECT_EQ(lines,
+              (QStringList{u"2026年6月1日周一"_s,
+                           u"2026年6月1日周一　　+ 已过期　* 当日不开行　- 尚未开行"_s,
+                           u"2026年6月1日周一　Z11 当日不开行"_s,
+                           u"2026年6月1日周一　21:00 起　　+ 已过期　* 当日不开行　- 尚未开行"_s}));
 
     // The candidate stations hold no trains: no date. Both legs do.
     bool candidatesDated = true;
@@ -398,7 +487,7 @@ TEST_F(Results, DatedViewsShowTheDayAndWhatTheirMarkersMean) {
            },
            [&](ResultsDialog& legs) { lines << legs.dateLine()->text(); }});
     EXPECT_FALSE(candidatesDated);
-    EXPECT_EQ(lines.value(3), u"2026-06-01 星期一"_s);
+    EXPECT_EQ(lines.value(4), u"2026年6月1日周一"_s);
 }
 
 TEST_F(Results, AClickSelectsAndADoubleClickOpensOneLevel) {
@@ -456,7 +545,7 @@ TEST_F(Results, FirstRowIsSelectedAndTheActionKeyOpensIt) {
     EXPECT_TRUE(opened == u"G1 "_s || opened == u"G3 "_s) << opened.toStdString();
 }
 
-TEST_F(Results, TheTrainColumnStaysInViewWhileTheTableScrollsSideways) {
+TEST_F(Results, TheTrainAndItsDepartureStayInViewWhileTheTableScrollsSideways) {
     QString opened;
     query(u"北京"_s, u"上海"_s,
           {[&](ResultsDialog& direct) {
@@ -469,11 +558,19 @@ TEST_F(Results, TheTrainColumnStaysInViewWhileTheTableScrollsSideways) {
                QTableView& frozen = *direct.frozenColumn();
                EXPECT_TRUE(frozen.isVisible());
                EXPECT_EQ(frozen.geometry().left(), table.frameWidth());
+               // The train and its departure, the columns a narrow screen must keep.
                EXPECT_EQ(frozen.columnWidth(0), table.columnWidth(0));
-               EXPECT_TRUE(frozen.isColumnHidden(1));
+               EXPECT_EQ(frozen.columnWidth(1), table.columnWidth(1));
+               EXPECT_FALSE(frozen.isColumnHidden(1));
+               EXPECT_TRUE(frozen.isColumnHidden(2));
+               EXPECT_EQ(frozen.width(),
+                         table.columnWidth(0) + table.columnWidth(1) + 2 * frozen.frameWidth());
                const QModelIndex first =
                    frozen.indexAt(QPoint(5, frozen.rowViewportPosition(0) + 2));
                EXPECT_EQ(first.data().toString(), table.item(0, 0)->text());
+               const QModelIndex departure = frozen.indexAt(
+                   QPoint(table.columnWidth(0) + 5, frozen.rowViewportPosition(0) + 2));
+               EXPECT_EQ(departure.data().toString(), table.item(0, 1)->text());
                // Its heading sorts by train; a double click on it opens that row's train.
                QHeaderView& heading = *frozen.horizontalHeader();
                QTest::mouseClick(heading.viewport(), Qt::LeftButton, {},
@@ -563,7 +660,7 @@ TEST_F(SampleViews, NoCellOfTheBusiestStationOrOfTrainsK1IsCut) {
         firsts = firstColumn(*view.table());
     });
     window_->openEntry(static_cast<int>(MainEntry::TrainNumber));
-    EXPECT_TRUE(legend.startsWith(u"2026-12-24 星期四"_s)) << legend.toStdString();
+    EXPECT_TRUE(legend.startsWith(u"2026年12月24日周四"_s)) << legend.toStdString();
     // Every marker shown is explained above the table.
     for (const QString& marker : {u" +"_s, u" *"_s, u" -"_s}) {
         bool marked = std::any_of(firsts.begin(), firsts.end(),

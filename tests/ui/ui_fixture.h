@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QObject>
+#include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <deque>
@@ -20,7 +21,11 @@
 #include "ui/messages.h"
 
 class QTableWidget;
-class QString;
+
+// Readable failures: a text as its UTF-8.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace zelvan {
 class MainWindow;
