@@ -185,7 +185,13 @@ void TimetableExtensions::parseTrains() const {
     indexLines(fileText("t.more"), trainLines_);
 }
 
-// train, number shown, type text[, route id]
+Access parseAccess(std::string_view text) {
+    if (text == "1") return Access::Yes;
+    if (text == "2") return Access::No;
+    return Access::Unknown;
+}
+
+// train, number shown, type text[, route id[, wheelchair, bikes]]
 const TimetableExtensions::TrainExtras& TimetableExtensions::parseTrain(int train) const {
     parseTrains();
     static const TrainExtras none;
@@ -240,7 +246,7 @@ void TimetableExtensions::parseStations() const {
     if (stationsParsed_) return;
     stationsParsed_ = true;
     if (const std::string_view text = fileText("s.more"); !text.empty()) {
-        // station, feed id, latitude, longitude, change minutes[, fare zone]
+        // station, feed id, latitude, longitude, change minutes[, fare zone[, wheelchair]]
         readTable(text, [&](const std::vector<std::string_view>& f) {
             long long station = 0, change = -1;
             if (f.size() < 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
@@ -254,6 +260,7 @@ void TimetableExtensions::parseStations() const {
                 extras.changeMinutes = static_cast<int>(change);
             }
             if (f.size() > 5) extras.zone = f[5];
+            if (f.size() > 6) extras.wheelchair = parseAccess(f[6]);
         });
     }
     if (const std::string_view text = fileText("s.walks"); !text.empty()) {
@@ -379,6 +386,32 @@ StationExtras TimetableExtensions::stationExtras(int station) const {
     parseStations();
     if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
     return stations_[static_cast<std::size_t>(station)];
+}
+
+TripAccess TimetableExtensions::tripAccess(int train) const {
+    if (files_.empty()) return {};
+    parseTrains();
+    std::vector<std::string_view> f;
+    TripAccess access;
+    if (!trainLine(fileText("t.more"), trainLines_, train, f)) return access;
+    if (f.size() > 4) access.wheelchair = parseAccess(f[4]);
+    if (f.size() > 5) access.bikes = parseAccess(f[5]);
+    return access;
+}
+
+bool TimetableExtensions::saysAccess() const {
+    if (files_.empty()) return false;
+    if (saysAccess_ >= 0) return saysAccess_ != 0;
+    parseStations();
+    bool says = std::any_of(stations_.begin(), stations_.end(),
+                            [](const StationExtras& s) { return s.wheelchair != Access::Unknown; });
+    if (!says) {
+        readTable(fileText("t.more"), [&says](const std::vector<std::string_view>& f) {
+            says = says || (f.size() > 4 && parseAccess(f[4]) != Access::Unknown);
+        });
+    }
+    saysAccess_ = says ? 1 : 0;
+    return says;
 }
 
 const std::vector<Walk>& TimetableExtensions::walks() const {
