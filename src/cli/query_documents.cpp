@@ -44,8 +44,9 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
         row.trainName.size() + row.travelTimeText.size() + row.feedFare.size();
     // 15 texts, two numbers of at most 11 characters, "false" and the closing brace.
+    // ... and the train's access, where the timetable says it: two keys and their values.
     const std::size_t bound =
-        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 14 * 2 + 2 * 11 + 5 + 1;
+        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 14 * 2 + 2 * 11 + 5 + 1 + 32;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
@@ -57,6 +58,12 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = std::to_chars(p, p + 11, row.arrivalDays).ptr;
     p = writeJsonString(put(p, kRowKeys[1]), row.arrivalStation);
     p = writeJsonString(put(p, kRowKeys[2]), row.arrivalTime);
+    // Whether the train takes bicycles and wheelchairs, only where the timetable says.
+    const auto access = [&](char* at, std::string_view key, int value) {
+        if (value != 1 && value != 2) return at;
+        return put(put(at, key), value == 1 ? "true"sv : "false"sv);
+    };
+    p = access(p, ",\"bikes\":"sv, row.bikes);
     p = writeJsonString(put(p, kRowKeys[3]), row.departureStation);
     p = writeJsonString(put(p, kRowKeys[4]), row.departureTime);
     p = writeJsonString(put(p, kRowKeys[5]), row.distanceText);
@@ -78,6 +85,7 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = writeJsonString(put(p, kRowKeys[14]), row.terminusStation);
     p = writeJsonString(put(p, kRowKeys[15]), row.trainName);
     p = writeJsonString(put(p, kRowKeys[16]), row.travelTimeText);
+    p = access(p, ",\"wheelchair\":"sv, row.wheelchair);
     *p++ = '}';
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
@@ -101,7 +109,7 @@ void appendNames(std::string& out, const std::vector<std::u16string>& names) {
 }
 
 void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
-                bool last, const StopDays& days, const StopExtras& extras) {
+                bool last, const StopDays& days, const StopExtras& extras, Access wheelchair) {
     const auto number = [&out](std::string_view key, long long value) {
         out += key;
         appendJsonNumber(out, value);
@@ -128,6 +136,9 @@ void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop,
     out += ",\"station\":";
     appendJsonString(out, db.stationNameByIndex(stop.station));
     number(",\"stationIndex\":"sv, stop.station);
+    if (wheelchair != Access::Unknown) {
+        out += wheelchair == Access::Yes ? ",\"wheelchair\":true" : ",\"wheelchair\":false";
+    }
     out += '}';
 }
 
@@ -206,7 +217,17 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
         out += key;
         appendJsonNumber(out, value);
     };
-    number("{\"fareFactor\":"sv, train.fareFactor);
+    // The train's access, only where the timetable says it.
+    const TripAccess access = db.extensions.tripAccess(train.index);
+    const auto said = [&out](std::string_view key, Access value) {
+        if (value == Access::Unknown) return;
+        out += key;
+        out += value == Access::Yes ? "true" : "false";
+    };
+    out += '{';
+    said("\"bikes\":"sv, access.bikes);
+    if (access.bikes != Access::Unknown) out += ',';
+    number("\"fareFactor\":"sv, train.fareFactor);
     number(",\"kindCode\":"sv, train.kindCode);
     number(",\"ruleNumber\":"sv, train.ruleNumber);
     number(",\"status\":"sv, static_cast<int>(train.status));
@@ -215,12 +236,14 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
     for (std::size_t i = 0; i < train.stops.size(); ++i) {
         if (i > 0) out += ',';
         appendStop(out, db, train.stops[i], i == 0, i + 1 == train.stops.size(), days[i],
-                   db.extensions.stopExtras(train.index, static_cast<int>(i)));
+                   db.extensions.stopExtras(train.index, static_cast<int>(i)),
+                   db.extensions.stationExtras(train.stops[i].station).wheelchair);
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);
     number(",\"validFrom\":"sv, train.validFrom);
     number(",\"validUntil\":"sv, train.validUntil);
+    said(",\"wheelchair\":"sv, access.wheelchair);
     out += '}';
 }
 

@@ -39,6 +39,10 @@ struct ResultRow {
     int trainIndex = -1;  // the train the row is of: views reopen this very train
     // Station query: riders cannot board the train at the queried station (it only sets down).
     bool noBoarding = false;
+    // What the timetable says of the train: a wheelchair user can ride it, bicycles may come
+    // along (Access values: 0 nothing said, 1 yes, 2 no).
+    int wheelchair = 0;
+    int bikes = 0;
 
     bool operator==(const ResultRow&) const = default;
 };
