@@ -1,4 +1,5 @@
 // The query commands: route, transfer, train, stops, station, suggest, find.
+#include <algorithm>
 #include <iostream>
 
 #include "cli/cli_common.h"
@@ -10,6 +11,7 @@
 #include "db/text.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "journey/calendar_export.h"
 
 namespace zelvan::cli {
 namespace {
@@ -124,22 +126,50 @@ void queryCommand(CLI::App& app, Globals& globals, const char* name, const char*
     });
 }
 
+// Writes the ride of the row of train `train` (as the table shows its number) to `file`; false
+// (told on stderr, exit status 1) when no row is of that train or the file is not written.
+bool writeRideCalendar(Globals& globals, const TimetableDb& db, const std::vector<ResultRow>& rows,
+                       const std::string& train, const std::string& file) {
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const ResultRow& r) { return out(r.trainName) == train; });
+    std::string error;
+    const CoreTextsInRunLanguage language;
+    if (row == rows.end()) {
+        error = fill(tr("no train %s in the answer to write to %s"), {train, file});
+    } else if (writeCalendarFile(db, {rowRide(db, *row, db.queryDate)}, file, error)) {
+        return true;
+    }
+    std::cerr << error << "\n";
+    globals.exitCode = kExitFailed;
+    return false;
+}
+
 }  // namespace
 
 void addQueryCommands(CLI::App& app, Globals& globals) {
-    static std::string from, to, via, text, number, station, typed, found;
+    static std::string from, to, via, text, number, station, typed, found, calendar, calendarTrain;
 
     queryCommand(
         app, globals, "route", tr("Trains from one station to another"),
         [](CLI::App& command) {
             command.add_option("FROM", from, tr("Departure station"))->required();
             command.add_option("TO", to, tr("Arrival station"))->required();
+            CLI::Option* file =
+                command.add_option("--ics", calendar,
+                                   tr("Write the ride of the train --train names to this "
+                                      "iCalendar file"));
+            command.add_option("--train", calendarTrain, tr("The train --ics writes"))->needs(file);
+            file->needs("--train");
         },
         [&globals](TimetableDb& db) {
             std::vector<std::u16string> names{fromUtf8(from), fromUtf8(to)};
             if (!requireStations(globals, db, names)) return;
             std::vector<ResultRow> rows;
             db.queryStationToStation(names[0], names[1], rows);
+            if (!calendar.empty() &&
+                !writeRideCalendar(globals, db, rows, calendarTrain, calendar)) {
+                return;
+            }
             printRows(globals, TableKind::Train, rows);
         });
 
