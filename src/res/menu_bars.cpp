@@ -34,6 +34,7 @@ const std::vector<MenuBarDescription>& descriptions() {
         dialogBar(kMenuBarTrainNumber),
         dialogBar(kMenuBarStation),
         dialogBar(kMenuBarDownloads),
+        dialogBar(kMenuBarJourney),
         {kMenuBarResults,
          {kCmdLeftKey, kStrView, false},
          {0, kStrResultsMenu, true},
@@ -45,6 +46,20 @@ const std::vector<MenuBarDescription>& descriptions() {
          {{kCmdResultsBack, ZELVAN_TEXT("zelvan", "返回")},
           {kCmdSendMessage, ZELVAN_TEXT("zelvan", "短消息")},
           {kCmdJourneys, ZELVAN_TEXT("zelvan", "换乘方案")}}},
+        // Views of rides (trains, journeys, legs) put the chosen one in the calendar.
+        {kMenuBarResultsCalendar,
+         {kCmdLeftKey, kStrView, false},
+         {0, kStrResultsMenu, true},
+         {{kCmdResultsBack, ZELVAN_TEXT("zelvan", "返回")},
+          {kCmdSendMessage, ZELVAN_TEXT("zelvan", "短消息")},
+          {kCmdAddToCalendar, ZELVAN_TEXT("zelvan", "加入日历")}}},
+        {kMenuBarResultsJourneysCalendar,
+         {kCmdLeftKey, kStrView, false},
+         {0, kStrResultsMenu, true},
+         {{kCmdResultsBack, ZELVAN_TEXT("zelvan", "返回")},
+          {kCmdSendMessage, ZELVAN_TEXT("zelvan", "短消息")},
+          {kCmdJourneys, ZELVAN_TEXT("zelvan", "换乘方案")},
+          {kCmdAddToCalendar, ZELVAN_TEXT("zelvan", "加入日历")}}},
     };
     return list;
 }

@@ -1,6 +1,7 @@
 // The user interface's process-wide state: what the last query found and what the views share.
 #pragma once
 
+#include <QString>
 #include <array>
 #include <memory>
 #include <string>
@@ -47,6 +48,7 @@ struct ResultContext {
     // Each view copies it when it opens, so every level restores its own opener's mode.
     ResultMode returnMode = ResultMode::Direct;
     std::vector<JourneyRow> journeys;  // journeys between fromName and toName
+    JourneyOptions journeyOptions;     // ... and what they were searched with
     int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
     // The sort of each TableKind, held for the session: a view opened later sorts the same way.
     std::array<TableSort, 6> sorts{};
@@ -54,6 +56,8 @@ struct ResultContext {
     const TableSort& sortOf(TableKind kind) const { return sorts[static_cast<std::size_t>(kind)]; }
     // Built from the database on the first journey question; dropped when it is reloaded.
     std::unique_ptr<JourneyPlanner> planner;
+    // Where "加入日历" saves its files; empty: the user's download folder (else home).
+    QString calendarFolder;
 };
 
 // One per process; the main window owns the widgets named here.

@@ -190,14 +190,13 @@ void fillItems(QTableWidget& table, const std::vector<Item>& items,
 // A journey's legs; a change between two stations stands as a row of its own before the leg
 // that follows it, with the least time the planner allowed for it.
 void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlanner* planner,
-              ShownRows& shown) {
+              const JourneyOptions& options, ShownRows& shown) {
     for (std::size_t i = 0; i < journey.legs.size(); ++i) {
         const LegRow& leg = journey.legs[i];
         if (i > 0 && journey.legs[i - 1].leg.toStation != leg.leg.fromStation) {
-            const int minutes = planner
-                                    ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
-                                                             leg.leg.fromStation, JourneyOptions{})
-                                    : -1;
+            const int minutes = planner ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
+                                                                 leg.leg.fromStation, options)
+                                        : -1;
             addLegSeparator(table, QCoreApplication::translate("zelvan", "换站"),
                             toQString(stationChangeText(journey.legs[i - 1], leg, minutes)));
         }
@@ -273,7 +272,7 @@ ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultCont
             break;
         case ResultMode::JourneyLegs:
             if (const JourneyRow* journey = shownJourney(results)) {
-                fillLegs(table, *journey, results.planner.get(), shown);
+                fillLegs(table, *journey, results.planner.get(), results.journeyOptions, shown);
             }
             break;
     }

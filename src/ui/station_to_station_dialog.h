@@ -19,7 +19,8 @@ class StationToStationDialog : public QueryDialog {
     QDateEdit* travelDate() const { return date_; }
 
     bool runQuery() override;
-    // "换乘方案" in the popup: the journeys between the two stations on the chosen day.
+    // "换乘方案" in the popup: the journey question between the two stations on the chosen
+    // day (JourneyDialog); false (the user told why) when a name names no station.
     bool runJourneys();
     bool command(int id) override;
 
