@@ -286,7 +286,10 @@ CalendarRide rowRide(const TimetableDb& db, const ResultRow& row, DateKey date) 
 
 bool calendarOf(const TimetableDb& db, const std::vector<CalendarRide>& rides, std::string& text,
                 std::string& error) {
-    return writeCalendar(rides, calendarZone(db), db.extensions.feedValue("source"),
+    // The feed's agencies, one railway; several (joined by ", ") would not name a train's.
+    std::u16string railway = db.extensions.feedValue("source");
+    if (railway.find(u", ") != std::u16string::npos) railway.clear();
+    return writeCalendar(rides, calendarZone(db), railway,
                          static_cast<std::int64_t>(std::time(nullptr)), text, error);
 }
 

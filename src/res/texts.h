@@ -62,8 +62,9 @@ inline constexpr std::u16string_view kLabelVia = ZELVAN_TEXT("zelvan", "途经�
 inline constexpr std::u16string_view kLabelViaMinutes =
     ZELVAN_TEXT("zelvan", "途经站停留至少（分钟）:");
 inline constexpr std::u16string_view kLabelMaxChanges = ZELVAN_TEXT("zelvan", "最多换乘次数:");
-inline constexpr std::u16string_view kLabelStepFree =
-    ZELVAN_TEXT("zelvan", "无障碍出行：只乘时刻表注明可乘轮椅的车次和车站");
+inline constexpr std::u16string_view kLabelStepFree = ZELVAN_TEXT("zelvan", "无障碍出行");
+inline constexpr std::u16string_view kTextStepFreeNote =
+    ZELVAN_TEXT("zelvan", "只乘时刻表注明可乘轮椅的车次，只在注明无障碍的车站上下车");
 // The via station is one of the two ends (its name follows).
 inline constexpr std::u16string_view kTextViaIsAnEnd =
     ZELVAN_TEXT("zelvan", "途经站是出发地或目的地：");

@@ -759,8 +759,12 @@ Go to the download now?</translation>
         <translation>Most changes:</translation>
     </message>
     <message>
-        <source>无障碍出行：只乘时刻表注明可乘轮椅的车次和车站</source>
-        <translation>Step-free: only trains and stations the timetable says a wheelchair user can use</translation>
+        <source>无障碍出行</source>
+        <translation>Step-free</translation>
+    </message>
+    <message>
+        <source>只乘时刻表注明可乘轮椅的车次，只在注明无障碍的车站上下车</source>
+        <translation>Only trains the timetable says take wheelchairs, boarded and left at stations it says are step-free</translation>
     </message>
     <message>
         <source>途经站是出发地或目的地：</source>

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTime>
@@ -61,6 +62,10 @@ JourneyDialog::JourneyDialog(ResultContext& results, TimetableDb& db, QWidget* o
     addField(shown(res::kLabelViaMinutes), viaMinutes_);
     addField(shown(res::kLabelMaxChanges), changes_);
     body()->insertWidget(body()->count() - 1, stepFree_);
+    // What step-free means here, wrapped to the dialog's width.
+    auto* note = new QLabel(shown(res::kTextStepFreeNote), this);
+    note->setWordWrap(true);
+    body()->insertWidget(body()->count() - 1, note);
     setQuestion(QString(), QString(), QDate::currentDate());
 }
 

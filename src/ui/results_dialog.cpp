@@ -310,10 +310,12 @@ void ResultsDialog::addToCalendar(int index) {
     }
     std::string text;
     std::string error;
+    // The download folder, made when the desktop names one that does not exist yet; else home.
     QString folder = results_.calendarFolder;
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    }
+    if (folder.isEmpty() || !QDir().mkpath(folder)) folder = QDir::homePath();
     const CalendarRide& first = rides.front();
     // The day and the train, in characters every file system takes.
     QString train = toQString(first.train);
@@ -339,7 +341,8 @@ void ResultsDialog::addToCalendar(int index) {
     }
     // The desktop opens a .ics with its calendar (xdg-open, through the link opener).
     if (askYesNo(this, shown(res::kCaptionInfo), shown(res::kTextCalendarSaved).arg(file))) {
-        openUrl(QUrl::fromLocalFile(file));
+        // A desktop without a calendar for it: the file's name, to copy.
+        if (!openUrl(QUrl::fromLocalFile(file))) showCopyable(this, shown(res::kCaptionInfo), file);
     }
 }
 

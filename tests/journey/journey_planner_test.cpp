@@ -238,15 +238,16 @@ TEST(JourneyPlanner, ArriveByViaStepFreeAndLongJourneysAgreeWithPlainEnumeration
 class Journeys : public ::testing::Test {
   protected:
     void load(const std::string& stations, const std::string& trains, const std::string& stops,
-              const std::string& rules = "1 1\n") {
+              const std::string& rules = "1 1\n",
+              const std::map<std::string, std::string>& tables = {}) {
         std::string error;
-        ASSERT_TRUE(compileSourceText(
-            {{"stations.tsv", "name\ttrains\n" + stations},
-             {"trains.tsv", "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n" + trains},
-             {"stops.tsv", "train\tstation\tarrival\tdwell\tkm\n" + stops},
-             {"rules.txt", rules}},
-            dir_.path(), error))
-            << error;
+        std::map<std::string, std::string> files = {
+            {"stations.tsv", "name\ttrains\n" + stations},
+            {"trains.tsv", "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n" + trains},
+            {"stops.tsv", "train\tstation\tarrival\tdwell\tkm\n" + stops},
+            {"rules.txt", rules}};
+        files.insert(tables.begin(), tables.end());
+        ASSERT_TRUE(compileSourceText(files, dir_.path(), error)) << error;
         ASSERT_TRUE(db_.load(dir_.wide()));
         planner_ = std::make_unique<JourneyPlanner>(db_);
     }
@@ -400,6 +401,48 @@ TEST_F(Journeys, ArriveByAndViaAStationWithAStayThere) {
     // A via station at either end is no station to pass.
     via.viaStations = planner_->placeStations(u"A");
     EXPECT_EQ(plan(u"A", u"C", 20260601, via), "");
+}
+
+TEST_F(Journeys, StepFreeRidesWhatTheTablesSayTakesWheelchairsAndWalksBetweenFeeds) {
+    // T1 and T3 take wheelchairs, T2 does not, T4 says nothing; every station is step-free but
+    // C, which says nothing. A walk of 7 minutes joins B to B2 (two feeds' stations).
+    const std::string stations = "A\t*\nB\t*\nB2\t*\nC\t*\nD\t*\n";
+    const std::string trains = daily({"T1", "T2", "T3", "T4"});
+    const std::string stops =
+        "T1\tA\t08:00\t0\t0\nT1\tB\t09:00\t0\t50\n"
+        "T2\tB2\t09:10\t0\t0\nT2\tD\t10:00\t0\t50\n"
+        "T3\tB2\t09:30\t0\t0\nT3\tC\t09:40\t0\t10\nT3\tD\t10:30\t0\t60\n"
+        "T4\tB2\t09:20\t0\t0\nT4\tD\t10:10\t0\t50\n";
+    // Stations 0 A, 1 B, 2 B2, 3 C, 4 D; trains 0 T1, 1 T2, 2 T3, 3 T4.
+    load(stations, trains, stops, "1 1\n",
+         {{"s.more",
+           "station\tid\tlatitude\tlongitude\tchange\tzone\twheelchair\n"
+           "0\ta\t\t\t\t\t1\n1\tb\t\t\t\t\t1\n2\tb2\t\t\t\t\t1\n"
+           "3\tc\t\t\t\t\t\n4\td\t\t\t\t\t1\n"},
+          {"t.more",
+           "train\tnumber\ttype\troute\twheelchair\tbikes\n0\t\t\t\t1\t\n"
+           "1\t\t\t\t2\t1\n2\t\t\t\t1\t2\n3\t\t\t\t\t\n"},
+          {"s.walks", "from\tto\tminutes\n1\t2\t7\n"}});
+    JourneyOptions quick;
+    quick.changeMinutes = 5;
+    EXPECT_EQ(plan(u"A", u"D", 20260601, quick), "08:00-10:00/1 T1 T2\n");
+    JourneyOptions stepFree = quick;
+    stepFree.stepFree = true;
+    // Not T2 (no), not T4 (nothing said); T3 passes C, which it may, without leaving there.
+    EXPECT_EQ(plan(u"A", u"D", 20260601, stepFree), "08:00-10:30/1 T1 T3\n");
+    EXPECT_EQ(plan(u"A", u"C", 20260601, stepFree), "");
+    // The walk's minutes as the views show them between the two stations.
+    EXPECT_EQ(
+        planner_->changeMinutes(db_.stationIndexByName(u"B"), db_.stationIndexByName(u"B2"), quick),
+        7);
+    // The same tables in their older, shorter form say nothing of access: nothing step-free.
+    load(stations, trains, stops, "1 1\n",
+         {{"s.more", "station\tid\tlatitude\tlongitude\tchange\tzone\n0\ta\t\t\t\t\n"},
+          {"t.more", "train\tnumber\ttype\troute\n0\t\t\t\n"},
+          {"s.walks", "from\tto\tminutes\n1\t2\t7\n"}});
+    EXPECT_FALSE(db_.extensions.saysAccess());
+    EXPECT_EQ(plan(u"A", u"D", 20260601, quick), "08:00-10:00/1 T1 T2\n");
+    EXPECT_EQ(plan(u"A", u"D", 20260601, stepFree), "");
 }
 
 TEST_F(Journeys, TraceFollowsTheRounds) {
