@@ -1,8 +1,11 @@
 // Writing the binary data files from a checked source: the name lists s.i and t.i, the record
-// files S0-S9.dat and T0-T19.dat, t.rule, name.txt, ads.txt, ver.txt and pinyin.txt. The layouts
-// are the ones the loader reads (docs/formats.md); every number in a record is written in base 128
-// so that only the byte ending a record is 0x80.
+// files (S0-S9.dat and T0-T19.dat, or for a timetable too large for them S.dat and T.dat),
+// t.rule, name.txt, ads.txt, ver.txt and pinyin.txt. The layouts are the ones the loader reads
+// (docs/formats.md); every number in a record is written in base 128 so that only the byte
+// ending a record is 0x80.
 #include <algorithm>
+#include <climits>
+#include <numeric>
 
 #include "compiler/compiler_p.h"
 #include "db/text.h"
@@ -19,6 +22,15 @@ constexpr char kRecordEnd = '\x80';
 void putPair(std::string& out, int value) {
     out.push_back(static_cast<char>(value >> 7 & 0x7F));
     out.push_back(static_cast<char>(value & 0x7F));
+}
+
+// `digits` base-128 digits, the high one first (an index).
+void putIndex(std::string& out, int value, int digits) {
+    for (int d = digits - 1; d >= 0; --d) out.push_back(static_cast<char>(value >> (7 * d) & 0x7F));
+}
+
+void put32(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
 }
 
 // Four base-128 digits, the least significant one first (dates).
@@ -46,10 +58,11 @@ std::string nameList(const std::vector<std::string>& names) {
     return out;
 }
 
-// Train record: index, kind, factor, valid from, valid until, rule, 7 bytes per stop, 0x80.
+// Train record: index, kind, factor, valid from, valid until, rule, the stops (station,
+// arrival hour, minute, dwell, distance), 0x80. Indices have `digits` digits.
 void appendTrainRecord(std::string& out, int trainIndex, const SourceTrain& train,
-                       const std::vector<int>& stations) {
-    putPair(out, trainIndex);
+                       const std::vector<int>& stations, int digits = 2) {
+    putIndex(out, trainIndex, digits);
     out.push_back(static_cast<char>(train.kindCode));
     out.push_back(static_cast<char>(train.fareFactor));
     putDate(out, train.validFrom);
@@ -57,7 +70,7 @@ void appendTrainRecord(std::string& out, int trainIndex, const SourceTrain& trai
     out.push_back(static_cast<char>(train.ruleNumber));
     for (std::size_t k = 0; k < train.stops.size(); ++k) {
         const SourceStop& stop = train.stops[k];
-        putPair(out, stations[k]);
+        putIndex(out, stations[k], digits);
         out.push_back(static_cast<char>(stop.arrivalHour));
         out.push_back(static_cast<char>(stop.arrivalMinute));
         out.push_back(static_cast<char>(stop.dwellMinutes));
@@ -66,11 +79,54 @@ void appendTrainRecord(std::string& out, int trainIndex, const SourceTrain& trai
     out.push_back(kRecordEnd);
 }
 
-// Station record: index, 2 bytes per train, 0x80.
-void appendStationRecord(std::string& out, int stationIndex, const std::vector<int>& trains) {
-    putPair(out, stationIndex);
-    for (int t : trains) putPair(out, t);
+// Station record: index, the trains' indices, 0x80. Indices have `digits` digits.
+void appendStationRecord(std::string& out, int stationIndex, const std::vector<int>& trains,
+                         int digits = 2) {
+    putIndex(out, stationIndex, digits);
+    for (int t : trains) putIndex(out, t, digits);
     out.push_back(kRecordEnd);
+}
+
+// Where each entry's name bytes begin in the name list nameList writes.
+std::vector<std::uint32_t> nameOffsets(const std::vector<std::string>& names) {
+    std::vector<std::uint32_t> offsets;
+    offsets.reserve(names.size());
+    std::uint64_t at = 2;
+    for (const std::string& name : names) {
+        offsets.push_back(static_cast<std::uint32_t>(at + 2));
+        at += 2 + name.size();
+    }
+    return offsets;
+}
+
+// A wide record file: magic, count, record offsets, name offsets, [the stations in name order],
+// then the records (db/record_layout.h). False when it would not fit in the 2 GB a data file may
+// take.
+bool writeWideRecordFile(const std::vector<std::string>& records,
+                         const std::vector<std::uint32_t>& names,
+                         const std::vector<std::uint32_t>* byName, int digits, std::string& out) {
+    const std::uint64_t count = records.size();
+    std::uint64_t start = 8 + 4 * (count + 1) + 4 * count + (byName ? 4 * count : 0);
+    std::uint64_t total = start;
+    for (const std::string& record : records) total += record.size();
+    if (total > static_cast<std::uint64_t>(INT32_MAX - 2)) return false;
+    out.clear();
+    out.reserve(total);
+    out.push_back(kRecordEnd);
+    out += "ZW";
+    out.push_back(static_cast<char>('0' + digits));
+    put32(out, static_cast<std::uint32_t>(count));
+    for (const std::string& record : records) {
+        put32(out, static_cast<std::uint32_t>(start));
+        start += record.size();
+    }
+    put32(out, static_cast<std::uint32_t>(start));
+    for (const std::uint32_t offset : names) put32(out, offset);
+    if (byName) {
+        for (const std::uint32_t station : *byName) put32(out, station);
+    }
+    for (const std::string& record : records) out += record;
+    return true;
 }
 
 // name.txt / ads.txt: UTF-16LE with a byte-order mark, one "first<TAB>second" pair a line,
@@ -91,38 +147,118 @@ std::string recordFileName(char letter, int number) {
     return std::string(1, letter) + std::to_string(number) + ".dat";
 }
 
-std::vector<OutputFile> dataFiles(const TimetableSource& source, const ResolvedTimetable& r) {
-    std::vector<OutputFile> files;
+// A per-train or per-station table (t.days, t.more, t.stops, s.more) with its lines in the order
+// of their first field, a train or station index, stably: a wide timetable's reader finds a line
+// by a binary search. The header stays first; a line without a number there sorts first.
+std::string sortedTable(const std::string& text) {
+    const std::size_t headerEnd = text.find('\n');
+    if (headerEnd == std::string::npos) return text;
+    std::vector<std::pair<long long, std::string_view>> lines;
+    const std::string_view body = std::string_view(text).substr(headerEnd + 1);
+    for (std::size_t at = 0; at < body.size();) {
+        std::size_t end = body.find('\n', at);
+        if (end == std::string_view::npos) end = body.size();
+        const std::string_view line = body.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line == "\r") continue;
+        long long key = -1;
+        const std::size_t tab = line.find('\t');
+        const std::string_view first = line.substr(0, tab);
+        if (!first.empty() && first.size() < 12 &&
+            std::all_of(first.begin(), first.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            key = std::stoll(std::string(first));
+        }
+        lines.emplace_back(key, line);
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string out = text.substr(0, headerEnd + 1);
+    out.reserve(text.size() + 1);
+    for (const auto& [key, line] : lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
 
-    std::vector<std::string> names;
-    for (const SourceStation& station : source.stations) names.push_back(toUtf8(station.name));
-    files.push_back({"s.i", nameList(names)});
-    names.clear();
+bool isKeyedTable(const std::string& name) {
+    return name == "t.days" || name == "t.more" || name == "t.stops" || name == "s.more";
+}
+
+// True when the timetable is too large for the narrow record files.
+bool needsWideForm(const TimetableSource& source, const ResolvedTimetable& r) {
+    return source.stations.size() > static_cast<std::size_t>(kNarrowIndexLimit) ||
+           r.trains.size() > static_cast<std::size_t>(kNarrowIndexLimit);
+}
+
+bool dataFiles(const TimetableSource& source, const ResolvedTimetable& r,
+               std::vector<OutputFile>& files, std::string& error) {
+    std::vector<std::string> stationNames;
+    for (const SourceStation& station : source.stations) {
+        stationNames.push_back(toUtf8(station.name));
+    }
+    files.push_back({"s.i", nameList(stationNames)});
+    std::vector<std::string> numbers;
     for (const SourceTrain* train : r.trains) {
         // Single-byte text: each code unit (checked below 256) is one byte.
         std::string bytes;
         for (char16_t c : train->name) bytes.push_back(static_cast<char>(c));
-        names.push_back(std::move(bytes));
+        numbers.push_back(std::move(bytes));
     }
-    files.push_back({"t.i", nameList(names)});
+    files.push_back({"t.i", nameList(numbers)});
 
-    // Records in ascending index within each file: index i goes to file (i + 1) mod count.
-    std::vector<std::string> stationFiles(kStationFileCount);
-    for (std::size_t s = 0; s < r.stationTrains.size(); ++s) {
-        if (!r.stationTrains[s]) continue;
-        appendStationRecord(stationFiles[(s + 1) % kStationFileCount], static_cast<int>(s),
-                            *r.stationTrains[s]);
-    }
-    std::vector<std::string> trainFiles(kTrainFileCount);
-    for (std::size_t t = 0; t < r.trains.size(); ++t) {
-        appendTrainRecord(trainFiles[(t + 1) % kTrainFileCount], static_cast<int>(t), *r.trains[t],
-                          r.stopStations[t]);
-    }
-    for (int i = 0; i < kStationFileCount; ++i) {
-        files.push_back({recordFileName('S', i), std::move(stationFiles[i])});
-    }
-    for (int i = 0; i < kTrainFileCount; ++i) {
-        files.push_back({recordFileName('T', i), std::move(trainFiles[i])});
+    if (needsWideForm(source, r)) {
+        const std::size_t most = std::max(source.stations.size(), r.trains.size());
+        const int digits = most <= 128u * 128 * 128 ? 3 : 4;
+        std::vector<std::string> records(r.stationTrains.size());
+        for (std::size_t s = 0; s < r.stationTrains.size(); ++s) {
+            if (r.stationTrains[s]) {
+                appendStationRecord(records[s], static_cast<int>(s), *r.stationTrains[s], digits);
+            }
+        }
+        // Stations in the order of their names' bytes, ties by index: a lookup by name is a
+        // binary search.
+        std::vector<std::uint32_t> byName(source.stations.size());
+        std::iota(byName.begin(), byName.end(), 0u);
+        std::stable_sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return stationNames[a] < stationNames[b];
+        });
+        std::string stations;
+        if (!writeWideRecordFile(records, nameOffsets(stationNames), &byName, digits, stations)) {
+            error = "the station records take more than 2 GB";
+            return false;
+        }
+        records.assign(r.trains.size(), std::string());
+        for (std::size_t t = 0; t < r.trains.size(); ++t) {
+            appendTrainRecord(records[t], static_cast<int>(t), *r.trains[t], r.stopStations[t],
+                              digits);
+        }
+        std::string trains;
+        if (!writeWideRecordFile(records, nameOffsets(numbers), nullptr, digits, trains)) {
+            error = "the train records take more than 2 GB";
+            return false;
+        }
+        files.push_back({kWideStationFile, std::move(stations)});
+        files.push_back({kWideTrainFile, std::move(trains)});
+    } else {
+        // Records in ascending index within each file: index i goes to file (i + 1) mod count.
+        std::vector<std::string> stationFiles(kStationFileCount);
+        for (std::size_t s = 0; s < r.stationTrains.size(); ++s) {
+            if (!r.stationTrains[s]) continue;
+            appendStationRecord(stationFiles[(s + 1) % kStationFileCount], static_cast<int>(s),
+                                *r.stationTrains[s]);
+        }
+        std::vector<std::string> trainFiles(kTrainFileCount);
+        for (std::size_t t = 0; t < r.trains.size(); ++t) {
+            appendTrainRecord(trainFiles[(t + 1) % kTrainFileCount], static_cast<int>(t),
+                              *r.trains[t], r.stopStations[t]);
+        }
+        for (int i = 0; i < kStationFileCount; ++i) {
+            files.push_back({recordFileName('S', i), std::move(stationFiles[i])});
+        }
+        for (int i = 0; i < kTrainFileCount; ++i) {
+            files.push_back({recordFileName('T', i), std::move(trainFiles[i])});
+        }
     }
 
     if (source.hasRules) {
@@ -142,8 +278,11 @@ std::vector<OutputFile> dataFiles(const TimetableSource& source, const ResolvedT
         files.push_back({"ads.txt", utf16Pairs(pairs)});
     }
     if (source.hasVersion) files.push_back({"ver.txt", source.version});
-    for (const auto& [name, bytes] : source.extensions) files.push_back({name, bytes});
-    return files;
+    const bool wide = needsWideForm(source, r);
+    for (const auto& [name, bytes] : source.extensions) {
+        files.push_back({name, wide && isKeyedTable(name) ? sortedTable(bytes) : bytes});
+    }
+    return true;
 }
 
 }  // namespace
@@ -152,7 +291,8 @@ bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& 
                     std::string& error, const CompileOptions& options) {
     ResolvedTimetable resolved;
     if (!resolveTimetable(source, resolved, error)) return false;
-    std::vector<OutputFile> files = dataFiles(source, resolved);
+    std::vector<OutputFile> files;
+    if (!dataFiles(source, resolved, files, error)) return false;
     bool pinyin = false;
     if (options.pinyinSkipped) *options.pinyinSkipped = false;
     if (!options.pinyinDictionary.empty()) {
@@ -168,8 +308,16 @@ bool writeDataFiles(const TimetableSource& source, const std::filesystem::path& 
             *options.pinyinSkipped = true;
         }
     }
-    // An optional table that the source does not have must not survive from an older build.
+    // An optional table that the source does not have must not survive from an older build,
+    // nor the record files of the other form.
     std::vector<std::string> stale;
+    if (needsWideForm(source, resolved)) {
+        for (int i = 0; i < kStationFileCount; ++i) stale.push_back(recordFileName('S', i));
+        for (int i = 0; i < kTrainFileCount; ++i) stale.push_back(recordFileName('T', i));
+    } else {
+        stale.push_back(kWideStationFile);
+        stale.push_back(kWideTrainFile);
+    }
     if (!source.hasRules) stale.push_back("t.rule");
     if (!source.hasCodes) stale.push_back("name.txt");
     if (!source.hasAds) stale.push_back("ads.txt");

@@ -18,20 +18,6 @@ bool fileExists(const TimetableDb& db, std::u16string_view name) {
     return std::filesystem::exists(std::filesystem::path(toUtf8(db.pathOf(name))), ec);
 }
 
-// The train indices of station s's record as trainsAtStation reads them, by index rather than
-// by name (names need not be unique); none when the station has no record.
-std::optional<std::vector<int>> recordTrains(const TimetableDb& db, int s) {
-    const int offset = db.findRecord(false, s);
-    if (offset < 0) return std::nullopt;
-    const ByteSpan& span = db.stationFiles[static_cast<std::size_t>((s + 1) % kStationFileCount)];
-    const std::uint8_t* b = span.data.get();
-    std::vector<int> trains;
-    for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
-        trains.push_back(b[pos] * 128 + b[pos + 1]);
-    }
-    return trains;
-}
-
 void dumpTrainsAndStations(const TimetableDb& db, TimetableSource& source) {
     const std::vector<std::u16string>& names = db.stationNames;
     std::unordered_map<std::u16string, int> nameCount;
@@ -45,6 +31,13 @@ void dumpTrainsAndStations(const TimetableDb& db, TimetableSource& source) {
     std::vector<std::pair<int, const std::u16string*>> trains;
     for (const auto& [name, index] : db.trainIndex) trains.emplace_back(index, &name);
     std::sort(trains.begin(), trains.end());
+    // A train index's number as stored; past the last, the last one's (as trainNameByIndex).
+    auto storedNumber = [&](int t) -> std::u16string {
+        if (trains.empty()) return {};
+        const auto it = std::lower_bound(trains.begin(), trains.end(), t,
+                                         [](const auto& entry, int v) { return entry.first < v; });
+        return it != trains.end() && it->first == t ? *it->second : *trains.back().second;
+    };
 
     std::vector<std::vector<int>> derived(names.size());
     int stopLine = 2;
@@ -74,14 +67,16 @@ void dumpTrainsAndStations(const TimetableDb& db, TimetableSource& source) {
         SourceStation station;
         station.name = names[s];
         station.line = static_cast<int>(s) + 2;
-        std::optional<std::vector<int>> stored = recordTrains(db, static_cast<int>(s));
+        std::optional<std::vector<int>> stored = db.storedTrainList(static_cast<int>(s));
         if (!stored) {
             station.listKind = StationListKind::NoRecord;
         } else if (*stored == derived[s]) {
             station.listKind = StationListKind::Derived;
         } else {
             station.listKind = StationListKind::Explicit;
-            for (int t : *stored) station.trains.push_back(db.trainNameByIndex(t));
+            // The stored number (t.i), not the one shown: an imported timetable shows several
+            // trains under one number, and the list must name each again.
+            for (int t : *stored) station.trains.push_back(storedNumber(t));
         }
         source.stations.push_back(std::move(station));
     }

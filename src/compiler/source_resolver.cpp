@@ -13,8 +13,10 @@
 namespace zelvan::compiler {
 namespace {
 
-// Indices of trains, stations and 2-byte numbers are two base-128 digits.
+// Distances are two base-128 digits; indices of trains and stations two in the narrow form and
+// up to four in the wide one (db/record_layout.h).
 constexpr int kIndexLimit = 128 * 128;
+constexpr long long kWideIndexLimit = 128LL * 128 * 128 * 128;
 constexpr int kSevenBitMax = 127;
 constexpr int kDateMax = 128 * 128 * 128 * 128 - 1;
 // The loader converts a station name into 511 UTF-16 units at most.
@@ -49,10 +51,10 @@ bool checkStations(const TimetableSource& source, Checker& check) {
     for (std::size_t s = 0; s < source.stations.size(); ++s) {
         const SourceStation& station = source.stations[s];
         const std::string subject = "station " + inQuotes(station.name) + ": ";
-        if (s >= kIndexLimit) {
+        if (static_cast<long long>(s) >= kWideIndexLimit) {
             return check.fail(kStationsFile, station.line,
                               subject + "station index " + std::to_string(s) +
-                                  " does not fit (at most 16384 stations)");
+                                  " does not fit (at most 268435456 stations)");
         }
         if (station.name.empty())
             return check.fail(kStationsFile, station.line, "empty station name");
@@ -100,10 +102,10 @@ bool checkTrains(const TimetableSource& source, ResolvedTimetable& resolved, Che
         if (train.name.size() > kNameBytes) {
             return check.fail(kTrainsFile, line, subject + "the number is longer than 65535 bytes");
         }
-        if (t >= kIndexLimit) {
+        if (static_cast<long long>(t) >= kWideIndexLimit) {
             return check.fail(kTrainsFile, line,
                               subject + "train index " + std::to_string(t) +
-                                  " does not fit (at most 16384 trains)");
+                                  " does not fit (at most 268435456 trains)");
         }
         if (!check.range(kTrainsFile, line, subject, "kind", train.kindCode, 0, kSevenBitMax) ||
             !check.range(kTrainsFile, line, subject, "factor", train.fareFactor, 0, kSevenBitMax) ||

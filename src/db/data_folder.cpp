@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
+#include "db/record_layout.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 
@@ -153,9 +155,29 @@ const std::vector<std::string>& requiredDataFiles() {
     return files;
 }
 
+const std::vector<std::string>& requiredWideDataFiles() {
+    static const std::vector<std::string> files = {"s.i", "t.i", kWideStationFile, kWideTrainFile};
+    return files;
+}
+
+bool holdsWideTimetable(const std::u16string& folder) {
+    struct stat st;
+    return ::lstat((toUtf8(folder) + "/" + kWideTrainFile).c_str(), &st) == 0;
+}
+
+const std::vector<std::string>& requiredDataFilesIn(const std::u16string& folder) {
+    return holdsWideTimetable(folder) ? requiredWideDataFiles() : requiredDataFiles();
+}
+
+bool isRecordFileName(std::string_view name) {
+    if (name == kWideStationFile || name == kWideTrainFile) return true;
+    const std::vector<std::string>& narrow = requiredDataFiles();
+    return std::find(narrow.begin() + 2, narrow.end(), name) != narrow.end();
+}
+
 std::string loadProblem(const std::u16string& folder) {
     const std::string where = toUtf8(folder);
-    for (const std::string& file : requiredDataFiles()) {
+    for (const std::string& file : requiredDataFilesIn(folder)) {
         const std::string path = where + "/" + file;
         struct stat st;
         if (::stat(path.c_str(), &st) != 0) {

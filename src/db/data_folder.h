@@ -66,9 +66,17 @@ std::string_view dataSourceName(DataFolderSource source);
 // Why the folder was chosen, for a person: "named by --data", ...
 std::string_view dataSourceReason(DataFolderSource source);
 
-// The files a load cannot do without, in the order the loader reads them: s.i, t.i, S0-S9.dat,
-// T0-T19.dat.
+// The files a load of the narrow form cannot do without, in the order the loader reads them: s.i,
+// t.i, S0-S9.dat, T0-T19.dat.
 const std::vector<std::string>& requiredDataFiles();
+// The same of the wide form (db/record_layout.h): s.i, t.i, S.dat, T.dat.
+const std::vector<std::string>& requiredWideDataFiles();
+// True when `folder` holds a timetable of the wide form: a T.dat (whatever else it holds).
+bool holdsWideTimetable(const std::u16string& folder);
+// The files the timetable in `folder` requires, by its form.
+const std::vector<std::string>& requiredDataFilesIn(const std::u16string& folder);
+// True for the record files of either form: S0-S9.dat, T0-T19.dat, S.dat, T.dat.
+bool isRecordFileName(std::string_view name);
 // The first required data file of `folder` that is missing or cannot be read, as a phrase
 // ("s.i is missing", "T7.dat cannot be read"); empty when every one is a readable file.
 std::string loadProblem(const std::u16string& folder);

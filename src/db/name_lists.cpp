@@ -1,6 +1,8 @@
 #include "db/name_lists.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "db/text.h"
 
@@ -43,6 +45,28 @@ std::size_t mostEntries(const ByteSpan& file) {
     return file.length > 2 ? static_cast<std::size_t>(file.length - 2) / 3 + 1 : 0;
 }
 
+}  // namespace
+
+void EntryOffsets::view(const std::uint8_t* table, std::size_t count) {
+    owned_.clear();
+    if constexpr (std::endian::native == std::endian::little) {
+        if (reinterpret_cast<std::uintptr_t>(table) % alignof(std::uint32_t) == 0) {
+            table_ = reinterpret_cast<const std::uint32_t*>(table);
+            count_ = count;
+            return;
+        }
+    }
+    std::vector<std::uint32_t> copy(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* b = table + 4 * i;
+        copy[i] = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 |
+                  std::uint32_t{b[3]} << 24;
+    }
+    assign(std::move(copy));
+}
+
+namespace {
+
 std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
     std::vector<std::uint32_t> offsets;
     offsets.reserve(mostEntries(file));
@@ -50,8 +74,10 @@ std::vector<std::uint32_t> entryOffsets(const ByteSpan& file) {
     return offsets;
 }
 
-// The name bytes of the entry at `offset`: its stored length, cut at the end of the file.
+// The name bytes of the entry at `offset`: its stored length, cut at the end of the file; empty
+// for an offset outside the file (a damaged table).
 std::string_view entryAt(const ByteSpan& file, std::uint32_t offset) {
+    if (offset < 2 || offset > static_cast<std::uint32_t>(file.length)) return {};
     const std::uint8_t* b = file.data.get();
     const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
     const std::size_t left = static_cast<std::size_t>(file.length) - offset;
@@ -76,7 +102,14 @@ bool precedes(std::string_view a, std::string_view b) {
 void StationNameList::assignFile(ByteSpan file) {
     clear();
     file_ = std::move(file);
-    fileEntries_ = entryOffsets(file_);
+    fileEntries_.assign(entryOffsets(file_));
+    fromFile_ = true;
+}
+
+void StationNameList::assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count) {
+    clear();
+    file_ = std::move(file);
+    fileEntries_.view(table, count);
     fromFile_ = true;
 }
 
@@ -134,9 +167,17 @@ const StationNameList::Names& StationNameList::all() const {
 
 // --- TrainNumberIndex ---
 
+void TrainNumberIndex::assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count) {
+    assignFile(std::move(file));
+    table_ = table;
+    tableCount_ = count;
+}
+
 void TrainNumberIndex::assignFile(ByteSpan file) {
     file_ = std::move(file);
     entries_.clear();
+    table_ = nullptr;
+    tableCount_ = 0;
     scanned_ = false;
     orderAssumed_ = false;
     defer([this](map_type& map) {
@@ -156,20 +197,32 @@ void TrainNumberIndex::scan() const {
     if (scanned_) return;
     // One pass finds the entries and checks their order: strictly ascending byte order up to
     // each NUL is strictly ascending code-unit order.
-    entries_.clear();
-    entries_.reserve(mostEntries(file_));
     ranked_ = true;
     std::string_view previous;
-    eachEntry(file_, [&](std::uint32_t offset, std::string_view name) {
-        entries_.push_back(offset);
+    // A number is a few bytes: its NUL, if any, is found by hand rather than by a call.
+    const auto inOrder = [&](std::size_t entry, std::string_view name) {
         if (!ranked_ || orderAssumed_) return;
-        // A number is a few bytes: its NUL, if any, is found by hand rather than by a call.
         std::size_t end = 0;
         while (end < name.size() && name[end] != '\0') ++end;
         name = name.substr(0, end);
-        if (entries_.size() > 1 && !precedes(previous, name)) ranked_ = false;
+        if (entry > 0 && !precedes(previous, name)) ranked_ = false;
         previous = name;
-    });
+    };
+    if (table_ != nullptr) {
+        // A wide timetable's table: the order is checked only where the file's check has not.
+        entries_.view(table_, tableCount_);
+        for (std::size_t i = 0; i < entries_.size() && ranked_ && !orderAssumed_; ++i) {
+            inOrder(i, entryAt(file_, entries_[i]));
+        }
+    } else {
+        std::vector<std::uint32_t> offsets;
+        offsets.reserve(mostEntries(file_));
+        eachEntry(file_, [&](std::uint32_t offset, std::string_view name) {
+            inOrder(offsets.size(), name);
+            offsets.push_back(offset);
+        });
+        entries_.assign(std::move(offsets));
+    }
     scanned_ = true;
 }
 
@@ -177,6 +230,8 @@ void TrainNumberIndex::clear() {
     DeferredMap::clear();
     file_.release();
     entries_.clear();
+    table_ = nullptr;
+    tableCount_ = 0;
     scanned_ = true;
     ranked_ = false;
     orderAssumed_ = false;
@@ -187,7 +242,8 @@ std::string_view TrainNumberIndex::rankBytes(std::size_t rank) const {
     return name.substr(0, name.find('\0'));
 }
 
-int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool wholeNumber) const {
+int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool wholeNumber,
+                               bool cutRunSuffix) const {
     if (start >= entries_.size()) return -1;
     // The whole file is searched at once and a hit is kept when it lies inside one number: far
     // cheaper than a search per number, and the framing bytes between numbers only cost a
@@ -198,7 +254,8 @@ int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool w
         // An empty whole number stands only where a name is empty or has a "/" at its start,
         // at its end or next to another "/".
         for (std::size_t rank = start; rank < entries_.size(); ++rank) {
-            const std::string_view number = rankBytes(rank);
+            std::string_view number = rankBytes(rank);
+            if (cutRunSuffix) number = number.substr(0, number.find('\x1F'));
             if (number.empty() || number.front() == '/' || number.back() == '/' ||
                 number.find("//") != std::string_view::npos) {
                 return static_cast<int>(rank);
@@ -212,11 +269,17 @@ int TrainNumberIndex::findRank(std::string_view bytes, std::size_t start, bool w
     for (std::size_t from = entries_[start];;) {
         const std::size_t hit = file.find(probe, from);
         if (hit == std::string_view::npos) return -1;
-        rank = static_cast<std::size_t>(
-            std::upper_bound(entries_.begin() + static_cast<std::ptrdiff_t>(rank), entries_.end(),
-                             hit) -
-            entries_.begin() - 1);
-        const std::string_view number = rankBytes(rank);
+        const std::uint32_t* after = std::upper_bound(
+            entries_.begin() + static_cast<std::ptrdiff_t>(rank), entries_.end(), hit);
+        // Offsets out of order (a damaged table) may put the hit before the search's start.
+        if (after == entries_.begin() + static_cast<std::ptrdiff_t>(rank) ||
+            entries_[static_cast<std::size_t>(after - entries_.begin() - 1)] > hit) {
+            from = hit + 1;
+            continue;
+        }
+        rank = static_cast<std::size_t>(after - entries_.begin() - 1);
+        std::string_view number = rankBytes(rank);
+        if (cutRunSuffix) number = number.substr(0, number.find('\x1F'));
         const std::size_t end = hit - entries_[rank] + probe.size();
         const std::size_t begin = end - probe.size();
         if (end <= number.size() &&

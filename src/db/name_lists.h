@@ -15,6 +15,36 @@
 
 namespace zelvan {
 
+// Where each entry's name bytes begin in a name list: found by a pass over the file, or read in
+// place from the table a wide timetable's record file keeps (db/record_layout.h), so that a
+// list of a million names is not read to be used.
+class EntryOffsets {
+  public:
+    void clear() {
+        owned_.clear();
+        table_ = nullptr;
+        count_ = 0;
+    }
+    void assign(std::vector<std::uint32_t> offsets) {
+        owned_ = std::move(offsets);
+        table_ = owned_.data();
+        count_ = owned_.size();
+    }
+    // `count` little-endian offsets at `table` (4-byte aligned), held by someone else for as
+    // long as these are used.
+    void view(const std::uint8_t* table, std::size_t count);
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::uint32_t operator[](std::size_t i) const { return table_[i]; }
+    const std::uint32_t* begin() const { return table_; }
+    const std::uint32_t* end() const { return table_ + count_; }
+
+  private:
+    std::vector<std::uint32_t> owned_;
+    const std::uint32_t* table_ = nullptr;
+    std::size_t count_ = 0;
+};
+
 // Station index -> name, as a std::vector<std::u16string> reads. Loaded from s.i (2 bytes not
 // read, then entries of a 2-byte big-endian length n and n bytes of UTF-8; an entry is read only
 // while it starts before length - 2, n = 0 ends the list, a name running past the end of the
@@ -32,6 +62,9 @@ class StationNameList {
 
     // Takes the bytes of an s.i file and finds its entries; names are converted on demand.
     void assignFile(ByteSpan file);
+    // The same with the entries' offsets read from `table` (`count` of them, see EntryOffsets)
+    // instead of found by a pass over the file.
+    void assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count);
     StationNameList& operator=(Names names);
     void push_back(std::u16string name);
     void clear();
@@ -85,6 +118,8 @@ class StationNameList {
     std::string_view entryBytes(std::size_t i) const {
         const std::uint8_t* b = file_.data.get();
         const std::size_t offset = fileEntries_[i];
+        // An offset from a table may be damaged: one outside the file is an empty name.
+        if (offset < 2 || offset > static_cast<std::size_t>(file_.length)) return {};
         const std::size_t n = static_cast<std::size_t>(b[offset - 2] * 256 + b[offset - 1]);
         const std::size_t left = static_cast<std::size_t>(file_.length) - offset;
         return {reinterpret_cast<const char*>(b + offset), n < left ? n : left};
@@ -98,8 +133,8 @@ class StationNameList {
     const std::u16string& convert(std::size_t i) const;
 
     ByteSpan file_;
-    bool fromFile_ = false;                   // the names are file_'s entries, unchanged
-    std::vector<std::uint32_t> fileEntries_;  // entry -> offset of its name bytes in file_
+    bool fromFile_ = false;     // the names are file_'s entries, unchanged
+    EntryOffsets fileEntries_;  // entry -> offset of its name bytes in file_
     // Names converted so far, in the order first asked for (room for every entry is reserved
     // at once: a name once handed out stays where it is), and entry -> its position there, -1
     // for not yet.
@@ -201,6 +236,8 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     using DeferredMap::operator=;
     // Takes the bytes of a t.i file; its entries are found when first needed.
     void assignFile(ByteSpan file);
+    // The same with the entries' offsets read from `table` (see EntryOffsets).
+    void assignFile(ByteSpan file, const std::uint8_t* table, std::size_t count);
     void clear();
     std::size_t size() const { return ranked() ? entries_.size() : all().size(); }
     bool empty() const { return size() == 0; }
@@ -217,8 +254,12 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
     // The number at rank `rank` < size() as single-byte text (ranked only).
     std::string_view rankBytes(std::size_t rank) const;
     // The first rank from `start` on whose number contains `bytes`, or -1 (ranked only). With
-    // `wholeNumber`, `bytes` ends in "/" and is looked for in the number followed by "/".
-    int findRank(std::string_view bytes, std::size_t start, bool wholeNumber) const;
+    // `wholeNumber`, `bytes` ends in "/" and is looked for in the number followed by "/". With
+    // `cutRunSuffix` a number ends at its first unit separator (0x1F): an imported timetable
+    // stores the further runs of a number N as N 0x1F 2, N 0x1F 3, ..., and the suffix is never
+    // part of the number.
+    int findRank(std::string_view bytes, std::size_t start, bool wholeNumber,
+                 bool cutRunSuffix = false) const;
 
   private:
     // Finds the file's entries and whether they stand in strict key order.
@@ -226,7 +267,9 @@ class TrainNumberIndex : public DeferredMap<std::map<std::u16string, int>> {
 
     ByteSpan file_;
     mutable bool scanned_ = true;
-    mutable std::vector<std::uint32_t> entries_;  // entry -> offset of its name bytes in file_
+    mutable EntryOffsets entries_;         // entry -> offset of its name bytes in file_
+    const std::uint8_t* table_ = nullptr;  // offsets of a wide timetable, when given
+    std::size_t tableCount_ = 0;
     mutable bool ranked_ = false;
     bool orderAssumed_ = false;  // assumeOrdered() since the file was assigned
     std::uint64_t rankedVersion_ = 0;

@@ -121,8 +121,34 @@ void TimetableDb::indexFile(bool trains, int file) const {
     indexedFiles_[slotOf(trains, file)] = span.data.get();
 }
 
+TimetableDb::FoundRecord TimetableDb::recordOf(bool trains, int index) const {
+    FoundRecord found;
+    const std::vector<ByteSpan>& files = trains ? trainFiles : stationFiles;
+    if (const WideRecordFile wide = wideRecordFile(files, !trains); wide.valid()) {
+        std::uint32_t begin = 0, end = 0;
+        if (!wide.record(index, begin, end)) return found;
+        found.bytes = wide.bytes() + begin;
+        found.reach = static_cast<std::int32_t>(end - begin);
+        found.layout = wide.layout();
+        return found;
+    }
+    if (files.size() == 1) return found;  // a wide file whose tables do not fit
+    const int offset = findRecord(trains, index);
+    if (offset < 0) return found;
+    const ByteSpan& span = files[static_cast<std::size_t>(
+        (index + 1) % (trains ? kTrainFileCount : kStationFileCount))];
+    found.bytes = span.data.get() + offset;
+    found.reach = span.length - offset;
+    return found;
+}
+
 int TimetableDb::findRecord(bool trains, int index) const {
     const std::vector<ByteSpan>& files = trains ? trainFiles : stationFiles;
+    if (files.size() == 1) {
+        const WideRecordFile wide = wideRecordFile(files, !trains);
+        std::uint32_t begin = 0, end = 0;
+        return wide.valid() && wide.record(index, begin, end) ? static_cast<int>(begin) : -1;
+    }
     int f = fileNumberOf(index, trains ? kTrainFileCount : kStationFileCount);
     if (f < 0 || f >= static_cast<int>(files.size())) return -1;
     if (useIndexes) {
@@ -162,7 +188,9 @@ void TimetableDb::buildIndexes() {
 
 TimetableDb::StationEntry& TimetableDb::stationEntry(int stationIndex) const {
     // A station's train list rests on its record: read again when its station file changed.
-    const std::size_t file = static_cast<std::size_t>((stationIndex + 1) % kStationFileCount);
+    const std::size_t file = stationFiles.size() == 1
+                                 ? 0
+                                 : static_cast<std::size_t>((stationIndex + 1) % kStationFileCount);
     const std::uint8_t* data = file < stationFiles.size() ? stationFiles[file].data.get() : nullptr;
     const std::size_t station = static_cast<std::size_t>(stationIndex);
     if (station >= stationEntryAt_.size()) {
@@ -178,20 +206,21 @@ TimetableDb::StationEntry& TimetableDb::stationEntry(int stationIndex) const {
     entry = StationEntry{};
     entry.read = true;
     entry.file = data;
-    // The record's entries as trainsAtStation reads them: an entry is taken while its two bytes
+    // The record's entries as trainsAtStation reads them: an entry is taken while its digits
     // and the byte after them lie within the data.
-    const int offset = findRecord(false, stationIndex);
-    if (offset >= 0) {
-        const ByteSpan& span = stationFiles[file];
-        const std::uint8_t* b = span.data.get();
-        for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
-            entry.trains.push_back(static_cast<std::uint16_t>(b[pos] * 128 + b[pos + 1]));
+    const FoundRecord record = recordOf(false, stationIndex);
+    if (record.bytes != nullptr) {
+        const int digits = record.layout.digits;
+        const std::uint8_t* b = record.bytes;
+        for (std::int32_t pos = digits; pos + digits < record.reach && b[pos] != 0x80;
+             pos += digits) {
+            entry.trains.push_back(static_cast<std::uint32_t>(record.layout.readIndex(b + pos)));
         }
     }
     return entry;
 }
 
-std::span<const std::uint16_t> TimetableDb::stationList(int stationIndex) const {
+std::span<const std::uint32_t> TimetableDb::stationList(int stationIndex) const {
     if (stationIndex < 0) return {};
     return stationEntry(stationIndex).trains;
 }
@@ -218,11 +247,10 @@ std::span<const std::uint16_t> TimetableDb::stationListKm(int stationIndex) cons
         // reads the stops; a train listed twice gets it twice.
         entry.km.assign(entry.trains.size(), kNoStop);
         for (std::size_t k = 0; k < entry.trains.size(); ++k) {
-            const RawTrain train = rawTrain(entry.trains[k]);
+            const RawTrain train = rawTrain(static_cast<int>(entry.trains[k]));
             for (int i = 0; i < train.count; ++i) {
-                const std::uint8_t* stop = train.stops + 7 * i;
-                if (stop[0] * 128 + stop[1] != stationIndex) continue;
-                entry.km[k] = static_cast<std::uint16_t>(stop[5] * 128 + stop[6]);
+                if (train.stationAt(i) != stationIndex) continue;
+                entry.km[k] = static_cast<std::uint16_t>(train.kmAt(i));
                 break;
             }
         }

@@ -78,9 +78,35 @@ int TimetableDb::stationIndexByName(const std::u16string& name) const {
     // are its UTF-8 form: any ill-formed byte would have given a U+FFFD. So the table of stored
     // bytes finds it without converting a name; other names are compared one by one.
     if (useIndexes && isPlainName(searched)) {
-        if (stationSlotsVersion_ != stationNames.version()) indexStationNames();
         char bytes[3 * kWideBufferUnits];
         const std::string_view key(bytes, plainNameUtf8(searched, bytes));
+        // A wide timetable keeps its stations in the order of their names' bytes: a binary
+        // search there touches a few pages instead of a table built from every name.
+        if (const WideRecordFile wide = wideRecordFile(stationFiles, true);
+            wide.valid() && stationNames.fromFile() && wide.count() == stationNames.size()) {
+            std::string_view stored;
+            std::uint32_t lo = 0, hi = wide.count();
+            const auto nameAt = [&](std::uint32_t rank, std::uint32_t& station) {
+                station = wide.stationByName(rank);
+                if (station >= wide.count()) return false;
+                return stationNames.storedBytes(station, stored);
+            };
+            while (lo < hi) {
+                const std::uint32_t mid = lo + (hi - lo) / 2;
+                std::uint32_t station = 0;
+                if (!nameAt(mid, station) || stored < key) {
+                    lo = mid + 1;
+                } else {
+                    hi = mid;
+                }
+            }
+            std::uint32_t station = 0;
+            if (lo < wide.count() && nameAt(lo, station) && stored == key) {
+                return static_cast<int>(station);
+            }
+            return -1;
+        }
+        if (stationSlotsVersion_ != stationNames.version()) indexStationNames();
         const std::uint32_t hash = stationNameHash(key);
         const std::size_t mask = stationSlots_.size() - 1;
         std::string buffer;

@@ -68,6 +68,33 @@ std::string foldLatin(std::u16string_view name) {
     std::string folded;
     bool letter = false;
     for (const char16_t c : name) {
+        // Letters travellers type as two: Straße as strasse, Æbelø as aebelo.
+        const char* pair = nullptr;
+        switch (c) {
+            case u'\u00DF':  // ß
+            case u'\u1E9E':  // ẞ
+                pair = "ss";
+                break;
+            case u'\u00C6':  // Æ
+            case u'\u00E6':
+                pair = "ae";
+                break;
+            case u'\u0152':  // Œ
+            case u'\u0153':
+                pair = "oe";
+                break;
+            case u'\u00DE':  // Þ
+            case u'\u00FE':
+                pair = "th";
+                break;
+            default:
+                break;
+        }
+        if (pair != nullptr) {
+            folded += pair;
+            letter = true;
+            continue;
+        }
         char base = 0;
         if (c >= u'A' && c <= u'Z') {
             base = static_cast<char>(c - u'A' + 'a');
@@ -282,7 +309,18 @@ TypedName TimetableDb::resolveTypedName(const std::u16string& typed) const {
             }
             if (full) inFull.push_back(name);
         }
-        if (inFull.size() == 1) result.candidates = std::move(inFull);
+        if (inFull.size() == 1) {
+            result.candidates = std::move(inFull);
+        } else if (!latin.empty()) {
+            // "San Francisco" is San Francisco Caltrain, not So. San Francisco Caltrain: the one
+            // name that starts with the typed words, where the others only have them later.
+            std::vector<std::u16string> starting;
+            for (const std::u16string& name : result.candidates) {
+                const std::string folded = foldLatin(name);
+                if (folded.compare(0, latin.size(), latin) == 0) starting.push_back(name);
+            }
+            if (starting.size() == 1) result.candidates = std::move(starting);
+        }
     }
     if (result.candidates.empty()) {
         result.kind = TypedNameKind::Unknown;

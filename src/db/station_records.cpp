@@ -1,5 +1,6 @@
-// Station records: 2-byte station index (base 128, high digit first), then 2 bytes per train
-// calling there (train index, same encoding), then 0x80.
+// Station records: the station index (d base-128 digits, high digit first: d = 2 in the narrow
+// form, 3 or 4 in the wide one), then d bytes per train calling there (train index, same
+// encoding), then 0x80.
 #include "db/timetable_db.h"
 
 namespace zelvan {
@@ -10,18 +11,24 @@ void TimetableDb::trainsAtStation(const std::u16string& stationName,
     int s = stationIndexByName(stationName);
     if (s < 0) return;
     if (useIndexes) {
-        const std::span<const std::uint16_t> cached = stationList(s);
+        const std::span<const std::uint32_t> cached = stationList(s);
         trains.assign(cached.begin(), cached.end());
         return;
     }
-    int offset = findRecord(false, s);
-    if (offset < 0) return;
-    const ByteSpan& span = stationFiles[static_cast<std::size_t>((s + 1) % kStationFileCount)];
-    const std::uint8_t* b = span.data.get();
-    // An entry is taken when its two bytes and the byte after them lie within the data.
-    for (std::int32_t pos = offset + 2; pos + 2 < span.length && b[pos] != 0x80; pos += 2) {
-        trains.push_back(b[pos] * 128 + b[pos + 1]);
+    if (std::optional<std::vector<int>> stored = storedTrainList(s)) trains = std::move(*stored);
+}
+
+std::optional<std::vector<int>> TimetableDb::storedTrainList(int stationIndex) const {
+    const FoundRecord record = recordOf(false, stationIndex);
+    if (record.bytes == nullptr) return std::nullopt;
+    std::vector<int> trains;
+    const int digits = record.layout.digits;
+    // An entry is taken when its digits and the byte after them lie within the data.
+    for (std::int32_t pos = digits; pos + digits < record.reach && record.bytes[pos] != 0x80;
+         pos += digits) {
+        trains.push_back(record.layout.readIndex(record.bytes + pos));
     }
+    return trains;
 }
 
 std::u16string TimetableDb::stationNameByIndex(int stationIndex) const {

@@ -21,6 +21,9 @@ std::vector<std::string> makeNames() {
         names.push_back(optional);
     }
     for (const std::string& extension : extensionFileNames()) names.push_back(extension);
+    // The record files of the wide form come last: required only in a wide timetable.
+    names.push_back(kWideStationFile);
+    names.push_back(kWideTrainFile);
     return names;
 }
 
@@ -85,6 +88,21 @@ class Checker {
         trainState_.assign(trains_.size(), kNoRecord);
         trainStopsBegin_.assign(trains_.size(), 0);
         trainStopsEnd_.assign(trains_.size(), 0);
+        if (holdsWideTimetable(folder_)) {
+            checkWideForm();
+        } else {
+            checkNarrowForm();
+        }
+        checkRules();
+        checkTokenFile("name.txt");
+        checkTokenFile("ads.txt");
+        return std::move(report_);
+    }
+
+  private:
+    enum TrainState : std::uint8_t { kNoRecord, kWhole, kBroken };
+
+    void checkNarrowForm() {
         for (int f = 0; f < kTrainFileCount; ++f) checkRecordFile(true, f);
         for (int t = 0; t < trains_.size(); ++t) {
             const int f = (t + 1) % kTrainFileCount;
@@ -100,14 +118,175 @@ class Checker {
                 error(recordFileName('S', f), "no record for the station", {}, stationName(s));
             }
         }
-        checkRules();
-        checkTokenFile("name.txt");
-        checkTokenFile("ads.txt");
-        return std::move(report_);
     }
 
-  private:
-    enum TrainState : std::uint8_t { kNoRecord, kWhole, kBroken };
+    // S.dat and T.dat: the tables of the header, then each record in its range.
+    void checkWideForm() {
+        for (const std::string& name : requiredDataFiles()) {
+            if (!isRecordFileName(name)) continue;
+            struct stat st;
+            if (::stat(toUtf8(folder_ + u'/' + fromUtf8(name)).c_str(), &st) == 0) {
+                warning(name, "a record file of the narrow form beside T.dat: never read");
+            }
+        }
+        checkWideFile(true);
+        stationSeen_.assign(stations_.size(), 0);
+        checkWideFile(false);
+        // A wide timetable's reader finds a train's or station's line by a binary search.
+        for (const char* table : {"t.days", "t.more", "t.stops", "s.more"}) {
+            ByteSpan span;
+            if (!read(table, span, false)) continue;
+            const std::string_view text(reinterpret_cast<const char*>(span.data.get()),
+                                        static_cast<std::size_t>(span.length));
+            long long previous = -1;
+            std::size_t at = text.find('\n');
+            for (int line = 2; at != std::string_view::npos && at + 1 < text.size(); ++line) {
+                const std::size_t start = at + 1;
+                at = text.find('\n', start);
+                const std::string_view row = text.substr(
+                    start, at == std::string_view::npos ? std::string_view::npos : at - start);
+                const std::string_view first = row.substr(0, row.find('\t'));
+                long long key = -1;
+                if (!first.empty() && first.size() < 12 &&
+                    std::all_of(first.begin(), first.end(),
+                                [](char c) { return c >= '0' && c <= '9'; })) {
+                    key = std::stoll(std::string(first));
+                }
+                if (row.empty() || row == "\r") continue;
+                if (key < previous) {
+                    error(table, "line " + std::to_string(line) +
+                                     " stands out of index order: in a wide timetable a line is "
+                                     "found by a binary search");
+                    break;
+                }
+                previous = key;
+            }
+        }
+    }
+
+    void checkWideFile(bool trains) {
+        const std::string file = trains ? kWideTrainFile : kWideStationFile;
+        ByteSpan span;
+        if (!read(file, span, true)) return;
+        const WideRecordFile wide = WideRecordFile::of(span, !trains);
+        if (!wide.valid()) {
+            error(file, WideRecordFile::marked(span)
+                            ? "its tables run past the end of the file"
+                            : "does not start with the mark 80 5A 57 of a wide record file");
+            return;
+        }
+        const NameList& names = trains ? trains_ : stations_;
+        const bool namesRead = trains ? trainsRead_ : stationsRead_;
+        const int count = names.size();
+        const char* kind = trains ? "train" : "station";
+        if (namesRead && static_cast<std::int64_t>(wide.count()) != count) {
+            error(file, "holds " + std::to_string(wide.count()) + " " + kind + " records, " +
+                            (trains ? "t.i " : "s.i ") + std::to_string(count) + " names");
+            return;
+        }
+        const std::uint8_t* b = span.data.get();
+        const std::uint32_t n = wide.count();
+        // The record offsets run from the end of the tables to the end of the file, never back.
+        const auto offset = [&](std::uint32_t i) {
+            return WideRecordFile::read32(b + WideRecordFile::kHeaderBytes + 4 * i);
+        };
+        if (offset(0) != wide.recordsStart() || offset(n) != wide.length()) {
+            error(file, "its record offsets do not run from the end of its tables (byte " +
+                            std::to_string(wide.recordsStart()) + ") to the end of the file");
+            return;
+        }
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (offset(i) > offset(i + 1)) {
+                error(file, "the offset of record " + std::to_string(i + 1) +
+                                " lies before that of record " + std::to_string(i));
+                return;
+            }
+        }
+        // The name offsets: where the loader takes each name from.
+        if (namesRead) {
+            for (std::uint32_t i = 0; i < n; ++i) {
+                const std::uint32_t expected = static_cast<std::uint32_t>(names.at[i] + 2);
+                if (wide.nameOffset(i) != expected) {
+                    error(file,
+                          std::string("the name offset of ") + kind + " " + std::to_string(i) +
+                              " is " + std::to_string(wide.nameOffset(i)) + ", not " +
+                              std::to_string(expected) + " where its name stands",
+                          trains ? trainName(static_cast<int>(i)) : std::u16string(),
+                          trains ? std::u16string() : stationName(static_cast<int>(i)));
+                    return;
+                }
+            }
+        }
+        // The stations in the order of their names: each once, the names never falling.
+        if (!trains && namesRead) {
+            std::vector<std::uint8_t> listed(n, 0);
+            for (std::uint32_t rank = 0; rank < n; ++rank) {
+                const std::uint32_t s = wide.stationByName(rank);
+                if (s >= n || listed[s]) {
+                    error(file, "the order of the station names lists station " +
+                                    std::to_string(s) +
+                                    (s >= n ? ", which does not exist" : " twice"));
+                    return;
+                }
+                listed[s] = 1;
+                if (rank == 0) continue;
+                const std::uint32_t before = wide.stationByName(rank - 1);
+                const std::string_view a = cutAtNul(stations_.name(static_cast<int>(before)));
+                const std::string_view z = cutAtNul(stations_.name(static_cast<int>(s)));
+                if (z < a || (z == a && s < before)) {
+                    error(file,
+                          "the order of the station names is broken at station " +
+                              std::to_string(s) + ": a name is looked up by a binary search",
+                          {}, stationName(static_cast<int>(s)));
+                    return;
+                }
+            }
+        }
+        layout_ = wide.layout();
+        fileSize_ = span.length;
+        wideFile_ = true;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint32_t begin = offset(i), end = offset(i + 1);
+            if (begin == end) {
+                error(file, std::string("no record for the ") + kind,
+                      trains ? trainName(static_cast<int>(i)) : std::u16string(),
+                      trains ? std::u16string() : stationName(static_cast<int>(i)));
+                continue;
+            }
+            // One record a range: its only 0x80 is its last byte.
+            const void* hit = std::memchr(b + begin, 0x80, end - begin);
+            const std::int32_t stop =
+                hit ? static_cast<std::int32_t>(static_cast<const std::uint8_t*>(hit) - b)
+                    : static_cast<std::int32_t>(end);
+            const int stored = static_cast<std::int32_t>(end - begin) >= layout_.digits
+                                   ? layout_.readIndex(b + begin)
+                                   : -1;
+            if (stored != static_cast<int>(i) &&
+                stop - static_cast<std::int32_t>(begin) >= layout_.digits) {
+                error(file,
+                      atByte(static_cast<std::int32_t>(begin)) + " in the range of " + kind + " " +
+                          std::to_string(i) + " holds index " + std::to_string(stored),
+                      trains ? trainName(static_cast<int>(i)) : std::u16string(),
+                      trains ? std::u16string() : stationName(static_cast<int>(i)));
+                if (trains) trainState_[i] = kBroken;
+                continue;
+            }
+            if (hit && stop + 1 != static_cast<std::int32_t>(end)) {
+                error(file,
+                      atByte(static_cast<std::int32_t>(begin)) + ": " +
+                          std::to_string(end - static_cast<std::uint32_t>(stop) - 1) +
+                          " bytes follow its end marker within its range",
+                      trains ? trainName(static_cast<int>(i)) : std::u16string(),
+                      trains ? std::u16string() : stationName(static_cast<int>(i)));
+                if (trains) trainState_[i] = kBroken;
+                continue;
+            }
+            checkRecord(trains, 0, file, b, static_cast<std::int32_t>(end),
+                        static_cast<std::int32_t>(begin), stop, hit != nullptr);
+        }
+        wideFile_ = false;
+        layout_ = RecordLayout{};
+    }
 
     void add(std::vector<CheckFinding>& list, long long& count, std::string file, std::string what,
              std::u16string train, std::u16string station) {
@@ -254,7 +433,8 @@ class Checker {
         auto seenBefore = [&](int index) {
             return trains ? trainState_[index] != kNoRecord : stationSeen_[index] != 0;
         };
-        if (size < 2 || b[pos] > 0x7F || b[pos + 1] > 0x7F) {
+        const int digits = layout_.digits;
+        if (!wideFile_ && (size < 2 || b[pos] > 0x7F || b[pos + 1] > 0x7F)) {
             // The record lookup reads the two bytes at every record start as an index wherever
             // both lie in the file, digits or not: "00 80" (a lone byte before an end marker)
             // reads as 128, "00 81" as 129. Ahead of that index's record, these bytes are what
@@ -281,8 +461,8 @@ class Checker {
                               " (no record index): never read");
             return;
         }
-        const int index = base128(b + pos);
-        if (index >= count || (index + 1) % fileCount != f) {
+        const int index = layout_.readIndex(b + pos);
+        if (!wideFile_ && (index >= count || (index + 1) % fileCount != f)) {
             warning(file, atByte(pos) + " is of " + kind + " index " + std::to_string(index) +
                               (index >= count ? ", which the name list does not hold"
                                               : ", which belongs in another file") +
@@ -309,8 +489,8 @@ class Checker {
             broken("runs past the end of the file without its end marker 0x80");
             return;
         }
-        const std::int32_t header = trains ? 13 : 2;
-        const std::int32_t item = trains ? 7 : 2;
+        const std::int32_t header = trains ? layout_.trainHeaderBytes() : digits;
+        const std::int32_t item = trains ? layout_.stopBytes() : digits;
         if (size < header) {
             broken("ends after " + std::to_string(size) + " bytes, inside its " +
                    std::to_string(header) + "-byte header");
@@ -336,8 +516,9 @@ class Checker {
 
     void checkTrainRecord(const std::string& file, int t, const std::uint8_t* r, int stops) {
         const std::u16string train = trainName(t);
-        const DateKey from = dateAt(r + 4);
-        const DateKey until = dateAt(r + 8);
+        const int d = layout_.digits;
+        const DateKey from = dateAt(r + d + 2);
+        const DateKey until = dateAt(r + d + 6);
         if (!isCalendarDate(from) || !isCalendarDate(until)) {
             warning(file,
                     "valid from " + std::to_string(from) + " until " + std::to_string(until) +
@@ -346,25 +527,28 @@ class Checker {
                         " is not a calendar date",
                     train);
         }
-        const int rule = r[12];
+        const int rule = r[d + 10];
         if (rule >= static_cast<int>(ruleUse_.size())) ruleUse_.resize(rule + 1, {0, -1});
         if (ruleUse_[rule].first++ == 0) ruleUse_[rule].second = t;
 
         // A record file's stations go into a list of their own, reserved from the file's size:
         // each list stays small enough to come from the heap, and the memory goes back to it
         // for the database that is loaded after the check.
-        std::vector<std::uint16_t>& stopStations = stopStations_[(t + 1) % kTrainFileCount];
-        if (stopStations.capacity() == 0) stopStations.reserve(fileSize_ / 7 + 1);
+        std::vector<std::uint32_t>& stopStations = stopStationsOf(t);
+        if (stopStations.capacity() == 0) {
+            stopStations.reserve(fileSize_ / static_cast<std::size_t>(layout_.stopBytes()) + 1);
+        }
         const std::size_t begin = stopStations.size();
         int lastKm = -1;
         bool fallReported = false;
         const bool checkStations = stationsRead_;
         for (int k = 0; k < stops; ++k) {
-            const std::uint8_t* p = r + 13 + 7 * k;
-            const int station = base128(p);
-            const int hour = p[2];
-            const int minute = p[3];
-            const int km = base128(p + 5);
+            const std::uint8_t* p = r + layout_.trainHeaderBytes() +
+                                    static_cast<std::ptrdiff_t>(layout_.stopBytes()) * k;
+            const int station = layout_.readIndex(p);
+            const int hour = p[d];
+            const int minute = p[d + 1];
+            const int km = base128(p + d + 3);
             // Texts are made only for what is found: most stops are fine.
             auto stop = [k] { return "stop " + std::to_string(k + 1) + ": "; };
             if (checkStations && station >= stations_.size()) {
@@ -375,7 +559,7 @@ class Checker {
                       train);
                 trainState_[t] = kBroken;
             } else {
-                stopStations.push_back(static_cast<std::uint16_t>(station));
+                stopStations.push_back(static_cast<std::uint32_t>(station));
             }
             if (hour > 23) {
                 error(file, stop() + "hour " + std::to_string(hour) + " is above 23", train,
@@ -409,7 +593,7 @@ class Checker {
     void checkStationRecord(const std::string& file, int s, const std::uint8_t* r, int entries) {
         const int trains = trains_.size();
         for (int k = 0; k < entries; ++k) {
-            const int t = base128(r + 2 + 2 * k);
+            const int t = layout_.readIndex(r + layout_.digits + layout_.digits * k);
             if (t >= trains) {
                 if (trainsRead_) {
                     error(file,
@@ -420,11 +604,10 @@ class Checker {
                 continue;
             }
             if (trainState_[t] != kWhole) continue;
-            const std::vector<std::uint16_t>& stopStations =
-                stopStations_[(t + 1) % kTrainFileCount];
+            const std::vector<std::uint32_t>& stopStations = stopStationsOf(t);
             const auto first = stopStations.begin() + trainStopsBegin_[t];
             const auto last = stopStations.begin() + trainStopsEnd_[t];
-            if (!std::binary_search(first, last, static_cast<std::uint16_t>(s))) {
+            if (!std::binary_search(first, last, static_cast<std::uint32_t>(s))) {
                 warning(file, "lists a train that does not call there", trainName(t),
                         stationName(s));
             }
@@ -523,7 +706,13 @@ class Checker {
     std::vector<std::uint8_t> stationSeen_;  // station index -> record found
     // Per train file, the stations of every train's whole stops, each train's run sorted by
     // station index.
-    std::vector<std::uint16_t> stopStations_[kTrainFileCount];
+    std::vector<std::uint32_t> stopStations_[kTrainFileCount];
+    // The stop stations of train t's record: one list per narrow train file, one for T.dat.
+    std::vector<std::uint32_t>& stopStationsOf(int t) {
+        return stopStations_[layout_.digits == 2 ? (t + 1) % kTrainFileCount : 0];
+    }
+    RecordLayout layout_;                         // of the record file being checked
+    bool wideFile_ = false;                       // it is S.dat or T.dat
     std::size_t fileSize_ = 0;                    // of the record file being checked
     std::vector<std::uint32_t> trainStopsBegin_;  // train index -> its range in its file's list
     std::vector<std::uint32_t> trainStopsEnd_;

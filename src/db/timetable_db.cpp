@@ -162,29 +162,56 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
         openedFiles[toUtf8(name)] = identity;
         return true;
     };
+    // A timetable too large for the narrow record files holds one S.dat and one T.dat, whose
+    // headers also say where each name of s.i and t.i begins (db/record_layout.h).
+    struct stat st;
+    const bool wide = ::stat(toUtf8(pathOf(fromUtf8(kWideTrainFile))).c_str(), &st) == 0;
     ByteSpan names;
     if (!open(u"s.i", names, mapFiles)) return false;
-    stationNames.assignFile(std::move(names));
-
-    if (!open(u"t.i", names, mapFiles)) return false;
-    trainIndex.assignFile(std::move(names));
+    ByteSpan numbers;
+    const bool haveNumbers = open(u"t.i", numbers, mapFiles);
+    ByteSpan wideStations, wideTrains;
+    const bool wideOpened = wide && haveNumbers &&
+                            open(fromUtf8(kWideStationFile), wideStations, mapFiles) &&
+                            open(fromUtf8(kWideTrainFile), wideTrains, mapFiles);
+    const WideRecordFile stationTable = WideRecordFile::of(wideStations, true);
+    const WideRecordFile trainTable = WideRecordFile::of(wideTrains, false);
+    if (stationTable.valid()) {
+        stationNames.assignFile(std::move(names), stationTable.bytes() + stationTable.nameTable(),
+                                stationTable.count());
+    } else {
+        stationNames.assignFile(std::move(names));
+    }
+    if (!haveNumbers) return false;
+    if (trainTable.valid()) {
+        trainIndex.assignFile(std::move(numbers), trainTable.bytes() + trainTable.nameTable(),
+                              trainTable.count());
+    } else {
+        trainIndex.assignFile(std::move(numbers));
+    }
 
     deferStationCodes(pathOf(u"name.txt"));
     loadAds(pathOf(u"ads.txt"));
 
-    for (int i = 0; i < kStationFileCount; ++i) {
-        ByteSpan span;
-        if (!open(recordFileName(u'S', i), span, mapFiles)) {
-            return false;
+    if (wide) {
+        if (!wideOpened) return false;
+        stationFiles.push_back(std::move(wideStations));
+        trainFiles.push_back(std::move(wideTrains));
+    } else {
+        for (int i = 0; i < kStationFileCount; ++i) {
+            ByteSpan span;
+            if (!open(recordFileName(u'S', i), span, mapFiles)) {
+                return false;
+            }
+            stationFiles.push_back(std::move(span));
         }
-        stationFiles.push_back(std::move(span));
-    }
-    for (int i = 0; i < kTrainFileCount; ++i) {
-        ByteSpan span;
-        if (!open(recordFileName(u'T', i), span, mapFiles)) {
-            return false;
+        for (int i = 0; i < kTrainFileCount; ++i) {
+            ByteSpan span;
+            if (!open(recordFileName(u'T', i), span, mapFiles)) {
+                return false;
+            }
+            trainFiles.push_back(std::move(span));
         }
-        trainFiles.push_back(std::move(span));
     }
 
     ByteSpan rules;
@@ -194,7 +221,7 @@ bool TimetableDb::load(std::optional<std::u16string> dataFolder) {
         for (const std::string& piece : splitRuleFile(bytes))
             runningRules.push_back(ansiToWide(piece));
     }
-    extensions.load(folder);
+    extensions.load(folder, wide);
     return true;
 }
 

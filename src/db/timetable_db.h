@@ -14,6 +14,7 @@
 
 #include "db/byte_span.h"
 #include "db/name_lists.h"
+#include "db/record_layout.h"
 #include "db/records.h"
 #include "db/running_days.h"
 #include "db/timetable_check.h"
@@ -41,19 +42,6 @@ struct TypedName {
 // Number of train files (T0-T19) and station files (S0-S9).
 inline constexpr int kTrainFileCount = 20;
 inline constexpr int kStationFileCount = 10;
-
-// A stop of a train record from its 7 bytes: station (2), arrival hour, minute, dwell,
-// distance (2); `sequence` is its position in the run.
-inline StopRecord decodeStop(const std::uint8_t* bytes, int sequence) {
-    StopRecord stop;
-    stop.station = bytes[0] * 128 + bytes[1];
-    stop.arrivalHour = bytes[2];
-    stop.arrivalMinute = bytes[3];
-    stop.dwellMinutes = bytes[4];
-    stop.distanceKm = bytes[5] * 128 + bytes[6];
-    stop.sequence = sequence;
-    return stop;
-}
 
 class TimetableDb {
   public:
@@ -100,8 +88,15 @@ class TimetableDb {
 
     // Replaces `trains` with the train indices stored for the named station (empty if none).
     void trainsAtStation(const std::u16string& stationName, std::vector<int>& trains) const;
+    // The train indices the record of a station lists, by index; none when it has no record.
+    std::optional<std::vector<int>> storedTrainList(int stationIndex) const;
     // The name of a station index; out of range (negative too) gives the last station's name.
     std::u16string stationNameByIndex(int stationIndex) const;
+
+    // The status of a decoded train counted up to its first stop at `station` rather than at
+    // fromStation: the run a row starting there belongs to, where the train calls at another
+    // station of the queried place than the queried station itself.
+    RunStatus runningStatusAt(const TrainRecord& train, int station) const;
 
     // --- Auxiliary tables (db/aux_tables.cpp) ---
 
@@ -256,36 +251,55 @@ class TimetableDb {
     // Key-order position and train index of the first match at `start` or later; {-1, -1}.
     std::pair<int, int> findTrainPosition(const std::u16string& text, int start,
                                           bool wholeNumber) const;
-    // A train's record as decodeTrain reads it, undecoded: the 13 header bytes and the stops,
-    // 7 bytes each. No stops (count 0) when the train is not found; then the header may be
-    // cut short.
+    // A train's record as decodeTrain reads it, undecoded: the header (after the train index:
+    // kind, factor, valid from, valid until, rule) and the stops, layout.stopBytes() each. No
+    // stops (count 0) when the train is not found; then the header may be cut short.
     struct RawTrain {
-        const std::uint8_t* header = nullptr;
+        const std::uint8_t* header = nullptr;  // at the kind code
         const std::uint8_t* stops = nullptr;
         int count = 0;
+        RecordLayout layout;
         // Set for a train that stands longer at a stop than its record says (t.stops).
         const TimetableExtensions* extensions = nullptr;
         int train = -1;
         // Stop `position` (0 <= position < count), decoded.
         StopRecord stop(int position) const {
-            StopRecord decoded = decodeStop(stops + 7 * position, position);
+            StopRecord decoded = layout.stop(stopBytes(position), position);
             if (extensions) extensions->applyDwell(train, decoded);
             return decoded;
         }
+        const std::uint8_t* stopBytes(int position) const {
+            return stops + layout.stopBytes() * position;
+        }
+        int stationAt(int position) const { return layout.stopStation(stopBytes(position)); }
+        int kmAt(int position) const { return layout.stopKm(stopBytes(position)); }
     };
     RawTrain rawTrain(int trainIndex) const;
-    // The stop count of the record at `offset` of `span`, the record of `trainIndex` that
-    // findRecord found.
-    int stopCountAt(int trainIndex, const ByteSpan& span, std::int32_t offset) const;
+    // A record found: its first byte, how many bytes of its file it may reach (to the end of a
+    // narrow file, to the end of its range in a wide one) and the layout of its indices. Null
+    // `bytes` when there is none.
+    struct FoundRecord {
+        const std::uint8_t* bytes = nullptr;
+        std::int32_t reach = 0;
+        RecordLayout layout;
+    };
+    FoundRecord recordOf(bool trains, int index) const;
+    // The stop count of a train record found (narrow: counted once and kept).
+    int stopCountAt(int trainIndex, const FoundRecord& record) const;
     // The running rule of a t.rule line (daily when there is no such line).
     RunningRule runningRuleOf(int ruleNumber) const;
-    // The running status decodeTrain gives the train of a raw record with stops.
-    RunStatus runningStatusOf(int trainIndex, const RawTrain& train) const;
+    // The running status decodeTrain gives the train of a raw record with stops, its midnights
+    // counted up to the first stop at `station` (all of them when it has none there).
+    RunStatus runningStatusOf(int trainIndex, const RawTrain& train, int station) const;
     // The stretch of a raw train from stop `departure` to stop `arrival` (positions, -1 for
     // none) as the row builder takes them, with the status decodeTrain would give; false when
     // the builder gives no row.
     bool rawStretch(int trainIndex, const RawTrain& train, int departure, int arrival,
                     TrainStretch& stretch) const;
+    // The positions of the stops that stopForPlace would give for two places, read in one pass
+    // over a raw train's stops; -1 for none.
+    static std::pair<int, int> placeStops(const PlaceStations& first, const PlaceStations& second,
+                                          const RawTrain& train);
     // The indexed searches: emit(stretch, raw train, count) for every stretch in query order,
     // `count` times the same one.
     template <class Emit>
@@ -296,7 +310,7 @@ class TimetableDb {
     bool buildResultRow(const TrainStretch& stretch, const RawTrain& train, ResultRow& row) const;
     // A station's train list as trainsAtStation reads it from the record (empty for none),
     // read on first use.
-    std::span<const std::uint16_t> stationList(int stationIndex) const;
+    std::span<const std::uint32_t> stationList(int stationIndex) const;
     // Parallel to stationList: the distance of the listed train's first stop at the station,
     // kNoStop when it has none there; read from the trains' records when asked for the second
     // time (empty before).
@@ -333,7 +347,7 @@ class TimetableDb {
     mutable std::vector<std::uint16_t> trainStopCount_;  // parallel: the record's stop count
     mutable std::vector<std::int32_t> stationRecordAt_;  // station index -> offset, -1 none
     struct StationEntry {
-        std::vector<std::uint16_t> trains;   // the record's entries
+        std::vector<std::uint32_t> trains;   // the record's entries
         std::vector<std::uint16_t> km;       // parallel: km of the train's first stop there
         const std::uint8_t* file = nullptr;  // the station file `trains` were read from
         bool read = false;                   // `trains` read

@@ -46,8 +46,42 @@ bool parseDouble(std::string_view text, double& value) {
 }
 
 // The table's lines for train or station `index` grow a vector to hold it, up to the limit of
-// the record format.
-constexpr long long kMostIndex = 16383;
+// the record format (four base-128 digits in the wide form).
+constexpr long long kMostIndex = 128LL * 128 * 128 * 128 - 1;
+
+// The first field of a line as a key; -1 when it is none.
+long long lineKey(std::string_view line) {
+    const std::size_t tab = line.find('\t');
+    long long key = -1;
+    if (tab == std::string_view::npos || !parseInt(line.substr(0, tab), key, 0, kMostIndex)) {
+        return -1;
+    }
+    return key;
+}
+
+// The fields of a line (a CR before its end dropped).
+void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
+    fields.clear();
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (std::size_t pos = 0;;) {
+        const std::size_t tab = line.find('\t', pos);
+        fields.push_back(line.substr(pos, tab == std::string_view::npos ? tab : tab - pos));
+        if (tab == std::string_view::npos) break;
+        pos = tab + 1;
+    }
+}
+
+// The line starting at `at`, without its line feed.
+std::string_view lineAt(std::string_view text, std::size_t at) {
+    const std::size_t end = text.find('\n', at);
+    return text.substr(at, end == std::string_view::npos ? text.size() - at : end - at);
+}
+
+// Where the header line ends (the first line after a byte-order mark), or the text's end.
+std::size_t afterHeader(std::string_view text) {
+    const std::size_t end = text.find('\n');
+    return end == std::string_view::npos ? text.size() : end + 1;
+}
 
 template <class T>
 T& slot(std::vector<T>& v, long long index) {
@@ -107,8 +141,9 @@ RunStatus ServiceDays::statusOn(DateKey runDate) const {
     return RunStatus::NotScheduled;
 }
 
-void TimetableExtensions::load(const std::u16string& folder) {
+void TimetableExtensions::load(const std::u16string& folder, bool sorted) {
     clear();
+    sorted_ = sorted;
     for (const std::string& name : extensionFileNames()) {
         ByteSpan span;
         if (!TimetableDb::readWholeFile(folder + u'/' + fromUtf8(name), span)) continue;
@@ -152,9 +187,53 @@ void TimetableExtensions::indexLines(std::string_view text, TrainLines& lines) {
     }
 }
 
+std::pair<std::size_t, std::size_t> TimetableExtensions::sortedLines(std::string_view text,
+                                                                     long long key) {
+    // Every line before `lo` has a smaller key, every line from `hi` on a key not smaller:
+    // each step takes the line around the middle.
+    std::size_t lo = afterHeader(text), hi = text.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const std::size_t newline = text.rfind('\n', mid == 0 ? 0 : mid - 1);
+        std::size_t start =
+            newline == std::string_view::npos || newline + 1 < lo ? lo : newline + 1;
+        if (start > mid) start = lo;
+        const std::string_view line = lineAt(text, start);
+        if (lineKey(line) < key) {
+            lo = start + line.size() + 1;
+        } else {
+            hi = start;
+        }
+    }
+    std::size_t end = lo;
+    while (end < text.size()) {
+        const std::string_view line = lineAt(text, end);
+        if (lineKey(line) != key) break;
+        end += line.size() + 1;
+    }
+    return {lo, std::min(end, text.size())};
+}
+
 bool TimetableExtensions::trainLine(std::string_view text, const TrainLines& lines, int train,
                                     std::vector<std::string_view>& fields) const {
     fields.clear();
+    if (lines.sorted) {
+        // A train given twice keeps its last line, as in the other form.
+        const auto [begin, end] = sortedLines(text, train);
+        std::string_view last;
+        for (std::size_t at = begin; at < end;) {
+            const std::string_view line = lineAt(text, at);
+            splitFields(line, fields);
+            if (fields.size() == lines.fields) last = line;
+            at += line.size() + 1;
+        }
+        if (last.data() == nullptr) {
+            fields.clear();
+            return false;
+        }
+        splitFields(last, fields);
+        return true;
+    }
     if (train < 0 || static_cast<std::size_t>(train) >= lines.at.size()) return false;
     const std::uint32_t at = lines.at[static_cast<std::size_t>(train)];
     if (at == TrainLines::kNoLine || at >= text.size()) return false;
@@ -173,16 +252,37 @@ void TimetableExtensions::clear() {
     *this = TimetableExtensions();
 }
 
+namespace {
+
+// The header's field count, for a table whose lines are found by a binary search.
+void countFields(std::string_view text, std::size_t& fields) {
+    std::string_view header = lineAt(text, text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
+    if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
+    fields = static_cast<std::size_t>(std::count(header.begin(), header.end(), '\t')) + 1;
+}
+
+}  // namespace
+
 void TimetableExtensions::parseDays() const {
     if (daysParsed_) return;
     daysParsed_ = true;
-    indexLines(fileText("t.days"), dayLines_);
+    dayLines_.sorted = sorted_;
+    if (sorted_) {
+        countFields(fileText("t.days"), dayLines_.fields);
+    } else {
+        indexLines(fileText("t.days"), dayLines_);
+    }
 }
 
 void TimetableExtensions::parseTrains() const {
     if (trainsParsed_) return;
     trainsParsed_ = true;
-    indexLines(fileText("t.more"), trainLines_);
+    trainLines_.sorted = sorted_;
+    if (sorted_) {
+        countFields(fileText("t.more"), trainLines_.fields);
+    } else {
+        indexLines(fileText("t.more"), trainLines_);
+    }
 }
 
 Access parseAccess(std::string_view text) {
@@ -195,7 +295,10 @@ Access parseAccess(std::string_view text) {
 const TimetableExtensions::TrainExtras& TimetableExtensions::parseTrain(int train) const {
     parseTrains();
     static const TrainExtras none;
-    if (train < 0 || static_cast<std::size_t>(train) >= trainLines_.at.size()) return none;
+    if (train < 0 ||
+        (!trainLines_.sorted && static_cast<std::size_t>(train) >= trainLines_.at.size())) {
+        return none;
+    }
     auto [it, added] = trains_.try_emplace(train);
     if (!added) return it->second;
     std::vector<std::string_view> f;
@@ -217,50 +320,107 @@ void TimetableExtensions::parseNumbers() const {
     }
 }
 
+namespace {
+
+// A line of t.stops: train, stop position, board (0/1), alight (0/1), platform[, dwell: minutes
+// past 127, at most a day]; false when it does not parse.
+bool parseStopLine(const std::vector<std::string_view>& f, long long& train, long long& stop,
+                   StopExtras& extras) {
+    long long board = 1, alight = 1, dwell = -1;
+    if ((f.size() != 5 && f.size() != 6) || !parseInt(f[0], train, 0, kMostIndex) ||
+        !parseInt(f[1], stop, 0, 1 << 20) || !parseInt(f[2], board, 0, 1) ||
+        !parseInt(f[3], alight, 0, 1) ||
+        (f.size() == 6 && !f[5].empty() && !parseInt(f[5], dwell, 128, 1439))) {
+        return false;
+    }
+    extras.board = board == 1;
+    extras.alight = alight == 1;
+    extras.platform = fromUtf8(f[4]);
+    extras.dwell = static_cast<int>(dwell);
+    return true;
+}
+
+}  // namespace
+
 void TimetableExtensions::parseStops() const {
     if (stopsParsed_) return;
     stopsParsed_ = true;
     const std::string_view text = fileText("t.stops");
-    if (text.empty()) return;
-    // train, stop position, board (0/1), alight (0/1), platform[, dwell: minutes past 127,
-    // at most a day]
+    if (text.empty() || sorted_) return;
     readTable(text, [&](const std::vector<std::string_view>& f) {
-        long long train = 0, stop = 0, board = 1, alight = 1, dwell = -1;
-        if ((f.size() != 5 && f.size() != 6) || !parseInt(f[0], train, 0, kMostIndex) ||
-            !parseInt(f[1], stop, 0, 1 << 20) || !parseInt(f[2], board, 0, 1) ||
-            !parseInt(f[3], alight, 0, 1) ||
-            (f.size() == 6 && !f[5].empty() && !parseInt(f[5], dwell, 128, 1439))) {
-            return;
-        }
+        long long train = 0, stop = 0;
+        StopExtras read;
+        if (!parseStopLine(f, train, stop, read)) return;
         StopExtras& extras = stops_[{static_cast<int>(train), static_cast<int>(stop)}];
-        extras.board = board == 1;
-        extras.alight = alight == 1;
-        extras.platform = fromUtf8(f[4]);
-        extras.dwell = static_cast<int>(dwell);
+        extras = std::move(read);
         if (!extras.board || !extras.alight) slot(restricted_, train) = 1;
         if (extras.dwell >= 0) slot(longDwell_, train) = 1;
     });
 }
 
+const TimetableExtensions::TrainStops& TimetableExtensions::trainStops(int train) const {
+    auto [it, added] = trainStops_.try_emplace(train);
+    if (!added) return it->second;
+    const std::string_view text = fileText("t.stops");
+    if (text.empty() || train < 0) return it->second;
+    std::size_t fields = 0;
+    countFields(text, fields);
+    if (fields != 5 && fields != 6) return it->second;
+    const auto [begin, end] = sortedLines(text, train);
+    std::vector<std::string_view> f;
+    for (std::size_t at = begin; at < end;) {
+        const std::string_view line = lineAt(text, at);
+        at += line.size() + 1;
+        splitFields(line, f);
+        long long t = 0, stop = 0;
+        StopExtras extras;
+        if (f.size() != fields || !parseStopLine(f, t, stop, extras)) continue;
+        TrainStops& stops = it->second;
+        stops.restricted = stops.restricted || !extras.board || !extras.alight;
+        stops.longDwell = stops.longDwell || extras.dwell >= 0;
+        // A stop given twice keeps its last line, as in the other form.
+        auto same = std::find_if(stops.stops.begin(), stops.stops.end(),
+                                 [&](const auto& s) { return s.first == static_cast<int>(stop); });
+        if (same != stops.stops.end()) {
+            same->second = std::move(extras);
+        } else {
+            stops.stops.emplace_back(static_cast<int>(stop), std::move(extras));
+        }
+    }
+    return it->second;
+}
+
+namespace {
+
+// A line of s.more: station, feed id, latitude, longitude, change minutes[, fare zone[,
+// wheelchair]]; false when it does not parse.
+bool parseStationLine(const std::vector<std::string_view>& f, long long& station,
+                      StationExtras& extras) {
+    long long change = -1;
+    if (f.size() < 5 || !parseInt(f[0], station, 0, kMostIndex)) return false;
+    extras = StationExtras{};
+    extras.id = fromUtf8(f[1]);
+    extras.located = parseDouble(f[2], extras.latitude) && parseDouble(f[3], extras.longitude) &&
+                     extras.latitude >= -90 && extras.latitude <= 90 && extras.longitude >= -180 &&
+                     extras.longitude <= 180;
+    if (!f[4].empty() && parseInt(f[4], change, 0, 1439)) {
+        extras.changeMinutes = static_cast<int>(change);
+    }
+    if (f.size() > 5) extras.zone = f[5];
+    if (f.size() > 6) extras.wheelchair = parseAccess(f[6]);
+    return true;
+}
+
+}  // namespace
+
 void TimetableExtensions::parseStations() const {
     if (stationsParsed_) return;
     stationsParsed_ = true;
-    if (const std::string_view text = fileText("s.more"); !text.empty()) {
-        // station, feed id, latitude, longitude, change minutes[, fare zone[, wheelchair]]
+    if (const std::string_view text = fileText("s.more"); !text.empty() && !sorted_) {
         readTable(text, [&](const std::vector<std::string_view>& f) {
-            long long station = 0, change = -1;
-            if (f.size() < 5 || !parseInt(f[0], station, 0, kMostIndex)) return;
-            StationExtras& extras = slot(stations_, station);
-            extras.id = fromUtf8(f[1]);
-            extras.located = parseDouble(f[2], extras.latitude) &&
-                             parseDouble(f[3], extras.longitude) && extras.latitude >= -90 &&
-                             extras.latitude <= 90 && extras.longitude >= -180 &&
-                             extras.longitude <= 180;
-            if (!f[4].empty() && parseInt(f[4], change, 0, 1439)) {
-                extras.changeMinutes = static_cast<int>(change);
-            }
-            if (f.size() > 5) extras.zone = f[5];
-            if (f.size() > 6) extras.wheelchair = parseAccess(f[6]);
+            long long station = 0;
+            StationExtras extras;
+            if (parseStationLine(f, station, extras)) slot(stations_, station) = std::move(extras);
         });
     }
     if (const std::string_view text = fileText("s.walks"); !text.empty()) {
@@ -303,16 +463,26 @@ std::u16string TimetableExtensions::fareText(int train, const std::vector<int>& 
         if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
         return stations_[static_cast<std::size_t>(station)].zone;
     };
+    std::vector<StationExtras> held;  // sorted tables: the stations' lines, read for this ride
+    if (sorted_) {
+        held.reserve(stations.size());
+        for (int station : stations) held.push_back(stationExtras(station));
+    }
     std::vector<std::string_view> passed;
     passed.reserve(stations.size());
-    for (int station : stations) passed.push_back(zone(station));
+    for (std::size_t k = 0; k < stations.size(); ++k) {
+        passed.push_back(sorted_ ? std::string_view(held[k].zone) : zone(stations[k]));
+    }
     return fares_.price(route, passed.front(), passed.back(), passed);
 }
 
 const ServiceDays* TimetableExtensions::serviceDays(int train) const {
     if (files_.empty()) return nullptr;
     parseDays();
-    if (train < 0 || static_cast<std::size_t>(train) >= dayLines_.at.size()) return nullptr;
+    if (train < 0 ||
+        (!dayLines_.sorted && static_cast<std::size_t>(train) >= dayLines_.at.size())) {
+        return nullptr;
+    }
     auto [it, added] = days_.try_emplace(train);
     std::optional<ServiceDays>& days = it->second;
     if (added) {
@@ -356,12 +526,19 @@ const std::vector<int>& TimetableExtensions::trainsNumbered(std::u16string_view 
 
 StopExtras TimetableExtensions::stopExtras(int train, int position) const {
     if (files_.empty()) return {};
+    if (sorted_) {
+        for (const auto& [at, extras] : trainStops(train).stops) {
+            if (at == position) return extras;
+        }
+        return {};
+    }
     parseStops();
     auto it = stops_.find({train, position});
     return it == stops_.end() ? StopExtras{} : it->second;
 }
 
 bool TimetableExtensions::longDwellIn(int train) const {
+    if (sorted_) return trainStops(train).longDwell;
     parseStops();
     return train >= 0 && static_cast<std::size_t>(train) < longDwell_.size() &&
            longDwell_[static_cast<std::size_t>(train)] != 0;
@@ -370,12 +547,18 @@ bool TimetableExtensions::longDwellIn(int train) const {
 void TimetableExtensions::applyDwell(int train, StopRecord& stop) const {
     // Only a stop whose record says 127, the most it holds, may stand longer.
     if (stop.dwellMinutes != 127 || !longDwell(train)) return;
+    if (sorted_) {
+        const StopExtras extras = stopExtras(train, stop.sequence);
+        if (extras.dwell >= 0) stop.dwellMinutes = extras.dwell;
+        return;
+    }
     auto it = stops_.find({train, stop.sequence});
     if (it != stops_.end() && it->second.dwell >= 0) stop.dwellMinutes = it->second.dwell;
 }
 
 bool TimetableExtensions::restricted(int train) const {
     if (files_.empty()) return false;
+    if (sorted_) return trainStops(train).restricted;
     parseStops();
     return train >= 0 && static_cast<std::size_t>(train) < restricted_.size() &&
            restricted_[static_cast<std::size_t>(train)] != 0;
@@ -383,6 +566,25 @@ bool TimetableExtensions::restricted(int train) const {
 
 StationExtras TimetableExtensions::stationExtras(int station) const {
     if (files_.empty()) return {};
+    if (sorted_) {
+        auto [it, added] = stationLines_.try_emplace(station);
+        if (!added || station < 0) return it->second;
+        const std::string_view text = fileText("s.more");
+        const auto [begin, end] = sortedLines(text, station);
+        std::vector<std::string_view> f;
+        std::size_t fields = 0;
+        countFields(text, fields);
+        for (std::size_t at = begin; at < end;) {
+            const std::string_view line = lineAt(text, at);
+            at += line.size() + 1;
+            splitFields(line, f);
+            long long s = 0;
+            StationExtras extras;
+            if (f.size() == fields && parseStationLine(f, s, extras))
+                it->second = std::move(extras);
+        }
+        return it->second;
+    }
     parseStations();
     if (station < 0 || static_cast<std::size_t>(station) >= stations_.size()) return {};
     return stations_[static_cast<std::size_t>(station)];
@@ -402,14 +604,15 @@ TripAccess TimetableExtensions::tripAccess(int train) const {
 bool TimetableExtensions::saysAccess() const {
     if (files_.empty()) return false;
     if (saysAccess_ >= 0) return saysAccess_ != 0;
-    parseStations();
-    bool says = std::any_of(stations_.begin(), stations_.end(),
-                            [](const StationExtras& s) { return s.wheelchair != Access::Unknown; });
-    if (!says) {
-        readTable(fileText("t.more"), [&says](const std::vector<std::string_view>& f) {
-            says = says || (f.size() > 4 && parseAccess(f[4]) != Access::Unknown);
+    // The wheelchair columns of s.more and t.more, read in one pass each (in either form).
+    bool says = false;
+    const auto look = [&says](std::string_view text, std::size_t column) {
+        readTable(text, [&says, column](const std::vector<std::string_view>& f) {
+            says = says || (f.size() > column && parseAccess(f[column]) != Access::Unknown);
         });
-    }
+    };
+    look(fileText("s.more"), 6);
+    if (!says) look(fileText("t.more"), 4);
     saysAccess_ = says ? 1 : 0;
     return says;
 }

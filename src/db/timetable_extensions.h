@@ -84,8 +84,11 @@ struct Walk {
 
 class TimetableExtensions {
   public:
-    // Reads the extension files of `folder` (those present); parsing waits for first use.
-    void load(const std::u16string& folder);
+    // Reads the extension files of `folder` (those present); parsing waits for first use. With
+    // `sorted` (a timetable of the wide form, whose compiler wrote its per-train and per-station
+    // tables in index order) a train's or station's lines are found by a binary search, and no
+    // table is read whole for one of them.
+    void load(const std::u16string& folder, bool sorted = false);
     void clear();
     // True when any extension file was read.
     bool present() const { return !files_.empty(); }
@@ -136,13 +139,25 @@ class TimetableExtensions {
     void parseFares() const;
 
     // Lines of a per-train table by the train index in their first field, found with one pass
-    // over the text: a question reads the lines of the trains it meets, not the whole table.
+    // over the text (a question then reads the lines of the trains it meets, not the whole
+    // table), or in a table of sorted lines by a binary search.
     struct TrainLines {
         std::vector<std::uint32_t> at;  // train -> offset of its line, kNoLine: none
         std::size_t fields = 0;         // the header's field count
+        bool sorted = false;            // lines in key order: `at` is not built
         static constexpr std::uint32_t kNoLine = UINT32_MAX;
     };
     static void indexLines(std::string_view text, TrainLines& lines);
+    // The offsets of the lines whose first field is `key`, in a table whose lines stand in key
+    // order, as [begin, end) line starts (empty when none).
+    static std::pair<std::size_t, std::size_t> sortedLines(std::string_view text, long long key);
+    // The lines of one train of t.stops, read when first asked for (sorted tables only).
+    struct TrainStops {
+        std::vector<std::pair<int, StopExtras>> stops;  // position -> extras, in table order
+        bool restricted = false;
+        bool longDwell = false;
+    };
+    const TrainStops& trainStops(int train) const;
     // The fields of `train`'s line, or false when it has none or the line does not parse.
     bool trainLine(std::string_view text, const TrainLines& lines, int train,
                    std::vector<std::string_view>& fields) const;
@@ -152,6 +167,9 @@ class TimetableExtensions {
     void parseNumbers() const;
 
     std::map<std::string, ByteSpan> files_;  // file name -> bytes
+    bool sorted_ = false;                    // the tables stand in key order (see load)
+    mutable std::unordered_map<int, TrainStops> trainStops_;       // sorted: train -> its stops
+    mutable std::unordered_map<int, StationExtras> stationLines_;  // sorted: station -> extras
     mutable bool daysParsed_ = false;
     mutable bool trainsParsed_ = false;
     mutable bool numbersParsed_ = false;

@@ -1,9 +1,10 @@
-// Decoding train records. Layout of a record (every byte below 0x80 but the last):
-//   0-1  train index, base 128, high digit first
-//   2    kindCode          3  fareFactor
-//   4-7  validFrom, base 128, least significant digit first
-//   8-11 validUntil, same   12 ruleNumber
-//   13.. stops of 7 bytes: station (2), arrival hour, minute, dwell, distance (2)
+// Decoding train records. Layout of a record (every byte below 0x80 but the last), with d the
+// digits of an index (2 in the narrow form, 3 or 4 in the wide one, db/record_layout.h):
+//   0..d-1    train index, base 128, high digit first
+//   d         kindCode          d+1  fareFactor
+//   d+2..d+5  validFrom, base 128, least significant digit first
+//   d+6..d+9  validUntil, same   d+10 ruleNumber
+//   d+11..    stops of d+5 bytes: station (d), arrival hour, minute, dwell, distance (2)
 //   0x80 where the next stop's first byte would stand
 #include <algorithm>
 
@@ -21,37 +22,43 @@ void widenTrainNumber(std::string_view bytes, std::u16string& name) {
 
 }  // namespace
 
-int trainStopCount(const ByteSpan& span, std::int32_t offset) {
-    // Stops are taken from byte 13 on while the byte at the position is not 0x80 and all seven
-    // bytes lie within the data.
-    const std::uint8_t* b = span.data.get();
+// Stops are taken from the end of the header on while the byte at the position is not 0x80 and
+// the whole stop lies within the record's reach.
+int countStops(const std::uint8_t* record, std::int32_t reach, const RecordLayout& layout) {
+    const int stride = layout.stopBytes();
     int count = 0;
-    for (std::int32_t pos = offset + 13;
-         pos < span.length && b[pos] != 0x80 && span.length - pos >= 7; pos += 7) {
+    for (std::int32_t pos = layout.trainHeaderBytes();
+         pos < reach && record[pos] != 0x80 && reach - pos >= stride; pos += stride) {
         ++count;
     }
     return count;
 }
 
-int TimetableDb::stopCountAt(int trainIndexValue, const ByteSpan& span, std::int32_t offset) const {
-    if (!useIndexes) return trainStopCount(span, offset);
-    // Counted when the record is first read, and kept while its file's index is.
+int trainStopCount(const ByteSpan& span, std::int32_t offset) {
+    return countStops(span.data.get() + offset, span.length - offset, RecordLayout{});
+}
+
+int TimetableDb::stopCountAt(int trainIndexValue, const FoundRecord& record) const {
+    // A wide record's walk is bounded by its range; a narrow one's reaches to the end of its
+    // file, and is counted once while its file's index holds.
+    if (record.layout.digits != 2 || !useIndexes) {
+        return countStops(record.bytes, record.reach, record.layout);
+    }
     std::uint16_t& counted = trainStopCount_[static_cast<std::size_t>(trainIndexValue)];
     if (counted != kUncounted) return counted;
-    const int count = trainStopCount(span, offset);
+    const int count = countStops(record.bytes, record.reach, record.layout);
     if (count < kUncounted) counted = static_cast<std::uint16_t>(count);
     return count;
 }
 
 TimetableDb::RawTrain TimetableDb::rawTrain(int trainIndexValue) const {
     RawTrain raw;
-    const int offset = findRecord(true, trainIndexValue);
-    if (offset < 0) return raw;
-    const int f = (trainIndexValue + 1) % kTrainFileCount;
-    const ByteSpan& span = trainFiles[static_cast<std::size_t>(f)];
-    raw.header = span.data.get() + offset;
-    raw.count = stopCountAt(trainIndexValue, span, offset);
-    if (raw.count > 0) raw.stops = span.data.get() + offset + 13;
+    const FoundRecord record = recordOf(true, trainIndexValue);
+    if (record.bytes == nullptr) return raw;
+    raw.layout = record.layout;
+    raw.header = record.bytes + record.layout.digits;
+    raw.count = stopCountAt(trainIndexValue, record);
+    if (raw.count > 0) raw.stops = record.bytes + record.layout.trainHeaderBytes();
     if (extensions.longDwell(trainIndexValue)) {
         raw.extensions = &extensions;
         raw.train = trainIndexValue;
@@ -73,51 +80,61 @@ RunningRule TimetableDb::runningRuleOf(int ruleNumber) const {
     return rule;
 }
 
-RunStatus TimetableDb::runningStatusOf(int trainIndexValue, const RawTrain& train) const {
+RunStatus TimetableDb::runningStatusOf(int trainIndexValue, const RawTrain& train,
+                                       int station) const {
     const auto offset = [&] {
-        return dayOffset(train.count, fromStation, [&](int i) { return train.stop(i); });
+        return dayOffset(train.count, station, [&](int i) { return train.stop(i); });
     };
     // A train that runs on listed days: the run calling on queryDate left offset days before.
     if (const ServiceDays* days = extensions.serviceDays(trainIndexValue)) {
         const int back = offset();
         return days->statusOn(back == 0 ? queryDate : addDays(queryDate, -back));
     }
-    // With stops the whole header lies within the file.
+    // With stops the whole header lies within the file (h: the kind code, after the index).
     const std::uint8_t* h = train.header;
     auto date = [&](int i) {
         return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
     };
-    return runningStatus(date(4), date(8), runningRuleOf(h[12]), queryDate, train.count, offset);
+    return runningStatus(date(2), date(6), runningRuleOf(h[10]), queryDate, train.count, offset);
+}
+
+RunStatus TimetableDb::runningStatusAt(const TrainRecord& train, int station) const {
+    if (station == fromStation || train.stops.empty()) return train.status;
+    if (const ServiceDays* days = extensions.serviceDays(train.index)) {
+        const int back = dayOffset(train.stops, station);
+        return days->statusOn(back == 0 ? queryDate : addDays(queryDate, -back));
+    }
+    return runningStatus(train, runningRuleOf(train.ruleNumber), queryDate, station);
 }
 
 void TimetableDb::decodeTrain(int trainIndexValue, TrainRecord& record) const {
     record.stops.clear();
     record.index = trainIndexValue;
-    int offset = findRecord(true, trainIndexValue);
-    if (offset < 0) return;
-    const ByteSpan& span =
-        trainFiles[static_cast<std::size_t>((trainIndexValue + 1) % kTrainFileCount)];
-    const std::uint8_t* b = span.data.get();
-    const std::int32_t length = span.length;
+    const FoundRecord found = recordOf(true, trainIndexValue);
+    if (found.bytes == nullptr) return;
+    const std::uint8_t* b = found.bytes;
+    const std::int32_t reach = found.reach;
+    const int digits = found.layout.digits;
     // A header cut short by the end of the file reads its missing bytes as 0.
-    auto at = [&](std::int32_t i) -> int { return i < length ? b[i] : 0; };
+    auto at = [&](std::int32_t i) -> int { return i < reach ? b[i] : 0; };
     auto date = [&](std::int32_t i) {
         return at(i) + at(i + 1) * 128 + at(i + 2) * 128 * 128 + at(i + 3) * 128 * 128 * 128;
     };
 
     // Assigned in place: the record's own buffer is reused from one decode to the next.
     trainNameAt(trainIndexValue, record.name);
-    record.kindCode = at(offset + 2);
-    record.fareFactor = at(offset + 3);
-    record.validFrom = date(offset + 4);
-    record.validUntil = date(offset + 8);
-    record.ruleNumber = at(offset + 12);
+    record.kindCode = at(digits);
+    record.fareFactor = at(digits + 1);
+    record.validFrom = date(digits + 2);
+    record.validUntil = date(digits + 6);
+    record.ruleNumber = at(digits + 10);
 
-    std::int32_t pos = offset + 13;
-    const int count = stopCountAt(trainIndexValue, span, offset);
+    std::int32_t pos = found.layout.trainHeaderBytes();
+    const int stride = found.layout.stopBytes();
+    const int count = stopCountAt(trainIndexValue, found);
     record.stops.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i, pos += 7) {
-        record.stops[static_cast<std::size_t>(i)] = decodeStop(b + pos, i);
+    for (int i = 0; i < count; ++i, pos += stride) {
+        record.stops[static_cast<std::size_t>(i)] = found.layout.stop(b + pos, i);
     }
     if (extensions.longDwell(trainIndexValue)) {
         for (StopRecord& stop : record.stops) extensions.applyDwell(trainIndexValue, stop);

@@ -188,13 +188,16 @@ struct DecodedStops {
     int station(std::int64_t i) const { return stops[static_cast<std::size_t>(i)].station; }
 };
 
+// A record's stops as stored: a station of `digits` digits, then hour and minute.
 struct RawStops {
     const std::uint8_t* bytes;
     int count;
+    RecordLayout layout;
     std::int64_t size() const { return count; }
-    int hour(std::int64_t i) const { return bytes[7 * i + 2]; }
-    int minute(std::int64_t i) const { return bytes[7 * i + 3]; }
-    int station(std::int64_t i) const { return bytes[7 * i] * 128 + bytes[7 * i + 1]; }
+    const std::uint8_t* at(std::int64_t i) const { return bytes + layout.stopBytes() * i; }
+    int hour(std::int64_t i) const { return at(i)[layout.digits]; }
+    int minute(std::int64_t i) const { return at(i)[layout.digits + 1]; }
+    int station(std::int64_t i) const { return layout.stopStation(at(i)); }
 };
 
 // Minutes of the legs from `departure` to `arrival`, each (next arrival - this arrival) modulo a
@@ -369,11 +372,11 @@ bool TimetableDb::buildResultRow(const TrainStretch& stretch, const RawTrain& tr
     if (departure.distanceKm > arrival.distanceKm) return false;
     std::u16string name;
     trainNameAt(stretch.trainIndex, name);
-    // With stops the record's header is whole: kind code in byte 2, fare factor in byte 3.
+    // With stops the record's header is whole: the kind code, then the fare factor.
     fillRow(*this,
-            RowTrain{name, stretch.trainIndex, train.header[2], train.header[3], stretch.status,
+            RowTrain{name, stretch.trainIndex, train.header[0], train.header[1], stretch.status,
                      first.station, train.stop(train.count - 1).station},
-            RawStops{train.stops, train.count}, departure, arrival, row);
+            RawStops{train.stops, train.count, train.layout}, departure, arrival, row);
     row.endsHere = stretch.endsHere;
     return true;
 }

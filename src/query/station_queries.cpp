@@ -10,21 +10,19 @@
 #include "fare/result_row.h"
 
 namespace zelvan {
-namespace {
 
 // The positions of the stops that stopForPlace would give for two places, read in one pass
-// from a record's raw 7-byte stops (station in bytes 0-1); -1 for none. The first stop at a
-// place's earliest station in suffix order wins.
-std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
-                               const TimetableDb::PlaceStations& second, const std::uint8_t* stops,
-                               int count) {
+// from a record's raw stops; -1 for none. The first stop at a place's earliest station in suffix
+// order wins.
+std::pair<int, int> TimetableDb::placeStops(const PlaceStations& first, const PlaceStations& second,
+                                            const RawTrain& train) {
+    const int count = train.count;
     int firstRank = first.count;
     int secondRank = second.count;
     std::pair<int, int> found{-1, -1};
     // Once both places have their first station, no later stop can win.
     for (int position = 0; position < count && (firstRank > 0 || secondRank > 0); ++position) {
-        const std::uint8_t* stop = stops + 7 * position;
-        const int station = stop[0] * 128 + stop[1];
+        const int station = train.stationAt(position);
         for (int i = 0; i < firstRank; ++i) {
             if (first.stations[static_cast<std::size_t>(i)] == station) {
                 firstRank = i;
@@ -42,6 +40,8 @@ std::pair<int, int> placeStops(const TimetableDb::PlaceStations& first,
     }
     return found;
 }
+
+namespace {
 
 // The stretch from `departure` to `arrival` by the row builder's rules: both stops present; at
 // one station the row starts at `first`, the train's first stop; not backwards (neither in the
@@ -66,14 +66,15 @@ bool stretchBetween(int trainIndex, const StopRecord& first, const StopRecord* d
     return true;
 }
 
-// The same for a decoded train, with its status.
-bool stretchOf(int trainIndex, const TrainRecord& train, const StopRecord* departure,
-               const StopRecord* arrival, TrainStretch& stretch) {
+// The same for a decoded train, with the status of the run that calls at the departure stop
+// (a place's stop may lie at another of its stations than the queried one).
+bool stretchOf(const TimetableDb& db, int trainIndex, const TrainRecord& train,
+               const StopRecord* departure, const StopRecord* arrival, TrainStretch& stretch) {
     if (train.stops.empty() ||
         !stretchBetween(trainIndex, train.stops.front(), departure, arrival, stretch)) {
         return false;
     }
-    stretch.status = train.status;
+    stretch.status = db.runningStatusAt(train, departure->station);
     return true;
 }
 
@@ -135,7 +136,9 @@ bool TimetableDb::rawStretch(int trainIndexValue, const RawTrain& train, int dep
     const StopRecord from = train.stop(departure);
     const StopRecord to = train.stop(arrival);
     if (!stretchBetween(trainIndexValue, train.stop(0), &from, &to, stretch)) return false;
-    stretch.status = runningStatusOf(trainIndexValue, train);
+    // The run calling at the place's stop that day: counted to it, not to the queried station,
+    // which a listed train need not call at (another station of the place).
+    stretch.status = runningStatusOf(trainIndexValue, train, from.station);
     return true;
 }
 
@@ -143,8 +146,8 @@ template <class Emit>
 void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16string& to,
                                    Emit emit) {
     const int toStation = stationIndexByName(to);
-    const std::span<const std::uint16_t> departures = stationList(fromStation);
-    const std::span<const std::uint16_t> arrivals = stationList(toStation);
+    const std::span<const std::uint32_t> departures = stationList(fromStation);
+    const std::span<const std::uint32_t> arrivals = stationList(toStation);
     if (departures.empty() || arrivals.empty()) return;
     const PlaceStations fromPlace = placeStations(from);
     const PlaceStations toPlace = placeStations(to);
@@ -162,7 +165,7 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
     auto add = [&](int t, std::size_t count, int fromKm, int toKm) {
         if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm) return;  // the other way
         const RawTrain train = rawTrain(t);
-        const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train.stops, train.count);
+        const auto [fromStop, toStop] = placeStops(fromPlace, toPlace, train);
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
@@ -176,21 +179,21 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         // Station records list their trains in index order: one merged walk.
         std::size_t j = 0;
         for (std::size_t i = 0; i < departures.size(); ++i) {
-            const std::uint16_t t = departures[i];
-            while (j < arrivals.size() && arrivals[j] < t) ++j;
+            const int t = static_cast<int>(departures[i]);
+            while (j < arrivals.size() && arrivals[j] < departures[i]) ++j;
             std::size_t k = j;
-            while (k < arrivals.size() && arrivals[k] == t) ++k;
+            while (k < arrivals.size() && arrivals[k] == departures[i]) ++k;
             if (k == j) continue;
             add(t, k - j, departureKm.empty() ? kNoStop : departureKm[i],
                 arrivalKm.empty() ? kNoStop : arrivalKm[j]);
         }
         return;
     }
-    std::vector<std::uint16_t> sorted(arrivals.begin(), arrivals.end());
+    std::vector<std::uint32_t> sorted(arrivals.begin(), arrivals.end());
     std::sort(sorted.begin(), sorted.end());
-    for (const std::uint16_t t : departures) {
+    for (const std::uint32_t t : departures) {
         auto [lo, hi] = std::equal_range(sorted.begin(), sorted.end(), t);
-        if (hi > lo) add(t, static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
+        if (hi > lo) add(static_cast<int>(t), static_cast<std::size_t>(hi - lo), kNoStop, kNoStop);
     }
 }
 
@@ -207,7 +210,7 @@ bool TimetableDb::findStationToStation(const std::u16string& from, const std::u1
                            [&](int t, const TrainRecord& train, const StopRecord& departure,
                                const StopRecord& arrival) {
                                TrainStretch stretch;
-                               if (stretchOf(t, train, &departure, &arrival, stretch)) {
+                               if (stretchOf(*this, t, train, &departure, &arrival, stretch)) {
                                    stretches.push_back(stretch);
                                }
                            });
@@ -244,6 +247,7 @@ bool TimetableDb::queryStationToStation(const std::u16string& from, const std::u
         [&](int, const TrainRecord& train, const StopRecord& departure, const StopRecord& arrival) {
             ResultRow row;
             if (buildResultRow(train, &departure, &arrival, row)) {
+                row.status = static_cast<int>(runningStatusAt(train, departure.station));
                 rows.push_back(std::move(row));
             }
         });
@@ -254,9 +258,10 @@ template <class Emit>
 void TimetableDb::eachStationTrain(const std::u16string& stationName, Emit emit) {
     const PlaceStations place = placeStations(stationName);
     const PlaceStations none;
-    for (const std::uint16_t t : stationList(fromStation)) {
+    for (const std::uint32_t listed : stationList(fromStation)) {
+        const int t = static_cast<int>(listed);
         const RawTrain train = rawTrain(t);
-        const int departure = placeStops(place, none, train.stops, train.count).first;
+        const int departure = placeStops(place, none, train).first;
         TrainStretch stretch;
         if (rawStretch(t, train, departure, train.count - 1, stretch)) {
             stretch.endsHere = endsAtPlaceStop(train.stop(departure), train.stop(train.count - 1));
@@ -273,7 +278,7 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
                            [&](int t, const TrainRecord& train, const StopRecord* departure,
                                const StopRecord& arrival) {
                                TrainStretch stretch;
-                               if (stretchOf(t, train, departure, &arrival, stretch)) {
+                               if (stretchOf(*this, t, train, departure, &arrival, stretch)) {
                                    stretch.endsHere = endsAtPlaceStop(*departure, arrival);
                                    stretches.push_back(stretch);
                                }
@@ -304,6 +309,7 @@ void TimetableDb::queryStation(const std::u16string& stationName, std::vector<Re
         [&](int, const TrainRecord& train, const StopRecord* departure, const StopRecord& arrival) {
             ResultRow row;
             if (buildResultRow(train, departure, &arrival, row)) {
+                row.status = static_cast<int>(runningStatusAt(train, departure->station));
                 row.endsHere = endsAtPlaceStop(*departure, arrival);
                 row.noBoarding = departure && !canBoard(train.index, departure->sequence);
                 rows.push_back(std::move(row));

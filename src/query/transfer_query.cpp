@@ -15,29 +15,26 @@ constexpr std::size_t kMaxTransferStations = 15;
 void TimetableDb::collectReachableStations(const std::u16string& stationName,
                                            std::map<int, int>& reach, bool forward) {
     if (useIndexes) {
-        // The same walk over the raw stops of each record (station in bytes 0-1, km in bytes
-        // 5-6), with no train decoded.
+        // The same walk over the raw stops of each record, with no train decoded.
         const int s = stationIndexByName(stationName);
-        const std::span<const std::uint16_t> listed = stationList(s);
+        const std::span<const std::uint32_t> listed = stationList(s);
         if (listed.empty() || s < 0) return;
-        for (const std::uint16_t t : listed) {
-            const RawTrain train = rawTrain(t);
-            const std::uint8_t* stops = train.stops;
-            const std::uint8_t* end = stops + 7 * train.count;
-            const std::uint8_t* own = stops;
-            while (own != end && own[0] * 128 + own[1] != s) own += 7;
+        for (const std::uint32_t t : listed) {
+            const RawTrain train = rawTrain(static_cast<int>(t));
+            int own = 0;
+            while (own != train.count && train.stationAt(own) != s) ++own;
             // A listed train that does not call here ends the whole scan.
-            if (own == end) return;
-            const int d0 = own[5] * 128 + own[6];
+            if (own == train.count) return;
+            const int d0 = train.kmAt(own);
             bool seen = false;
-            for (const std::uint8_t* stop = stops; stop != end; stop += 7) {
-                const int station = stop[0] * 128 + stop[1];
+            for (int stop = 0; stop != train.count; ++stop) {
+                const int station = train.stationAt(stop);
                 if (station == s) {
                     seen = true;
                     continue;
                 }
                 if (forward != seen) continue;
-                const int distance = std::abs(stop[5] * 128 + stop[6] - d0);
+                const int distance = std::abs(train.kmAt(stop) - d0);
                 auto [it, inserted] = reach.emplace(station, distance);
                 if (!inserted && distance < it->second) it->second = distance;
             }

@@ -68,15 +68,24 @@ void StationCombo::suggestFor(const QString& typed) {
             if (!names.contains(toQString(name))) names << toQString(name);
         }
     }
-    offer(names);
+    // The one station the text names, when it names one among others ("San Francisco" beside
+    // "So. San Francisco"), stands selected.
+    QString named;
+    if (!typed.trimmed().isEmpty()) {
+        const TypedName resolved = db_.resolveTypedName(controlText(typed));
+        if (resolved.kind == TypedNameKind::Unique) named = toQString(resolved.name);
+    }
+    offer(names, named);
 }
 
-void StationCombo::offer(const QStringList& names) {
+void StationCombo::offer(const QStringList& names, const QString& preselected) {
     if (names.isEmpty()) return;
     setEntries(names);
     suggestions_->setCompletionPrefix(QString());
     suggestions_->complete(lineEdit()->rect());
-    suggestions_->popup()->setCurrentIndex(QModelIndex());
+    const int row = preselected.isEmpty() ? -1 : static_cast<int>(names.indexOf(preselected));
+    suggestions_->popup()->setCurrentIndex(row >= 0 ? suggestions_->completionModel()->index(row, 0)
+                                                    : QModelIndex());
 }
 
 }  // namespace zelvan

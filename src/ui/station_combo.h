@@ -25,8 +25,9 @@ class StationCombo : public QComboBox {
     // the list is left unchanged.
     void suggestFor(const QString& typed);
     // Replaces the list with `names` and opens the drop-down, the typed text staying as it is
-    // (nothing happens for no names).
-    void offer(const QStringList& names);
+    // (nothing happens for no names); `preselected`, when one of them, is the current entry, so
+    // that Enter takes it.
+    void offer(const QStringList& names, const QString& preselected = QString());
     // Opens the drop-down with the stations used last (the list as it is when there are none).
     void showPopup() override;
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "db/data_folder.h"
 #include "db/text.h"
 #include "db/timetable_db.h"
 
@@ -81,13 +82,12 @@ bool isRegularFile(const fs::path& path) {
 }
 
 CheckReport verifyTimetableFolder(const fs::path& folder) {
-    const std::vector<std::string>& names = timetableFileNames();
-    for (std::size_t i = 0; i < requiredTimetableFileCount(); ++i) {
-        Kind kind = kindOf(folder / names[i]);
+    for (const std::string& name : requiredDataFilesIn(fromUtf8(folder.string()))) {
+        Kind kind = kindOf(folder / name);
         if (kind == Kind::Regular) continue;
         CheckReport report;
         report.errors.push_back(
-            {names[i],
+            {name,
              kind == Kind::Missing ? std::string(kFileMissing) : "is not a regular file",
              {},
              {}});
@@ -105,6 +105,8 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
 bool carryOverOptionalFiles(const fs::path& from, const fs::path& staging) {
     const std::vector<std::string>& names = timetableFileNames();
     for (std::size_t i = requiredTimetableFileCount(); i < names.size(); ++i) {
+        // Record files are the timetable's own: never taken from another (of the other form).
+        if (isRecordFileName(names[i])) continue;
         if (kindOf(staging / names[i]) != Kind::Missing) continue;
         if (kindOf(from / names[i]) != Kind::Regular) continue;
         std::error_code ec;
@@ -131,7 +133,11 @@ bool installTimetableFiles(const fs::path& staging, const fs::path& live, const 
             return false;
         }
         if (kindOf(staging / name) != Kind::Regular) {
-            if (wholeSet && old == Kind::Regular) leaving.push_back(name);
+            // A staged timetable has every record file of its form: those it lacks are of the
+            // other form and must not stay beside it.
+            if ((wholeSet || isRecordFileName(name)) && old == Kind::Regular) {
+                leaving.push_back(name);
+            }
             continue;
         }
         if (old == Kind::Missing) added += name + '\n';

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "db/data_folder.h"
 #include "db/text.h"
 #include "update/database_install.h"
 #include "update/version.h"
@@ -79,11 +80,10 @@ bool writePackage(const fs::path& dataFolder, const fs::path& package,
                   std::vector<std::string>& packed, std::string& error) {
     packed.clear();
     const std::vector<std::string>& names = timetableFileNames();
-    for (std::size_t i = 0; i < requiredTimetableFileCount(); ++i) {
+    for (const std::string& name : requiredDataFilesIn(fromUtf8(dataFolder.string()))) {
         struct stat st;
-        if (::stat((dataFolder / names[i]).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            error =
-                (dataFolder / names[i]).string() + " is missing: a package needs every data file";
+        if (::stat((dataFolder / name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            error = (dataFolder / name).string() + " is missing: a package needs every data file";
             return false;
         }
     }

@@ -140,5 +140,36 @@ TEST(ResolveTypedName, OneStationIsTakenSeveralAreListedAndAWholeNameWins) {
     EXPECT_EQ(resolved(db, u"火星"), "4:火星");
 }
 
+// Latin names as travellers type them: ß as ss, æ as ae and the other letters written as two, in
+// the search, the field's resolution and the one name that starts with the typed words.
+TEST(ResolveTypedName, LatinNamesFoldAsTypedAndTheOneThatStartsWithTheWordsWins) {
+    DbFolder folder;
+    folder.stations = {"So. San Francisco Caltrain",
+                       "San Francisco Caltrain",
+                       "Tübinger Straße",
+                       "Königsberger Straße",
+                       "Ærøskøbing",
+                       "Þingvellir",
+                       "Œuvre Łódź Đakovo",
+                       "Istanbul Kadıköy"};
+    for (int s = 0; s < 8; ++s) stationWithTrains(folder, s, s == 0 ? 3 : 1);
+    TimetableDb db;
+    ASSERT_TRUE(folder.load(db));
+    EXPECT_EQ(found(db, u"strasse"),
+              (std::vector<std::string>{"Tübinger Straße", "Königsberger Straße"}));
+    EXPECT_EQ(found(db, u"STRASSE"), found(db, u"straße"));
+    EXPECT_EQ(found(db, u"aeroskobing"), std::vector<std::string>{"Ærøskøbing"});
+    EXPECT_EQ(found(db, u"thingv"), std::vector<std::string>{"Þingvellir"});
+    EXPECT_EQ(found(db, u"oeuvre lodz dakovo"), std::vector<std::string>{"Œuvre Łódź Đakovo"});
+    EXPECT_EQ(found(db, u"kadikoy"), std::vector<std::string>{"Istanbul Kadıköy"});
+    // "San Francisco" starts one name and stands later in the busier one: the first is meant.
+    EXPECT_EQ(resolved(db, u"San Francisco"), "2:San Francisco Caltrain");
+    EXPECT_EQ(resolved(db, u"san  francisco"), "2:San Francisco Caltrain");
+    EXPECT_EQ(resolved(db, u"francisco"),
+              "3:francisco So. San Francisco Caltrain San Francisco Caltrain");
+    EXPECT_EQ(resolved(db, u"tubinger strasse"), "2:Tübinger Straße");
+    EXPECT_EQ(resolved(db, u"strasse"), "3:strasse Tübinger Straße Königsberger Straße");
+}
+
 }  // namespace
 }  // namespace zelvan::test

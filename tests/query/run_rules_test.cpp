@@ -83,6 +83,47 @@ TEST(RunDay, AfterMidnightTheRunOfTheDayBeforeCalls) {
     EXPECT_TRUE(planner.plan(u"甲", u"丙", 20261208, JourneyOptions{}).empty());
 }
 
+// 5043/5044 leaves 桂林北 at 19:25, before its only midnight, every second day from 2010-10-04;
+// the record of 桂林 lists it though it calls at 桂林北, another station of the place.
+const std::map<std::string, std::string> kListedElsewhere = {
+    {"stations.tsv", "name\ttrains\n柳州\t*\n桂林\t5043/5044\n桂林北\t*\n长沙\t*\n"},
+    {"trains.tsv",
+     "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n"
+     "5043/5044\t0\t0\t20101004\t20111231\t1\n"},
+    {"stops.tsv",
+     "train\tstation\tarrival\tdwell\tkm\n"
+     "5043/5044\t柳州\t16:00\t0\t0\n5043/5044\t桂林北\t19:20\t5\t180\n"
+     "5043/5044\t长沙\t03:10\t0\t700\n"},
+    {"rules.txt", "1 1\n2 1\n"},
+};
+
+TEST(RunDay, ARowCountsTheMidnightsBeforeItsOwnStopNotTheQueriedStation) {
+    CompiledDb c(kListedElsewhere);
+    for (bool indexed : {true, false}) {
+        c.db.useIndexes = indexed;
+        // 1 August: the run of that day is not valid yet; the day before (which counting every
+        // midnight of the run read) is not one of its days.
+        c.db.queryDate = 20100801;
+        std::vector<ResultRow> rows;
+        c.db.queryStation(u"桂林", rows);
+        EXPECT_EQ(statuses(rows), "5043/5044 -1 ") << indexed;
+        rows.clear();
+        c.db.queryStationToStation(u"桂林", u"长沙", rows);
+        EXPECT_EQ(statuses(rows), "5043/5044 -1 ") << indexed;
+        // Its first days: it leaves 桂林北 on 4 October and not on 5 October.
+        for (const auto& [date, expected] :
+             {std::pair{20101004, "5043/5044 0 "}, std::pair{20101005, "5043/5044 2 "}}) {
+            c.db.queryDate = date;
+            rows.clear();
+            c.db.queryStation(u"桂林", rows);
+            EXPECT_EQ(statuses(rows), expected) << indexed << " " << date;
+            rows.clear();
+            c.db.queryStation(u"桂林北", rows);
+            EXPECT_EQ(statuses(rows), expected) << indexed << " " << date;
+        }
+    }
+}
+
 // 2702 calls at Inwood at 01:31 and at Far Rockaway at 01:36, both at 5 km: the stations lie
 // under a kilometre apart. 2703 calls at Far Rockaway and then at Inwood, also at 5 km.
 const std::map<std::string, std::string> kCloseStations = {
