@@ -163,7 +163,7 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
             auto& seen = firstSeen[static_cast<std::size_t>(stop.station)];
             if (seen.first != t + 1) seen = {t + 1, rollOvers};
 
-            arrays.station.push_back(static_cast<std::uint16_t>(stop.station));
+            arrays.station.push_back(static_cast<std::int32_t>(stop.station));
             arrays.arrival.push_back(static_cast<std::int32_t>(time));
             arrays.departure.push_back(static_cast<std::int32_t>(time + stop.dwellMinutes));
             arrays.clockDay.push_back(static_cast<std::int32_t>((time - clock) / kMinutesPerDay));
@@ -211,7 +211,9 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
     // Each station's stops by the clock time of their departure, so that a search finds the
     // runs leaving within a span of the day by halving.
     arrays.stationStopStart.assign(static_cast<std::size_t>(arrays.stationCount) + 1, 0);
-    for (std::uint16_t station : arrays.station) ++arrays.stationStopStart[station + 1u];
+    for (const std::int32_t station : arrays.station) {
+        ++arrays.stationStopStart[static_cast<std::size_t>(station) + 1];
+    }
     for (std::size_t k = 1; k < arrays.stationStopStart.size(); ++k) {
         arrays.stationStopStart[k] += arrays.stationStopStart[k - 1];
     }

@@ -54,7 +54,8 @@ struct TimetableArrays {
     std::vector<std::int32_t> firstStop;  // train -> its first flat stop; [trainCount] = total
     std::vector<TrainDays> days;          // train -> validity and rule
 
-    std::vector<std::uint16_t> station;   // stop -> station index
+    // stop -> station index (a timetable of the wide form holds more than 65,536 stations)
+    std::vector<std::int32_t> station;
     std::vector<std::int32_t> arrival;    // stop -> arrival, minutes from the run's first midnight
     std::vector<std::int32_t> departure;  // stop -> arrival + dwell
     std::vector<std::int32_t> clockDay;   // stop -> (arrival - clock time) / day: the calendar
