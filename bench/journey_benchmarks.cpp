@@ -88,6 +88,38 @@ void registerJourneyBenchmarks(SqlitePeer* peer) {
     addSearch("journey_evening", "the same from 18:00 (" + std::to_string(evening) + ")", 5000, "",
               withChanges(2, kEvening), false);
 
+    // Arriving by a time, and through a station: as fast as the journeys from a time. The
+    // latest arrival is the day's middle journey's, so that about half the day qualifies.
+    JourneyOptions arriveBy = withChanges(2);
+    const std::vector<Journey> whole = p.plan(c.transferFrom, c.transferTo, c.date, arriveBy);
+    arriveBy.arriveByMinutes = whole.empty() ? kMinutesPerDay - 1 : whole[whole.size() / 2].arrival;
+    const std::size_t arriving = p.plan(c.transferFrom, c.transferTo, c.date, arriveBy).size();
+    addSearch("journey_arrive_by",
+              "the same day arriving by " + toUtf8(journeyTimeText(arriveBy.arriveByMinutes)) +
+                  " (" + std::to_string(arriving) + ")",
+              5000, "", arriveBy, false);
+    // Through the station where the evening's first journey with a change changes.
+    JourneyOptions via = withChanges(2, kEvening);
+    for (const Journey& j : p.plan(c.transferFrom, c.transferTo, c.date, via)) {
+        if (j.changes == 0) continue;
+        via.viaStations = {j.legs.front().toStation};
+        break;
+    }
+    if (!via.viaStations.empty()) {
+        const std::size_t through = p.plan(c.transferFrom, c.transferTo, c.date, via).size();
+        const std::string name = toUtf8(c.db->stationNameByIndex(via.viaStations.front()));
+        addSearch("journey_via",
+                  "the same from 18:00 via " + name + " (" + std::to_string(through) + ")", 5000,
+                  "", via, false);
+    }
+    // The most changes a question may allow, for networks of several railways.
+    const std::size_t most =
+        p.plan(c.transferFrom, c.transferTo, c.date, withChanges(kMaxJourneyChanges)).size();
+    addSearch("journey_most_changes",
+              "the same day, <= " + std::to_string(kMaxJourneyChanges) + " changes (" +
+                  std::to_string(most) + ")",
+              0, "", withChanges(kMaxJourneyChanges), false);
+
     // The question SQLite answers too: both must give the same journeys.
     const std::vector<int> origins = p.placeStations(c.transferFrom);
     const std::vector<int> destinations = p.placeStations(c.transferTo);

@@ -8,7 +8,7 @@ packages=(
     libminizip-dev zlib1g-dev libcurl4-openssl-dev
     nlohmann-json3-dev libcli11-dev libutfcpp-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-    python3 xvfb xauth fonts-wqy-microhei clang-format time
+    python3 python3-icalendar tzdata xvfb xauth fonts-wqy-microhei clang-format time
     gettext help2man librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file
     rime-data-pinyin-simp
     clang libclang-rt-14-dev

@@ -21,10 +21,11 @@
 namespace zelvan::cli {
 namespace {
 
-// The fields of one question, by name: texts and whole numbers.
+// The fields of one question, by name: texts, whole numbers and switches.
 struct Fields {
     std::map<std::string, std::u16string> texts;
     std::map<std::string, int> numbers;
+    std::map<std::string, bool> switches;
 };
 
 // What the answers of a batch share: the database, the result rows, whose room is kept from
@@ -56,6 +57,7 @@ struct BatchCommand {
     // Appends the answer document to `out` and returns "", or returns why there is none (a
     // place that names no station, as the command refuses it) and appends nothing.
     std::string (*answer)(Answering& a, const Fields& fields, std::string& out);
+    std::vector<const char*> switches = {};  // true or false, false when not given
 };
 
 std::u16string field(const Fields& fields, const char* name) {
@@ -89,6 +91,13 @@ std::string answerJourney(Answering& a, const Fields& f, std::string& out) {
         !parseClock(toUtf8(field(f, "after")), question.options.afterMinutes)) {
         return "\"after\" is not a time HH:MM";
     }
+    if (f.texts.count("arriveBy") != 0 &&
+        !parseJourneyTime(toUtf8(field(f, "arriveBy")), question.options.arriveByMinutes)) {
+        return "\"arriveBy\" is not a time HH:MM, HH:MM+1 or HH:MM+2";
+    }
+    question.via = toUtf8(field(f, "via"));
+    takeNumber(f, "viaMinutes", question.options.viaMinutes);
+    question.options.stepFree = f.switches.count("stepFree") != 0 && f.switches.at("stepFree");
     takeNumber(f, "maxChanges", question.options.maxChanges);
     takeNumber(f, "changeMinutes", question.options.changeMinutes);
     question.options.changeMinutesGiven = f.numbers.count("changeMinutes") != 0;
@@ -210,11 +219,13 @@ const std::vector<BatchCommand>& batchCommands() {
          }},
         {"journey",
          {"from", "to"},
-         {"after", "sort"},
+         {"after", "arriveBy", "via", "sort"},
          {{"maxChanges", 0, kMaxJourneyChanges},
           {"changeMinutes", 0, kMinutesPerDay - 1},
-          {"placeChangeMinutes", 0, kMinutesPerDay - 1}},
-         answerJourney},
+          {"placeChangeMinutes", 0, kMinutesPerDay - 1},
+          {"viaMinutes", 0, kMinutesPerDay - 1}},
+         answerJourney,
+         {"stepFree"}},
     };
     return commands;
 }
@@ -273,6 +284,12 @@ std::string answerQuestion(Answering& answering, std::string_view line, DateKey 
                    std::to_string(number.least) + "-" + std::to_string(number.most);
         }
         fields.numbers[number.name] = static_cast<int>(value);
+    }
+    for (const char* key : known->switches) {
+        auto it = question.find(key);
+        if (it == question.end()) continue;
+        if (!it->is_boolean()) return "\"" + std::string(key) + "\" is not true or false";
+        fields.switches[key] = it->get<bool>();
     }
 
     DateKey date = defaultDate;

@@ -8,10 +8,15 @@
 #include <iterator>
 #include <utility>
 
+#include <cerrno>
+#include <cstring>
+
 #include "cli/language.h"
 #include "db/running_days.h"
 #include "db/text.h"
 #include "db/timetable_check.h"
+#include "db/translation.h"
+#include "journey/calendar_export.h"
 #include "update/installation.h"
 
 namespace zelvan::cli {
@@ -177,6 +182,36 @@ void printJson(const nlohmann::json& document) {
 
 std::string out(const std::u16string& text) {
     return toUtf8(text);
+}
+
+bool writeTextFile(const std::string& file, const std::string& text, std::string& error) {
+    std::FILE* stream = std::fopen(file.c_str(), "wb");
+    bool written =
+        stream != nullptr && std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    const int problem = errno;
+    if (stream != nullptr && std::fclose(stream) != 0) written = false;
+    if (!written) {
+        error = fill(tr("cannot write %s: %s"), {file, std::strerror(problem)});
+    }
+    return written;
+}
+
+CoreTextsInRunLanguage::CoreTextsInRunLanguage() {
+    setTextTranslator([](std::u16string_view text) { return trZh(text); });
+}
+
+CoreTextsInRunLanguage::~CoreTextsInRunLanguage() {
+    setTextTranslator(nullptr);
+}
+
+bool writeCalendarFile(const TimetableDb& db, const std::vector<CalendarRide>& rides,
+                       const std::string& file, std::string& error) {
+    std::string text;
+    if (!calendarOf(db, rides, text, error)) {
+        error = fill(tr("cannot write %s: %s"), {file, error});
+        return false;
+    }
+    return writeTextFile(file, text, error);
 }
 
 }  // namespace zelvan::cli

@@ -14,6 +14,7 @@
 
 namespace zelvan {
 class JourneyPlanner;
+struct CalendarRide;
 struct JourneyRow;
 struct ResultRow;
 }  // namespace zelvan
@@ -92,17 +93,39 @@ std::string out(const std::u16string& text);
 struct JourneyQuestion {
     std::string from;
     std::string to;
-    JourneyOptions options;
-    bool trace = false;  // the search's rounds on stderr
+    std::string via;         // a place to pass through or change at; empty: none
+    JourneyOptions options;  // options.viaStations: filled from `via` by findJourneys
+    bool trace = false;      // the search's rounds on stderr
     bool shown = false;  // errors in the language of the run (the terminal), else as written (JSON)
 };
-// Finds the journeys of `question` on db.queryDate, building `planner` first when it is null.
-// False with `error` (resolvePlaces's refusal) when a place names no single station.
+// Finds the journeys of `question` on db.queryDate, building `planner` first when it is null;
+// with a latest arrival, latest departure first. False with `error` (resolvePlaces's refusal,
+// or a via place that is one of the two) when a place names no single station. `options`
+// gets the options searched with (the via stations filled in).
 bool findJourneys(const TimetableDb& db, std::unique_ptr<JourneyPlanner>& planner,
                   const JourneyQuestion& question, std::vector<JourneyRow>& journeys,
-                  std::string& error);
+                  std::string& error, JourneyOptions* options = nullptr);
 // "HH:MM" (hours 0-23, minutes 0-59) as minutes after midnight; false when malformed.
 bool parseClock(const std::string& text, int& minutes);
+// "HH:MM", or "HH:MM+N" on the Nth day after the day of travel (N 1 or 2), as minutes from
+// midnight starting the day of travel; false when malformed.
+bool parseJourneyTime(const std::string& text, int& minutes);
+
+// Writes `text` to `file`, replacing it; false with `error` ("cannot write FILE: REASON").
+bool writeTextFile(const std::string& file, const std::string& text, std::string& error);
+// While one lives, the texts the core composes (a calendar's) come in the language of the run,
+// as the terminal's do; none does otherwise (the tables and JSON translate as they print).
+class CoreTextsInRunLanguage {
+  public:
+    CoreTextsInRunLanguage();
+    ~CoreTextsInRunLanguage();
+    CoreTextsInRunLanguage(const CoreTextsInRunLanguage&) = delete;
+    CoreTextsInRunLanguage& operator=(const CoreTextsInRunLanguage&) = delete;
+};
+// Writes `rides` (made while a CoreTextsInRunLanguage lives) as an iCalendar file; false with
+// `error` (the zone unknown to the system, the file not written).
+bool writeCalendarFile(const TimetableDb& db, const std::vector<CalendarRide>& rides,
+                       const std::string& file, std::string& error);
 
 // Registration of each group of subcommands (one file each).
 void addQueryCommands(CLI::App& app, Globals& globals);

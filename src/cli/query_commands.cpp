@@ -1,4 +1,5 @@
 // The query commands: route, transfer, train, stops, station, suggest, find.
+#include <algorithm>
 #include <iostream>
 
 #include "cli/cli_common.h"
@@ -11,6 +12,8 @@
 #include "db/text.h"
 #include "fare/result_row.h"
 #include "fare/result_table.h"
+#include "journey/calendar_export.h"
+#include "query/route_runs.h"
 
 namespace zelvan::cli {
 namespace {
@@ -43,9 +46,7 @@ void printRows(const Globals& globals, TableKind kind, std::vector<ResultRow>& r
     }
 }
 
-void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
-    TrainRecord train;
-    findStops(db, number, train);
+void printStops(Globals& globals, const TimetableDb& db, const TrainRecord& train) {
     if (globals.json) {
         printDocument([&](std::string& out) { appendStopsDocument(out, db, train); });
         return;
@@ -70,6 +71,43 @@ void runStops(Globals& globals, TimetableDb& db, const std::u16string& number) {
         cells.push_back(std::move(line));
     }
     std::cout << renderTable(headings, cells);
+}
+
+// A number no train has may be a route's name ("752"), whose runs carry no number: one run
+// (or the one `run` picks) shows its stops; several are listed to choose from with --run.
+void runStops(Globals& globals, TimetableDb& db, const std::u16string& number, int run) {
+    TrainRecord train;
+    findStops(db, number, train);
+    if (!train.name.empty()) {
+        printStops(globals, db, train);
+        return;
+    }
+    std::vector<ResultRow> runs = routeRuns(db, number);
+    if (run > static_cast<int>(runs.size())) {
+        std::cerr << fill(
+                         tr("%s has %s runs; --run takes 1 to %s"),
+                         {toUtf8(number), std::to_string(runs.size()), std::to_string(runs.size())})
+                  << "\n";
+        globals.exitCode = 1;
+        return;
+    }
+    if (run > 0 || runs.size() == 1) {
+        db.decodeTrain(runs[static_cast<std::size_t>(std::max(run, 1) - 1)].trainIndex, train);
+        printStops(globals, db, train);
+        return;
+    }
+    if (runs.empty()) {
+        printStops(globals, db, train);
+        return;
+    }
+    if (globals.json) {
+        printDocument([&](std::string& out) { appendRunsDocument(out, runs); });
+        return;
+    }
+    std::cout << fill(tr("%s: %s runs; choose one with --run K"),
+                      {toUtf8(number), std::to_string(runs.size())})
+              << "\n"
+              << rowsTable(TableKind::Train, runs);
 }
 
 void runTransfer(Globals& globals, TimetableDb& db, const std::string& fromText,
@@ -135,22 +173,51 @@ void queryCommand(CLI::App& app, Globals& globals, const char* name, const char*
     });
 }
 
+// Writes the ride of the row of train `train` (as the table shows its number) to `file`; false
+// (told on stderr, exit status 1) when no row is of that train or the file is not written.
+bool writeRideCalendar(Globals& globals, const TimetableDb& db, const std::vector<ResultRow>& rows,
+                       const std::string& train, const std::string& file) {
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const ResultRow& r) { return out(r.trainName) == train; });
+    std::string error;
+    const CoreTextsInRunLanguage language;
+    if (row == rows.end()) {
+        error = fill(tr("no train %s in the answer to write to %s"), {train, file});
+    } else if (writeCalendarFile(db, {rowRide(db, *row, db.queryDate)}, file, error)) {
+        return true;
+    }
+    std::cerr << error << "\n";
+    globals.exitCode = kExitFailed;
+    return false;
+}
+
 }  // namespace
 
 void addQueryCommands(CLI::App& app, Globals& globals) {
-    static std::string from, to, via, text, number, station, typed, found;
+    static std::string from, to, via, text, number, station, typed, found, calendar, calendarTrain;
+    static int run = 0;
 
     queryCommand(
         app, globals, "route", tr("Trains from one station to another"),
         [](CLI::App& command) {
             command.add_option("FROM", from, tr("Departure station"))->required();
             command.add_option("TO", to, tr("Arrival station"))->required();
+            CLI::Option* file =
+                command.add_option("--ics", calendar,
+                                   tr("Write the ride of the train --train names to this "
+                                      "iCalendar file"));
+            command.add_option("--train", calendarTrain, tr("The train --ics writes"))->needs(file);
+            file->needs("--train");
         },
         [&globals](TimetableDb& db) {
             std::vector<std::u16string> names{fromUtf8(from), fromUtf8(to)};
             if (!requireStations(globals, db, names)) return;
             std::vector<ResultRow> rows;
             db.queryStationToStation(names[0], names[1], rows);
+            if (!calendar.empty() &&
+                !writeRideCalendar(globals, db, rows, calendarTrain, calendar)) {
+                return;
+            }
             printRows(globals, TableKind::Train, rows);
         });
 
@@ -178,9 +245,13 @@ void addQueryCommands(CLI::App& app, Globals& globals) {
     queryCommand(
         app, globals, "stops", tr("The stops of the train with this number"),
         [](CLI::App& command) {
-            command.add_option("NUMBER", number, tr("Train number"))->required();
+            command.add_option("NUMBER", number, tr("Train number, or a route's name"))->required();
+            command
+                .add_option("--run", run,
+                            tr("Of a route's runs listed for its name, the K-th (from 1)"))
+                ->check(CLI::PositiveNumber);
         },
-        [&globals](TimetableDb& db) { runStops(globals, db, fromUtf8(number)); });
+        [&globals](TimetableDb& db) { runStops(globals, db, fromUtf8(number), run); });
 
     queryCommand(
         app, globals, "station", tr("Trains calling at a station"),

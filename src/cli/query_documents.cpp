@@ -45,10 +45,10 @@ void appendRow(std::string& out, const ResultRow& row) {
         row.softSeatFare.size() + row.softSleeperFare.size() + row.terminusStation.size() +
         row.trainName.size() + row.travelTimeText.size() + row.feedFare.size() +
         row.departurePlatform.size() + row.arrivalPlatform.size();
-    // 17 texts, two numbers of at most 11 characters, "false", the closing brace, and the keys
-    // of the platforms.
-    const std::size_t bound =
-        kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) + 17 * 2 + 2 * 11 + 5 + 1 + 32;
+    // 17 texts, two numbers of at most 11 characters, "false", the closing brace, the keys of
+    // the platforms, and the train's access where the timetable says it: two keys and values.
+    const std::size_t bound = kRowKeyBytes + kFareKey.size() + 18 + jsonStringBound(units) +
+                              17 * 2 + 2 * 11 + 5 + 1 + 32 + 32;
     const std::size_t start = out.size();
     out.resize(start + bound);
     char* p = out.data() + start;
@@ -64,6 +64,12 @@ void appendRow(std::string& out, const ResultRow& row) {
     }
     p = writeJsonString(put(p, kRowKeys[1]), row.arrivalStation);
     p = writeJsonString(put(p, kRowKeys[2]), row.arrivalTime);
+    // Whether the train takes bicycles and wheelchairs, only where the timetable says.
+    const auto access = [&](char* at, std::string_view key, int value) {
+        if (value != 1 && value != 2) return at;
+        return put(put(at, key), value == 1 ? "true"sv : "false"sv);
+    };
+    p = access(p, ",\"bikes\":"sv, row.bikes);
     p = writeJsonString(put(p, kRowKeys[3]), row.departureStation);
     p = writeJsonString(put(p, kRowKeys[4]), row.departureTime);
     p = writeJsonString(put(p, kRowKeys[5]), row.distanceText);
@@ -88,6 +94,7 @@ void appendRow(std::string& out, const ResultRow& row) {
     p = writeJsonString(put(p, kRowKeys[14]), row.terminusStation);
     p = writeJsonString(put(p, kRowKeys[15]), row.trainName);
     p = writeJsonString(put(p, kRowKeys[16]), row.travelTimeText);
+    p = access(p, ",\"wheelchair\":"sv, row.wheelchair);
     *p++ = '}';
     out.resize(static_cast<std::size_t>(p - out.data()));
 }
@@ -111,7 +118,7 @@ void appendNames(std::string& out, const std::vector<std::u16string>& names) {
 }
 
 void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop, bool first,
-                bool last, const StopDays& days, const StopExtras& extras) {
+                bool last, const StopDays& days, const StopExtras& extras, Access wheelchair) {
     const auto number = [&out](std::string_view key, long long value) {
         out += key;
         appendJsonNumber(out, value);
@@ -138,6 +145,9 @@ void appendStop(std::string& out, const TimetableDb& db, const StopRecord& stop,
     out += ",\"station\":";
     appendJsonString(out, db.stationNameByIndex(stop.station));
     number(",\"stationIndex\":"sv, stop.station);
+    if (wheelchair != Access::Unknown) {
+        out += wheelchair == Access::Yes ? ",\"wheelchair\":true" : ",\"wheelchair\":false";
+    }
     out += '}';
 }
 
@@ -180,6 +190,12 @@ void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows) {
     out += '}';
 }
 
+void appendRunsDocument(std::string& out, const std::vector<ResultRow>& runs) {
+    out += "{\"runs\":";
+    appendRows(out, runs);
+    out += '}';
+}
+
 void appendTransferRowsDocument(std::string& out, const std::vector<ResultRow>& rows,
                                 int legCount) {
     out += "{\"rows\":";
@@ -216,7 +232,17 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
         out += key;
         appendJsonNumber(out, value);
     };
-    number("{\"fareFactor\":"sv, train.fareFactor);
+    // The train's access, only where the timetable says it.
+    const TripAccess access = db.extensions.tripAccess(train.index);
+    const auto said = [&out](std::string_view key, Access value) {
+        if (value == Access::Unknown) return;
+        out += key;
+        out += value == Access::Yes ? "true" : "false";
+    };
+    out += '{';
+    said("\"bikes\":"sv, access.bikes);
+    if (access.bikes != Access::Unknown) out += ',';
+    number("\"fareFactor\":"sv, train.fareFactor);
     number(",\"kindCode\":"sv, train.kindCode);
     number(",\"ruleNumber\":"sv, train.ruleNumber);
     number(",\"status\":"sv, static_cast<int>(train.status));
@@ -232,12 +258,14 @@ void appendStopsDocument(std::string& out, const TimetableDb& db, const TrainRec
         any = true;
         const std::size_t at = static_cast<std::size_t>(i);
         appendStop(out, db, train.stops[at], i == first, i == last, days[at],
-                   db.extensions.stopExtras(train.index, i));
+                   db.extensions.stopExtras(train.index, i),
+                   db.extensions.stationExtras(train.stops[at].station).wheelchair);
     }
     out += "],\"trainName\":";
     appendJsonString(out, train.name);
     number(",\"validFrom\":"sv, train.validFrom);
     number(",\"validUntil\":"sv, train.validUntil);
+    said(",\"wheelchair\":"sv, access.wheelchair);
     out += '}';
 }
 

@@ -14,6 +14,8 @@ namespace zelvan::cli {
 
 // {"rows": [ROW...]} (route, train, station).
 void appendRowsDocument(std::string& out, const std::vector<ResultRow>& rows);
+// {"runs": [ROW...]}: a route's runs to choose from (stops NAME without --run).
+void appendRunsDocument(std::string& out, const std::vector<ResultRow>& runs);
 // {"rows": [...], "transferLegCount": N} (transfer --via).
 void appendTransferRowsDocument(std::string& out, const std::vector<ResultRow>& rows, int legCount);
 // {"stations": [...]} (transfer).

@@ -49,6 +49,11 @@ std::u16string_view shownRowCell(TableKind kind, const ResultRow& row, int colum
         if (!platform.empty()) scratch += u' ' + platformShown(platform);
         return scratch;
     }
+    if ((kind == TableKind::Train || kind == TableKind::Station) && column == 0) {
+        scratch = row.trainName + statusMarker(row.status);
+        for (std::u16string_view mark : accessMarks(row)) scratch += u' ' + trZh(mark);
+        return scratch;
+    }
     return rowCellText(kind, row, column, scratch);
 }
 
@@ -57,9 +62,11 @@ std::u16string shownStopCell(const TimetableDb& db, const std::vector<StopRecord
                              int train) {
     std::u16string text = stopTableCell(db, stops, days, index, column, train, false);
     if (column != 0) return text;
-    const StopMarkParts marks = stopMarkParts(db, train, index, stops.size());
+    const int station = index < stops.size() ? stops[index].station : -1;
+    const StopMarkParts marks = stopMarkParts(db, train, index, stops.size(), station);
     if (!marks.platform.empty()) text += u' ' + platformShown(marks.platform);
     if (!marks.restriction.empty()) text += u' ' + trZh(marks.restriction);
+    if (marks.stepFree) text += u' ' + trZh(kWheelchairMark);
     return text;
 }
 

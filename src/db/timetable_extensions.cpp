@@ -321,7 +321,13 @@ void TimetableExtensions::parseTrains() const {
     }
 }
 
-// train, number shown, type text[, route id]
+Access parseAccess(std::string_view text) {
+    if (text == "1") return Access::Yes;
+    if (text == "2") return Access::No;
+    return Access::Unknown;
+}
+
+// train, number shown, type text[, route id[, wheelchair, bikes]]
 const TimetableExtensions::TrainExtras& TimetableExtensions::parseTrain(int train) const {
     parseTrains();
     static const TrainExtras none;
@@ -421,8 +427,8 @@ const TimetableExtensions::TrainStops& TimetableExtensions::trainStops(int train
 
 namespace {
 
-// A line of s.more: station, feed id, latitude, longitude, change minutes[, fare zone]; false
-// when it does not parse.
+// A line of s.more: station, feed id, latitude, longitude, change minutes[, fare zone[,
+// wheelchair]]; false when it does not parse.
 bool parseStationLine(const std::vector<std::string_view>& f, long long& station,
                       StationExtras& extras) {
     long long change = -1;
@@ -436,6 +442,7 @@ bool parseStationLine(const std::vector<std::string_view>& f, long long& station
         extras.changeMinutes = static_cast<int>(change);
     }
     if (f.size() > 5) extras.zone = f[5];
+    if (f.size() > 6) extras.wheelchair = parseAccess(f[6]);
     return true;
 }
 
@@ -618,13 +625,34 @@ StationExtras TimetableExtensions::stationExtras(int station) const {
     return stations_[static_cast<std::size_t>(station)];
 }
 
+namespace {
+
+// A timetable of several feeds stores each stop id behind its feed's number, "2:place_17"; a
+// traveller types the id the feed publishes, with or without that number.
+template <class Text>
+bool sameStopId(Text stored, Text typed) {
+    if (stored == typed) return true;
+    if (stored.size() <= typed.size() + 1 || stored.substr(stored.size() - typed.size()) != typed) {
+        return false;
+    }
+    const std::size_t colon = stored.size() - typed.size() - 1;
+    if (stored[colon] != ':' || colon == 0) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        if (stored[i] < '0' || stored[i] > '9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<int> TimetableExtensions::stationsWithId(std::u16string_view id) const {
     std::vector<int> found;
     if (files_.empty() || id.empty()) return found;
     if (!sorted_) {
         parseStations();
         for (std::size_t s = 0; s < stations_.size(); ++s) {
-            if (stations_[s].id == id) found.push_back(static_cast<int>(s));
+            if (sameStopId(std::u16string_view(stations_[s].id), id))
+                found.push_back(static_cast<int>(s));
         }
         return found;
     }
@@ -632,13 +660,41 @@ std::vector<int> TimetableExtensions::stationsWithId(std::u16string_view id) con
     const std::string key = toUtf8(std::u16string(id));
     readTable(fileText("s.more"), [&](const std::vector<std::string_view>& f) {
         long long station = 0;
-        if (f.size() >= 5 && f[1] == key && parseInt(f[0], station, 0, kMostIndex)) {
+        if (f.size() >= 5 && sameStopId(f[1], std::string_view(key)) &&
+            parseInt(f[0], station, 0, kMostIndex)) {
             found.push_back(static_cast<int>(station));
         }
     });
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
+}
+
+TripAccess TimetableExtensions::tripAccess(int train) const {
+    if (files_.empty()) return {};
+    parseTrains();
+    std::vector<std::string_view> f;
+    TripAccess access;
+    if (!trainLine("t.more", trainLines_, train, f)) return access;
+    if (f.size() > 4) access.wheelchair = parseAccess(f[4]);
+    if (f.size() > 5) access.bikes = parseAccess(f[5]);
+    return access;
+}
+
+bool TimetableExtensions::saysAccess() const {
+    if (files_.empty()) return false;
+    if (saysAccess_ >= 0) return saysAccess_ != 0;
+    // The wheelchair columns of s.more and t.more, read in one pass each (in either form).
+    bool says = false;
+    const auto look = [&says](std::string_view text, std::size_t column) {
+        readTable(text, [&says, column](const std::vector<std::string_view>& f) {
+            says = says || (f.size() > column && parseAccess(f[column]) != Access::Unknown);
+        });
+    };
+    look(fileText("s.more"), 6);
+    if (!says) look(fileText("t.more"), 4);
+    saysAccess_ = says ? 1 : 0;
+    return says;
 }
 
 const std::vector<Walk>& TimetableExtensions::walks() const {

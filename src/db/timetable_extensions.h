@@ -43,6 +43,13 @@ struct ServiceDays {
     RunStatus statusOn(DateKey runDate) const;
 };
 
+// What a feed says of step-free access or of bicycles: nothing, yes or no (the feed's own
+// values: 0 or empty, 1, 2).
+enum class Access : std::uint8_t { Unknown = 0, Yes = 1, No = 2 };
+
+// The feed's `1`, `2` or anything else (empty, `0`) as an Access.
+Access parseAccess(std::string_view text);
+
 // A stop's extras: whether riders may board or leave there, and its platform.
 struct StopExtras {
     bool board = true;
@@ -59,6 +66,13 @@ struct StationExtras {
     bool located = false;
     int changeMinutes = -1;  // least minutes for a change there, -1: the journey default
     std::string zone;        // the feed's fare zone, empty: none
+    Access wheelchair = Access::Unknown;  // whether a wheelchair user can board there
+};
+
+// What a train's trips allow, as the feed says it.
+struct TripAccess {
+    Access wheelchair = Access::Unknown;  // a wheelchair user can ride
+    Access bikes = Access::Unknown;       // bicycles may be taken along
 };
 
 // A walk (or any way on foot or by city transport) from one station to another.
@@ -88,6 +102,11 @@ class TimetableExtensions {
     // The feed's price of a ride on the train through `stations` (boarding to alighting, in
     // order), as "USD 10.25"; empty when the feed gives none.
     std::u16string fareText(int train, const std::vector<int>& stations) const;
+    // Wheelchair and bicycle access of a train (Unknown for both where the feed says nothing);
+    // read from its line on every call, so that a pass over every train keeps nothing.
+    TripAccess tripAccess(int train) const;
+    // True when some station or train of the timetable says anything of wheelchair access.
+    bool saysAccess() const;
     // The extras of stop `position` of a train.
     StopExtras stopExtras(int train, int position) const;
     // Whether a stop of the train stands longer than a record can say (t.stops' dwell). Asked
@@ -182,6 +201,7 @@ class TimetableExtensions {
     mutable std::vector<Walk> walks_;
     mutable std::map<std::string, std::u16string, std::less<>> feed_;
     mutable FeedFares fares_;
+    mutable int saysAccess_ = -1;  // saysAccess() once known: 0 or 1
 };
 
 // The rows of a tab-separated table with a header: calls row(fields) for each line after the

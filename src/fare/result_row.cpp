@@ -300,6 +300,9 @@ void fillRow(const TimetableDb& db, const RowTrain& train, const Stops& stops,
     } else {
         setKindText(row.kindText, train.name.empty() ? u'\0' : train.name.front(), train.kindCode);
     }
+    const TripAccess access = db.extensions.tripAccess(train.index);
+    row.wheelchair = static_cast<int>(access.wheelchair);
+    row.bikes = static_cast<int>(access.bikes);
     row.hasFares = db.extensions.hasTariff();
     if (!row.hasFares) {
         row.hardSeatFare.clear();

@@ -43,6 +43,10 @@ struct ResultRow {
     // them; empty otherwise.
     std::u16string departurePlatform = {};
     std::u16string arrivalPlatform = {};
+    // What the timetable says of the train: a wheelchair user can ride it, bicycles may come
+    // along (Access values: 0 nothing said, 1 yes, 2 no).
+    int wheelchair = 0;
+    int bikes = 0;
 
     bool operator==(const ResultRow&) const = default;
 };

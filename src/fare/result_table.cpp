@@ -294,6 +294,8 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             case 0:
                 scratch = row.trainName;
                 scratch += statusMarker(row.status);
+                for (std::u16string_view mark : accessMarks(row))
+                    scratch += u' ' + translated(mark);
                 return scratch;
             case 1:
                 return row.departureTime;
@@ -329,6 +331,8 @@ std::u16string_view rowCellText(TableKind kind, const ResultRow& row, int column
             case 0:
                 scratch = row.trainName;
                 scratch += statusMarker(row.status);
+                for (std::u16string_view mark : accessMarks(row))
+                    scratch += u' ' + translated(mark);
                 return scratch;
             // Every row's first time is the queried station's: the departure from there, or
             // for a train that ends there its arrival, with nothing after it.
@@ -426,12 +430,13 @@ std::vector<StopDays> stopDays(const std::vector<StopRecord>& stops) {
     return days;
 }
 
-StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index,
-                            std::size_t count) {
+StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index, std::size_t count,
+                            int station) {
     if (train < 0 || !db.extensions.present()) return {};
     const StopExtras extras = db.extensions.stopExtras(train, static_cast<int>(index));
     StopMarkParts parts;
     parts.platform = extras.platform;
+    parts.stepFree = station >= 0 && db.extensions.stationExtras(station).wheelchair == Access::Yes;
     const bool board = extras.board || index + 1 == count;
     const bool alight = extras.alight || index == 0;
     if (!board && !alight) {
@@ -448,11 +453,20 @@ std::u16string platformText(std::u16string_view platform) {
     return translatedPattern(ZELVAN_TEXT("zelvan", "%1站台"), {platform});
 }
 
-std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count) {
-    const StopMarkParts parts = stopMarkParts(db, train, index, count);
+std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count,
+                         int station) {
+    const StopMarkParts parts = stopMarkParts(db, train, index, count, station);
     std::u16string marks;
     if (!parts.platform.empty()) marks += u' ' + platformText(parts.platform);
     if (!parts.restriction.empty()) marks += u' ' + translated(parts.restriction);
+    if (parts.stepFree) marks += u' ' + translated(kWheelchairMark);
+    return marks;
+}
+
+std::vector<std::u16string_view> accessMarks(const ResultRow& row) {
+    std::vector<std::u16string_view> marks;
+    if (row.wheelchair == static_cast<int>(Access::Yes)) marks.push_back(kWheelchairMark);
+    if (row.bikes == static_cast<int>(Access::Yes)) marks.push_back(kBikesMark);
     return marks;
 }
 
@@ -467,7 +481,9 @@ std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord
     const bool first = static_cast<int>(index) <= firstUsed;
     const bool last = static_cast<int>(index) >= lastUsed;
     std::u16string text = stopCell(db, stops[index], first, last, column);
-    if (column == 0 && marks) text += stopMarks(db, train, index, stops.size());
+    if (column == 0 && marks) {
+        text += stopMarks(db, train, index, stops.size(), stops[index].station);
+    }
     if (index < days.size()) {
         if (column == 1 && !first) text += dayMark(days[index].arrival);
         if (column == 2 && !last) text += dayMark(days[index].departure);

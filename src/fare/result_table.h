@@ -109,16 +109,21 @@ std::u16string stopTableCell(const TimetableDb& db, const std::vector<StopRecord
                              int train = -1, bool marks = true);
 // A platform (track) as the tables show it: "2站台", "Track 2" in English.
 std::u16string platformText(std::u16string_view platform);
-// The marks of a stop: its platform and what it forbids, as the stop table shows them after the
-// station's name; empty for a stop without extras.
-std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count);
-// The same in parts, for a view that words them otherwise: the platform (empty: none) and
-// what riders may not do there (kSetsDownText, kPicksUpText, kNoServiceText, or empty).
+// The marks of a stop: its platform, what it forbids and whether its station (`station`, -1:
+// not known) is step-free, as the stop table shows them after the station's name; empty for a
+// stop without extras.
+std::u16string stopMarks(const TimetableDb& db, int train, std::size_t index, std::size_t count,
+                         int station = -1);
+// The same in parts, for a view that words them otherwise: the platform (empty: none), what
+// riders may not do there (kSetsDownText, kPicksUpText, kNoServiceText, or empty), and
+// whether the timetable says a wheelchair user can board at the station (kWheelchairMark).
 struct StopMarkParts {
     std::u16string platform;
     std::u16string_view restriction;
+    bool stepFree = false;
 };
-StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index, std::size_t count);
+StopMarkParts stopMarkParts(const TimetableDb& db, int train, std::size_t index, std::size_t count,
+                            int station = -1);
 
 // The station table's first time of a train that ends at the queried station: "终到" before its
 // arrival there.
@@ -128,6 +133,14 @@ inline constexpr std::u16string_view kSetsDownText = ZELVAN_TEXT("zelvan", "仅�
 // After a stop's station: riders may board but not alight there, or neither.
 inline constexpr std::u16string_view kPicksUpText = ZELVAN_TEXT("zelvan", "仅上客");
 inline constexpr std::u16string_view kNoServiceText = ZELVAN_TEXT("zelvan", "不办客运");
+// After a train that the timetable says a wheelchair user can ride, or that takes bicycles, in
+// the first cell of its rows; after a station a wheelchair user can board at, in a train's stops.
+inline constexpr std::u16string_view kWheelchairMark = ZELVAN_TEXT("zelvan", "无障碍");
+inline constexpr std::u16string_view kBikesMark = ZELVAN_TEXT("zelvan", "可带自行车");
+// The marks of a row's train (kWheelchairMark, kBikesMark), as written; none where the
+// timetable says nothing or no.
+std::vector<std::u16string_view> accessMarks(const ResultRow& row);
+
 // The train number in a first cell: the text before its first space.
 std::u16string trainNumberFromCell(const std::u16string& cell);
 

@@ -66,7 +66,12 @@ class RoundSearch {
           db_(db),
           options_(options),
           legs_(options.maxChanges + 1),
-          trace_(trace) {
+          trace_(trace),
+          stations_(arrays.stationCount),
+          layers_(options.viaStations.empty() ? 1 : 2),
+          alightFrom_(options.stepFree ? arrays.stepFreeAlightFrom.data()
+                                       : arrays.alightFrom.data()),
+          noAlight_(options.stepFree ? arrays.stepFreeNoAlight.data() : arrays.noAlight.data()) {
         for (int e = kFirstDay; e <= kLastDay; ++e) {
             const DateKey key = addDays(date, e);
             dayKeys_[static_cast<std::size_t>(e - kFirstDay)] = key;
@@ -93,11 +98,23 @@ class RoundSearch {
     int boardingBoundAt(int legsLeft, int train, int stop);  // `stop`: the flat number
     std::vector<FirstLeg> firstLegs(const std::vector<int>& origins) const;
     void rideFirstLeg(const FirstLeg& leg);
-    void scanTrain(int round, int train, int from);
-    // Offers `time` as the arrival at `station` by `round` legs, the last one `how`.
+    // Scans `train` from position `from`, boarding where round - 1 arrived in layer `layer`.
+    void scanTrain(int round, int train, int from, int layer);
+    // Offers `time` as the arrival at layered station `station` by `round` legs, the last one
+    // `how`.
     void arrive(int round, int station, int time, const RoundLabel& how);
-    // The earliest departure of leg round + 1 at `station`, allowed by the arrival at `from`.
+    // The earliest departure of leg round + 1 at layered station `station`, allowed by the
+    // arrival at layered station `from`.
     void offerReady(int round, int station, int time, int from);
+    // The departures a round's arrival at layered station `at` allows in its own layer, and
+    // from a via station before it was passed, in the next one.
+    void offerChanges(int round, int at, int time);
+    // Whether a rider on the train at flat stop `stop` has passed a via station there: the
+    // station is one, and the train stands there long enough.
+    bool passesVia(std::size_t stop) const {
+        return layers_ > 1 && state_.isVia[arrays_.station[stop]] &&
+               arrays_.departure[stop] - arrays_.arrival[stop] >= options_.viaMinutes;
+    }
     // Turns the round's arrivals into departures for the next round, then clears its marks.
     void closeRound(int round);
     // The least wait for a change at station `s`: the timetable's own unless asked otherwise.
@@ -112,6 +129,11 @@ class RoundSearch {
     const JourneyOptions options_;
     const int legs_;
     std::ostream* trace_;
+    const int stations_;  // stations in a layer
+    const int layers_;    // 2 with via stations, else 1
+    // Where riders may leave and not leave, for this question (step-free or not).
+    const std::int32_t* alightFrom_;
+    const std::uint8_t* noAlight_;
     std::array<DateKey, kDayCount> dayKeys_{};
     std::array<int, kDayCount> dayNumbers_{};
     std::vector<Boarding> pending_;  // boarded runs whose first stop to leave at is still ahead
@@ -272,7 +294,7 @@ void RoundSearch::fillReach(int legsLeft, int train) {
         const int here = bound < kNever ? arrays_.arrival[g] + bound : kNever;
         suffix[static_cast<std::size_t>(j)] =
             std::min(here, suffix[static_cast<std::size_t>(j) + 1]);
-        board[g] = suffix[static_cast<std::size_t>(std::min(arrays_.alightFrom[g], count))];
+        board[g] = suffix[static_cast<std::size_t>(std::min(alightFrom_[g], count))];
     }
 }
 
@@ -303,12 +325,17 @@ std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) co
              i < arrays_.stationStopStart[static_cast<std::size_t>(s) + 1]; ++i) {
             const StopRef ref = arrays_.stationStops[i];
             const std::size_t g = static_cast<std::size_t>(arrays_.stopOf(ref.train, ref.position));
-            if (arrays_.alightFrom[g] >= arrays_.stopCount(ref.train)) continue;  // no way on
+            if (alightFrom_[g] >= arrays_.stopCount(ref.train)) continue;  // no way on
             for (int next = 0; next <= 1; ++next) {
                 const int day = next - arrays_.clockDay[g];
                 const long long departure =
                     static_cast<long long>(day) * kMinutesPerDay + arrays_.departure[g];
                 if (departure < options_.afterMinutes || departure >= kJourneyHorizon) continue;
+                // Nothing leaving after the latest arrival arrives by it.
+                if (options_.arriveByMinutes != kNoArriveBy &&
+                    departure > options_.arriveByMinutes) {
+                    continue;
+                }
                 if (!runs(ref.train, next, arrays_.statusOffset[g])) continue;
                 legs.push_back({static_cast<int>(departure), ref.train, ref.position, day});
             }
@@ -323,7 +350,8 @@ std::vector<FirstLeg> RoundSearch::firstLegs(const std::vector<int>& origins) co
 
 void RoundSearch::traceArrival(int round, int station, int time, const RoundLabel& how) const {
     const int from = arrays_.stopOf(how.train, how.fromStop);
-    *trace_ << "  round " << round << ": " << toUtf8(db_.stationNameByIndex(station)) << " "
+    *trace_ << "  round " << round << ": " << toUtf8(db_.stationNameByIndex(station % stations_))
+            << (layers_ > 1 && station >= stations_ ? " (after via)" : "") << " "
             << toUtf8(journeyTimeText(time)) << " by " << toUtf8(db_.trainNameByIndex(how.train))
             << " from "
             << toUtf8(db_.stationNameByIndex(arrays_.station[static_cast<std::size_t>(from)]))
@@ -354,7 +382,7 @@ void RoundSearch::arrive(int round, int station, int time, const RoundLabel& how
     if (round == legs_) return;
     const int bound = state_.arrivedBound[static_cast<std::size_t>(legs_ - round) *
                                               static_cast<std::size_t>(state_.stationCount) +
-                                          s];
+                                          static_cast<std::size_t>(station % stations_)];
     if (bound >= kNever ||
         time + bound >= state_.destinationBest[static_cast<std::size_t>(round)]) {
         return;
@@ -376,7 +404,7 @@ void RoundSearch::offerReady(int round, int station, int time, int from) {
     if (time >= state_.readyAt(round, station) || time >= kJourneyHorizon) return;
     const int bound = state_.boardBound[static_cast<std::size_t>(legs_ - round) *
                                             static_cast<std::size_t>(state_.stationCount) +
-                                        s];
+                                        static_cast<std::size_t>(station % stations_)];
     if (bound >= kNever ||
         time + bound >= state_.destinationBest[static_cast<std::size_t>(round)]) {
         return;
@@ -390,38 +418,77 @@ void RoundSearch::offerReady(int round, int station, int time, int from) {
     state_.readyFromAt(round, station) = from;
 }
 
+void RoundSearch::offerChanges(int round, int at, int time) {
+    const int s = at % stations_;
+    const int layer = at / stations_;
+    const auto walksFrom = [this](int station) {
+        return std::lower_bound(arrays_.walks.begin(), arrays_.walks.end(), station,
+                                [](const Walk& w, int v) { return w.from < v; });
+    };
+    offerReady(round, at, time + changeAt(s), at);
+    // Walks from here to other stations.
+    for (auto w = walksFrom(s); w != arrays_.walks.end() && w->from == s; ++w) {
+        offerReady(round, w->to + layer * stations_, time + w->minutes, at);
+    }
+    // The two earliest arrivals of the round in each group of the station's place: every
+    // other station of the group may be left from the earliest, the earliest from the second.
+    const std::size_t groupCount = arrays_.memberStart.empty() ? 0 : arrays_.memberStart.size() - 1;
+    for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(s)];
+         i < arrays_.groupStart[static_cast<std::size_t>(s) + 1]; ++i) {
+        const std::size_t g = static_cast<std::size_t>(layer) * groupCount +
+                              static_cast<std::size_t>(arrays_.stationGroups[i]);
+        BestTwo& best = state_.groupBest[g];
+        if (best.value[0] == kNever) state_.touchedGroups.push_back(static_cast<int>(g));
+        best.offer(time, s);
+    }
+    // Before the journey has been at a via station: a change there, or between it and another
+    // station, is a stay there. At one station the change's wait counts within the stay; a
+    // walk or a change between two stations of a place comes on top of it.
+    if (layer + 1 < layers_ && state_.nearVia[static_cast<std::size_t>(s)]) {
+        const std::vector<char>& via = state_.isVia;
+        const int next = (layer + 1) * stations_;
+        const int stayed = time + options_.viaMinutes;
+        if (via[static_cast<std::size_t>(s)]) {
+            offerReady(round, s + next, time + std::max(changeAt(s), options_.viaMinutes), at);
+        }
+        for (auto w = walksFrom(s); w != arrays_.walks.end() && w->from == s; ++w) {
+            if (via[static_cast<std::size_t>(s)] || via[static_cast<std::size_t>(w->to)]) {
+                offerReady(round, w->to + next, stayed + w->minutes, at);
+            }
+        }
+        for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(s)];
+             i < arrays_.groupStart[static_cast<std::size_t>(s) + 1]; ++i) {
+            const std::size_t g = static_cast<std::size_t>(arrays_.stationGroups[i]);
+            for (std::uint32_t m = arrays_.memberStart[g]; m < arrays_.memberStart[g + 1]; ++m) {
+                const int q = arrays_.groupMembers[m];
+                if (q == s ||
+                    !(via[static_cast<std::size_t>(s)] || via[static_cast<std::size_t>(q)])) {
+                    continue;
+                }
+                offerReady(round, q + next, stayed + options_.placeChangeMinutes, at);
+            }
+        }
+    }
+}
+
 void RoundSearch::closeRound(int round) {
     for (int s : state_.improved) {
         state_.improvedMark[static_cast<std::size_t>(s)] = 0;
         if (round == legs_) continue;
-        const int time = state_.arrivalAt(round, s);
-        offerReady(round, s, time + changeAt(s), s);
-        // Walks from here to other stations.
-        const auto walk =
-            std::lower_bound(arrays_.walks.begin(), arrays_.walks.end(), s,
-                             [](const Walk& w, int station) { return w.from < station; });
-        for (auto w = walk; w != arrays_.walks.end() && w->from == s; ++w) {
-            offerReady(round, w->to, time + w->minutes, s);
-        }
-        // The two earliest arrivals of the round in each group of the station's place: every
-        // other station of the group may be left from the earliest, the earliest from the second.
-        for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(s)];
-             i < arrays_.groupStart[static_cast<std::size_t>(s) + 1]; ++i) {
-            const std::size_t g = static_cast<std::size_t>(arrays_.stationGroups[i]);
-            BestTwo& best = state_.groupBest[g];
-            if (best.value[0] == kNever) state_.touchedGroups.push_back(static_cast<int>(g));
-            best.offer(time, s);
-        }
+        offerChanges(round, s, state_.arrivalAt(round, s));
     }
     state_.improved.clear();
-    for (int g : state_.touchedGroups) {
-        BestTwo& best = state_.groupBest[static_cast<std::size_t>(g)];
-        for (std::uint32_t m = arrays_.memberStart[static_cast<std::size_t>(g)];
-             m < arrays_.memberStart[static_cast<std::size_t>(g) + 1]; ++m) {
+    const int groupCount = static_cast<int>(arrays_.memberStart.size()) - 1;
+    for (int key : state_.touchedGroups) {
+        BestTwo& best = state_.groupBest[static_cast<std::size_t>(key)];
+        const int layer = key / groupCount;
+        const std::size_t g = static_cast<std::size_t>(key % groupCount);
+        for (std::uint32_t m = arrays_.memberStart[g]; m < arrays_.memberStart[g + 1]; ++m) {
             const int q = arrays_.groupMembers[m];
             if (best.valueBut(q) < kNever) {
-                offerReady(round, q, best.valueBut(q) + options_.placeChangeMinutes,
-                           best.stationBut(q));
+                offerReady(round, q + layer * stations_,
+                           best.valueBut(q) + options_.placeChangeMinutes,
+                           best.stationBut(q) + layer * stations_);
             }
         }
         best = BestTwo{};
@@ -436,17 +503,24 @@ void RoundSearch::rideFirstLeg(const FirstLeg& leg) {
     if (base + boardingBound(legs_ - 1, leg.train, leg.position) >= state_.destinationBest[0]) {
         return;
     }
-    for (int j = arrays_.alightFrom[static_cast<std::size_t>(first + leg.position)]; j < count;
-         ++j) {
+    // Boarded before any via station; past one where the train stands long enough, the
+    // journey has been there.
+    int layer = 0;
+    const RoundLabel how{leg.train, leg.day, leg.position, 0, 0};
+    for (int j = alightFrom_[static_cast<std::size_t>(first + leg.position)]; j < count; ++j) {
         const std::size_t g = static_cast<std::size_t>(first + j);
         const int time = base + arrays_.arrival[g];
         if (time >= kJourneyHorizon) break;
-        if (arrays_.noAlight[g]) continue;  // no rider may leave here
-        arrive(1, arrays_.station[g], time, RoundLabel{leg.train, leg.day, leg.position, j});
+        if (!noAlight_[g]) {  // else no rider may leave here
+            RoundLabel at = how;
+            at.toStop = j;
+            arrive(1, arrays_.station[g] + layer * stations_, time, at);
+        }
+        if (passesVia(g)) layer = layers_ - 1;
     }
 }
 
-void RoundSearch::scanTrain(int round, int train, int from) {
+void RoundSearch::scanTrain(int round, int train, int from, int layer) {
     // Along the run from the first position with a new departure: leave the earliest run
     // boarded so far at every stop, and board an earlier run where the previous round allows.
     // Runs of one train differ by whole days, so an earlier run is earlier at every stop; only
@@ -456,9 +530,15 @@ void RoundSearch::scanTrain(int round, int train, int from) {
     const int count = arrays_.stopCount(train);
     int bestDay = kNever;  // the earliest run that may be left here, and where it was boarded
     int bestStop = -1;
+    // The earliest run boarded in this layer that has passed a via station since (its
+    // arrivals belong to the next layer), and where it was boarded.
+    int passedDay = kNever;
+    int passedStop = -1;
+    const int passedLayer = layers_ - 1;
     // No arrival of this round at or after this is of use (see markTrains).
     const int limit = state_.destinationBest[static_cast<std::size_t>(round - 1)];
     const int left = legs_ - round;
+    const int offset = layer * stations_;
     pending_.clear();
     for (int pos = from; pos < count; ++pos) {
         const std::size_t g = static_cast<std::size_t>(first + pos);
@@ -474,23 +554,41 @@ void RoundSearch::scanTrain(int round, int train, int from) {
             });
         }
         const int station = arrays_.station[g];
-        if (bestStop >= 0) {
+        if (passedStop >= 0) {
+            const int time = passedDay * kMinutesPerDay + arrays_.arrival[g];
+            if (time < limit) {
+                if (!noAlight_[g]) {
+                    arrive(round, station + passedLayer * stations_, time,
+                           RoundLabel{train, passedDay, passedStop, pos, layer});
+                }
+            } else {
+                passedStop = -1;
+                passedDay = kNever;
+            }
+        }
+        // A run as early as the one that passed a via station arrives no sooner in this layer.
+        if (bestStop >= 0 && bestDay < passedDay) {
             const int time = bestDay * kMinutesPerDay + arrays_.arrival[g];
             if (time < limit) {
-                if (!arrays_.noAlight[g]) {
-                    arrive(round, station, time, RoundLabel{train, bestDay, bestStop, pos});
+                if (!noAlight_[g]) {
+                    arrive(round, station + offset, time,
+                           RoundLabel{train, bestDay, bestStop, pos, layer});
+                }
+                if (passesVia(g) && layer < passedLayer) {
+                    passedDay = bestDay;
+                    passedStop = bestStop;
                 }
             } else {
                 bestStop = -1;  // further on it arrives later still
                 bestDay = kNever;
             }
         }
-        const int ready = state_.readyAt(round - 1, station);
+        const int ready = state_.readyAt(round - 1, station + offset);
         if (ready >= kNever) continue;
-        const int alightFrom = arrays_.alightFrom[g];
+        const int alightFrom = alightFrom_[g];
         if (alightFrom >= count) continue;
-        for (int day = ceilDiv(ready - arrays_.departure[g], kMinutesPerDay); day < bestDay;
-             ++day) {
+        for (int day = ceilDiv(ready - arrays_.departure[g], kMinutesPerDay);
+             day < std::min(bestDay, passedDay); ++day) {
             if (day * kMinutesPerDay + arrays_.departure[g] >= kJourneyHorizon) break;
             const bool beaten = std::any_of(
                 pending_.begin(), pending_.end(),
@@ -515,22 +613,27 @@ void RoundSearch::markTrains(int round) {
     const int limit = state_.destinationBest[static_cast<std::size_t>(round - 1)];
     const int left = legs_ - round;  // legs left after this round's
     const std::size_t stations = static_cast<std::size_t>(state_.stationCount);
-    auto mark = [&](int ready, std::uint32_t begin, std::uint32_t end) {
+    const std::size_t trains = static_cast<std::size_t>(arrays_.trainCount);
+    auto mark = [&](int layer, int ready, std::uint32_t begin, std::uint32_t end) {
         for (std::uint32_t i = begin; i < end; ++i) {
             const StopRef ref = arrays_.stationStops[i];
             const int day = ceilDiv(ready - ref.departure, kMinutesPerDay);
             if (day * kMinutesPerDay + boardingBoundAt(left, ref.train, ref.stop) >= limit) {
                 continue;
             }
-            int& from = state_.scanFrom[static_cast<std::size_t>(ref.train)];
-            if (from == kNever) state_.scanTrains.push_back(ref.train);
+            const std::size_t key =
+                static_cast<std::size_t>(layer) * trains + static_cast<std::size_t>(ref.train);
+            int& from = state_.scanFrom[key];
+            if (from == kNever) state_.scanTrains.push_back(static_cast<int>(key));
             from = std::min(from, ref.position);
         }
     };
-    for (int s : state_.readyMarked) {
-        const std::size_t station = static_cast<std::size_t>(s);
-        state_.readyMark[station] = 0;
-        const int ready = state_.readyAt(round - 1, s);
+    for (int marked : state_.readyMarked) {
+        const std::size_t at = static_cast<std::size_t>(marked);
+        const std::size_t station = at % stations;
+        const int layer = static_cast<int>(at / stations);
+        state_.readyMark[at] = 0;
+        const int ready = state_.readyAt(round - 1, marked);
         const int bound =
             state_.boardBound[static_cast<std::size_t>(left + 1) * stations + station];
         if (bound >= kNever) continue;
@@ -538,30 +641,30 @@ void RoundSearch::markTrains(int round) {
         // departure clock lies in [ready, ready + span) around the clock. Runs leaving at or
         // after the departure this station had before were boarded from here then, with the
         // same outcome: what they gave is known, or of no use.
-        const int span = std::min(limit - bound, state_.readyBefore[station]) - ready;
+        const int span = std::min(limit - bound, state_.readyBefore[at]) - ready;
         if (span <= 0) continue;
         const std::uint32_t begin = arrays_.stationStopStart[station];
         const std::uint32_t end = arrays_.stationStopStart[station + 1];
         if (span >= kMinutesPerDay) {
-            mark(ready, begin, end);
+            mark(layer, ready, begin, end);
             continue;
         }
         const auto clocks = arrays_.stationStopClock.begin();
         const int from = (ready % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
         const int to = from + span;
-        auto at = [&](int clock) {
+        auto find = [&](int clock) {
             return static_cast<std::uint32_t>(
                 std::lower_bound(clocks + begin, clocks + end, clock) - clocks);
         };
-        mark(ready, at(from), at(std::min(to, kMinutesPerDay)));
-        if (to > kMinutesPerDay) mark(ready, begin, at(to - kMinutesPerDay));
+        mark(layer, ready, find(from), find(std::min(to, kMinutesPerDay)));
+        if (to > kMinutesPerDay) mark(layer, ready, begin, find(to - kMinutesPerDay));
     }
     state_.readyMarked.clear();
 }
 
 Journey RoundSearch::reconstruct(int round, int station) const {
     // Back from the destination: each leg's label, then the station whose arrival allowed its
-    // boarding, one round down.
+    // boarding, one round down, in the layer the leg was boarded in.
     Journey journey;
     journey.changes = round - 1;
     for (int r = round; r >= 1; --r) {
@@ -577,7 +680,7 @@ Journey RoundSearch::reconstruct(int round, int station) const {
         leg.departure = how.day * kMinutesPerDay + arrays_.departure[from];
         leg.arrival = how.day * kMinutesPerDay + arrays_.arrival[to];
         journey.legs.push_back(leg);
-        if (r > 1) station = state_.readyFromAt(r - 1, leg.fromStation);
+        if (r > 1) station = state_.readyFromAt(r - 1, leg.fromStation + how.layer * stations_);
     }
     std::reverse(journey.legs.begin(), journey.legs.end());
     journey.departure = journey.legs.front().departure;
@@ -618,7 +721,33 @@ std::vector<Journey> unbeaten(std::vector<Journey> found) {
 
 std::vector<Journey> RoundSearch::run(const std::vector<int>& origins,
                                       const std::vector<int>& destinations) {
-    for (int d : destinations) state_.isDestination[static_cast<std::size_t>(d)] = 1;
+    // A journey ends only in the last layer: past every via station asked for.
+    for (int d : destinations) {
+        state_.isDestination[static_cast<std::size_t>(d + (layers_ - 1) * stations_)] = 1;
+    }
+    // The via stations, and the stations a change to or from one starts at.
+    for (int v : options_.viaStations) {
+        state_.isVia[static_cast<std::size_t>(v)] = 1;
+        state_.nearVia[static_cast<std::size_t>(v)] = 1;
+        for (std::uint32_t i = arrays_.groupStart[static_cast<std::size_t>(v)];
+             i < arrays_.groupStart[static_cast<std::size_t>(v) + 1]; ++i) {
+            const std::size_t g = static_cast<std::size_t>(arrays_.stationGroups[i]);
+            for (std::uint32_t m = arrays_.memberStart[g]; m < arrays_.memberStart[g + 1]; ++m) {
+                state_.nearVia[static_cast<std::size_t>(arrays_.groupMembers[m])] = 1;
+            }
+        }
+    }
+    for (const Walk& walk : arrays_.walks) {
+        if (state_.isVia[static_cast<std::size_t>(walk.to)]) {
+            state_.nearVia[static_cast<std::size_t>(walk.from)] = 1;
+        }
+    }
+    // No journey arriving after the latest arrival asked for is of use.
+    if (options_.arriveByMinutes != kNoArriveBy) {
+        for (int& best : state_.destinationBest) {
+            best = std::min(best, options_.arriveByMinutes + 1);
+        }
+    }
     computeBounds(destinations);
     const std::vector<FirstLeg> legs = firstLegs(origins);
     std::vector<Journey> found;
@@ -630,9 +759,9 @@ std::vector<Journey> RoundSearch::run(const std::vector<int>& origins,
         closeRound(1);
         for (int round = 2; round <= legs_ && !state_.readyMarked.empty(); ++round) {
             markTrains(round);
-            for (int t : state_.scanTrains) {
-                int& from = state_.scanFrom[static_cast<std::size_t>(t)];
-                scanTrain(round, t, from);
+            for (int key : state_.scanTrains) {
+                int& from = state_.scanFrom[static_cast<std::size_t>(key)];
+                scanTrain(round, key % arrays_.trainCount, from, key / arrays_.trainCount);
                 from = kNever;
             }
             state_.scanTrains.clear();
@@ -708,15 +837,24 @@ std::vector<Journey> JourneyPlanner::plan(const std::vector<int>& origins,
                                           const JourneyOptions& options) {
     if (!validJourneyOptions(options) || origins.empty() || destinations.empty()) return {};
     auto known = [&](int s) { return s >= 0 && s < arrays_.stationCount; };
+    const std::vector<int>& vias = options.viaStations;
     if (!std::all_of(origins.begin(), origins.end(), known) ||
-        !std::all_of(destinations.begin(), destinations.end(), known)) {
+        !std::all_of(destinations.begin(), destinations.end(), known) ||
+        !std::all_of(vias.begin(), vias.end(), known)) {
         return {};
     }
-    for (int s : origins) {
-        if (std::find(destinations.begin(), destinations.end(), s) != destinations.end()) return {};
+    // A via station at either end is no station to pass: such a question has no answer.
+    const auto shares = [](const std::vector<int>& a, const std::vector<int>& b) {
+        return std::any_of(a.begin(), a.end(),
+                           [&b](int s) { return std::find(b.begin(), b.end(), s) != b.end(); });
+    };
+    if (shares(origins, destinations) || shares(vias, origins) || shares(vias, destinations)) {
+        return {};
     }
+    if (options.stepFree && arrays_.stepFreeAlightFrom.empty()) buildStepFreeArrays(db_, arrays_);
     state_.reset(options.maxChanges + 1, arrays_.stationCount, arrays_.trainCount,
-                 arrays_.firstStop.back(), static_cast<int>(arrays_.memberStart.size()) - 1);
+                 arrays_.firstStop.back(), static_cast<int>(arrays_.memberStart.size()) - 1,
+                 vias.empty() ? 1 : 2);
     RoundSearch search(arrays_, state_, db_, date, options, trace_);
     return search.run(origins, destinations);
 }
@@ -726,12 +864,16 @@ std::size_t JourneyPlanner::memoryBytes() const {
     return sizeof(*this) + arrays_.memoryBytes() - sizeof(arrays_) + bytes(state_.arrival) +
            bytes(state_.label) + bytes(state_.ready) + bytes(state_.readyFrom) +
            bytes(state_.arrivedBound) + bytes(state_.boardBound) + bytes(state_.boardReach) +
-           bytes(state_.reachDone) + bytes(state_.isDestination) + bytes(state_.scanFrom) +
-           bytes(state_.groupBest);
+           bytes(state_.reachDone) + bytes(state_.isDestination) + bytes(state_.isVia) +
+           bytes(state_.scanFrom) + bytes(state_.groupBest);
 }
 
 bool validJourneyOptions(const JourneyOptions& options) {
-    return options.afterMinutes >= 0 && options.afterMinutes < kMinutesPerDay &&
+    const bool arriveBy =
+        options.arriveByMinutes == kNoArriveBy ||
+        (options.arriveByMinutes >= 0 && options.arriveByMinutes < kJourneyHorizon);
+    return arriveBy && options.viaMinutes >= 0 && options.viaMinutes < kMinutesPerDay &&
+           options.afterMinutes >= 0 && options.afterMinutes < kMinutesPerDay &&
            options.maxChanges >= 0 && options.maxChanges <= kMaxJourneyChanges &&
            options.changeMinutes >= 0 && options.changeMinutes < kMinutesPerDay &&
            options.placeChangeMinutes >= 0 && options.placeChangeMinutes < kMinutesPerDay;

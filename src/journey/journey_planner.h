@@ -39,8 +39,10 @@ class JourneyPlanner {
     std::vector<int> placeStations(const std::u16string& place) const;
 
     // The journeys from place `from` to place `to` leaving on `date`: none when either names no
-    // station, when they share a station, or when the options are out of range. Ordered by
-    // departure, then arrival, then changes.
+    // station, when they share a station, when a via station is one of theirs, or when the
+    // options are out of range. Ordered by departure, then arrival, then changes. With a
+    // latest arrival, the journeys no other beats among those arriving by it; with via
+    // stations, among those passing one (see JourneyOptions).
     std::vector<Journey> plan(const std::u16string& from, const std::u16string& to, DateKey date,
                               const JourneyOptions& options);
     // The same between sets of station indices.

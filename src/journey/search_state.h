@@ -1,5 +1,10 @@
 // The working state of one journey search: times per round and station, how each was reached,
 // and the marks of the round in progress. Sized and cleared in reset(), reused between queries.
+//
+// A question with stations to pass through ("via") searches two layers of every station:
+// layer 0 before the journey has been there, layer 1 after. Station s of layer l is the
+// layered station s + l * stationCount; times, labels and marks are kept per layered station,
+// the bounds per station (a bound to a destination holds in either layer).
 #pragma once
 
 #include <cstddef>
@@ -15,12 +20,14 @@ class TimetableDb;
 inline constexpr int kNever = std::numeric_limits<int>::max() / 4;
 
 // The leg that ends a round's arrival: train, the day its run started (days after the day of
-// travel, negative before it) and the positions of the stops ridden from and to.
+// travel, negative before it), the positions of the stops ridden from and to, and the layer it
+// was boarded in (it may end in a later one, having passed a via station).
 struct RoundLabel {
     int train = -1;
     int day = 0;
     int fromStop = 0;
     int toStop = 0;
+    int layer = 0;
 };
 
 // The two least values among the stations of a group, and whose they are: what each station
@@ -48,8 +55,10 @@ struct BestTwo {
 struct SearchState {
     int legs = 0;  // rounds of the search: round r finds journeys of exactly r legs
     int stationCount = 0;
+    int layers = 1;        // 2 for a question with via stations
+    int layeredCount = 0;  // stationCount * layers
 
-    // Round r (1-based) of station s is entry (r - 1) * stationCount + s.
+    // Round r (1-based) of layered station s is entry (r - 1) * layeredCount + s.
     std::vector<int> arrival;             // earliest arrival by exactly r legs
     std::vector<RoundLabel> label;        // ... and its last leg
     std::vector<int> ready;               // earliest departure of leg r + 1 after r legs
@@ -58,7 +67,11 @@ struct SearchState {
                                           // (the horizon when none yet)
     std::vector<int> destinationReached;  // [r - 1]: destination improved by r legs this
                                           // iteration, -1 when none
-    std::vector<char> isDestination;      // station -> 1 for a destination station
+    std::vector<char> isDestination;      // layered station -> 1 for a destination station
+                                          // (in the last layer)
+    std::vector<char> isVia;              // station -> 1 for a via station
+    std::vector<char> nearVia;            // station -> 1 for a via station, or one a walk or
+                                          // a change within a place leads from to one
 
     // Bounds by the legs left, K = 0 to legs - 1, that no journey beats; kNever: none at all.
     // [K][station], entry K * stationCount + station: least minutes from arriving there to
@@ -79,20 +92,23 @@ struct SearchState {
     int stopCount = 0;
     int trainCount = 0;
 
-    // Marks of the round in progress (all clear between rounds).
+    // Marks of the round in progress (all clear between rounds); stations are layered.
     std::vector<int> improved;  // stations whose arrival improved in this round
     std::vector<char> improvedMark;
     std::vector<int> readyMarked;  // stations whose departure for the next round improved
     std::vector<char> readyMark;
-    std::vector<int> readyBefore;    // station -> its departure before this round improved it
-    std::vector<int> scanFrom;       // train -> first position to scan this round, kNever: none
-    std::vector<int> scanTrains;     // trains with a position in scanFrom
-    std::vector<BestTwo> groupBest;  // group -> the two earliest of this round's arrivals at
-                                     // its stations
+    std::vector<int> readyBefore;  // station -> its departure before this round improved it
+    // Entry layer * trainCount + train: the first position to scan this round boarding in that
+    // layer, kNever: none.
+    std::vector<int> scanFrom;
+    std::vector<int> scanTrains;     // entries of scanFrom with a position
+    std::vector<BestTwo> groupBest;  // layer * groupCount + group -> the two earliest of this
+                                     // round's arrivals at its stations in that layer
     std::vector<int> touchedGroups;
 
-    // Sizes every array for a search of `legs` rounds and clears it.
-    void reset(int legs, int stationCount, int trainCount, int stopCount, int groupCount);
+    // Sizes every array for a search of `legs` rounds over `layers` layers and clears it.
+    void reset(int legs, int stationCount, int trainCount, int stopCount, int groupCount,
+               int layers = 1);
 
     int& arrivalAt(int round, int station) { return arrival[index(round, station)]; }
     int arrivalAt(int round, int station) const { return arrival[index(round, station)]; }
@@ -109,7 +125,7 @@ struct SearchState {
 
   private:
     std::size_t index(int round, int station) const {
-        return static_cast<std::size_t>(round - 1) * static_cast<std::size_t>(stationCount) +
+        return static_cast<std::size_t>(round - 1) * static_cast<std::size_t>(layeredCount) +
                static_cast<std::size_t>(station);
     }
 };

@@ -89,7 +89,8 @@ void eachRideEdge(const TimetableArrays& arrays, int train, Emit emit) {
         latestDeparture = std::max(latestDeparture, arrays.departure[g]);
         const std::int32_t from = std::max(arrays.arrival[g], latestDeparture);
         const std::int32_t minutes = std::max(0, arrays.arrival[g + 1] - from);
-        if (arrays.station[g] == arrays.station[g + 1]) continue;
+        // A ride back to the station it left is a way too: it ends in an arrival there, which
+        // a walk or a change to another station of the place may follow.
         emit(arrays.station[g + 1], RideEdge{arrays.station[g], minutes});
     }
 }
@@ -99,10 +100,10 @@ void eachRideEdge(const TimetableArrays& arrays, int train, Emit emit) {
 std::size_t TimetableArrays::memoryBytes() const {
     return sizeof(*this) + bytesOf(firstStop) + bytesOf(days) + bytesOf(station) +
            bytesOf(arrival) + bytesOf(departure) + bytesOf(clockDay) + bytesOf(statusOffset) +
-           bytesOf(alightFrom) + bytesOf(noAlight) + bytesOf(stationStopStart) +
-           bytesOf(stationStops) + bytesOf(stationStopClock) + bytesOf(groupStart) +
-           bytesOf(stationGroups) + bytesOf(memberStart) + bytesOf(groupMembers) +
-           bytesOf(rideInStart) + bytesOf(rideIn);
+           bytesOf(alightFrom) + bytesOf(noAlight) + bytesOf(stepFreeAlightFrom) +
+           bytesOf(stepFreeNoAlight) + bytesOf(stationStopStart) + bytesOf(stationStops) +
+           bytesOf(stationStopClock) + bytesOf(groupStart) + bytesOf(stationGroups) +
+           bytesOf(memberStart) + bytesOf(groupMembers) + bytesOf(rideInStart) + bytesOf(rideIn);
 }
 
 TimetableArrays buildTimetableArrays(const TimetableDb& db) {
@@ -162,7 +163,7 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
             auto& seen = firstSeen[static_cast<std::size_t>(stop.station)];
             if (seen.first != t + 1) seen = {t + 1, rollOvers};
 
-            arrays.station.push_back(static_cast<std::uint16_t>(stop.station));
+            arrays.station.push_back(static_cast<std::int32_t>(stop.station));
             arrays.arrival.push_back(static_cast<std::int32_t>(time));
             arrays.departure.push_back(static_cast<std::int32_t>(time + stop.dwellMinutes));
             arrays.clockDay.push_back(static_cast<std::int32_t>((time - clock) / kMinutesPerDay));
@@ -210,7 +211,9 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
     // Each station's stops by the clock time of their departure, so that a search finds the
     // runs leaving within a span of the day by halving.
     arrays.stationStopStart.assign(static_cast<std::size_t>(arrays.stationCount) + 1, 0);
-    for (std::uint16_t station : arrays.station) ++arrays.stationStopStart[station + 1u];
+    for (const std::int32_t station : arrays.station) {
+        ++arrays.stationStopStart[static_cast<std::size_t>(station) + 1];
+    }
     for (std::size_t k = 1; k < arrays.stationStopStart.size(); ++k) {
         arrays.stationStopStart[k] += arrays.stationStopStart[k - 1];
     }
@@ -283,6 +286,27 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
 
     buildPlaces(db, namedStations, arrays);
     return arrays;
+}
+
+void buildStepFreeArrays(const TimetableDb& db, TimetableArrays& arrays) {
+    std::vector<char> stepFree(static_cast<std::size_t>(arrays.stationCount), 0);
+    for (int s = 0; s < arrays.stationCount; ++s) {
+        stepFree[static_cast<std::size_t>(s)] =
+            db.extensions.stationExtras(s).wheelchair == Access::Yes;
+    }
+    const std::size_t stops = arrays.station.size();
+    arrays.stepFreeAlightFrom.assign(stops, 0);
+    arrays.stepFreeNoAlight.assign(stops, 1);
+    for (int t = 0; t < arrays.trainCount; ++t) {
+        const bool accessible = db.extensions.tripAccess(t).wheelchair == Access::Yes;
+        const int count = arrays.stopCount(t);
+        for (int p = 0; p < count; ++p) {
+            const std::size_t g = static_cast<std::size_t>(arrays.stopOf(t, p));
+            const bool usable = accessible && stepFree[arrays.station[g]];
+            arrays.stepFreeAlightFrom[g] = usable ? arrays.alightFrom[g] : count;
+            arrays.stepFreeNoAlight[g] = usable ? arrays.noAlight[g] : 1;
+        }
+    }
 }
 
 }  // namespace zelvan

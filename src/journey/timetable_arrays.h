@@ -54,7 +54,8 @@ struct TimetableArrays {
     std::vector<std::int32_t> firstStop;  // train -> its first flat stop; [trainCount] = total
     std::vector<TrainDays> days;          // train -> validity and rule
 
-    std::vector<std::uint16_t> station;   // stop -> station index
+    // stop -> station index (a timetable of the wide form holds more than 65,536 stations)
+    std::vector<std::int32_t> station;
     std::vector<std::int32_t> arrival;    // stop -> arrival, minutes from the run's first midnight
     std::vector<std::int32_t> departure;  // stop -> arrival + dwell
     std::vector<std::int32_t> clockDay;   // stop -> (arrival - clock time) / day: the calendar
@@ -65,6 +66,11 @@ struct TimetableArrays {
                                              // leave at: the arrival is not before the departure;
                                              // the stop count where no rider may board
     std::vector<std::uint8_t> noAlight;      // stop -> 1 where no rider may leave the train
+    // The same two for step-free journeys (buildStepFreeArrays; empty until then): no rider
+    // boards or leaves a train the timetable does not call wheelchair accessible, nor at a
+    // station it does not call step-free.
+    std::vector<std::int32_t> stepFreeAlightFrom;
+    std::vector<std::uint8_t> stepFreeNoAlight;
 
     std::vector<std::uint32_t> stationStopStart;  // station -> first entry in stationStops; +1
     std::vector<StopRef> stationStops;  // the stops at each station, by departure clock time
@@ -93,5 +99,7 @@ struct TimetableArrays {
 
 // Reads every train of `db` through decodeTrain (no member of the database is changed).
 TimetableArrays buildTimetableArrays(const TimetableDb& db);
+// Fills the step-free arrays of `arrays` (built from `db`) from the timetable's access tables.
+void buildStepFreeArrays(const TimetableDb& db, TimetableArrays& arrays);
 
 }  // namespace zelvan

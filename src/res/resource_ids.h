@@ -20,6 +20,7 @@ inline constexpr int kStrStationToStation = 113;
 inline constexpr int kStrTrainNumber = 114;
 inline constexpr int kStrStation = 115;
 inline constexpr int kStrDownloads = 116;
+inline constexpr int kStrJourneys = 117;
 
 // Icon group: the window icon and the About box's picture.
 inline constexpr int kIconMain = 101;
@@ -34,6 +35,10 @@ inline constexpr int kMenuBarResultsJourneys = 131;  // results that offer "换�
 inline constexpr int kMenuBarTrainNumber = 134;
 inline constexpr int kMenuBarStation = 136;
 inline constexpr int kMenuBarDownloads = 139;
+inline constexpr int kMenuBarJourney = 141;          // the journey question
+inline constexpr int kMenuBarResultsCalendar = 142;  // results of rides: "加入日历"
+// Results that offer "换乘方案" and hold rides.
+inline constexpr int kMenuBarResultsJourneysCalendar = 143;
 
 // Dialog templates.
 inline constexpr int kDialogStationToStation = 102;
@@ -42,6 +47,7 @@ inline constexpr int kDialogResults = 132;
 inline constexpr int kDialogTrainNumber = 133;
 inline constexpr int kDialogStation = 135;
 inline constexpr int kDialogDownloads = 138;
+inline constexpr int kDialogJourney = 140;
 
 // Commands.
 inline constexpr int kCmdOk = 1;
@@ -59,6 +65,7 @@ inline constexpr int kCmdRollBack = 32792;  // main popup "恢复上一版": the
 inline constexpr int kCmdLanguage = 32793;  // "语言" in every popup: 跟随系统, 中文 or English
 inline constexpr int kCmdFavourite = 32794;        // "收藏": the question kept on the main list
 inline constexpr int kCmdRemoveFavourite = 32795;  // main popup: the chosen favourite removed
+inline constexpr int kCmdAddToCalendar = 32796;    // results popup "加入日历": a ride as a .ics
 
 // Dialog results of a closed window (beside the command numbers that close a dialog).
 inline constexpr int kResultClosed = 16;
@@ -75,6 +82,12 @@ inline constexpr int kIdAboutText = 1007;
 inline constexpr int kIdTravelDate = 1008;
 inline constexpr int kIdStationDate = 1009;
 inline constexpr int kIdTrainDate = 1010;
+inline constexpr int kIdTimeMode = 1011;  // the journey question: leave after or arrive by
+inline constexpr int kIdTime = 1012;
+inline constexpr int kIdViaStation = 1013;
+inline constexpr int kIdViaMinutes = 1014;
+inline constexpr int kIdMaxChanges = 1015;
+inline constexpr int kIdStepFree = 1016;
 inline constexpr int kIdAboutIcon = 201;
 inline constexpr int kIdAboutNotice = 203;
 

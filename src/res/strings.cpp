@@ -9,7 +9,7 @@
 namespace zelvan::res {
 namespace {
 
-constexpr std::array<std::pair<int, std::u16string_view>, 14> kStrings{{
+constexpr std::array<std::pair<int, std::u16string_view>, 15> kStrings{{
     {kStrTitle, ZELVAN_TEXT("zelvan", "Zelvan时刻表")},
     {kStrClassName, u"Zelvan"},
     {kStrHomepage, ZELVAN_TEXT("zelvan", "访问主页")},
@@ -24,6 +24,7 @@ constexpr std::array<std::pair<int, std::u16string_view>, 14> kStrings{{
     {kStrTrainNumber, ZELVAN_TEXT("zelvan", "车次查询")},
     {kStrStation, ZELVAN_TEXT("zelvan", "车站查询")},
     {kStrDownloads, ZELVAN_TEXT("zelvan", "推荐下载")},
+    {kStrJourneys, ZELVAN_TEXT("zelvan", "换乘方案")},
 }};
 
 }  // namespace

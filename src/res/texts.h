@@ -58,6 +58,30 @@ inline constexpr std::u16string_view kLabelFromTime = ZELVAN_TEXT("zelvan", "起
 inline constexpr std::u16string_view kTextSwapStations =
     ZELVAN_TEXT("zelvan", "交换出发站和目的站");
 
+// Dialog 140, the journey question (换乘方案).
+inline constexpr std::u16string_view kLabelJourneyTime = ZELVAN_TEXT("zelvan", "时间:");
+inline constexpr std::u16string_view kChoiceLeaveAfter = ZELVAN_TEXT("zelvan", "出发不早于");
+inline constexpr std::u16string_view kChoiceArriveBy = ZELVAN_TEXT("zelvan", "到达不晚于");
+inline constexpr std::u16string_view kLabelVia = ZELVAN_TEXT("zelvan", "途经站（可不填）:");
+inline constexpr std::u16string_view kLabelViaMinutes =
+    ZELVAN_TEXT("zelvan", "途经站停留至少（分钟）:");
+inline constexpr std::u16string_view kLabelMaxChanges = ZELVAN_TEXT("zelvan", "最多换乘次数:");
+inline constexpr std::u16string_view kLabelStepFree = ZELVAN_TEXT("zelvan", "无障碍出行");
+inline constexpr std::u16string_view kTextStepFreeNote =
+    ZELVAN_TEXT("zelvan", "只乘时刻表注明可乘轮椅的车次，只在注明无障碍的车站上下车");
+// The via station is one of the two ends (its name follows).
+inline constexpr std::u16string_view kTextViaIsAnEnd =
+    ZELVAN_TEXT("zelvan", "途经站是出发地或目的地：");
+// A step-free question on a timetable that says nothing of wheelchair access.
+inline constexpr std::u16string_view kTextNoAccessData =
+    ZELVAN_TEXT("zelvan", "时刻表没有注明无障碍信息，无法查询无障碍行程");
+// "加入日历": the file written (%1), and the offer to open it.
+inline constexpr std::u16string_view kTextCalendarSaved =
+    ZELVAN_TEXT("zelvan", "已保存日历文件：%1\n现在用日历程序打开吗？");
+// The calendar file could not be written: the file (%1) and why (%2).
+inline constexpr std::u16string_view kTextCalendarFailed =
+    ZELVAN_TEXT("zelvan", "无法保存日历文件：%1\n%2");
+
 // Dialog 132, the results; its template title is replaced when it opens.
 inline constexpr std::u16string_view kCaptionResultsTemplate = ZELVAN_TEXT("zelvan", "显示结果");
 // Dialog 105, About.

@@ -873,5 +873,77 @@ Ask for %3, the nearest day it covers?</translation>
             <numerusform>%n changes</numerusform>
         </translation>
     </message>
+    <message>
+        <source>加入日历</source>
+        <translation>Add to calendar</translation>
+    </message>
+    <message>
+        <source>时间:</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <source>出发不早于</source>
+        <translation>Leave after</translation>
+    </message>
+    <message>
+        <source>到达不晚于</source>
+        <translation>Arrive by</translation>
+    </message>
+    <message>
+        <source>途经站（可不填）:</source>
+        <translation>Via (optional):</translation>
+    </message>
+    <message>
+        <source>途经站停留至少（分钟）:</source>
+        <translation>Least stay at the via station (min):</translation>
+    </message>
+    <message>
+        <source>最多换乘次数:</source>
+        <translation>Most changes:</translation>
+    </message>
+    <message>
+        <source>无障碍出行</source>
+        <translation>Step-free</translation>
+    </message>
+    <message>
+        <source>只乘时刻表注明可乘轮椅的车次，只在注明无障碍的车站上下车</source>
+        <translation>Only trains the timetable says take wheelchairs, boarded and left at stations it says are step-free</translation>
+    </message>
+    <message>
+        <source>途经站是出发地或目的地：</source>
+        <translation>The via station is the departure or the arrival place: </translation>
+    </message>
+    <message>
+        <source>时刻表没有注明无障碍信息，无法查询无障碍行程</source>
+        <translation>The timetable says nothing of wheelchair access: no journey can be found step-free.</translation>
+    </message>
+    <message>
+        <source>已保存日历文件：%1
+现在用日历程序打开吗？</source>
+        <translation>Calendar file saved: %1
+Open it in the calendar now?</translation>
+    </message>
+    <message>
+        <source>无法保存日历文件：%1
+%2</source>
+        <translation>Cannot save the calendar file %1
+%2</translation>
+    </message>
+    <message>
+        <source>无障碍</source>
+        <translation>step-free</translation>
+    </message>
+    <message>
+        <source>可带自行车</source>
+        <translation>bikes</translation>
+    </message>
+    <message>
+        <source>换乘等候 %1 分钟</source>
+        <translation>Wait %1 min to change</translation>
+    </message>
+    <message>
+        <source>第%1程，共%2程</source>
+        <translation>Leg %1 of %2</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,8 @@
 // The user interface's process-wide state: what the last query found and what the views share.
 #pragma once
 
+#include <QString>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +55,7 @@ struct ResultContext {
     // Each view copies it when it opens, so every level restores its own opener's mode.
     ResultMode returnMode = ResultMode::Direct;
     std::vector<JourneyRow> journeys;  // journeys between fromName and toName
+    JourneyOptions journeyOptions;     // ... and what they were searched with
     int journeyIndex = 0;              // the journey whose legs JourneyLegs shows
     // The time a station's trains or the trains between two stations are shown from (minutes
     // after midnight): the next view opens scrolled there; -1: at the first train.
@@ -65,6 +68,8 @@ struct ResultContext {
     // Built from the database on the first journey question; dropped when it is reloaded.
     // Shared with the copies the views keep of what they show.
     std::shared_ptr<JourneyPlanner> planner;
+    // Where "加入日历" saves its files; empty: the user's download folder (else home).
+    QString calendarFolder;
 };
 
 // One per process; the main window owns the widgets named here.

@@ -3,23 +3,31 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "db/timetable_db.h"
 #include "fare/day_rows.h"
+#include "journey/calendar_export.h"
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/action_key.h"
 #include "ui/app_context.h"
 #include "ui/frozen_column.h"
+#include "ui/journey_dialog.h"
+#include "ui/links.h"
 #include "ui/locale_formats.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
@@ -82,12 +90,36 @@ bool isTrainTable(ResultMode mode) {
            mode == ResultMode::TrainChoice || mode == ResultMode::TransferTrains;
 }
 
+// The views whose rows are rides, which "加入日历" puts in the traveller's calendar: a train
+// between two stations, a journey, or a journey's legs.
+bool holdsRides(ResultMode mode) {
+    switch (mode) {
+        case ResultMode::Direct:
+        case ResultMode::StationTrains:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+        case ResultMode::Journeys:
+        case ResultMode::JourneyLegs:
+            return true;
+        case ResultMode::TrainStops:
+        case ResultMode::Transfer:
+            break;
+    }
+    return false;
+}
+
+int menuBarOf(ResultMode mode) {
+    if (offersJourneys(mode)) {
+        return holdsRides(mode) ? res::kMenuBarResultsJourneysCalendar
+                                : res::kMenuBarResultsJourneys;
+    }
+    return holdsRides(mode) ? res::kMenuBarResultsCalendar : res::kMenuBarResults;
+}
+
 }  // namespace
 
 ResultsDialog::ResultsDialog(ResultContext& results, TimetableDb& db, QWidget* owner)
-    : SoftKeyDialog(
-          offersJourneys(results.mode) ? res::kMenuBarResultsJourneys : res::kMenuBarResults,
-          owner),
+    : SoftKeyDialog(menuBarOf(results.mode), owner),
       results_(results),
       db_(db),
       mode_(results.mode),
@@ -182,7 +214,13 @@ bool ResultsDialog::command(int id) {
             sendAsMessage();
             return false;
         case res::kCmdJourneys:
-            if (offersJourneys(mode_)) showJourneys(this, results_, db_, mode_);
+            if (offersJourneys(mode_)) {
+                askJourneys(this, results_, db_, toQString(results_.fromName),
+                            toQString(results_.toName), dateOfKey(db_.queryDate), mode_);
+            }
+            return false;
+        case res::kCmdAddToCalendar:
+            if (holdsRides(mode_)) addToCalendar(selectedRow());
             return false;
         default:
             return false;
@@ -409,14 +447,97 @@ void ResultsDialog::copyChosenRows() const {
     QApplication::clipboard()->setText(sharedText(true));
 }
 
+void ResultsDialog::addToCalendar(int index) {
+    // A row between legs (-1) stands for no ride.
+    const int item = index < 0 || index >= table_->rowCount() ? -1 : listIndex(index);
+    std::vector<CalendarRide> rides;
+    QString name;  // the file's name: the day and the first train
+    const auto rowAt = [&](const std::vector<ResultRow>& rows) {
+        if (item >= 0 && static_cast<std::size_t>(item) < rows.size()) {
+            const ResultRow& row = rows[static_cast<std::size_t>(item)];
+            // A train that ends at the station asked about is no ride from there.
+            if (!row.endsHere) rides.push_back(rowRide(db_, row, db_.queryDate));
+        }
+    };
+    switch (mode_) {
+        case ResultMode::Direct:
+        case ResultMode::TrainChoice:
+        case ResultMode::TransferTrains:
+            rowAt(results_.rows);
+            break;
+        case ResultMode::StationTrains:
+            rowAt(results_.stationRows);
+            break;
+        case ResultMode::Journeys:
+        case ResultMode::JourneyLegs: {
+            // A journey's legs all go in: the journey is one booking.
+            const int journey = mode_ == ResultMode::Journeys ? item : results_.journeyIndex;
+            if (journey >= 0 && static_cast<std::size_t>(journey) < results_.journeys.size() &&
+                results_.planner) {
+                rides = journeyRides(db_, results_.journeys[static_cast<std::size_t>(journey)],
+                                     *results_.planner, results_.journeyOptions);
+            }
+            break;
+        }
+        case ResultMode::TrainStops:
+        case ResultMode::Transfer:
+            break;
+    }
+    if (rides.empty()) {
+        showNotice(this, shown(res::kCaptionWarning), shown(res::kTextSelectRecord));
+        return;
+    }
+    std::string text;
+    std::string error;
+    // The download folder, made when the desktop names one that does not exist yet; else home.
+    QString folder = results_.calendarFolder;
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    }
+    if (folder.isEmpty() || !QDir().mkpath(folder)) folder = QDir::homePath();
+    const CalendarRide& first = rides.front();
+    // The day and the train, in characters every file system takes.
+    QString train = toQString(first.train);
+    train.replace(QRegularExpression(QStringLiteral("[^0-9A-Za-z_-]")), QStringLiteral("_"));
+    const QString file = QDir(folder).filePath(
+        QStringLiteral("zelvan-%1-%2.ics").arg(first.departureDate).arg(train));
+    if (calendarOf(db_, rides, text, error)) {
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(text.data(), static_cast<qint64>(text.size()));
+            if (out.commit())
+                error.clear();
+            else
+                error = out.errorString().toStdString();
+        } else {
+            error = out.errorString().toStdString();
+        }
+    }
+    if (!error.empty()) {
+        showNotice(this, shown(res::kCaptionError),
+                   shown(res::kTextCalendarFailed).arg(file, QString::fromStdString(error)));
+        return;
+    }
+    // The desktop opens a .ics with its calendar (xdg-open, through the link opener).
+    if (askYesNo(this, shown(res::kCaptionInfo), shown(res::kTextCalendarSaved).arg(file))) {
+        // A desktop without a calendar for it: the file's name, to copy.
+        if (!openUrl(QUrl::fromLocalFile(file))) showCopyable(this, shown(res::kCaptionInfo), file);
+    }
+}
+
 bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode) {
     // The planner reads the whole timetable once, on the first journey question.
     if (!results.planner || &results.planner->database() != &db) {
         results.planner = std::make_shared<JourneyPlanner>(db);
     }
-    results.journeys =
-        journeyRows(db, results.planner->plan(results.fromName, results.toName, db.queryDate, {}),
-                    db.queryDate);
+    results.journeys = journeyRows(db,
+                                   results.planner->plan(results.fromName, results.toName,
+                                                         db.queryDate, results.journeyOptions),
+                                   db.queryDate);
+    // Arriving by a time, the latest departure is the answer asked for: it comes first.
+    if (results.journeyOptions.arriveByMinutes != kNoArriveBy) {
+        std::reverse(results.journeys.begin(), results.journeys.end());
+    }
     if (results.journeys.empty()) {
         showNotice(owner, shown(res::kCaptionWarning), shown(res::kTextNothingFound));
         return false;

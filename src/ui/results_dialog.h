@@ -67,6 +67,11 @@ class ResultsDialog : public SoftKeyDialog {
     void sendAsMessage();
     // Ctrl+C: the rows chosen, with the question, the day and the headings, to the clipboard.
     void copyChosenRows() const;
+    // "加入日历": writes the ride of table row `index` (a train, or a journey with all its
+    // legs; in a journey's legs the whole journey) as an iCalendar file into the calendar
+    // folder, then offers to open it with the desktop's calendar. Says so when the row is no
+    // ride or the file cannot be written.
+    void addToCalendar(int index);
     bool command(int id) override;
 
     // At most this many trains go into a station's message: the next ones.
@@ -120,9 +125,10 @@ class ResultsDialog : public SoftKeyDialog {
 // restores `returnMode` when it closes.
 int showResults(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode);
 
-// "换乘方案": finds the journeys from `results.fromName` to `results.toName` on the database's
-// day of travel and opens their view over `owner` (restoring `returnMode` when it closes); with
-// none, says "没有查到相关结果" and returns false.
+// Finds the journeys from `results.fromName` to `results.toName` on the database's day of
+// travel with `results.journeyOptions` (arriving by a time: latest departure first) and opens
+// their view over `owner` (restoring `returnMode` when it closes); with none, says
+// "没有查到相关结果" and returns false.
 bool showJourneys(QWidget* owner, ResultContext& results, TimetableDb& db, ResultMode returnMode);
 
 }  // namespace zelvan

@@ -274,14 +274,13 @@ QString journeyShownCell(const JourneyRow& journey, int column, const ResultCont
 // A journey's legs; a change between two stations stands as a row of its own before the leg
 // that follows it, with the least time the planner allowed for it.
 void fillLegs(QTableWidget& table, const JourneyRow& journey, const JourneyPlanner* planner,
-              bool tariff, ShownRows& shown) {
+              bool tariff, const JourneyOptions& options, ShownRows& shown) {
     for (std::size_t i = 0; i < journey.legs.size(); ++i) {
         const LegRow& leg = journey.legs[i];
         if (i > 0 && journey.legs[i - 1].leg.toStation != leg.leg.fromStation) {
-            const int minutes = planner
-                                    ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
-                                                             leg.leg.fromStation, JourneyOptions{})
-                                    : -1;
+            const int minutes = planner ? planner->changeMinutes(journey.legs[i - 1].leg.toStation,
+                                                                 leg.leg.fromStation, options)
+                                        : -1;
             addLegSeparator(
                 table, QCoreApplication::translate("zelvan", "换站"),
                 plainSpaces(toQString(stationChangeText(journey.legs[i - 1], leg, minutes))));
@@ -384,7 +383,8 @@ ShownRows fillResultTable(QTableWidget& table, ResultMode mode, const ResultCont
             break;
         case ResultMode::JourneyLegs:
             if (const JourneyRow* journey = shownJourney(results)) {
-                fillLegs(table, *journey, results.planner.get(), tariff, shown);
+                fillLegs(table, *journey, results.planner.get(), tariff, results.journeyOptions,
+                         shown);
             }
             break;
     }

@@ -13,11 +13,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTime>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include "res/resource_ids.h"
 #include "ui/dialog_script.h"
 #include "ui/icon.h"
+#include "ui/journey_dialog.h"
 #include "ui/links.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
@@ -233,6 +236,14 @@ void journeyViews(Tour& tour, DialogScript& script) {
         tour.save(QStringLiteral("station-to-station-menu"), &dialog);
         dialog.softKeys()->popupMenu()->hide();
         dialog.command(res::kCmdJourneys);
+    });
+    script.then([&](QDialog& d) {
+        auto* found = qobject_cast<JourneyDialog*>(&d);
+        if (!found) return;
+        // The whole day, as the journeys have always been shown.
+        found->time()->setTime(QTime(0, 0));
+        tour.save(QStringLiteral("journey-question"), found);
+        found->runQuery();
     });
     script.then([&](QDialog& d) {
         auto* found = qobject_cast<ResultsDialog*>(&d);

@@ -12,6 +12,7 @@
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/app_context.h"
+#include "ui/journey_dialog.h"
 #include "ui/messages.h"
 #include "ui/preferences.h"
 #include "ui/qt_text.h"
@@ -103,7 +104,10 @@ bool StationToStationDialog::takeQuestion() {
 }
 
 bool StationToStationDialog::runJourneys() {
-    return takeQuestion() && showJourneys(this, results_, db_, ResultMode::Journeys);
+    if (!takeQuestion()) return false;
+    askJourneys(this, results_, db_, toQString(results_.fromName), toQString(results_.toName),
+                travelDate()->date());
+    return true;
 }
 
 bool StationToStationDialog::runQuery() {
@@ -121,7 +125,7 @@ bool StationToStationDialog::runQuery() {
     const MessageBoxes::Answer answer = askYesNoOr(
         this, shown(res::kCaptionSorry), shown(res::kTextAskTransfer), shown(res::kButtonJourneys));
     if (answer == MessageBoxes::Answer::Other) {
-        showJourneys(this, results_, db_, ResultMode::Journeys);
+        askJourneys(this, results_, db_, toQString(from), toQString(to), travelDate()->date());
         return true;
     }
     if (answer == MessageBoxes::Answer::No) return true;

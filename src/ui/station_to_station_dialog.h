@@ -23,7 +23,8 @@ class StationToStationDialog : public QueryDialog {
     QToolButton* swapButton() const { return swap_; }
 
     bool runQuery() override;
-    // "换乘方案" in the popup: the journeys between the two stations on the chosen day.
+    // "换乘方案" in the popup: the journey question between the two stations on the chosen
+    // day (JourneyDialog); false (the user told why) when a name names no station.
     bool runJourneys();
     // "收藏": the two stations kept on the main list; false (the user told why) when a field
     // names no station.

@@ -164,7 +164,7 @@ TEST_F(CliGolden, JourneyNeedsPlacesAndOptionsInRange) {
         Outcome r = expectFailure(1, {"--data", data, "--json", "journey", from, to});
         EXPECT_EQ(r.err, std::string("没有找到车站：") + "火星" + "\n");
     }
-    for (std::vector<std::string> options : {std::vector<std::string>{"--max-changes", "4"},
+    for (std::vector<std::string> options : {std::vector<std::string>{"--max-changes", "7"},
                                              {"--max-changes", "-1"},
                                              {"--after", "7:00"},
                                              {"--after", "24:00"},
@@ -491,8 +491,8 @@ TEST_F(CliGolden, BatchAnswersEachLineAsTheCommandWould) {
          R"({"error":"\"sort\" is not departure, arrival, duration or train"})"},
         {R"({"command": "journey", "from": "天津", "to": "北京", "after": "8:40"})",
          R"({"error":"\"after\" is not a time HH:MM"})"},
-        {R"({"command": "journey", "from": "天津", "to": "北京", "maxChanges": 4})",
-         R"({"error":"\"maxChanges\" is not a whole number 0-3"})"},
+        {R"({"command": "journey", "from": "天津", "to": "北京", "maxChanges": 7})",
+         R"({"error":"\"maxChanges\" is not a whole number 0-6"})"},
         {R"({"command": "journey", "from": "天津", "to": "北京", "changeMinutes": "20"})",
          R"({"error":"\"changeMinutes\" is not a whole number 0-1439"})"},
     };

@@ -128,5 +128,74 @@ TEST(ImportCommand, SeveralFeedsIntoOneTimetable) {
     EXPECT_EQ(usage.exitCode, 2) << usage.err;
 }
 
+// A bus line without numbers: "12" is no train number but its route's name, which stands for
+// its runs. `stops 12` lists the day's runs to choose from, `--run K` shows one; a route of a
+// longer name ("112") is no run of it, and a single run needs no choice.
+TEST(ImportCommand, ARoutesNameListsItsRunsToChooseFrom) {
+    TempDir dir;
+    const std::filesystem::path bus = dir.path() / "bus";
+    std::filesystem::create_directories(bus);
+    writeBytes(bus / "agency.txt",
+               "agency_name,agency_url,agency_timezone\nLake Bus,http://y,Europe/Zurich\n");
+    writeBytes(bus / "stops.txt",
+               "stop_id,stop_name,stop_lat,stop_lon\nP,Post,47.2,8.2\nQ,Hill,47.25,8.25\n");
+    writeBytes(bus / "routes.txt", "route_id,route_short_name,route_type\nR,12,3\nL,112,3\n");
+    writeBytes(bus / "trips.txt",
+               "route_id,service_id,trip_id,trip_headsign\nR,S,late,Hill\nR,S,early,Hill\n"
+               "R,S,back,Post\nR,W,sunday,Hill\nL,S,long,Hill\n");
+    writeBytes(bus / "calendar.txt",
+               "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,"
+               "end_date\nS,1,1,1,1,1,1,1,20261201,20261231\nW,0,0,0,0,0,0,1,20261201,20261231\n");
+    writeBytes(bus / "stop_times.txt",
+               "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+               "late,18:50:00,18:50:00,P,1\nlate,19:05:00,19:05:00,Q,2\n"
+               "early,07:10:00,07:10:00,P,1\nearly,07:25:00,07:25:00,Q,2\n"
+               "back,12:00:00,12:00:00,Q,1\nback,12:15:00,12:15:00,P,2\n"
+               "sunday,06:00:00,06:00:00,P,1\nsunday,06:15:00,06:15:00,Q,2\n"
+               "long,09:00:00,09:00:00,P,1\nlong,09:30:00,09:30:00,Q,2\n");
+    const std::string out = (dir.path() / "data").string();
+    Outcome imported = run(dir, {"import", "gtfs", bus.string(), out});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+
+    // Thursday: the Sunday run does not run; it is listed after the three that do.
+    const std::vector<std::string> day = {"--data", out, "--date", "2026-12-10"};
+    const auto ask = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), day.begin(), day.end());
+        return run(dir, args);
+    };
+    Outcome listed = ask({"--json", "stops", "12"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    const nlohmann::json runs = nlohmann::json::parse(listed.out)["runs"];
+    ASSERT_EQ(runs.size(), 4u) << listed.out;
+    std::vector<std::string> order;
+    for (const nlohmann::json& r : runs) {
+        order.push_back(r["trainName"].get<std::string>() + " " +
+                        r["departureTime"].get<std::string>());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"12 → Hill 07:10", "12 → Post 12:00",
+                                               "12 → Hill 18:50", "12 → Hill 06:00"}));
+    Outcome table = ask({"stops", "12"});
+    EXPECT_NE(table.out.find("--run K"), std::string::npos) << table.out;
+
+    Outcome second = ask({"--json", "stops", "12", "--run", "2"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    const nlohmann::json stops = nlohmann::json::parse(second.out);
+    EXPECT_EQ(stops["trainName"], "12 → Post");
+    ASSERT_EQ(stops["stops"].size(), 2u);
+    EXPECT_EQ(stops["stops"][0]["station"], "Hill");
+
+    Outcome beyond = ask({"stops", "12", "--run", "5"});
+    EXPECT_EQ(beyond.exitCode, 1);
+    EXPECT_NE(beyond.err.find("12"), std::string::npos) << beyond.err;
+
+    // One run of its name: shown at once. A whole shown number keeps the number's lookup.
+    Outcome single = ask({"--json", "stops", "112"});
+    EXPECT_EQ(nlohmann::json::parse(single.out)["trainName"], "112 → Hill") << single.out;
+    Outcome whole = ask({"--json", "stops", "12 → Post"});
+    EXPECT_EQ(nlohmann::json::parse(whole.out)["trainName"], "12 → Post") << whole.out;
+    Outcome none = ask({"--json", "stops", "13"});
+    EXPECT_EQ(nlohmann::json::parse(none.out)["trainName"], "") << none.out;
+}
+
 }  // namespace
 }  // namespace zelvan::test

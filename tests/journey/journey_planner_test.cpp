@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <sstream>
 
 #include "compiler/timetable_source.h"
@@ -114,19 +115,139 @@ TEST(JourneyPlanner, AgreesWithPlainEnumerationOnRandomTimetables) {
     EXPECT_GT(placeChanges, 50);
 }
 
+TEST(JourneyPlanner, ArriveByViaStepFreeAndLongJourneysAgreeWithPlainEnumeration) {
+    // Imported timetables' tables too: walks, change times, stops closed to boarding or
+    // alighting, wheelchair access said yes, no or nothing.
+    std::mt19937 random(20260923);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const DateKey date = 20260315;
+    const std::u16string places[] = {u"甲", u"乙", u"丙", u"淮南", u"淮北", u"丁", u"戊", u"甲东"};
+    int compared = 0;
+    int found = 0;
+    std::map<std::string, int> kinds;  // questions with answers, by what they asked
+    int walked = 0;
+    std::array<int, kMaxJourneyChanges + 1> byChanges{};
+    for (int round = 0; round < 150; ++round) {
+        // Every third timetable a long line, where journeys change again and again.
+        const bool line = round % 3 == 2;
+        TimetableSource source =
+            line ? longLineTimetable(random, date) : randomJourneyTimetable(random, date);
+        addRandomTables(random, source);
+        TempDir dir;
+        TimetableDb db;
+        ASSERT_TRUE(loadTimetable(source, dir.path(), db));
+        JourneyPlanner planner(db);
+        JourneyOracle oracle(db);
+        // A long line's places are its stations' names.
+        const auto place = [&]() -> std::u16string {
+            return line ? source
+                              .stations[static_cast<std::size_t>(
+                                  pick(static_cast<int>(source.stations.size())))]
+                              .name
+                        : places[pick(8)];
+        };
+        // ... and half the questions on one are from one end to the other.
+        std::u16string firstPlace = source.stations.front().name;
+        std::u16string lastPlace;
+        for (const SourceStation& station : source.stations) {
+            if (station.name.size() == 1) lastPlace = station.name;
+        }
+        for (int q = 0; q < 5; ++q) {
+            const bool ends = line && pick(2) == 0;
+            const std::u16string from = ends ? firstPlace : place();
+            const std::u16string to = ends ? lastPlace : place();
+            JourneyOptions options;
+            options.afterMinutes = pick(3) == 0 ? 0 : pick(24 * 60);
+            // The far end of the range of changes only now and then: the plain enumeration
+            // grows with every leg.
+            options.maxChanges = line && pick(2) == 0   ? kMaxJourneyChanges
+                                 : line || pick(6) == 0 ? 3 + pick(4)
+                                                        : pick(4);
+            options.changeMinutes = pick(2) == 0 ? 20 : pick(90);
+            options.changeMinutesGiven = pick(3) == 0;
+            options.placeChangeMinutes = pick(2) == 0 ? 60 : pick(90);
+            std::vector<std::string> asked;
+            if (pick(2) == 0) {
+                options.arriveByMinutes =
+                    std::min(3 * 24 * 60 - 1, options.afterMinutes + 60 + pick(2 * 24 * 60));
+                asked.push_back("arrive-by");
+            }
+            if (pick(2) == 0) {
+                options.viaStations = oracle.placeStations(place());
+                options.viaMinutes = pick(2) == 0 ? 0 : pick(120);
+                asked.push_back("via");
+            }
+            if (pick(2) == 0) {
+                options.stepFree = true;
+                asked.push_back("step-free");
+            }
+            if (asked.size() > 1) asked.push_back("several");
+            const std::vector<Journey> journeys = planner.plan(from, to, date, options);
+            const std::set<Triple> expected = oracle.unbeaten(from, to, date, options);
+            std::string question = toUtf8(from + u" -> " + to) + " after " +
+                                   std::to_string(options.afterMinutes) + " by " +
+                                   std::to_string(options.arriveByMinutes) + " changes " +
+                                   std::to_string(options.maxChanges) + " waits " +
+                                   std::to_string(options.changeMinutes) + "/" +
+                                   std::to_string(options.placeChangeMinutes) + " via";
+            for (int v : options.viaStations) question += " " + std::to_string(v);
+            question += " stay " + std::to_string(options.viaMinutes);
+            if (render(triples(journeys)) != render(expected)) {
+                std::ostringstream trace;
+                planner.setTrace(&trace);
+                planner.plan(from, to, date, options);
+                planner.setTrace(nullptr);
+                ADD_FAILURE() << trace.str();
+            }
+            ASSERT_EQ(render(triples(journeys)), render(expected))
+                << "round " << round << ": " << question << " given " << options.changeMinutesGiven
+                << "\n"
+                << describe(source) << source.extensions["s.walks"] << source.extensions["s.more"]
+                << source.extensions["t.more"] << source.extensions["t.stops"];
+            EXPECT_EQ(journeys.size(), expected.size()) << "one journey per triple";
+            for (const Journey& journey : journeys) {
+                ASSERT_EQ(oracle.check(journey, from, to, date, options), "")
+                    << "round " << round << ": " << question << "\n"
+                    << describe(source);
+                ++byChanges[static_cast<std::size_t>(journey.changes)];
+                for (std::size_t i = 1; i < journey.legs.size(); ++i) {
+                    const int a = journey.legs[i - 1].toStation;
+                    const int b = journey.legs[i].fromStation;
+                    walked += a != b && !oracle.onePlace(a, b);
+                }
+            }
+            for (const std::string& kind : asked) kinds[kind] += !journeys.empty();
+            found += static_cast<int>(journeys.size());
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 750);
+    // Every kind of question found journeys, some of them walking between two stations, and
+    // some with every number of changes up to the most.
+    for (const char* kind : {"arrive-by", "via", "step-free", "several"}) {
+        EXPECT_GT(kinds[kind], 10) << kind;
+    }
+    EXPECT_GT(walked, 10);
+    for (int changes = 0; changes <= kMaxJourneyChanges; ++changes) {
+        EXPECT_GT(byChanges[static_cast<std::size_t>(changes)], 1) << changes << " changes";
+    }
+    EXPECT_GT(found, 100);
+}
+
 // Hand-built timetables from readable source text; the journeys as "dep-arr/changes trains".
 class Journeys : public ::testing::Test {
   protected:
     void load(const std::string& stations, const std::string& trains, const std::string& stops,
-              const std::string& rules = "1 1\n") {
+              const std::string& rules = "1 1\n",
+              const std::map<std::string, std::string>& tables = {}) {
         std::string error;
-        ASSERT_TRUE(compileSourceText(
-            {{"stations.tsv", "name\ttrains\n" + stations},
-             {"trains.tsv", "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n" + trains},
-             {"stops.tsv", "train\tstation\tarrival\tdwell\tkm\n" + stops},
-             {"rules.txt", rules}},
-            dir_.path(), error))
-            << error;
+        std::map<std::string, std::string> files = {
+            {"stations.tsv", "name\ttrains\n" + stations},
+            {"trains.tsv", "train\tkind\tfactor\tvalid_from\tvalid_until\trule\n" + trains},
+            {"stops.tsv", "train\tstation\tarrival\tdwell\tkm\n" + stops},
+            {"rules.txt", rules}};
+        files.insert(tables.begin(), tables.end());
+        ASSERT_TRUE(compileSourceText(files, dir_.path(), error)) << error;
         ASSERT_TRUE(db_.load(dir_.wide()));
         planner_ = std::make_unique<JourneyPlanner>(db_);
     }
@@ -241,8 +362,88 @@ TEST_F(Journeys, ThroughTrainBeatsEveryChange) {
     late.afterMinutes = 8 * 60 + 1;
     EXPECT_EQ(plan(u"A", u"C", 20260601, late), "");
     JourneyOptions bad;
-    bad.maxChanges = 4;
+    bad.maxChanges = kMaxJourneyChanges + 1;
     EXPECT_EQ(plan(u"A", u"C", 20260601, bad), "");
+    bad = {};
+    bad.arriveByMinutes = 3 * 24 * 60;
+    EXPECT_EQ(plan(u"A", u"C", 20260601, bad), "");
+}
+
+TEST_F(Journeys, ArriveByAndViaAStationWithAStayThere) {
+    // T1 stands ten minutes at B; T2 runs straight through; T3 + T4 change at D; T5 leaves B
+    // twenty minutes after T1 arrives there.
+    load("A\t*\nB\t*\nC\t*\nD\t*\n", daily({"T1", "T2", "T3", "T4", "T5"}),
+         "T1\tA\t08:00\t0\t0\nT1\tB\t09:00\t10\t50\nT1\tC\t10:00\t0\t100\n"
+         "T2\tA\t08:30\t0\t0\nT2\tC\t09:40\t0\t100\n"
+         "T3\tA\t07:00\t0\t0\nT3\tD\t07:30\t0\t40\n"
+         "T4\tD\t08:00\t0\t0\nT4\tC\t09:00\t0\t70\n"
+         "T5\tB\t09:20\t0\t0\nT5\tC\t10:30\t0\t50\n");
+    EXPECT_EQ(plan(u"A", u"C", 20260601), "07:00-09:00/1 T3 T4\n08:30-09:40/0 T2\n");
+    JourneyOptions by;
+    by.arriveByMinutes = 9 * 60 + 30;
+    EXPECT_EQ(plan(u"A", u"C", 20260601, by), "07:00-09:00/1 T3 T4\n");
+    by.arriveByMinutes = 9 * 60 + 40;  // arriving at 09:40 is arriving by 09:40
+    by.afterMinutes = 7 * 60 + 1;      // ... and both ends bound the journeys
+    EXPECT_EQ(plan(u"A", u"C", 20260601, by), "08:30-09:40/0 T2\n");
+    by.arriveByMinutes = 8 * 60 + 59;
+    by.afterMinutes = 0;
+    EXPECT_EQ(plan(u"A", u"C", 20260601, by), "");
+    // Via B: T1 passes it; staying a quarter of an hour there takes a change to T5.
+    JourneyOptions via;
+    via.viaStations = planner_->placeStations(u"B");
+    EXPECT_EQ(plan(u"A", u"C", 20260601, via), "08:00-10:00/0 T1\n");
+    via.viaMinutes = 15;
+    EXPECT_EQ(plan(u"A", u"C", 20260601, via), "08:00-10:30/1 T1 T5\n");
+    via.viaMinutes = 21;  // more than T5's wait: the next day's T1 on
+    EXPECT_EQ(plan(u"A", u"C", 20260601, via), "08:00-10:00+1/1 T1 T1\n");
+    via.viaStations = planner_->placeStations(u"D");
+    via.viaMinutes = 30;
+    EXPECT_EQ(plan(u"A", u"C", 20260601, via), "07:00-09:00/1 T3 T4\n");
+    // A via station at either end is no station to pass.
+    via.viaStations = planner_->placeStations(u"A");
+    EXPECT_EQ(plan(u"A", u"C", 20260601, via), "");
+}
+
+TEST_F(Journeys, StepFreeRidesWhatTheTablesSayTakesWheelchairsAndWalksBetweenFeeds) {
+    // T1 and T3 take wheelchairs, T2 does not, T4 says nothing; every station is step-free but
+    // C, which says nothing. A walk of 7 minutes joins B to B2 (two feeds' stations).
+    const std::string stations = "A\t*\nB\t*\nB2\t*\nC\t*\nD\t*\n";
+    const std::string trains = daily({"T1", "T2", "T3", "T4"});
+    const std::string stops =
+        "T1\tA\t08:00\t0\t0\nT1\tB\t09:00\t0\t50\n"
+        "T2\tB2\t09:10\t0\t0\nT2\tD\t10:00\t0\t50\n"
+        "T3\tB2\t09:30\t0\t0\nT3\tC\t09:40\t0\t10\nT3\tD\t10:30\t0\t60\n"
+        "T4\tB2\t09:20\t0\t0\nT4\tD\t10:10\t0\t50\n";
+    // Stations 0 A, 1 B, 2 B2, 3 C, 4 D; trains 0 T1, 1 T2, 2 T3, 3 T4.
+    load(stations, trains, stops, "1 1\n",
+         {{"s.more",
+           "station\tid\tlatitude\tlongitude\tchange\tzone\twheelchair\n"
+           "0\ta\t\t\t\t\t1\n1\tb\t\t\t\t\t1\n2\tb2\t\t\t\t\t1\n"
+           "3\tc\t\t\t\t\t\n4\td\t\t\t\t\t1\n"},
+          {"t.more",
+           "train\tnumber\ttype\troute\twheelchair\tbikes\n0\t\t\t\t1\t\n"
+           "1\t\t\t\t2\t1\n2\t\t\t\t1\t2\n3\t\t\t\t\t\n"},
+          {"s.walks", "from\tto\tminutes\n1\t2\t7\n"}});
+    JourneyOptions quick;
+    quick.changeMinutes = 5;
+    EXPECT_EQ(plan(u"A", u"D", 20260601, quick), "08:00-10:00/1 T1 T2\n");
+    JourneyOptions stepFree = quick;
+    stepFree.stepFree = true;
+    // Not T2 (no), not T4 (nothing said); T3 passes C, which it may, without leaving there.
+    EXPECT_EQ(plan(u"A", u"D", 20260601, stepFree), "08:00-10:30/1 T1 T3\n");
+    EXPECT_EQ(plan(u"A", u"C", 20260601, stepFree), "");
+    // The walk's minutes as the views show them between the two stations.
+    EXPECT_EQ(
+        planner_->changeMinutes(db_.stationIndexByName(u"B"), db_.stationIndexByName(u"B2"), quick),
+        7);
+    // The same tables in their older, shorter form say nothing of access: nothing step-free.
+    load(stations, trains, stops, "1 1\n",
+         {{"s.more", "station\tid\tlatitude\tlongitude\tchange\tzone\n0\ta\t\t\t\t\n"},
+          {"t.more", "train\tnumber\ttype\troute\n0\t\t\t\n"},
+          {"s.walks", "from\tto\tminutes\n1\t2\t7\n"}});
+    EXPECT_FALSE(db_.extensions.saysAccess());
+    EXPECT_EQ(plan(u"A", u"D", 20260601, quick), "08:00-10:00/1 T1 T2\n");
+    EXPECT_EQ(plan(u"A", u"D", 20260601, stepFree), "");
 }
 
 TEST_F(Journeys, TraceFollowsTheRounds) {

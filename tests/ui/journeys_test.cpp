@@ -1,13 +1,20 @@
-// The journey views: from 站站查询 (and from its results) to 换乘方案, a journey's legs and a
-// train's stops, and back level by level.
+// The journey views: from 站站查询 (and from its results) to the journey question (换乘方案),
+// the journeys, a journey's legs and a train's stops, and back level by level; arriving by a
+// time, via a station, step-free; a ride or a journey put in the traveller's calendar.
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimeEdit>
 
 #include "db/timetable_db.h"
 #include "res/resource_ids.h"
+#include "ui/journey_dialog.h"
+#include "ui/links.h"
 #include "ui/main_window.h"
 #include "ui/results_dialog.h"
 #include "ui/soft_key_bar.h"
@@ -51,6 +58,20 @@ class Journeys : public UiTest {
     // Opens 站站查询 and runs the steps.
     void run() { window_->openEntry(static_cast<int>(MainEntry::StationToStation)); }
 
+    // The journey question, expected next: runs `step`, then closes it ("返回").
+    void thenQuestion(std::function<void(JourneyDialog&)> step) {
+        script_->then([=](QDialog& d) {
+            auto* question = qobject_cast<JourneyDialog*>(&d);
+            ASSERT_NE(question, nullptr);
+            step(*question);
+            popupEntry(*question, u"返回"_s)->trigger();
+        });
+    }
+    // The journey question as it opens, asked at once.
+    void thenAsked() {
+        thenQuestion([](JourneyDialog& question) { EXPECT_TRUE(question.runQuery()); });
+    }
+
     // The next view, expected to be a results view in `mode`.
     void thenView(ResultMode mode, std::function<void(ResultsDialog&)> step) {
         script_->then([=](QDialog& d) {
@@ -73,6 +94,19 @@ TEST_F(Journeys, WalkFromTheDialogToATrainsStopsAndBack) {
         EXPECT_EQ(dialog.fromStation()->currentText(), u"青岛"_s);
         popupEntry(dialog, u"返回"_s)->trigger();
         EXPECT_EQ(dialog.result(), res::kCmdBack);
+    });
+    thenQuestion([&](JourneyDialog& question) {
+        // The places and the day come along; another day than today is asked from its start.
+        EXPECT_EQ(question.fromStation()->currentText(), u"青岛"_s);
+        EXPECT_EQ(question.toStation()->currentText(), u"宁波东"_s);
+        EXPECT_EQ(question.travelDate()->date(), QDate(2026, 6, 1));
+        EXPECT_EQ(question.time()->time(), QTime(0, 0));
+        EXPECT_EQ(question.timeMode()->currentText(), u"出发不早于"_s);
+        EXPECT_EQ(question.maxChanges()->value(), 2);
+        EXPECT_EQ(question.maxChanges()->maximum(), kMaxJourneyChanges);
+        EXPECT_FALSE(question.stepFree()->isChecked());
+        question.softKeys()->pressLeft();   // "确定"
+        EXPECT_TRUE(question.isVisible());  // back in the question after the views
     });
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         trail << journeys.windowTitle() << tableLines(*journeys.table());
@@ -127,6 +161,7 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
         EXPECT_EQ(context_.results.mode, ResultMode::Direct);
         direct.openRow(0);
     });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         EXPECT_EQ(journeys.returnMode(), ResultMode::Direct);
         captions << journeys.windowTitle();
@@ -142,6 +177,7 @@ TEST_F(Journeys, OfferedByTheViewsOfAStationToStationQuestion) {
                      [&](StationToStationDialog& dialog) { dialog.runQuery(); });
     thenView(ResultMode::Transfer,
              [&](ResultsDialog& transfer) { popupEntry(transfer, u"换乘方案"_s)->trigger(); });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         EXPECT_EQ(journeys.returnMode(), ResultMode::Transfer);
         captions << journeys.windowTitle();
@@ -158,6 +194,7 @@ TEST_F(Journeys, TheNoThroughTrainQuestionOffersTheJourneysToo) {
     messages_.chooseOther = true;
     stationToStation(u"青岛"_s, u"宁波东"_s,
                      [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runQuery()); });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         EXPECT_EQ(journeys.returnMode(), ResultMode::Journeys);
         caption = journeys.windowTitle();
@@ -177,6 +214,7 @@ TEST_F(Journeys, ASortedListOpensTheJourneyItShows) {
     QString legsFirst;
     stationToStation(u"北京"_s, u"上海"_s,
                      [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         listedFirst = tableLines(*journeys.table()).value(0);
         journeys.sortByColumn(0);  // 出发
@@ -214,6 +252,7 @@ TEST_F(CrossCityJourneys, AChangeBetweenTwoStationsIsMarkedAndToldInTheLegs) {
     QStringList seen;
     stationToStation(u"沈阳"_s, u"石家庄"_s,
                      [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         seen << tableLines(*journeys.table());
         journeys.openRow(0);
@@ -241,6 +280,7 @@ TEST_F(CrossCityJourneys, AJourneyShowsWhereItStartsWhereThatIsNotThePlaceAsked)
     QStringList seen;
     stationToStation(u"北京"_s, u"石家庄"_s,
                      [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenAsked();
     thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
         seen << tableLines(*journeys.table());
         applyLanguage(UiLanguage::English);
@@ -254,18 +294,140 @@ TEST_F(CrossCityJourneys, AJourneyShowsWhereItStartsWhereThatIsNotThePlaceAsked)
                                  u"11:00 AM 北京南|12:30 PM|1 h 30 min|Direct|G9"_s}));
 }
 
-TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {
-    stationToStation(u"空站"_s, u"上海"_s, [&](StationToStationDialog& dialog) {
-        EXPECT_FALSE(dialog.runJourneys());
-        EXPECT_EQ(db().queryDate, 20260601);  // the dialog's day was taken
-        dialog.toStation()->setEditText(u"火星"_s);
-        EXPECT_FALSE(dialog.runJourneys());
+// Two railways' timetables in one: G9 leaves 丰台, twelve minutes' walk from 北京 (a walk of
+// the timetable's, as an import of several feeds makes between their stations).
+class WalkBetweenFeeds : public Journeys {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        std::map<std::string, std::string> files = timetableSource();
+        files["stations.tsv"] += "丰台\t*\n石家庄\t*\n";  // stations 10 and 11
+        files["trains.tsv"] += "G9\t0x06\t0\t20200101\t20351231\t0\n";
+        files["stops.tsv"] += "G9\t丰台\t11:00\t0\t0\nG9\t石家庄\t12:30\t0\t280\n";
+        files["s.walks"] = "from\tto\tminutes\n0\t10\t12\n";
+        openWindow(files);
+    }
+};
+
+TEST_F(WalkBetweenFeeds, TheLegsAndTheirMessageNameBothStationsAndTheWalksMinutes) {
+    QString change;
+    stationToStation(u"沈阳"_s, u"石家庄"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenQuestion([&](JourneyDialog& question) {
+        question.maxChanges()->setValue(kMaxJourneyChanges);
+        EXPECT_TRUE(question.runQuery());
+    });
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        EXPECT_EQ(tableLines(*journeys.table()).value(0),
+                  u"05:00|12:30|07:30|1 次（异站）|G5→G9"_s);
+        journeys.openRow(0);
+    });
+    thenView(ResultMode::JourneyLegs, [&](ResultsDialog& legs) {
+        change = legs.table()->item(1, 1)->text();
+        legs.sendAsMessage();
     });
     run();
-    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(change, u"换乘：北京 → 丰台，步行/市内交通 12 分钟"_s);
+    ASSERT_EQ(links().size(), 1u);
+    const QString body = QUrl::fromPercentEncoding(links()[0].toEncoded());
+    EXPECT_TRUE(body.contains(u"换站\t换乘：北京 → 丰台，步行/市内交通 12 分钟"_s))
+        << body.toStdString();
+}
+
+TEST_F(Journeys, NoneFoundOrNoSuchStationIsSaidAndNothingOpens) {
+    stationToStation(u"空站"_s, u"上海"_s, [&](StationToStationDialog& dialog) {
+        EXPECT_TRUE(dialog.runJourneys());
+        EXPECT_EQ(db().queryDate, 20260601);  // the dialog's day was taken
+        dialog.toStation()->setEditText(u"火星"_s);
+        EXPECT_FALSE(dialog.runJourneys());  // no question asked
+    });
+    thenQuestion([&](JourneyDialog& question) {
+        EXPECT_FALSE(question.runQuery());
+        question.toStation()->setEditText(u"火星"_s);
+        EXPECT_FALSE(question.runQuery());
+    });
+    run();
+    ASSERT_EQ(messages_.shown.size(), 3u);
     EXPECT_EQ(messages_.shown[0].caption, u"警告"_s);
     EXPECT_EQ(messages_.shown[0].text, u"没有查到相关结果"_s);
     EXPECT_EQ(messages_.shown[1].text, u"没有找到车站：火星"_s);
+    EXPECT_EQ(messages_.shown[2].text, u"没有找到车站：火星"_s);
+}
+
+TEST_F(Journeys, ArriveByListsTheLatestDepartureFirstAndViaAndStepFreeAreAsked) {
+    // 北京 -> 上海 on 2026-06-01: arriving by 10:00 the next day, the latest departure first.
+    QStringList byTen;
+    QStringList whole;
+    stationToStation(u"北京"_s, u"上海"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenQuestion([&](JourneyDialog& question) {
+        EXPECT_TRUE(question.runQuery());
+        question.timeMode()->setCurrentIndex(1);  // 到达不晚于
+        question.time()->setTime(QTime(23, 59));
+        EXPECT_TRUE(question.runQuery());
+        // A via station that is one of the two ends, and step-free on a timetable that says
+        // nothing of it: said, nothing opens.
+        question.viaStation()->setEditText(u"北京"_s);
+        EXPECT_FALSE(question.runQuery());
+        question.viaStation()->setEditText(QString());
+        question.stepFree()->setChecked(true);
+        EXPECT_FALSE(question.runQuery());
+    });
+    thenView(ResultMode::Journeys,
+             [&](ResultsDialog& journeys) { whole = tableLines(*journeys.table()); });
+    thenView(ResultMode::Journeys,
+             [&](ResultsDialog& journeys) { byTen = tableLines(*journeys.table()); });
+    run();
+    ASSERT_FALSE(byTen.empty());
+    // Every journey arriving on the day of travel, the latest departure first.
+    QStringList expected;
+    for (const QString& line : whole) {
+        if (!line.section(u'|', 1, 1).contains(u'+')) expected.prepend(line);
+    }
+    EXPECT_EQ(byTen, expected);
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].text, u"途经站是出发地或目的地：北京"_s);
+    EXPECT_EQ(messages_.shown[1].text, u"时刻表没有注明无障碍信息，无法查询无障碍行程"_s);
+}
+
+TEST_F(Journeys, ARideOrAJourneyGoesIntoTheCalendar) {
+    // The file goes into the folder of the test; "yes" hands it to the desktop's calendar.
+    TempDir folder;
+    context_.results.calendarFolder = QString::fromStdString(folder.path().string());
+    std::vector<QUrl> opened;
+    LinkOpener previous = setLinkOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    messages_.answers = {true, false};
+    stationToStation(u"青岛"_s, u"宁波东"_s,
+                     [&](StationToStationDialog& dialog) { EXPECT_TRUE(dialog.runJourneys()); });
+    thenAsked();
+    thenView(ResultMode::Journeys, [&](ResultsDialog& journeys) {
+        journeys.table()->selectRow(0);
+        popupEntry(journeys, u"加入日历"_s)->trigger();
+        journeys.openRow(0);
+    });
+    thenView(ResultMode::JourneyLegs, [&](ResultsDialog& legs) {
+        // The legs of one journey put the whole journey in; a train's stops offer nothing.
+        legs.command(res::kCmdAddToCalendar);
+        legs.openRow(0);
+    });
+    thenView(ResultMode::TrainStops,
+             [&](ResultsDialog& stops) { EXPECT_EQ(popupEntry(stops, u"加入日历"_s), nullptr); });
+    run();
+    const std::filesystem::path file = folder / "zelvan-20260601-K6.ics";
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    ASSERT_EQ(messages_.shown.size(), 2u);
+    EXPECT_EQ(messages_.shown[0].text, u"已保存日历文件："_s +
+                                           QString::fromStdString(file.string()) +
+                                           u"\n现在用日历程序打开吗？"_s);
+    const std::string text = readBytes(file);
+    EXPECT_NE(text.find("SUMMARY:K6 青岛 → 南京\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SUMMARY:D7 南京 → 宁波东\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DTSTART;TZID=Asia/Shanghai:20260602T080000\r\n"), std::string::npos);
+    setLinkOpener(std::move(previous));
 }
 
 }  // namespace

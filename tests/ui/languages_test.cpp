@@ -2,6 +2,8 @@
 // journey's legs, the messages, and the names the core gives whole that the translation holds.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QFontMetrics>
@@ -23,6 +25,7 @@
 #include "fare/result_table.h"
 #include "res/resource_ids.h"
 #include "res/shown_texts.h"
+#include "ui/journey_dialog.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
 #include "ui/results_dialog.h"
@@ -193,7 +196,7 @@ TEST_F(English, ResultsStopsAndMessagesReadInEnglish) {
            }});
     // No full-width space in an English line: two plain ones part its pieces.
     EXPECT_EQ(seen, (QStringList{
-                        u"北京 to 上海: 2 trains run; 3 more do not that day"_s,
+                        u"北京 to 上海: 2 trains run; 3 more do not run that day"_s,
                         u"Mon, Jun 1, 2026"_s,
                         u"Red: starts here  White: calls here"_s,
                         u"Mon, Jun 1, 2026    + no longer runs  * does not run that "
@@ -232,6 +235,13 @@ TEST_F(English, AJourneysLegsAndItsChangeAcrossTheCity) {
         EXPECT_TRUE(dialog.runJourneys());
     });
     script_->then([&](QDialog& d) {
+        auto& question = static_cast<JourneyDialog&>(d);
+        seen << question.windowTitle() << question.timeMode()->itemText(0)
+             << question.timeMode()->itemText(1) << question.stepFree()->text();
+        EXPECT_TRUE(question.runQuery());
+        question.command(res::kCmdBack);
+    });
+    script_->then([&](QDialog& d) {
         auto& journeys = static_cast<ResultsDialog&>(d);
         EXPECT_EQ(headings(*journeys.table()),
                   (QStringList{u"Dep."_s, u"Arr."_s, u"Duration"_s, u"Changes"_s, u"Trains"_s}));
@@ -250,7 +260,8 @@ TEST_F(English, AJourneysLegsAndItsChangeAcrossTheCity) {
     });
     window_->openEntry(static_cast<int>(MainEntry::StationToStation));
     EXPECT_EQ(seen,
-              (QStringList{u"沈阳 to 石家庄: 1 journey"_s,
+              (QStringList{u"Journeys"_s, u"Leave after"_s, u"Arrive by"_s, u"Step-free"_s,
+                           u"沈阳 to 石家庄: 1 journey"_s,
                            u"5:00 AM|12:30 PM|7 h 30 min|1 change with a walk|G5→G9"_s,
                            u"沈阳 to 北京南 to 石家庄: 2 legs"_s, u"G5"_s, u"Change"_s, u"G9"_s,
                            u"Change: 北京 → 北京南, 60 min on foot or by city transport"_s}));
