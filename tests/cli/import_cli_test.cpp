@@ -113,6 +113,14 @@ TEST(ImportCommand, SeveralFeedsIntoOneTimetable) {
     Outcome route =
         run(dir, {"--data", out, "--date", "2026-12-10", "route", "Gamma Post", "Hill"});
     EXPECT_NE(route.out.find("12 → Hill"), std::string::npos) << route.out;
+    // Both feeds call a stop "P" (stored "1:P", "2:P"): each is found by the id its feed
+    // publishes, or with the feed's number (Gamma Post is also a name starting with "P").
+    const auto found = [&](const std::string& id) {
+        Outcome r = run(dir, {"--data", out, "--json", "find", id});
+        return nlohmann::json::parse(r.out)["names"];
+    };
+    EXPECT_EQ(found("P"), nlohmann::json::parse(R"(["Gamma Post", "Alpha"])"));
+    EXPECT_EQ(found("1:P"), nlohmann::json::parse(R"(["Alpha"])"));
 
     Outcome json =
         run(dir, {"--json", "import", "gtfs", (dir.path() / "rail").string(), bus.string(), out});
