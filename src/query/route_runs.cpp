@@ -17,10 +17,15 @@ std::vector<ResultRow> routeRuns(TimetableDb& db, std::u16string_view name) {
     prefix += u" → ";
     db.queryTrainNumber(prefix, runs);
     std::erase_if(runs, [&](const ResultRow& row) { return !row.trainName.starts_with(prefix); });
+    // The day's runs; a day the route does not run keeps them all, marked, so that the
+    // traveller sees the route exists.
+    const auto running = [](const ResultRow& row) {
+        return row.status == static_cast<int>(RunStatus::Running);
+    };
+    if (std::any_of(runs.begin(), runs.end(), running)) {
+        std::erase_if(runs, [&](const ResultRow& row) { return !running(row); });
+    }
     std::stable_sort(runs.begin(), runs.end(), [](const ResultRow& a, const ResultRow& b) {
-        const bool aRuns = a.status == static_cast<int>(RunStatus::Running);
-        const bool bRuns = b.status == static_cast<int>(RunStatus::Running);
-        if (aRuns != bRuns) return aRuns;
         return a.departureTime < b.departureTime;
     });
     return runs;

@@ -14,10 +14,10 @@ namespace zelvan {
 class TimetableDb;
 
 // The runs of the route named `name` (its short name, else its long name: what the shown
-// numbers start with before " → "), each as its whole run's row: those running on the query
-// date first, each group by departure. Empty for a name no shown number starts with, and for
-// a name that is itself a whole shown number ("752 → Ehningen Bf" names runs of one
-// headsign: the train-number lookup finds those).
+// numbers start with before " → "), each as its whole run's row, by departure: those running
+// on the query date, or all of them, marked, when none runs that day. Empty for a name no
+// shown number starts with, and for a name that is itself a whole shown number
+// ("752 → Ehningen Bf" names runs of one headsign: the train-number lookup finds those).
 std::vector<ResultRow> routeRuns(TimetableDb& db, std::u16string_view name);
 
 }  // namespace zelvan
