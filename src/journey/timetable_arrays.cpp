@@ -117,6 +117,7 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
     // Station query day offset: hour roll-overs up to the train's first stop at the station.
     // firstSeen[station] holds (train + 1) and the roll-overs there when the train met it.
     std::vector<std::pair<int, std::int32_t>> firstSeen;
+    const int stationLimit = std::max(namedStations, 128 * 128);
     TrainRecord train;
     // About as many stops as a national timetable has per train; grown when there are more.
     const std::size_t expected = static_cast<std::size_t>(arrays.trainCount) * 16;
@@ -153,6 +154,10 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
                     ((clock - previousClock) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
             }
             if (time > kLongestRun) break;
+            // A station no name stands for is damaged data: the run ends before it. Narrow
+            // records reach 16,384 stations at most; wide ones reach 2^28, which would size
+            // the tables below by a damaged byte.
+            if (stop.station < 0 || stop.station >= stationLimit) break;
             previousClock = clock;
             if (previousHour > stop.arrivalHour) ++rollOvers;
             previousHour = stop.arrivalHour;
