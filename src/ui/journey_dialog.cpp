@@ -15,6 +15,7 @@
 #include "res/resource_ids.h"
 #include "res/texts.h"
 #include "ui/app_context.h"
+#include "ui/locale_formats.h"
 #include "ui/messages.h"
 #include "ui/modal.h"
 #include "ui/qt_text.h"
@@ -40,7 +41,6 @@ JourneyDialog::JourneyDialog(ResultContext& results, TimetableDb& db, QWidget* o
     mode_->addItems({QString(), QString()});
     time_ = new QTimeEdit(when);
     time_->setProperty("controlId", res::kIdTime);
-    time_->setDisplayFormat(QStringLiteral("HH:mm"));
     row->addWidget(mode_);
     row->addWidget(time_, 1);
     via_ = new StationCombo(db, this);
@@ -71,6 +71,9 @@ JourneyDialog::JourneyDialog(ResultContext& results, TimetableDb& db, QWidget* o
 }
 
 void JourneyDialog::setOwnTexts() {
+    // The traveller's clock, as the day's other time fields show it.
+    time_->setLocale(formatLocale());
+    time_->setDisplayFormat(timeFieldFormat());
     mode_->setItemText(0, shown(res::kChoiceLeaveAfter));
     mode_->setItemText(1, shown(res::kChoiceArriveBy));
     stepFree_->setText(shown(res::kLabelStepFree));
