@@ -251,6 +251,10 @@ class TimetableDb {
     };
     IndexState indexState() const;
 
+    // The journey planner reads every train's record as it is (header and stops), without
+    // the number and status decodeTrain looks up for a train shown.
+    friend struct TimetableArrays buildTimetableArrays(const TimetableDb& db);
+
   private:
     // The stored train number of a train index (as trainNameByIndex); false when there is none.
     bool trainNameAt(int trainIndex, std::u16string& name) const;

@@ -127,7 +127,24 @@ TimetableArrays buildTimetableArrays(const TimetableDb& db) {
     }
     arrays.station.reserve(expected);
     for (int t = 0; t < arrays.trainCount; ++t) {
-        db.decodeTrain(t, train);
+        // The record's header and stops are all the planner reads: decodeTrain would also look
+        // up the number shown and the day's status of every train, half the build on an
+        // imported timetable. A record without stops (none found) takes decodeTrain's reading
+        // of a header that may be cut short.
+        if (const TimetableDb::RawTrain raw = db.rawTrain(t); raw.count > 0) {
+            const std::uint8_t* h = raw.header;
+            const auto date = [h](int i) {
+                return h[i] + h[i + 1] * 128 + h[i + 2] * 128 * 128 + h[i + 3] * 128 * 128 * 128;
+            };
+            train.validFrom = date(2);
+            train.validUntil = date(6);
+            train.ruleNumber = h[10];
+            train.stops.resize(static_cast<std::size_t>(raw.count));
+            for (int i = 0; i < raw.count; ++i)
+                train.stops[static_cast<std::size_t>(i)] = raw.stop(i);
+        } else {
+            db.decodeTrain(t, train);
+        }
         arrays.firstStop.push_back(static_cast<std::int32_t>(arrays.station.size()));
         TrainDays& days = arrays.days.emplace_back();
         days.validFrom = train.validFrom;
