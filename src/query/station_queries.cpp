@@ -12,44 +12,15 @@
 
 namespace zelvan {
 
-// The positions of the stops that stopForPlace would give for two places, read in one pass
-// from a record's raw stops; -1 for none. The first stop at a place's earliest station in suffix
-// order wins.
-std::pair<int, int> TimetableDb::placeStops(const PlaceStations& first, const PlaceStations& second,
-                                            const RawTrain& train) {
-    const int count = train.count;
-    int firstRank = first.count;
-    int secondRank = second.count;
-    std::pair<int, int> found{-1, -1};
-    // Once both places have their first station, no later stop can win.
-    for (int position = 0; position < count && (firstRank > 0 || secondRank > 0); ++position) {
-        const int station = train.stationAt(position);
-        for (int i = 0; i < firstRank; ++i) {
-            if (first.stations[static_cast<std::size_t>(i)] == station) {
-                firstRank = i;
-                found.first = position;
-                break;
-            }
-        }
-        for (int i = 0; i < secondRank; ++i) {
-            if (second.stations[static_cast<std::size_t>(i)] == station) {
-                secondRank = i;
-                found.second = position;
-                break;
-            }
-        }
-    }
-    return found;
-}
-
 namespace {
 
-// placeStops for a train with calls no one may use (`passed(position)`): such a call is none.
-// The train's type is the database's raw record, deduced.
+// The stops of two places in one pass over a raw record, a call no one may use
+// (`passed(position)`) being none: the first stop at a place's earliest station in suffix
+// order wins. The train's type is the database's raw record, deduced.
 template <class Raw, class Passed>
 std::pair<int, int> passengerPlaceStops(const TimetableDb::PlaceStations& first,
-                                        const TimetableDb::PlaceStations& second,
-                                        const Raw& train, Passed passed) {
+                                        const TimetableDb::PlaceStations& second, const Raw& train,
+                                        Passed passed) {
     int firstRank = first.count;
     int secondRank = second.count;
     std::pair<int, int> found{-1, -1};
@@ -74,6 +45,18 @@ std::pair<int, int> passengerPlaceStops(const TimetableDb::PlaceStations& first,
     }
     return found;
 }
+
+}  // namespace
+
+// The positions of the stops that stopForPlace would give for two places, read in one pass
+// from a record's raw stops; -1 for none. The first stop at a place's earliest station in suffix
+// order wins.
+std::pair<int, int> TimetableDb::placeStops(const PlaceStations& first, const PlaceStations& second,
+                                            const RawTrain& train) {
+    return passengerPlaceStops(first, second, train, [](int) { return false; });
+}
+
+namespace {
 
 // The stretch from `departure` to `arrival` by the row builder's rules: both stops present; at
 // one station the row starts at `first`, the train's first stop; not backwards (neither in the
@@ -190,8 +173,7 @@ void plainStationTrains(TimetableDb& db, const std::u16string& stationName, Emit
 // A station query's row ends at the queried station when the train's stop there is at its last
 // stop's station (not the first stop of a run that starts and ends there): the row builder then
 // runs the row from the origin.
-bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first,
-                     const StopRecord& last) {
+bool endsAtPlaceStop(const StopRecord& placeStop, const StopRecord& first, const StopRecord& last) {
     return placeStop.sequence > first.sequence && placeStop.station == last.station;
 }
 
@@ -238,10 +220,10 @@ void TimetableDb::eachThroughTrain(const std::u16string& from, const std::u16str
         if (fromKm != kNoStop && toKm != kNoStop && toKm < fromKm && !restricted) return;
         const RawTrain train = rawTrain(t);
         const auto [fromStop, toStop] =
-            restricted ? passengerPlaceStops(
-                             fromPlace, toPlace, train,
-                             [&](int p) { return passedWithoutCall(extensions, t, p); })
-                       : placeStops(fromPlace, toPlace, train);
+            restricted
+                ? passengerPlaceStops(fromPlace, toPlace, train,
+                                      [&](int p) { return passedWithoutCall(extensions, t, p); })
+                : placeStops(fromPlace, toPlace, train);
         if (fromStop < 0 || toStop < 0 || toStop < fromStop) return;
         if (train.stop(toStop).distanceKm < train.stop(fromStop).distanceKm) return;
         TrainStretch stretch;
@@ -359,16 +341,16 @@ void TimetableDb::findStationTrains(const std::u16string& stationName,
                                     std::vector<TrainStretch>& stretches) {
     fromStation = stationIndexByName(stationName);
     if (!useIndexes) {
-        plainStationTrains(*this, stationName,
-                           [&](int t, const TrainRecord& train, const StopRecord* departure,
-                               const StopRecord& arrival, const StopRecord& first) {
-                               TrainStretch stretch;
-                               if (stretchOf(*this, t, train, first, departure, &arrival,
-                                             stretch)) {
-                                   stretch.endsHere = endsAtPlaceStop(*departure, first, arrival);
-                                   stretches.push_back(stretch);
-                               }
-                           });
+        plainStationTrains(
+            *this, stationName,
+            [&](int t, const TrainRecord& train, const StopRecord* departure,
+                const StopRecord& arrival, const StopRecord& first) {
+                TrainStretch stretch;
+                if (stretchOf(*this, t, train, first, departure, &arrival, stretch)) {
+                    stretch.endsHere = endsAtPlaceStop(*departure, first, arrival);
+                    stretches.push_back(stretch);
+                }
+            });
         return;
     }
     eachStationTrain(stationName, [&](const TrainStretch& stretch, const RawTrain&, std::size_t) {
